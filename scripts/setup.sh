@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Installs what a fresh Debian 12 machine lacks to build, test, fuzz and run
+# Tarnix. Idempotent: quiet and quick when everything is present.
+set -euo pipefail
+pkgs=(g++ cmake ninja-build pkg-config git
+      googletest libgtest-dev libgmock-dev libbenchmark-dev
+      libsqlite3-dev sqlite3
+      qt6-base-dev qt6-base-dev-tools libgl-dev
+      clang libclang-rt-14-dev llvm)
+missing=()
+for p in "${pkgs[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+echo "setup: installing ${missing[*]}" >&2
+sudo=""; [ "$(id -u)" -eq 0 ] || sudo="sudo"
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

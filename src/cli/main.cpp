@@ -1,0 +1,44 @@
+#include <cstdio>
+#include <cstring>
+
+#include "cli/command.h"
+
+namespace tarnix::cli {
+namespace {
+std::vector<Command>& Registry() {
+  static std::vector<Command> commands;
+  return commands;
+}
+}  // namespace
+
+CommandRegistrar::CommandRegistrar(const char* name, const char* summary, CommandFn run) {
+  Registry().push_back({name, summary, run});
+}
+
+const std::vector<Command>& Commands() { return Registry(); }
+
+}  // namespace tarnix::cli
+
+namespace {
+
+void PrintUsage(FILE* to) {
+  std::fprintf(to, "usage: tarnix-cli COMMAND [ARGS...]\n\ncommands:\n");
+  for (const auto& c : tarnix::cli::Commands())
+    std::fprintf(to, "  %-12s %s\n", c.name, c.summary);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2 || !std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h")) {
+    PrintUsage(argc < 2 ? stderr : stdout);
+    return argc < 2 ? tarnix::cli::kExitUsage : tarnix::cli::kExitOk;
+  }
+  for (const auto& c : tarnix::cli::Commands()) {
+    if (std::strcmp(c.name, argv[1]) == 0)
+      return c.run(std::vector<std::string>(argv + 2, argv + argc));
+  }
+  std::fprintf(stderr, "tarnix-cli: unknown command '%s'\n\n", argv[1]);
+  PrintUsage(stderr);
+  return tarnix::cli::kExitUsage;
+}

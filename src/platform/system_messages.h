@@ -1,0 +1,32 @@
+#pragma once
+// The platform's message source for error codes ("FormatMessage from the
+// system"). Message tables of a Windows installation plug in through
+// SetSystemMessageProvider; the program's own one-line descriptions of the
+// codes it raises answer when no provider knows a code.
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace tarnix {
+
+// A provider fills `text` with the message of `code` in language `langId`
+// (0x400 = the user's default) and answers true, or answers false.
+using SystemMessageProvider =
+    std::function<bool(uint32_t code, uint32_t langId, std::wstring& text)>;
+
+// Installs the provider consulted for system messages (null removes it).
+void SetSystemMessageProvider(SystemMessageProvider provider);
+// Installs the provider for the Windows Internet range (wininet.dll).
+void SetInternetMessageProvider(SystemMessageProvider provider);
+
+// The system text of `code`: provider first, then the own description.
+// Answers false (last error ERROR_MR_MID_NOT_FOUND) when nothing knows it.
+// The result is the raw message (it may end in a line break).
+bool FormatSystemMessage(uint32_t code, uint32_t langId, std::wstring& text);
+// The text of `code` from the Internet module; false when there is none.
+bool FormatInternetMessage(uint32_t code, uint32_t langId, std::wstring& text);
+
+// The program's own one-line description of `code`, or null.
+const wchar_t* OwnErrorDescription(uint32_t code);
+
+}  // namespace tarnix

@@ -1,0 +1,28 @@
+#pragma once
+// Text conversions at the program's boundaries: Windows-1252 for names read
+// from images (the ANSI code page), UTF-8 for paths and the terminal, UTF-16
+// for stored Windows formats. Engine strings are std::wstring.
+#include <string>
+#include <string_view>
+
+namespace tarnix {
+
+// Appends the Windows-1252 text `s` to `out`. Every byte maps to a character
+// (the five bytes the code page leaves unassigned map to U+0081, U+008D,
+// U+008F, U+0090 and U+009D, as the platform's converter does).
+void AppendCp1252(std::wstring& out, std::string_view s);
+std::wstring FromCp1252(std::string_view s);
+// Windows-1252 bytes of `s`; characters without a byte become '?' and set
+// *lossy when given.
+std::string ToCp1252(std::wstring_view s, bool* lossy = nullptr);
+
+// UTF-8; malformed input decodes to U+FFFD per bad byte.
+std::string ToUtf8(std::wstring_view s);
+std::wstring FromUtf8(std::string_view s);
+
+// UTF-16 code units (surrogate pairs for characters above U+FFFF); unpaired
+// surrogates decode to U+FFFD.
+std::u16string ToUtf16(std::wstring_view s);
+std::wstring FromUtf16(std::u16string_view s);
+
+}  // namespace tarnix

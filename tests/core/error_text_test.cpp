@@ -1,0 +1,80 @@
+#include "core/error_text.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/last_error.h"
+#include "platform/system_messages.h"
+
+namespace tarnix {
+namespace {
+
+TEST(ErrorCodeToText, SignedDecimalRangeElseHex) {
+  EXPECT_EQ(ErrorCodeToText(0), L"0");
+  EXPECT_EQ(ErrorCodeToText(5), L"5");
+  EXPECT_EQ(ErrorCodeToText(65535), L"65535");
+  EXPECT_EQ(ErrorCodeToText(65536), L"0x00010000");
+  EXPECT_EQ(ErrorCodeToText(0xFFFFFFFF), L"-1");
+  EXPECT_EQ(ErrorCodeToText(0xFFFFFFF7), L"-9");
+  EXPECT_EQ(ErrorCodeToText(0xFFFFFFF6), L"0xFFFFFFF6");
+  EXPECT_EQ(ErrorCodeToText(0x80070005), L"0x80070005");
+}
+
+class ErrorDescriptionTest : public testing::Test {
+ protected:
+  void TearDown() override {
+    SetSystemMessageProvider(nullptr);
+    SetInternetMessageProvider(nullptr);
+  }
+};
+
+TEST_F(ErrorDescriptionTest, OwnTextsAndFallbacks) {
+  EXPECT_EQ(ErrorDescription(0), L"");
+  EXPECT_EQ(ErrorDescription(5), L"Access is denied.");
+  EXPECT_EQ(ErrorDescription(1234567), L"Error 1234567");
+  EXPECT_EQ(ErrorDescription(0xFFFFFFFE), L"Error -2");
+  EXPECT_EQ(ErrorText(5), L"(5) Access is denied.");
+}
+
+TEST_F(ErrorDescriptionTest, SystemTextIsMadeOneSafeLine) {
+  SetSystemMessageProvider([](uint32_t code, uint32_t, std::wstring& t) {
+    if (code != 77) return false;
+    t = L"  First line\r\nsecond %1 line.\r\n";
+    return true;
+  });
+  EXPECT_EQ(ErrorDescription(77), L"First line second @1 line.");
+}
+
+TEST_F(ErrorDescriptionTest, InternetRangeUsesItsOwnSource) {
+  SetSystemMessageProvider([](uint32_t, uint32_t, std::wstring& t) {
+    t = L"system";
+    return true;
+  });
+  SetInternetMessageProvider([](uint32_t code, uint32_t, std::wstring& t) {
+    t = L"internet " + std::to_wstring(code);
+    return true;
+  });
+  EXPECT_EQ(ErrorDescription(12002), L"internet 12002");
+  EXPECT_EQ(ErrorDescription(12175), L"internet 12175");
+  EXPECT_EQ(ErrorDescription(11999), L"system");
+  EXPECT_EQ(ErrorDescription(12176), L"system");
+  EXPECT_EQ(ErrorDescription(2), L"system");
+}
+
+TEST_F(ErrorDescriptionTest, BlankTextGivesErrorNumber) {
+  SetSystemMessageProvider([](uint32_t, uint32_t, std::wstring& t) {
+    t = L" \r\n ";
+    return true;
+  });
+  EXPECT_EQ(ErrorDescription(42), L"Error 42");
+}
+
+TEST_F(ErrorDescriptionTest, PreservesLastError) {
+  SetLastError(1234);
+  ErrorDescription(5);
+  ErrorDescription(99999999);
+  ErrorText(2);
+  EXPECT_EQ(GetLastError(), 1234u);
+}
+
+}  // namespace
+}  // namespace tarnix
