@@ -74,6 +74,7 @@ constexpr OwnText kOwnTexts[] = {
     {ERROR_INVALID_NAME_LENGTH, L"A name or path is too long."},
     {ERROR_INVALID_NE_IMAGE, L"The file is a 16-bit (NE) image."},
     {ERROR_INVALID_RESOURCE, L"The resource directory is malformed."},
+    {ERROR_INVALID_WINDOW_HANDLE, L"The receiver of the messages has closed."},
     {ERROR_TIMEOUT, L"The wait timed out."},
     {ERROR_INCORRECT_SIZE, L"The result does not fit in 32 bits."},
     {ERROR_CANNOT_COMPOSE, L"The command line cannot be composed from these items."},
