@@ -4,6 +4,8 @@
 // single-character, locale-independent case-insensitive comparison
 // (CompareStringW with locale 0 and NORM_IGNORECASE). Built-in Unicode
 // tables; no call depends on setlocale().
+#include <cstdint>
+
 namespace tarnix {
 
 // Letters, combining marks and digits of any script.
@@ -21,7 +23,10 @@ bool IsWhiteSpace(wchar_t c);
 wchar_t FoldCase(wchar_t c);
 
 inline bool EqualIgnoreCase(wchar_t a, wchar_t b) {
-  return a == b || FoldCase(a) == FoldCase(b);
+  if (a == b) return true;
+  const auto x = static_cast<uint32_t>(a), y = static_cast<uint32_t>(b);
+  if ((x | y) < 0x80) return (x | 0x20) == (y | 0x20) && (x | 0x20) - L'a' < 26u;
+  return FoldCase(a) == FoldCase(b);
 }
 
 }  // namespace tarnix
