@@ -1,5 +1,7 @@
 #include "core/event_log.h"
 
+#include <cstdio>
+#include <cstdlib>
 #include <cwchar>
 #include <new>
 #include <string>
@@ -12,31 +14,27 @@ namespace tarnix {
 namespace {
 
 constexpr const wchar_t* kRecordFormat = L"%04d-%02d-%02dT%02d:%02d:%02d.%03d {%ls|%ls} (%d) %ls";
-constexpr size_t kMaxMessage = 1u << 24;
 
-// vswprintf into `out`, growing the buffer; false when the format can't be
-// filled (bad format or argument) or memory runs out.
+// Formats into `out`; false when the format can't be filled (a bad format
+// or an argument that is not text) or memory runs out. A memory stream
+// measures and grows in one pass, so a failure is told from a long text.
 bool VFormat(std::wstring& out, const wchar_t* format, va_list args) noexcept {
+  wchar_t* buf = nullptr;
+  size_t length = 0;
+  FILE* stream = open_wmemstream(&buf, &length);
+  if (!stream) return false;
+  va_list copy;
+  va_copy(copy, args);
+  int n = vfwprintf(stream, format, copy);
+  va_end(copy);
+  bool ok = std::fclose(stream) == 0 && n >= 0;
   try {
-    size_t size = 512;
-    for (;;) {
-      out.assign(size, L'\0');
-      va_list copy;
-      va_copy(copy, args);
-      int n = vswprintf(out.data(), out.size(), format, copy);
-      va_end(copy);
-      if (n >= 0 && static_cast<size_t>(n) < out.size()) {
-        out.resize(static_cast<size_t>(n));
-        return true;
-      }
-      // vswprintf does not tell a short buffer from a bad format: grow, and
-      // give up at a size no diagnostic reaches.
-      if (size >= kMaxMessage) return false;
-      size *= 4;
-    }
+    if (ok) out.assign(buf, length);
   } catch (...) {
-    return false;
+    ok = false;
   }
+  std::free(buf);
+  return ok;
 }
 
 uint32_t EventIdOf(uint16_t type) {

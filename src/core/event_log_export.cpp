@@ -1,6 +1,7 @@
 #include "core/event_log_export.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -75,7 +76,11 @@ class HtmlOut {
       SetLastErrorFromErrno();
       return false;
     }
-    created_ = true;
+    struct stat st {};
+    // Only a regular file made here is ever removed again.
+    created_ = fstat(fd_, &st) == 0 && S_ISREG(st.st_mode);
+    dev_ = st.st_dev;
+    ino_ = st.st_ino;
     try {
       buffer_.reserve(kWriteBufferSize);
     } catch (...) {
@@ -127,11 +132,17 @@ class HtmlOut {
     return true;
   }
 
- bool created() const { return created_; }
+  // True while `path` still names the regular file this export created.
+  bool IsOwnFile(const std::string& path) const {
+    struct stat st {};
+    return created_ && stat(path.c_str(), &st) == 0 && st.st_dev == dev_ && st.st_ino == ino_;
+  }
 
  private:
   int fd_ = -1;
   bool created_ = false;
+  dev_t dev_ = 0;
+  ino_t ino_ = 0;
   std::string buffer_;
   std::string utf8_;  // reused conversion buffer
 };
@@ -277,7 +288,7 @@ int ExportEventLogToHtml(const std::string& path, EventLogExportParams params) {
       LastErrorKeeper keep;
       out.Close();
     }
-    created = out.created();
+    created = out.IsOwnFile(path);
   }
   if (result < 0 && created) {
     LastErrorKeeper keep;
