@@ -1382,7 +1382,7 @@ bool Demangler::Method(Str name, int kind, Str& out) {
     out = thunk_text.empty() ? name : Join({name.substr(0, name.size() - 1)});
     return !arena_.exhausted();
   }
-  if (Has(UNDNAME_NO_ARGUMENTS)) args = {};
+  if (Has(UNDNAME_NO_ARGUMENTS)) args = quals = thrown = {};
   const bool space = !ret.left.empty() && ret.right.empty();
   out = Join({access, member, prefix, ret.left, space ? " " : "", cc, cc.empty() ? "" : " ", name, args,
               quals, thrown, ret.right});
