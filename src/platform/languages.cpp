@@ -87,15 +87,17 @@ uint16_t LanguageFromLocaleName(std::string_view locale) {
   std::wstring language = tag.substr(0, tag.find(L'_'));
   std::wstring region;
   if (size_t u = tag.find(L'_'); u != std::wstring::npos) region = tag.substr(u + 1);
-  std::wstring script;
+  // The script of names such as sr-Latn-RS: from the modifier, else the
+  // one the C library's locale of that name uses (Cyrillic for Serbian,
+  // Latin for the others).
+  std::wstring script = language == L"sr" ? L"Cyrl" : L"Latn";
   if (modifier == "latin") script = L"Latn";
   if (modifier == "cyrillic") script = L"Cyrl";
 
   if (!region.empty()) {
-    if (!script.empty())
-      if (const LanguageInfo* l = FindLanguageByName(language + L"-" + script + L"-" + region))
-        return l->id;
     if (const LanguageInfo* l = FindLanguageByName(language + L"-" + region)) return l->id;
+    if (const LanguageInfo* l = FindLanguageByName(language + L"-" + script + L"-" + region))
+      return l->id;
     // A name with a script, such as sr-Cyrl-RS for sr_RS: the first one of
     // the language for that region.
     for (const LanguageInfo& l : AllLanguages())
