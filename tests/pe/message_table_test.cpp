@@ -131,7 +131,7 @@ class Modules {
   std::wstring Add(const std::string& relative, const std::vector<Resource>& resources) {
     std::filesystem::path p = dir_.path() / relative;
     std::filesystem::create_directories(p.parent_path());
-    dir_.Write(relative, BuildImage(resources.empty() ? "" : BuildResourceSection(resources)));
+    dir_.Write(relative, BuildImage(resources).bytes);
     return FromUtf8(p.string());
   }
   std::wstring AddRaw(const std::string& relative, const std::string& bytes) {

@@ -1,11 +1,12 @@
 #pragma once
-// Hand-built resource sections, version resources and message tables for the
-// resource reader tests, wrapped in a minimal PE32 or PE32+ image.
+// Version resources and message tables built byte by byte for the resource
+// reader tests, placed in images by the synthetic image builder.
 #include <cstdint>
 #include <cstdio>
-#include <map>
 #include <string>
 #include <vector>
+
+#include "support/pe_builder.h"
 
 namespace tarnix::test {
 
@@ -38,124 +39,25 @@ inline std::string Utf16(std::u16string_view s, bool terminate = true) {
 
 inline void Pad4(std::string& b) { b.resize((b.size() + 3) & ~size_t{3}, '\0'); }
 
-constexpr uint32_t kSectionRva = 0x1000;
-constexpr uint32_t kSectionRaw = 0x400;
-
-// One resource: type and name are ids, or names when the text is not empty.
+// One resource: type and name are ids; a named type when `typeName` is set.
 struct Resource {
   uint16_t type = 0;
   uint16_t name = 0;
   uint16_t language = 0;
   std::string bytes;
-  std::u16string typeName;  // a named type when not empty
+  std::u16string typeName;
 };
 
-// A resource section for RVA kSectionRva: root, type, name and language
-// directories, data entries, names, then the data, each 4-byte aligned.
-inline std::string BuildResourceSection(const std::vector<Resource>& resources) {
-  // Types keyed by (id, name): named types carry id -1 and sort first.
-  std::map<std::pair<int, std::u16string>, std::map<uint16_t, std::map<uint16_t, size_t>>> tree;
-  for (size_t i = 0; i < resources.size(); ++i) {
-    const Resource& r = resources[i];
-    tree[{r.typeName.empty() ? r.type : -1, r.typeName}][r.name][r.language] = i;
-  }
-  auto dirSize = [](size_t n) { return 16 + 8 * n; };
-  size_t at = dirSize(tree.size());
-  std::map<std::pair<int, std::u16string>, size_t> typeDir;
-  std::map<std::pair<std::pair<int, std::u16string>, uint16_t>, size_t> nameDir;
-  for (auto& [type, names] : tree) {
-    typeDir[type] = at;
-    at += dirSize(names.size());
-  }
-  for (auto& [type, names] : tree)
-    for (auto& [name, langs] : names) {
-      nameDir[{type, name}] = at;
-      at += dirSize(langs.size());
-    }
-  std::vector<size_t> dataEntry(resources.size());
-  for (size_t i = 0; i < resources.size(); ++i) dataEntry[i] = at, at += 16;
-  std::map<std::u16string, size_t> nameAt;
-  std::string b(at, '\0');
-  for (auto& [type, names] : tree)
-    if (type.first < 0 && !nameAt.count(type.second)) {
-      nameAt[type.second] = b.size();
-      std::string s;
-      Put16(s, 0, static_cast<uint16_t>(type.second.size()));
-      b += s + Utf16(type.second, false);
-      Pad4(b);
-    }
-
-  auto writeDir = [&](size_t offset, uint16_t named, uint16_t ids) {
-    Put16(b, offset + 12, named);
-    Put16(b, offset + 14, ids);
-  };
-  // Root: named types first, then ids (map order puts -1 first).
-  uint16_t namedTypes = 0;
-  for (auto& [type, names] : tree) namedTypes += type.first < 0;
-  writeDir(0, namedTypes, static_cast<uint16_t>(tree.size() - namedTypes));
-  size_t e = 16;
-  for (auto& [type, names] : tree) {
-    Put32(b, e, type.first < 0 ? 0x80000000u | static_cast<uint32_t>(nameAt[type.second])
-                               : static_cast<uint32_t>(type.first));
-    Put32(b, e + 4, 0x80000000u | static_cast<uint32_t>(typeDir[type]));
-    e += 8;
-  }
-  for (auto& [type, names] : tree) {
-    writeDir(typeDir[type], 0, static_cast<uint16_t>(names.size()));
-    size_t ne = typeDir[type] + 16;
-    for (auto& [name, langs] : names) {
-      Put32(b, ne, name);
-      Put32(b, ne + 4, 0x80000000u | static_cast<uint32_t>(nameDir[{type, name}]));
-      ne += 8;
-      writeDir(nameDir[{type, name}], 0, static_cast<uint16_t>(langs.size()));
-      size_t le = nameDir[{type, name}] + 16;
-      for (auto& [lang, index] : langs) {
-        Put32(b, le, lang);
-        Put32(b, le + 4, static_cast<uint32_t>(dataEntry[index]));
-        le += 8;
-      }
-    }
-  }
-  for (size_t i = 0; i < resources.size(); ++i) {
-    Pad4(b);
-    Put32(b, dataEntry[i], kSectionRva + static_cast<uint32_t>(b.size()));
-    Put32(b, dataEntry[i] + 4, static_cast<uint32_t>(resources[i].bytes.size()));
-    b += resources[i].bytes;
-  }
-  return b;
-}
-
-// Offsets inside a built image, for tests that break it on purpose.
-constexpr size_t kLfanew = 0x40;
-constexpr size_t kOptionalHeader = kLfanew + 24;
-inline size_t DirectoriesAt(bool pe64) { return kOptionalHeader + (pe64 ? 112 : 96); }
-
-// An image whose one section ".rsrc" at RVA kSectionRva (file offset
-// kSectionRaw) holds `section`, registered as the resource directory unless
-// `section` is empty.
-inline std::string BuildImage(const std::string& section, bool pe64 = false) {
-  const uint16_t optionalSize = pe64 ? 240 : 224;
-  std::string b(kSectionRaw, '\0');
-  b[0] = 'M';
-  b[1] = 'Z';
-  Put32(b, 0x3C, kLfanew);
-  Put32(b, kLfanew, 0x00004550);
-  Put16(b, kLfanew + 4, pe64 ? 0x8664 : 0x14C);
-  Put16(b, kLfanew + 6, 1);
-  Put16(b, kLfanew + 20, optionalSize);
-  Put16(b, kOptionalHeader, pe64 ? 0x20B : 0x10B);
-  Put32(b, DirectoriesAt(pe64) - 4, 16);
-  if (!section.empty()) {
-    Put32(b, DirectoriesAt(pe64) + 16, kSectionRva);
-    Put32(b, DirectoriesAt(pe64) + 20, static_cast<uint32_t>(section.size()));
-  }
-  const size_t sect = kOptionalHeader + optionalSize;
-  b.replace(sect, 5, ".rsrc");
-  Put32(b, sect + 8, static_cast<uint32_t>(section.size() + 0x100));
-  Put32(b, sect + 12, kSectionRva);
-  Put32(b, sect + 16, static_cast<uint32_t>(section.size()));
-  Put32(b, sect + 20, kSectionRaw);
-  return b + section;
+// A PE32 or PE32+ image holding `resources` (none: no resource directory).
+inline BuiltImage BuildImage(const std::vector<Resource>& resources, bool pe64 = false) {
+  PeBuilder builder(pe64 ? PeBuilder::Kind::kPe64 : PeBuilder::Kind::kPe32);
+  // Something in .rdata: with it empty the builder starts .rsrc at the same
+  // RVA as .rdata, and the first section holding an RVA is .rdata.
+  builder.Exports(ExportTable{"fixture.dll", 1, {}});
+  for (const Resource& r : resources)
+    builder.Resource(r.typeName.empty() ? test::ResourceId(r.type) : test::ResourceId(r.typeName),
+                     r.name, r.language, r.bytes);
+  return builder.Build();
 }
 
 // --- version resources -----------------------------------------------------

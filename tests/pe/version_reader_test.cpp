@@ -40,7 +40,7 @@ struct Versions {
 };
 
 std::string VersionImage(const std::vector<Resource>& resources, bool pe64 = false) {
-  return BuildImage(BuildResourceSection(resources), pe64);
+  return BuildImage(resources, pe64).bytes;
 }
 
 Resource VersionResource(uint16_t language, const std::string& bytes, uint16_t name = 1) {
@@ -51,7 +51,7 @@ TEST(VersionReader, ImageWithoutResourcesGivesZeroAndNothingFound) {
   for (bool pe64 : {false, true}) {
     Versions v(0x409);
     v.request.found = 0x1234;
-    EXPECT_EQ(v.Read(BuildImage("", pe64)), 0);
+    EXPECT_EQ(v.Read(BuildImage({}, pe64).bytes), 0);
     EXPECT_EQ(v.request.found, 0);
     // Resources, but none of them a version.
     EXPECT_EQ(v.Read(VersionImage({Resource{6, 1, 0x409, "abcd", {}}}, pe64)), 0);
@@ -216,12 +216,16 @@ TEST(VersionReader, MalformedBlocksFailWithTheirCodes) {
 }
 
 TEST(VersionReader, BrokenImagesAndTreesFailWithoutReadingOutside) {
-  const std::string good = VersionImage({VersionResource(0x409, SimpleVersion(0x409, u"D", u"1"))});
+  const BuiltImage built =
+      BuildImage({VersionResource(0x409, SimpleVersion(0x409, u"D", u"1"))});
+  const std::string& good = built.bytes;
+  const ImageLayout& at = built.layout;
   auto read = [](const std::string& image) {
     Versions v(0x409);
     int r = v.Read(image);
     return std::make_pair(r, v.error);
   };
+  ASSERT_EQ(read(good), std::make_pair(1, ERROR_SUCCESS));
   EXPECT_EQ(read(std::string(63, 'M')), std::make_pair(-1, ERROR_INVALID_DATA));
   std::string noMz = good;
   noMz[0] = 'X';
@@ -230,35 +234,40 @@ TEST(VersionReader, BrokenImagesAndTreesFailWithoutReadingOutside) {
   Put32(farLfanew, 0x3C, static_cast<uint32_t>(good.size() - 100));
   EXPECT_EQ(read(farLfanew), std::make_pair(-1, ERROR_INVALID_DATA));
   std::string rom = good;
-  Put16(rom, kOptionalHeader, 0x107);
+  Put16(rom, at.optionalHeader, 0x107);
   EXPECT_EQ(read(rom), std::make_pair(-1, ERROR_INVALID_BLOCK));
 
   // The resource directory's address in no section.
   std::string unmapped = good;
-  Put32(unmapped, DirectoriesAt(false) + 16, 0x9000);
+  Put32(unmapped, at.dataDirectories + 16, 0x90000);
   EXPECT_EQ(read(unmapped), std::make_pair(-1, ERROR_INVALID_DATA));
 
   // A root directory that claims more entries than the view holds.
   std::string oversized = good;
-  Put16(oversized, kSectionRaw + 14, 0xFFFF);
+  Put16(oversized, at.rsrcOffset + 14, 0xFFFF);
   EXPECT_EQ(read(oversized), std::make_pair(-1, ERROR_INVALID_DATA));
 
-  // A name directory that points back at the root: a cycle.
+  // The tree is root (24 bytes), type directory (24), name directory (24),
+  // data entry. A type directory whose entry points back at the root is a
+  // cycle.
   std::string cyclic = good;
-  // root (16 + 8) -> type dir at 24 (16 + 8) -> name dir at 48; make the
-  // type directory's entry point at the root.
-  Put32(cyclic, kSectionRaw + 24 + 16 + 4, 0x80000000u);
+  Put32(cyclic, at.rsrcOffset + 24 + 16 + 4, 0x80000000u);
   EXPECT_EQ(read(cyclic), std::make_pair(-1, ERROR_INVALID_DATA));
 
   // A data entry whose address is in no section, and one whose size runs
   // past the view.
-  const size_t dataEntry = kSectionRaw + 72;
+  const size_t dataEntry = at.rsrcOffset + 72;
   std::string noSection = good;
-  Put32(noSection, dataEntry, 0x50000);
+  Put32(noSection, dataEntry, 0x500000);
   EXPECT_EQ(read(noSection), std::make_pair(-1, ERROR_INVALID_BLOCK));
   std::string tooBig = good;
-  Put32(tooBig, dataEntry + 4, 0x100000);
+  Put32(tooBig, dataEntry + 4, 0x1000000);
   EXPECT_EQ(read(tooBig), std::make_pair(-1, ERROR_INVALID_DATA));
+
+  // Fewer data directories than the resource entry: no resources at all.
+  std::string fewDirectories = good;
+  Put32(fewDirectories, at.dataDirectories - 4, 2);
+  EXPECT_EQ(read(fewDirectories), std::make_pair(0, ERROR_SUCCESS));
 }
 
 TEST(VersionReader, ReadsFilesAndRefusesEmptyOnes) {
