@@ -21,7 +21,10 @@
 #include "platform/message_target.h"
 #include "platform/text_encoding.h"
 #include "platform/time_utils.h"
+#include "results/details_loader.h"
 #include "results/html_report.h"
+#include "results/result_sort.h"
+#include "results/results_model.h"
 #include "results/result_column.h"
 #include "results/result_field.h"
 #include "results/text_export.h"
@@ -51,6 +54,9 @@ struct SearchOptions {
   bool json = false;
   std::string output;
   bool quiet = false;
+  bool details = false;
+  int32_t sortColumn = -1;
+  bool sortDescending = false;
 };
 
 void PrintUtf8(FILE* to, std::wstring_view text) {
@@ -63,7 +69,7 @@ int Usage(const char* message) {
   std::fprintf(stderr,
                "usage: tarnix-cli search [FOLDER|FILE...] [/SWITCH VALUE...] [--name TEXT] [--for TEXT]\n"
                "         [--undecorate 0|1] [--undecorate-flags N] [--columns IDS] [--header]\n"
-               "         [--format tsv|json] [--output FILE] [--quiet]\n"
+               "         [--format tsv|json] [--output FILE] [--details] [--sort COLUMN[:desc]] [--quiet]\n"
                "switches: /auto /isf /fnrx /fncs /fnww /snrx /sncs /snww /pa /sf /li /petp /pess\n"
                "          /pecm /pecv /pedm /pedv /petf /pett (decimal values; '-' works as '/')\n");
   return kExitUsage;
@@ -207,6 +213,26 @@ int RunSearch(const std::vector<std::string>& args) {
       opt.output = v;
     } else if (a == "--quiet") {
       opt.quiet = true;
+    } else if (a == "--details") {
+      opt.details = true;
+    } else if (a == "--sort") {
+      if (!value(v)) return Usage("--sort needs a column");
+      std::string col = v;
+      size_t colon = v.rfind(':');
+      if (colon != std::string::npos) {
+        std::string dir = v.substr(colon + 1);
+        if (dir != "desc" && dir != "asc") return Usage("--sort takes COLUMN, COLUMN:asc or COLUMN:desc");
+        opt.sortDescending = dir == "desc";
+        col = v.substr(0, colon);
+      }
+      int64_t n;
+      if (ParseNumber(col, n) && n < kResultColumnCount) {
+        opt.sortColumn = static_cast<int32_t>(n);
+      } else {
+        for (int32_t c = 0; c < kResultColumnCount; ++c)
+          if (EqualsIgnoreCase(FromUtf8(col), ResultColumnCaption(c))) opt.sortColumn = c;
+      }
+      if (opt.sortColumn < 0) return Usage("--sort takes a column id 0 to 15 or a column caption");
     } else if (a == "--help") {
       Usage(nullptr);
       return kExitOk;
@@ -287,6 +313,8 @@ int RunSearch(const std::vector<std::string>& args) {
 
   const bool fullSymbols = params.presentAs != kPresentModulesOnly;
   const bool toFile = !opt.output.empty();
+  // Results are held back when they must be completed or ordered first.
+  const bool collect = toFile || opt.details || opt.sortColumn >= 0;
   std::vector<ResultEntry> collected;
   std::wstring statusText;
   auto status = [&](const std::wstring& line) {
@@ -333,7 +361,7 @@ int RunSearch(const std::vector<std::string>& args) {
         e.id = nextId++;
         e.result = std::move(*m.As<SymbolResult>());
         ++results;
-        if (toFile) {
+        if (collect) {
           collected.push_back(std::move(e));
         } else {
           if (opt.json)
@@ -386,6 +414,41 @@ int RunSearch(const std::vector<std::string>& args) {
     if (!opt.quiet) PrintUtf8(stderr, l + L"\n");
   }
   g_stop = nullptr;
+
+  if (opt.details && !collected.empty()) {
+    if (!opt.quiet) PrintUtf8(stderr, L"Reading versions and descriptions...\n");
+    ResultsModel model;
+    model.BeginSearch(params.searchFor == kSearchForSymbols, !fullSymbols);
+    for (auto& e : collected) model.Add(std::move(e.result));
+    std::vector<DetailsWorkItem> work;
+    CollectDetailsWork(model, start.undecorate, work);
+    QueueMessageTarget detailsTarget(1024, 0);
+    ResultDetailsLoader loader;
+    loader.Start(std::move(work), &detailsTarget, start.undecorationFlags);
+    for (bool done = false; !done;) {
+      PostedMessage m;
+      if (!detailsTarget.Take(m, std::chrono::milliseconds(200))) {
+        if (!loader.Running() && detailsTarget.size() == 0) break;
+        continue;
+      }
+      if (m.id == kMsgDetailsDone) done = true;
+      if (auto* batch = m.As<std::vector<ResultDetails>>())
+        for (const auto& d : *batch) model.ApplyDetails(d);
+    }
+    loader.Stop();
+    collected = std::move(model.mutableEntries());
+  }
+  if (opt.sortColumn >= 0) SortResults(collected, opt.sortColumn, !opt.sortDescending);
+  if (collect && !toFile) {
+    std::wstring out;
+    for (const auto& e : collected) {
+      if (opt.json)
+        out = JsonLine(e, opt.columns, fullSymbols);
+      else
+        ResultExportLine(e, opt.columns, fullSymbols, out);
+      PrintUtf8(stdout, out + L"\n");
+    }
+  }
 
   if (toFile) {
     std::wstring ext = ToLowerCase(FromUtf8(opt.output.substr(std::min(opt.output.size(), opt.output.rfind('.')))));
