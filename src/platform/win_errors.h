@@ -93,4 +93,12 @@ inline constexpr uint32_t ERROR_MUI_FILE_NOT_FOUND = 15100;
 inline constexpr uint32_t ERROR_MUI_FILE_NOT_LOADED = 15105;
 inline constexpr uint32_t ERROR_BAD_VERSION_TABLE = 15112;
 
+// Stores, locks and preset files.
+inline constexpr uint32_t ERROR_BAD_PATHNAME = 161;
+inline constexpr uint32_t ERROR_REGISTRY_CORRUPT = 1015;
+inline constexpr uint32_t ERROR_KEY_DELETED = 1018;
+inline constexpr uint32_t ERROR_REGISTRY_IO_FAILED = 1016;
+inline constexpr uint32_t ERROR_FILE_CORRUPT = 1392;
+inline constexpr uint32_t ERROR_EVENTLOG_FILE_CORRUPT = 1500;
+
 }  // namespace tarnix
