@@ -5,12 +5,11 @@
 #include <unistd.h>
 
 #include <cstdint>
-#include <system_error>
 
-#include "platform/case_fold.h"
 #include "platform/last_error.h"
 #include "platform/text_encoding.h"
 #include "platform/win_errors.h"
+#include "platform/windows_root.h"
 
 namespace tarnix {
 namespace {
@@ -53,19 +52,8 @@ bool ResolveRangeModule(const ErrorRange& r, const std::filesystem::path& system
     case kRangeModuleSystem: {
       if (!IsBareModuleName(r.libraryName)) return Fail(ERROR_BAD_PATH_ITEM);
       if (r.libraryName.empty()) return Fail(ERROR_MOD_NOT_FOUND);
-      const std::filesystem::path exact = systemDir / ToUtf8(r.libraryName);
-      std::error_code ec;
-      if (std::filesystem::exists(exact, ec)) {
-        file = exact;
-        return true;
-      }
-      for (std::filesystem::directory_iterator it(systemDir, ec), end; !ec && it != end;
-           it.increment(ec)) {
-        if (EqualsIgnoreCase(FromUtf8(it->path().filename().string()), r.libraryName)) {
-          file = it->path();
-          return true;
-        }
-      }
+      file = ResolveWindowsPath(systemDir, r.libraryName);
+      if (!file.empty()) return true;
       return Fail(ERROR_MOD_NOT_FOUND);
     }
     case kRangeModuleAbsolute:
