@@ -36,7 +36,7 @@ std::wstring DescribeRangeList(std::span<const ErrorRange> list,
     if (set->ranges.size() > list.size()) kind = L"partial";
     else if (modulesMatch && namesMatch) return set->name;
     else kind = modulesMatch ? L"modified" : L"different modules";
-    note = WFormat(L"%ls -- * (%ls)", set->name.c_str(), kind);
+    note = set->name + L" -- * (" + kind + L")";
   }
   return note.empty() ? std::wstring(L"Custom Range") : note;
 }

@@ -24,10 +24,9 @@ std::wstring RangeDisplayName(const ErrorRange& r) {
 std::wstring RangeModuleText(const ErrorRange& r) {
   switch (RangeModuleKind(r)) {
     case kRangeModuleNone: return std::wstring();
-    case kRangeModuleSystem: return WFormat(L":Sys=\"%ls\"", r.libraryName.c_str());
-    case kRangeModuleAbsolute: return WFormat(L":Abs=\"%ls\"", r.libraryName.c_str());
-    default:
-      return WFormat(L":<0x%X>=\"%ls\"", RangeModuleKind(r), r.libraryName.c_str());
+    case kRangeModuleSystem: return L":Sys=\"" + r.libraryName + L"\"";
+    case kRangeModuleAbsolute: return L":Abs=\"" + r.libraryName + L"\"";
+    default: return WFormat(L":<0x%X>=\"", RangeModuleKind(r)) + r.libraryName + L"\"";
   }
 }
 

@@ -27,8 +27,8 @@ std::wstring_view Trim(std::wstring_view s) {
 }  // namespace
 
 std::wstring FormatRangeLine(const ErrorRange& r) {
-  return WFormat(L"%u|%u|%u|%ls|%ls", r.codeFrom, r.codeTo, r.flags, r.libraryName.c_str(),
-                 r.rangeName.c_str());
+  // Names are appended, not formatted, so that they pass whole.
+  return WFormat(L"%u|%u|%u|", r.codeFrom, r.codeTo, r.flags) + r.libraryName + L"|" + r.rangeName;
 }
 
 bool ParseRangeLine(std::wstring_view line, ErrorRange& r) {

@@ -85,7 +85,7 @@ std::wstring ExportName(const std::wstring& stored, const std::vector<std::wstri
   // Leave room for the " (n)" that makes it unique.
   while (ToUtf16(base).size() > kMaxPresetNameLength - 8) base.pop_back();
   std::wstring name = base;
-  for (int n = 2; taken(name); ++n) name = WFormat(L"%ls (%d)", base.c_str(), n);
+  for (int n = 2; taken(name); ++n) name = base + WFormat(L" (%d)", n);
   return name;
 }
 

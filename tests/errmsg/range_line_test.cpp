@@ -24,6 +24,11 @@ TEST(RangeLine, FormatAndParse) {
   ASSERT_TRUE(ParseRangeLine(line, back));
   EXPECT_EQ(back, r);
 
+  // Names pass whole, embedded NUL characters included.
+  const ErrorRange nul{1, 2, 0, L"", std::wstring(L"a\0b", 3)};
+  ASSERT_TRUE(ParseRangeLine(FormatRangeLine(nul), back));
+  EXPECT_EQ(back, nul);
+
   ASSERT_TRUE(ParseRangeLine(L" 5 |-1|256|| ", back));  // "%u" reading: blanks, sign
   EXPECT_EQ(back, (ErrorRange{5, 0xFFFFFFFF, 256, L"", L" "}));
 
