@@ -48,9 +48,7 @@ std::vector<size_t> FindBadRangeModules(std::span<const ErrorRange> list, uint32
     const ErrorRange& r = list[i];
     if (RangeModuleKind(r) != kind) continue;
     uint32_t error;
-    std::wstring key = r.libraryName;
-    if (kind == kRangeModuleSystem)
-      for (wchar_t& ch : key) ch = ToUpperChar(ch);  // as EqualsIgnoreCase compares
+    const std::wstring key = kind == kRangeModuleSystem ? ToLowerCase(r.libraryName) : r.libraryName;
     if (auto it = seen.find(key); it != seen.end()) {
       error = it->second;
     } else {

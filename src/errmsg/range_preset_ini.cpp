@@ -1,5 +1,6 @@
 #include "errmsg/range_preset_ini.h"
 
+#include "core/event_log.h"
 #include "core/wformat.h"
 #include "errmsg/number_scan.h"
 #include "errmsg/range_line.h"
@@ -26,9 +27,9 @@ bool StartsWithIgnoreCase(std::wstring_view text, std::wstring_view prefix) {
   return text.size() >= prefix.size() && EqualsIgnoreCase(text.substr(0, prefix.size()), prefix);
 }
 
-const std::wstring* FindValue(const RangeIniSection& s, std::wstring_view key) {
-  for (const auto& [k, v] : s.pairs)
-    if (EqualsIgnoreCase(k, key)) return &v;
+const std::wstring* FindValue(const PresetSection& s, std::wstring_view key) {
+  for (const PresetPair& p : s.pairs)
+    if (EqualsIgnoreCase(p.key, key)) return &p.value;
   return nullptr;
 }
 
@@ -50,7 +51,7 @@ bool CheckPresetName(const std::wstring& name, const std::vector<RangeSet>& earl
   return true;
 }
 
-bool ReadPreset(const RangeIniSection& s, const std::vector<RangeSet>& earlier, RangeSet& p) {
+bool ReadPreset(const PresetSection& s, const std::vector<RangeSet>& earlier, RangeSet& p) {
   const std::wstring* name = FindValue(s, L"Name");
   const std::wstring* flags = FindValue(s, L"Flags");
   if (!name) return Fail(ERROR_BAD_FORMAT);
@@ -95,34 +96,34 @@ std::wstring RangePresetFileComment(const std::wstring& date) {
   return WFormat(
       L"This file was created by %ls v.%ls\n(It contains exports of the error messages search "
       L"presets.)\n\nDate: %ls\n",
-      L"Tarnix", L"1.0.4.0", date.c_str());
+      EventLog::kSourceName, EventLog::kVersion, date.c_str());
 }
 
-std::vector<RangeIniSection> RangePresetsToIni(std::span<const RangeSet> presets) {
-  std::vector<RangeIniSection> out;
-  out.push_back({kConfigSection, {{L"Version", L"1"}}});
+std::vector<PresetSection> RangePresetsToIni(std::span<const RangeSet> presets) {
+  std::vector<PresetSection> out;
+  out.push_back(PresetSection{kConfigSection, {{L"Version", L"1"}}});
   std::vector<std::wstring> used;
   unsigned number = 0;
   for (const RangeSet& p : presets) {
     if (p.setFlags & kRangeSetBuiltIn) continue;
-    RangeIniSection s;
+    PresetSection s;
     s.name = WFormat(L"%ls%u", kPresetPrefix, number++);
     used.push_back(ExportName(p.name, used));
-    s.pairs.emplace_back(L"Name", used.back());
-    s.pairs.emplace_back(L"Flags", WFormat(L"%lld", static_cast<long long>(
-                                                        p.setFlags & ~(kRangeSetBuiltIn | kRangeSetUnsaved))));
+    s.pairs.push_back({L"Name", used.back()});
+    const uint32_t flags = p.setFlags & ~(kRangeSetBuiltIn | kRangeSetUnsaved);
+    s.pairs.push_back({L"Flags", WFormat(L"%lld", static_cast<long long>(flags))});
     unsigned index = 0;
     for (const ErrorRange& r : p.ranges)
-      s.pairs.emplace_back(WFormat(L"%ls%u", kRangePrefix, index++), FormatRangeLine(r));
+      s.pairs.push_back({WFormat(L"%ls%u", kRangePrefix, index++), FormatRangeLine(r)});
     out.push_back(std::move(s));
   }
   return out;
 }
 
-bool RangePresetsFromIni(std::span<const RangeIniSection> sections,
+bool RangePresetsFromIni(std::span<const PresetSection> sections,
                          std::vector<RangeSet>& presets) {
-  const RangeIniSection* config = nullptr;
-  for (const RangeIniSection& s : sections)
+  const PresetSection* config = nullptr;
+  for (const PresetSection& s : sections)
     if (EqualsIgnoreCase(s.name, kConfigSection)) {
       config = &s;
       break;
@@ -133,7 +134,7 @@ bool RangePresetsFromIni(std::span<const RangeIniSection> sections,
   if (*version != L"1") return Fail(ERROR_UNSUPPORTED_VERSION);
 
   std::vector<RangeSet> out;
-  for (const RangeIniSection& s : sections) {
+  for (const PresetSection& s : sections) {
     if (!StartsWithIgnoreCase(s.name, kPresetPrefix)) continue;
     if (out.size() == kMaxRangePresets) return Fail(ERROR_TOO_MANY_PRESETS);
     RangeSet p;

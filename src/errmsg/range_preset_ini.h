@@ -4,19 +4,12 @@
 // "Flags" and one "ErrRange<n>" line per range ("%u|%u|%u|%s|%s").
 #include <span>
 #include <string>
-#include <utility>
 #include <vector>
 
+#include "core/preset_file.h"
 #include "errmsg/range_set.h"
 
 namespace tarnix {
-
-// One section of a preset file as the file reader delivers it: its name and
-// its (key, value) pairs in file order, values already unescaped.
-struct RangeIniSection {
-  std::wstring name;
-  std::vector<std::pair<std::wstring, std::wstring>> pairs;
-};
 
 // The comment at the top of an export, `date` being the local date and time.
 std::wstring RangePresetFileComment(const std::wstring& date);
@@ -24,7 +17,7 @@ std::wstring RangePresetFileComment(const std::wstring& date);
 // The sections of an export of `presets` (the saved ones; built-in sets are
 // never exported). A name that could not be imported back (empty, with
 // "<", ">" or "*", or used twice) is written as a unique name that can.
-std::vector<RangeIniSection> RangePresetsToIni(std::span<const RangeSet> presets);
+std::vector<PresetSection> RangePresetsToIni(std::span<const RangeSet> presets);
 
 // Reads the presets of an import; on failure sets the last error and leaves
 // `presets` unchanged:
@@ -39,6 +32,6 @@ std::vector<RangeIniSection> RangePresetsToIni(std::span<const RangeSet> presets
 //   8248  more than 1024 ranges in one preset
 //   15140 more than 64 presets
 // Section and key names are compared ignoring case.
-bool RangePresetsFromIni(std::span<const RangeIniSection> sections, std::vector<RangeSet>& presets);
+bool RangePresetsFromIni(std::span<const PresetSection> sections, std::vector<RangeSet>& presets);
 
 }  // namespace tarnix

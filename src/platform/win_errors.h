@@ -102,4 +102,12 @@ inline constexpr uint32_t ERROR_INVALID_NAME_CHARS = 9954;
 inline constexpr uint32_t ERROR_NAME_ALREADY_USED = 15119;
 inline constexpr uint32_t ERROR_TOO_MANY_PRESETS = 15140;
 
+// Stores, locks and preset files.
+inline constexpr uint32_t ERROR_BAD_PATHNAME = 161;
+inline constexpr uint32_t ERROR_REGISTRY_CORRUPT = 1015;
+inline constexpr uint32_t ERROR_KEY_DELETED = 1018;
+inline constexpr uint32_t ERROR_REGISTRY_IO_FAILED = 1016;
+inline constexpr uint32_t ERROR_FILE_CORRUPT = 1392;
+inline constexpr uint32_t ERROR_EVENTLOG_FILE_CORRUPT = 1500;
+
 }  // namespace tarnix

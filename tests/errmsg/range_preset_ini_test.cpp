@@ -7,15 +7,15 @@
 namespace tarnix {
 namespace {
 
-using Pairs = std::vector<std::pair<std::wstring, std::wstring>>;
+using Pairs = std::vector<PresetPair>;
 
-std::vector<RangeIniSection> File(std::vector<RangeIniSection> presets) {
-  std::vector<RangeIniSection> s{{L"configerps", {{L"VERSION", L"1"}}}};
+std::vector<PresetSection> File(std::vector<PresetSection> presets) {
+  std::vector<PresetSection> s{{L"configerps", {{L"VERSION", L"1"}}}};
   s.insert(s.end(), presets.begin(), presets.end());
   return s;
 }
 
-uint32_t ImportError(const std::vector<RangeIniSection>& sections) {
+uint32_t ImportError(const std::vector<PresetSection>& sections) {
   std::vector<RangeSet> presets{RangeSet{{}, L"kept", 0}};
   SetLastError(0);
   EXPECT_FALSE(RangePresetsFromIni(sections, presets));
@@ -31,7 +31,7 @@ TEST(RangePresetIni, ExportLayoutAndRoundTrip) {
       {{}, L"Second", 0},
       {{{1, 2, 0, L"", L""}}, L"Built-in", kRangeSetBuiltIn},
   };
-  const std::vector<RangeIniSection> sections = RangePresetsToIni(presets);
+  const std::vector<PresetSection> sections = RangePresetsToIni(presets);
   ASSERT_EQ(sections.size(), 3u);  // built-in sets are not exported
   EXPECT_EQ(sections[0].name, L"ConfigERPs");
   EXPECT_EQ(sections[0].pairs, (Pairs{{L"Version", L"1"}}));
@@ -88,7 +88,7 @@ TEST(RangePresetIni, ImportReadsLooselyWrittenFiles) {
 
 TEST(RangePresetIni, EveryImportCheck) {
   auto preset = [](std::wstring name, Pairs extra = {}) {
-    RangeIniSection s{L"Preset", {{L"Name", std::move(name)}, {L"Flags", L"0"}}};
+    PresetSection s{L"Preset", {{L"Name", std::move(name)}, {L"Flags", L"0"}}};
     s.pairs.insert(s.pairs.end(), extra.begin(), extra.end());
     return s;
   };
@@ -113,13 +113,13 @@ TEST(RangePresetIni, EveryImportCheck) {
             ERROR_FILENAME_EXCED_RANGE);
 
   Pairs many;
-  for (int i = 0; i < 1025; ++i) many.emplace_back(L"ErrRange", L"1|2|0||");
+  for (int i = 0; i < 1025; ++i) many.push_back({L"ErrRange", L"1|2|0||"});
   EXPECT_EQ(ImportError(File({preset(L"n", many)})), ERROR_TOO_MANY_ITEMS);
   many.pop_back();
   std::vector<RangeSet> back;
   EXPECT_TRUE(RangePresetsFromIni(File({preset(L"n", many)}), back));
 
-  std::vector<RangeIniSection> presets;
+  std::vector<PresetSection> presets;
   for (int i = 0; i < 65; ++i) presets.push_back(preset(L"p" + std::to_wstring(i)));
   EXPECT_EQ(ImportError(File(presets)), ERROR_TOO_MANY_PRESETS);
   presets.pop_back();
