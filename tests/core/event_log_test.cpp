@@ -241,7 +241,7 @@ TEST_F(EventLogTest, CancelledOrFailedExportLeavesNoFile) {
   const auto missing = dir.path() / "no" / "log.html";
   SetLastError(0);
   EXPECT_EQ(ExportEventLogToHtml(missing.string(), Params()), -1);
-  EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
   EXPECT_FALSE(std::filesystem::exists(missing));
 }
 
