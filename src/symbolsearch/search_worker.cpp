@@ -283,8 +283,8 @@ bool ReportWalkEvent(SearchContext& ctx, const FolderWalkEvent& ev, const std::w
   }
 }
 
-void SizeScanThread(std::unique_ptr<SearchParams> p) {
-  LowerThreadPriority();
+void SizeScanThread(std::unique_ptr<SearchParams> p, bool background) {
+  if (background) LowerThreadPriority();
   MessagePoster poster(p->window, *p->stopFlag);
   WalkPlan plan;
   RegexCompileError error;
@@ -308,8 +308,8 @@ void SizeScanThread(std::unique_ptr<SearchParams> p) {
   PostEnd(poster, kMsgSizeScanEnded, completed, p->window);
 }
 
-void SearchThread(std::unique_ptr<SearchParams> p, UndecorateFn undecorate) {
-  LowerThreadPriority();
+void SearchThread(std::unique_ptr<SearchParams> p, UndecorateFn undecorate, bool background) {
+  if (background) LowerThreadPriority();
   SearchContext ctx(*p, *p->stopFlag);
 
   auto endSearch = [&](bool completed) {
@@ -449,12 +449,13 @@ bool SymbolSearch::Start(const SearchParams& params, const SearchStartSettings& 
   };
   try {
     w->search = std::thread([copy = std::make_unique<SearchParams>(p), undecorate = undecorate_,
-                             finished]() mutable {
-      SearchThread(std::move(copy), std::move(undecorate));
+                             background = background_, finished]() mutable {
+      SearchThread(std::move(copy), std::move(undecorate), background);
       finished();
     });
-    w->sizeScan = std::thread([copy = std::make_unique<SearchParams>(p), finished]() mutable {
-      SizeScanThread(std::move(copy));
+    w->sizeScan = std::thread([copy = std::make_unique<SearchParams>(p),
+                               background = background_, finished]() mutable {
+      SizeScanThread(std::move(copy), background);
       finished();
     });
   } catch (const std::system_error& e) {

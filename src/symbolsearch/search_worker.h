@@ -40,6 +40,10 @@ class SymbolSearch {
   // grammar are missing.
   bool Start(const SearchParams& params, const SearchStartSettings& settings);
 
+  // Workers lower their priority so that a window stays responsive; a
+  // program without a window turns that off (on by default).
+  void SetBackgroundPriority(bool on) { background_ = on; }
+
   // True while a worker thread has not ended.
   bool Running() const;
   // Waits up to `timeout` for both workers; true when both have ended.
@@ -49,6 +53,7 @@ class SymbolSearch {
   void Reap();
 
   UndecorateFn undecorate_;
+  bool background_ = true;
   struct Workers;
   std::unique_ptr<Workers> workers_;
 };
