@@ -923,7 +923,7 @@ bool Demangler::Operator(Str& name, int& kind, bool& done, Str& out) {
     default: return false;
   }
   const char d = Get();
-  const bool special = !(d >= '0' && d <= '6') && d != 'U' && d != 'V';
+  const bool special = !(d >= '0' && d <= '6') && d != 'U' && d != 'V' && d != '_';
   if (special && Has(UNDNAME_NO_SPECIAL_SYMS)) return false;
   switch (d) {
     case '0': name = "operator/="; return true;
@@ -986,6 +986,7 @@ bool Demangler::Operator(Str& name, int& kind, bool& done, Str& out) {
     default: return false;
   }
   const char e = Get();
+  if (e != 'K' && e != 'L' && e != 'M' && Has(UNDNAME_NO_SPECIAL_SYMS)) return false;
   switch (e) {
     case 'A': name = "`managed vector constructor iterator'"; return true;
     case 'B': name = "`managed vector destructor iterator'"; return true;
