@@ -19,13 +19,11 @@
 
 namespace tarnix {
 
-// The undecorator every search uses unless told otherwise: the program's
-// own, under the process-wide undecoration lock.
-UndecorateFn DefaultUndecorator();
-
 class SymbolSearch {
  public:
-  explicit SymbolSearch(UndecorateFn undecorate = DefaultUndecorator());
+  // `undecorate` replaces the program's undecorator (tests); empty: the
+  // program's own, under the process-wide undecoration lock.
+  explicit SymbolSearch(UndecorateFn undecorate = nullptr);
   // Waits for running workers; the owner sets the stop flag first.
   ~SymbolSearch();
   SymbolSearch(const SymbolSearch&) = delete;

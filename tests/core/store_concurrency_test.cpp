@@ -144,13 +144,16 @@ TEST(StoreConcurrency, KilledWritersLeaveOldOrNewValues) {
       KeepWriting(announce[1], first);
     }
     close(announce[1]);
+    // Wait until the writer has begun its first step, so that on a busy
+    // machine the kill still falls among its writes and not before them.
+    uint32_t last = prev.counter, step;
+    if (read(announce[0], &step, sizeof step) == sizeof step) last = step;
     std::this_thread::sleep_for(std::chrono::microseconds(delayUs(random)));
     kill(child, SIGKILL);
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFSIGNALED(status));
     ++kills;
-    uint32_t last = prev.counter, step;
     while (read(announce[0], &step, sizeof step) == sizeof step) last = step;
     close(announce[0]);
 

@@ -129,7 +129,9 @@ TEST(FaultGuard, FaultOutsideGuardStillKills) {
   }
   int status = 0;
   waitpid(pid, &status, 0);
-  EXPECT_TRUE(WIFSIGNALED(status));
+  // The fault is not absorbed: the process dies of it (or, under a
+  // sanitizer that reports deadly signals, exits with its failure status).
+  EXPECT_TRUE(WIFSIGNALED(status) || (WIFEXITED(status) && WEXITSTATUS(status) != 0));
 }
 
 }  // namespace
