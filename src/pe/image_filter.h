@@ -20,6 +20,12 @@ class ImageFacts {
   // Directory bits; the resource types only when `resources` is set (this
   // parses the resource directory).
   virtual void EnsureDirectories(bool resources) = 0;
+  // All of the above: what every delivered result must carry.
+  virtual void EnsureAll() {
+    EnsureSubsystem();
+    EnsureCharacteristics(true);
+    EnsureDirectories(true);
+  }
 };
 
 class ImageFilter {

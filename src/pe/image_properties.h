@@ -56,7 +56,7 @@ inline constexpr uint64_t kSubsystemOther = 0x80000000ULL;
 // The four tables, in the order the program lists them.
 extern const BitLabel kImageTypeLabels[3];
 extern const BitLabel kSubsystemLabels[15];
-extern const BitLabel kCharacteristicLabels[26];
+extern const BitLabel kCharacteristicLabels[25];
 extern const BitLabel kDirectoryLabels[15];
 extern const BitLabel kResourceTypeLabels[22];
 
@@ -71,7 +71,8 @@ uint64_t DirectoryBitOf(uint32_t index);
 // numbers above 24 give kResourceTypeOther.
 uint64_t ResourceTypeBitOf(uint32_t type);
 
-// "Import" ... "Image" texts of bindings: "", "Unbound", "Bound", "Bound (old)".
+// The texts of bindings: "", "Unbound", "Bound", "Bound (old)" ("" for any
+// other value).
 const wchar_t* BindingText(uint32_t binding);
 
 }  // namespace tarnix

@@ -1,43 +1,60 @@
 #include "platform/char_class.h"
 
-#include <locale.h>
-#include <wctype.h>
+#include <algorithm>
+#include <cstdint>
+#include <iterator>
 
 namespace tarnix {
 namespace {
 
-// A Unicode character-class locale, made once. The process itself stays in
-// the "C" locale, whose classes know only ASCII.
-locale_t UnicodeLocale() {
-  static const locale_t loc = [] {
-    for (const char* name : {"C.UTF-8", "C.utf8", "en_US.UTF-8"}) {
-      locale_t l = newlocale(LC_CTYPE_MASK, name, static_cast<locale_t>(nullptr));
-      if (l) return l;
-    }
-    return static_cast<locale_t>(nullptr);
-  }();
-  return loc;
-}
+struct CharRange {
+  uint32_t first;
+  uint32_t last;
+};
 
-// Latin-1 letters when no Unicode locale is installed.
-bool IsLatin1Letter(wchar_t c) {
-  return c == 0xAA || c == 0xB5 || c == 0xBA || (c >= 0xC0 && c <= 0xFF && c != 0xD7 && c != 0xF7);
-}
+// Every `stride`-th character from `first` to `last` folds to itself + delta.
+struct FoldRun {
+  uint32_t first;
+  uint32_t last;
+  uint32_t stride;
+  int32_t delta;
+};
+
+#include "platform/char_class_tables.inc"
 
 }  // namespace
 
-bool IsCharAlphaNumeric(wchar_t c) {
-  if (c < 0x80)
-    return (c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z');
-  if (locale_t l = UnicodeLocale()) return iswalnum_l(static_cast<wint_t>(c), l) != 0;
-  return IsLatin1Letter(c);
+bool IsCharAlphaNumeric(wchar_t wc) {
+  const auto c = static_cast<uint32_t>(wc);
+  if (c < 0x80) {
+    return (c >= L'0' && c <= L'9') || ((c | 0x20) >= L'a' && (c | 0x20) <= L'z');
+  }
+  auto it = std::upper_bound(std::begin(kAlphaNumericRanges), std::end(kAlphaNumericRanges), c,
+                             [](uint32_t v, const CharRange& r) { return v < r.first; });
+  return it != std::begin(kAlphaNumericRanges) && c <= std::prev(it)->last;
 }
 
-wchar_t FoldCase(wchar_t c) {
-  if (c < 0x80) return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c + 32) : c;
-  if (locale_t l = UnicodeLocale()) return static_cast<wchar_t>(towlower_l(static_cast<wint_t>(c), l));
-  if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return static_cast<wchar_t>(c + 32);
-  return c;
+bool IsWhiteSpace(wchar_t wc) {
+  const auto c = static_cast<uint32_t>(wc);
+  if (c <= 0x20) return c == 0x20 || (c >= 0x09 && c <= 0x0D);
+  switch (c) {
+    case 0x85: case 0xA0: case 0x1680: case 0x2028: case 0x2029:
+    case 0x202F: case 0x205F: case 0x3000:
+      return true;
+    default:
+      return c >= 0x2000 && c <= 0x200A;
+  }
+}
+
+wchar_t FoldCase(wchar_t wc) {
+  const auto c = static_cast<uint32_t>(wc);
+  if (c < 0x80) return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c + 0x20) : wc;
+  auto it = std::upper_bound(std::begin(kFoldRuns), std::end(kFoldRuns), c,
+                             [](uint32_t v, const FoldRun& r) { return v < r.first; });
+  if (it == std::begin(kFoldRuns)) return wc;
+  const FoldRun& run = *std::prev(it);
+  if (c > run.last || (c - run.first) % run.stride != 0) return wc;
+  return static_cast<wchar_t>(static_cast<int64_t>(c) + run.delta);
 }
 
 std::wstring FoldCase(std::wstring_view s) {
@@ -49,7 +66,7 @@ std::wstring FoldCase(std::wstring_view s) {
 bool EqualsNoCase(std::wstring_view a, std::wstring_view b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i)
-    if (a[i] != b[i] && FoldCase(a[i]) != FoldCase(b[i])) return false;
+    if (!EqualIgnoreCase(a[i], b[i])) return false;
   return true;
 }
 

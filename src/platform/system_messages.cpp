@@ -52,13 +52,16 @@ constexpr OwnText kOwnTexts[] = {
     {ERROR_ALREADY_ASSIGNED, L"The work is already running."},
     {ERROR_INVALID_PARAMETER, L"A parameter is not valid."},
     {ERROR_BROKEN_PIPE, L"The pipe has been ended."},
+    {ERROR_BUFFER_OVERFLOW, L"The data ends in a piece too small to hold another block."},
     {ERROR_DISK_FULL, L"There is not enough space on the disk."},
     {ERROR_INVALID_CATEGORY, L"The category is not valid."},
     {ERROR_INSUFFICIENT_BUFFER, L"The data area is too small."},
     {ERROR_INVALID_NAME, L"The file name, folder name or volume label syntax is not valid."},
+    {ERROR_MOD_NOT_FOUND, L"The module could not be found."},
     {ERROR_DIR_NOT_EMPTY, L"The folder is not empty."},
     {ERROR_BUSY, L"The resource is in use."},
     {ERROR_ALREADY_EXISTS, L"The file or folder already exists."},
+    {ERROR_INVALID_FLAG_NUMBER, L"The kind of an item is not valid."},
     {ERROR_BAD_EXE_FORMAT, L"The file is not a valid executable image."},
     {ERROR_FILENAME_EXCED_RANGE, L"The file name or path is too long."},
     {ERROR_FILE_TOO_LARGE, L"The file is too large."},
@@ -74,8 +77,10 @@ constexpr OwnText kOwnTexts[] = {
     {ERROR_INVALID_NAME_LENGTH, L"A name or path is too long."},
     {ERROR_INVALID_NE_IMAGE, L"The file is a 16-bit (NE) image."},
     {ERROR_INVALID_RESOURCE, L"The resource directory is malformed."},
+    {ERROR_INVALID_WINDOW_HANDLE, L"The receiver of the messages has closed."},
     {ERROR_TIMEOUT, L"The wait timed out."},
     {ERROR_INCORRECT_SIZE, L"The result does not fit in 32 bits."},
+    {ERROR_INVALID_FIELD, L"A block's length is too small to hold the block."},
     {ERROR_CANNOT_COMPOSE, L"The command line cannot be composed from these items."},
     {ERROR_FILE_TOO_SMALL, L"The file is too small to be an image."},
     {ERROR_INVALID_DATATYPE, L"The data type is not valid."},
@@ -90,12 +95,15 @@ constexpr OwnText kOwnTexts[] = {
     {ERROR_NOT_ABSOLUTE_PATH, L"The path must be absolute."},
     {ERROR_RVA_OUT_OF_RANGE, L"The relative virtual address is out of range."},
     {ERROR_BAD_PATH_ITEM, L"The path is not valid."},
+    {ERROR_SEPARATOR_MISSING, L"The value lacks its separator character."},
     {ERROR_UNKNOWN_ID, L"The identifier is not known."},
     {ERROR_NOTHING_ENTERED, L"Nothing was provided."},
     {ERROR_VALUE_TOO_LARGE, L"The value is larger than 32 bits."},
+    {ERROR_TOO_MANY_ITEMS, L"There are too many items in the list."},
     {ERROR_EMPTY_TEXT, L"The text is empty."},
     {ERROR_NAME_TOO_LONG, L"The name is too long."},
     {ERROR_NO_SUCH_BUILD, L"This build of the program has no such variant."},
+    {ERROR_INVALID_NAME_CHARS, L"The name holds characters that are not allowed."},
     {ERROR_INTERNET_TIMEOUT, L"The request timed out."},
     {ERROR_BAD_NUMBER_TEXT, L"The text holds characters that are not part of a number."},
     {ERROR_UNDECORATION_FAILED, L"The name could not be undecorated."},
@@ -104,6 +112,8 @@ constexpr OwnText kOwnTexts[] = {
     {ERROR_MUI_FILE_NOT_FOUND, L"The language resource file could not be found."},
     {ERROR_MUI_FILE_NOT_LOADED, L"The language resource file could not be loaded."},
     {ERROR_BAD_VERSION_TABLE, L"The version string table is malformed."},
+    {ERROR_NAME_ALREADY_USED, L"The name is already used."},
+    {ERROR_TOO_MANY_PRESETS, L"There are too many presets."},
 };
 
 constexpr bool OwnTextsSorted() {
@@ -149,10 +159,18 @@ const wchar_t* OwnErrorDescription(uint32_t code) {
 bool FormatSystemMessage(uint32_t code, uint32_t langId, std::wstring& text) {
   text.clear();
   if (Ask(g_system, code, langId, text)) return true;
-  if (const wchar_t* own = OwnErrorDescription(code)) {
+  // An HRESULT of facility 7 wraps a Win32 code, and the system answers it
+  // with that code's text.
+  const bool wrapsWin32 = (code & 0xFFFF0000u) == 0x80070000u;
+  if (wrapsWin32 && Ask(g_system, code & 0xFFFF, langId, text)) return true;
+  const wchar_t* own = OwnErrorDescription(code);
+  if (!own && wrapsWin32) own = OwnErrorDescription(code & 0xFFFF);
+  if (own) {
     text = own;
+    SetLastError(ERROR_SUCCESS);
     return true;
   }
+  text.clear();
   SetLastError(ERROR_MR_MID_NOT_FOUND);
   return false;
 }

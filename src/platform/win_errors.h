@@ -39,6 +39,7 @@ inline constexpr uint32_t ERROR_FILE_EXISTS = 80;
 inline constexpr uint32_t ERROR_ALREADY_ASSIGNED = 85;
 inline constexpr uint32_t ERROR_INVALID_PARAMETER = 87;
 inline constexpr uint32_t ERROR_BROKEN_PIPE = 109;
+inline constexpr uint32_t ERROR_BUFFER_OVERFLOW = 111;
 inline constexpr uint32_t ERROR_DISK_FULL = 112;
 inline constexpr uint32_t ERROR_INVALID_CATEGORY = 117;
 inline constexpr uint32_t ERROR_INSUFFICIENT_BUFFER = 122;
@@ -57,12 +58,14 @@ inline constexpr uint32_t ERROR_MR_MID_NOT_FOUND = 317;
 inline constexpr uint32_t ERROR_CHECKSUM_MISMATCH = 327;
 inline constexpr uint32_t ERROR_INVALID_ADDRESS = 487;
 inline constexpr uint32_t ERROR_INVALID_FLAGS = 1004;
+inline constexpr uint32_t ERROR_INVALID_WINDOW_HANDLE = 1400;
 inline constexpr uint32_t ERROR_CANCELLED = 1223;
 inline constexpr uint32_t ERROR_INVALID_NE_IMAGE = 1286;  // 16-bit (NE) image
 inline constexpr uint32_t ERROR_INVALID_NAME_LENGTH = 1283;
 inline constexpr uint32_t ERROR_INVALID_RESOURCE = 1337;
 inline constexpr uint32_t ERROR_TIMEOUT = 1460;
 inline constexpr uint32_t ERROR_INCORRECT_SIZE = 1462;
+inline constexpr uint32_t ERROR_INVALID_FIELD = 1616;
 inline constexpr uint32_t ERROR_CANNOT_COMPOSE = 1656;
 inline constexpr uint32_t ERROR_FILE_TOO_SMALL = 1782;
 inline constexpr uint32_t ERROR_INVALID_DATATYPE = 1804;
@@ -91,6 +94,15 @@ inline constexpr uint32_t ERROR_NO_PROCESS_ID = 13869;
 inline constexpr uint32_t ERROR_MUI_FILE_NOT_FOUND = 15100;
 inline constexpr uint32_t ERROR_MUI_FILE_NOT_LOADED = 15105;
 inline constexpr uint32_t ERROR_BAD_VERSION_TABLE = 15112;
+
+// Range presets, their import and the modules of ranges.
+inline constexpr uint32_t ERROR_MOD_NOT_FOUND = 126;
+inline constexpr uint32_t ERROR_INVALID_FLAG_NUMBER = 186;
+inline constexpr uint32_t ERROR_SEPARATOR_MISSING = 3902;
+inline constexpr uint32_t ERROR_TOO_MANY_ITEMS = 8248;
+inline constexpr uint32_t ERROR_INVALID_NAME_CHARS = 9954;
+inline constexpr uint32_t ERROR_NAME_ALREADY_USED = 15119;
+inline constexpr uint32_t ERROR_TOO_MANY_PRESETS = 15140;
 
 // Stores, locks and preset files.
 inline constexpr uint32_t ERROR_BAD_PATHNAME = 161;

@@ -1,0 +1,183 @@
+#include "pe/image_reader.h"
+
+#include "pe/image_headers.h"
+#include "pe/image_info.h"
+#include "pe/pe_format.h"
+#include "pe/symbol_walks.h"
+#include "platform/fault_guard.h"
+#include "platform/last_error.h"
+#include "platform/mapped_file.h"
+#include "platform/win_errors.h"
+
+namespace tarnix {
+namespace {
+
+int Fail(uint32_t& location, uint32_t code, uint32_t error) {
+  location = code;
+  SetLastError(error);
+  return kReadFailed;
+}
+
+int Done() {
+  SetLastError(ERROR_SUCCESS);
+  return kReadDone;
+}
+
+int Stop() {
+  SetLastError(ERROR_CANCELLED);
+  return kReadStop;
+}
+
+uint32_t LocationOfStep(MappedFile::Step step) {
+  switch (step) {
+    case MappedFile::Step::Size: return kLocationSize;
+    case MappedFile::Step::TooSmall: return kLocationTooSmall;
+    case MappedFile::Step::TooLarge: return kLocationTooLarge;
+    case MappedFile::Step::Map: return kLocationView;
+    case MappedFile::Step::Region: return kLocationRegion;
+    default: return kLocationOpen;
+  }
+}
+
+// A ROM image has only its COFF header to describe it: it reports the
+// "Unknown" subsystem, its COFF characteristics and no directories.
+class RomFacts final : public ImageFacts {
+ public:
+  explicit RomFacts(ImageProperties& props) : props_(props) {}
+  const ImageProperties& props() const override { return props_; }
+  void EnsureSubsystem() override {}
+  void EnsureCharacteristics(bool) override {}
+  void EnsureDirectories(bool) override {}
+
+ private:
+  ImageProperties& props_;
+};
+
+// The image filters in their fixed order after the time stamp.
+bool PassFilters(const ImageFilter* filter, ImageFacts& facts) {
+  return !filter || (filter->PassType(facts) && filter->PassSubsystem(facts) &&
+                     filter->PassCharacteristics(facts) && filter->PassDirectories(facts));
+}
+
+// A read outside the view, or a page of the file that vanished underneath
+// the mapping.
+class FaultCheck {
+ public:
+  FaultCheck(const ImageView& view, const FaultGuard* guard) : view_(view), guard_(guard) {}
+  bool operator()() const { return view_.faulted() || (guard_ && guard_->faulted()); }
+
+ private:
+  const ImageView& view_;
+  const FaultGuard* guard_;
+};
+
+template <class W>
+int Walk(ImageInfo& image, const ScanOptions& options, SymbolSink& sink,
+         std::vector<int32_t>& nameIndex, const FaultCheck& faulted, uint32_t& location) {
+  LookInRules rules(options);
+  WalkContext c{image, sink, rules, nameIndex};
+  uint64_t count = 0;
+  if (rules.visitImports) count += CountImports<W>(c);
+  if (rules.visitExports) count += CountExports(c);
+  if (rules.visitDelayLoad) count += CountDelayLoads<W>(c);
+  sink.BeginImage(count);
+
+  if (rules.visitImports && WalkImports<W>(c) == WalkResult::kStop) return Stop();
+  if (faulted()) return Fail(location, kLocationMalformed, ERROR_INVALID_EXCEPTION_HANDLER);
+  if (rules.visitExports && WalkExports(c) == WalkResult::kStop) return Stop();
+  if (faulted()) return Fail(location, kLocationMalformed, ERROR_INVALID_EXCEPTION_HANDLER);
+  if (rules.visitDelayLoad && WalkDelayLoads<W>(c) == WalkResult::kStop) return Stop();
+  if (faulted()) return Fail(location, kLocationMalformed, ERROR_INVALID_EXCEPTION_HANDLER);
+  return Done();
+}
+
+}  // namespace
+
+int ImageReader::ReadFile(const std::string& path, const ScanOptions& options,
+                          SymbolSink& sink, const ImageFilter* filter, uint32_t& location) {
+  MappedFile file;
+  if (!file.Open(path, 64, 0xFFFFFFFFull)) {
+    location = LocationOfStep(file.failedStep());
+    return kReadFailed;  // the last error is the platform's
+  }
+  FaultGuard guard(file.data(), file.viewSize());
+  return ReadMemory(file.data(), file.viewSize(), path, options, sink, filter, location, &guard);
+}
+
+int ImageReader::ReadMemory(const uint8_t* data, size_t size, std::string_view path,
+                            const ScanOptions& options, SymbolSink& sink,
+                            const ImageFilter* filter, uint32_t& location,
+                            const FaultGuard* guard) {
+  ImageView view(data, size);
+  FaultCheck faulted(view, guard);
+  location = kLocationHeaderValues;
+
+  // No "MZ" is required: only e_lfanew, and room for the NT headers behind it.
+  std::optional<uint32_t> lfanew = view.TryRead<uint32_t>(pe::kLfanewOffset);
+  if (!lfanew || uint64_t{*lfanew} + pe::kMinNtHeadersSize > size)
+    return Fail(location, kLocationLfanew, ERROR_BAD_EXE_FORMAT);
+  uint64_t nt = *lfanew;
+  uint32_t signature = view.Read<uint32_t>(nt).value_or(0);
+  if (signature != pe::kSignaturePe) {
+    if ((signature & 0xFFFF) == pe::kSignatureNe)
+      return Fail(location, kLocationNeImage, ERROR_INVALID_NE_IMAGE);
+    return Fail(location, kLocationSignature, ERROR_BAD_EXE_FORMAT);
+  }
+
+  ImageProperties props;
+  props.timeStamp = view.Read<uint32_t>(nt + pe::kNtTimeDateStamp).value_or(0);
+  if (filter && !filter->PassTimeStamp(props.timeStamp)) return Done();
+
+  uint16_t magic = view.Read<uint16_t>(nt + pe::kNtOptionalHeader).value_or(0);
+  switch (magic) {
+    case pe::kMagicRom: props.imageType = kImageTypeRom; break;
+    case pe::kMagicPe32: props.imageType = kImageType32; break;
+    case pe::kMagicPe64: props.imageType = kImageType64; break;
+    default: return Fail(location, kLocationMagic, ERROR_BAD_FORMAT);
+  }
+
+  if (props.imageType == kImageTypeRom) {
+    props.subsystemBit = SubsystemBitOf(0);
+    props.characteristics =
+        CharacteristicBitsOf(view.Read<uint16_t>(nt + pe::kNtCharacteristics).value_or(0), 0);
+    props.directories = 0;
+    props.computed = kComputedSubsystem | kComputedCharacteristics | kComputedDirectories;
+    RomFacts facts(props);
+    if (!PassFilters(filter, facts)) return Done();
+    // A ROM image has no symbols: it is reported as a whole, and only to a
+    // search for every module whatever it holds.
+    bool wanted = (options.lookIn & kLookInSources) == 0 &&
+                  (!filter || filter->NoDirectoryFilter()) && options.searchMatchesAll &&
+                  options.presentAs == kPresentModulesOnly;
+    if (wanted && !sink.DeliverImage(props)) return Stop();
+    return Done();
+  }
+
+  uint64_t optional = nt + pe::kNtOptionalHeader;
+  if (view.Read<uint32_t>(optional + pe::kOptSectionAlignment).value_or(0) == 0 ||
+      view.Read<uint32_t>(optional + pe::kOptFileAlignment).value_or(0) == 0 ||
+      view.Read<uint16_t>(nt + pe::kNtNumberOfSections).value_or(0) == 0)
+    return Fail(location, kLocationHeaderValues, ERROR_BAD_EXE_FORMAT);
+
+  ImageHeaders headers;
+  headers.Load(view, nt, magic);
+  sections_.Reset(view, headers.sectionTableOffset, headers.numberOfSections);
+  ImageInfo image(view, headers, sections_, sink, path, props);
+
+  bool pass = PassFilters(filter, image);
+  if (faulted()) return Fail(location, kLocationMalformed, ERROR_INVALID_EXCEPTION_HANDLER);
+  if (!pass) return Done();
+  sink.AttachImage(image);
+  if (faulted()) return Fail(location, kLocationMalformed, ERROR_INVALID_EXCEPTION_HANDLER);
+
+  if (headers.pe64) return Walk<pe::Pe64>(image, options, sink, nameIndex_, faulted, location);
+  return Walk<pe::Pe32>(image, options, sink, nameIndex_, faulted, location);
+}
+
+int ReadImage(const std::string& path, const ScanOptions& options, SymbolSink& sink,
+              const ImageFilter* filter, uint32_t& location) {
+  ImageReader reader;
+  return reader.ReadFile(path, options, sink, filter, location);
+}
+
+}  // namespace tarnix

@@ -1,0 +1,78 @@
+#pragma once
+// The PE image reader: decides whether a file is a PE image, works out its
+// header properties, applies the image filters and hands every import,
+// export and delay-load symbol (or imported module) to a SymbolSink.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "pe/image_filter.h"
+#include "pe/look_in.h"
+#include "pe/rva.h"
+#include "pe/symbol_sink.h"
+
+namespace tarnix {
+
+class FaultGuard;
+
+// The step at which an image was refused or failed, with the error that
+// goes with it.
+enum LocationCode : uint32_t {
+  kLocationHeaderValues = 0,   // section or file alignment or section count 0: 193
+  kLocationOpen = 192,         // opening the file: the platform's error
+  kLocationMapping = 193,      // creating the file mapping
+  kLocationView = 194,         // mapping the view
+  kLocationRegion = 195,       // learning the view's size
+  kLocationLfanew = 198,       // e_lfanew + 264 beyond the view: 193
+  kLocationSize = 199,         // querying the file size
+  kLocationTooSmall = 200,     // 64 bytes or fewer: 1782
+  kLocationTooLarge = 201,     // above 0xFFFFFFFF bytes: 223
+  kLocationSignature = 202,    // no "PE\0\0" and not NE: 193
+  kLocationMagic = 204,        // unknown optional header magic: 11
+  kLocationMalformed = 551,    // a read outside the view or the file: 310
+  kLocationNeImage = 639,      // a 16-bit "NE" image: 1286
+};
+
+// What the reader answers.
+enum ReadResult : int {
+  kReadDone = 0,     // read (also when a filter refused it or nothing matched)
+  kReadStop = 2,     // the sink asked to stop (last error ERROR_CANCELLED)
+  kReadFailed = -1,  // refused or failed: last error and LocationCode set
+};
+
+// The parts of the search criteria the reader itself applies.
+struct ScanOptions {
+  uint32_t lookIn = 0;                         // LookInBits; 0 = everything
+  uint32_t searchFor = kSearchForSymbols;      // or kSearchForImportLibs
+  uint32_t presentAs = kPresentSymbolsInModules;  // or kPresentModulesOnly
+  bool searchMatchesAll = false;  // the search string matches every name
+};
+
+// Reads images one after another on one thread, keeping its scratch tables
+// from image to image.
+class ImageReader {
+ public:
+  // Maps the file at `path` (UTF-8) read-only and reads it. `filter` may be
+  // null (no filters). Sets the last error on every return.
+  int ReadFile(const std::string& path, const ScanOptions& options, SymbolSink& sink,
+               const ImageFilter* filter, uint32_t& location);
+
+  // Reads an image already in memory; `size` is the view size. `guard`, when
+  // given, reports faults of a mapping underneath. `path` only names the
+  // image in status lines.
+  int ReadMemory(const uint8_t* data, size_t size, std::string_view path,
+                 const ScanOptions& options, SymbolSink& sink, const ImageFilter* filter,
+                 uint32_t& location, const FaultGuard* guard = nullptr);
+
+ private:
+  SectionMap sections_;
+  std::vector<int32_t> nameIndex_;
+};
+
+// One-shot form of ImageReader::ReadFile.
+int ReadImage(const std::string& path, const ScanOptions& options, SymbolSink& sink,
+              const ImageFilter* filter, uint32_t& location);
+
+}  // namespace tarnix

@@ -1,0 +1,76 @@
+#pragma once
+// A bounds-checked, typed view over the bytes of a mapped image. Every read
+// of image bytes goes through it.
+//
+// Read() and String() stand for the program touching memory: a read outside
+// the view marks the image as malformed (faulted()), and the reader then
+// refuses the image with location 551 and error 310, as it does when the
+// file shrinks underneath its mapping. TryRead() and Contains() only ask, for
+// the walks that report their own errors.
+#include <bit>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <optional>
+#include <string_view>
+#include <type_traits>
+
+namespace tarnix {
+
+static_assert(std::endian::native == std::endian::little,
+              "image fields are read in place as little-endian values");
+
+class ImageView {
+ public:
+  ImageView(const uint8_t* data, size_t size) : data_(data), size_(size) {}
+
+  size_t size() const { return size_; }
+  bool faulted() const { return faulted_; }
+
+  // True when [offset, offset + length) lies inside the view.
+  bool Contains(uint64_t offset, uint64_t length) const {
+    return offset <= size_ && length <= size_ - offset;
+  }
+
+  template <class T>
+  std::optional<T> TryRead(uint64_t offset) const {
+    static_assert(std::is_trivially_copyable_v<T>);
+    if (!Contains(offset, sizeof(T))) return std::nullopt;
+    T value;
+    std::memcpy(&value, data_ + offset, sizeof(T));
+    return value;
+  }
+
+  template <class T>
+  std::optional<T> Read(uint64_t offset) const {
+    std::optional<T> value = TryRead<T>(offset);
+    if (!value) faulted_ = true;
+    return value;
+  }
+
+  // The zero-terminated 8-bit string at `offset`, without its terminator. A
+  // string that the view ends before its terminator faults.
+  std::optional<std::string_view> String(uint64_t offset) const {
+    if (offset >= size_) {
+      faulted_ = true;
+      return std::nullopt;
+    }
+    const void* end = std::memchr(data_ + offset, 0, size_ - offset);
+    if (!end) {
+      faulted_ = true;
+      return std::nullopt;
+    }
+    const char* begin = reinterpret_cast<const char*>(data_ + offset);
+    return std::string_view(begin, static_cast<const char*>(end) - begin);
+  }
+
+  // Marks the image as malformed (a table that would run past the view).
+  void Fault() const { faulted_ = true; }
+
+ private:
+  const uint8_t* data_;
+  size_t size_;
+  mutable bool faulted_ = false;
+};
+
+}  // namespace tarnix

@@ -1,0 +1,172 @@
+#include "platform/windows_root.h"
+
+#include <cstdlib>
+#include <system_error>
+
+#include "platform/case_fold.h"
+#include "platform/text_encoding.h"
+
+namespace tarnix {
+namespace fs = std::filesystem;
+
+namespace {
+
+bool IsFolder(const fs::path& p) {
+  std::error_code ec;
+  return !p.empty() && fs::is_directory(p, ec);
+}
+
+// The entry of `dir` named `name`, exactly or ignoring case; empty if none.
+fs::path ResolveName(const fs::path& dir, std::wstring_view name) {
+  const fs::path exact = dir / ToUtf8(name);
+  std::error_code ec;
+  if (fs::symlink_status(exact, ec).type() != fs::file_type::not_found && !ec) return exact;
+  for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+    const fs::path entry = it->path();
+    if (EqualsIgnoreCase(FromUtf8(entry.filename().string()), name)) return entry;
+  }
+  return {};
+}
+
+fs::path Trimmed(const fs::path& p) {
+  fs::path n = p.lexically_normal();
+  if (!n.has_filename() && n.has_parent_path() && n != n.root_path()) n = n.parent_path();
+  return n;
+}
+
+}  // namespace
+
+fs::path ResolveWindowsPath(const fs::path& base, std::wstring_view relative) {
+  if (base.empty()) return {};
+  fs::path at = base;
+  size_t i = 0;
+  while (i <= relative.size()) {
+    size_t end = relative.find_first_of(L"/\\", i);
+    if (end == std::wstring_view::npos) end = relative.size();
+    const std::wstring_view name = relative.substr(i, end - i);
+    i = end + 1;
+    if (name.empty() || name == L".") continue;
+    if (name == L"..") {
+      at = at.parent_path();
+      continue;
+    }
+    at = ResolveName(at, name);
+    if (at.empty()) return {};
+  }
+  return at;
+}
+
+const char* WindowsRootSourceName(WindowsRootSource source) {
+  switch (source) {
+    case WindowsRootSource::kSetting: return "setting WindowsRoot";
+    case WindowsRootSource::kEnvironment: return "TARNIX_WINDOWS_ROOT";
+    case WindowsRootSource::kWsl: return "WSL";
+    case WindowsRootSource::kWine: return "Wine";
+    case WindowsRootSource::kNone: break;
+  }
+  return "none";
+}
+
+WindowsRootSearch DefaultWindowsRootSearch(const fs::path& setting) {
+  WindowsRootSearch where;
+  where.setting = setting;
+  if (const char* env = std::getenv("TARNIX_WINDOWS_ROOT"); env && *env) where.environment = env;
+  where.wslRoots = {"/mnt/c/Windows"};
+  where.wineLibraries = {"/usr/lib/x86_64-linux-gnu/wine", "/usr/lib/i386-linux-gnu/wine",
+                         "/usr/lib/wine", "/usr/lib64/wine", "/usr/local/lib/wine"};
+  // Builds installed under /opt (WineHQ packages): /opt/wine-*/lib*/wine.
+  std::error_code ec;
+  for (fs::directory_iterator opt("/opt", ec), end; !ec && opt != end; opt.increment(ec)) {
+    if (opt->path().filename().string().rfind("wine", 0) != 0) continue;
+    std::error_code ec2;
+    for (fs::directory_iterator lib(opt->path(), ec2), end2; !ec2 && lib != end2;
+         lib.increment(ec2)) {
+      if (lib->path().filename().string().rfind("lib", 0) == 0)
+        where.wineLibraries.push_back(lib->path() / "wine");
+    }
+  }
+  if (const char* prefix = std::getenv("WINEPREFIX"); prefix && *prefix) {
+    where.winePrefix = prefix;
+  } else if (const char* home = std::getenv("HOME"); home && *home) {
+    where.winePrefix = fs::path(home) / ".wine";
+  }
+  return where;
+}
+
+WindowsRoot WindowsRoot::Find(const fs::path& setting) {
+  return Discover(DefaultWindowsRootSearch(setting));
+}
+
+WindowsRoot WindowsRoot::Discover(const WindowsRootSearch& where) {
+  WindowsRoot r;
+  auto folder = [&r](WindowsFolder kind) -> fs::path& {
+    return r.folders_[static_cast<size_t>(kind)];
+  };
+
+  // A Windows folder: it has System32 (and SysWOW64 when it is 64-bit);
+  // Program Files lie beside it on the same drive.
+  auto tryWindows = [&](const fs::path& candidate, WindowsRootSource source, bool given) {
+    if (candidate.empty()) return false;
+    const fs::path root = Trimmed(candidate);
+    const fs::path system = ResolveWindowsPath(root, L"System32");
+    if (!IsFolder(system)) {
+      if (given)
+        r.notes_.push_back(std::string(WindowsRootSourceName(source)) + ": " + root.string() +
+                           " is not a Windows folder (no System32 in it)");
+      return false;
+    }
+    r.source_ = source;
+    r.root_ = root;
+    const fs::path wow = ResolveWindowsPath(root, L"SysWOW64");
+    const bool is64 = IsFolder(wow);
+    const fs::path drive = root.parent_path();
+    const fs::path programFiles = ResolveWindowsPath(drive, L"Program Files");
+    const fs::path programFilesX86 = ResolveWindowsPath(drive, L"Program Files (x86)");
+    if (is64) {
+      folder(WindowsFolder::kSystem64) = system;
+      folder(WindowsFolder::kSystem32) = wow;
+      if (IsFolder(programFiles)) folder(WindowsFolder::kProgramFiles64) = programFiles;
+      if (IsFolder(programFilesX86)) folder(WindowsFolder::kProgramFiles32) = programFilesX86;
+    } else {
+      folder(WindowsFolder::kSystem32) = system;
+      if (IsFolder(programFiles)) folder(WindowsFolder::kProgramFiles32) = programFiles;
+    }
+    const fs::path drivers = ResolveWindowsPath(system, L"drivers");
+    if (IsFolder(drivers)) folder(WindowsFolder::kDrivers) = drivers;
+    return true;
+  };
+
+  if (tryWindows(where.setting, WindowsRootSource::kSetting, true)) return r;
+  if (tryWindows(where.environment, WindowsRootSource::kEnvironment, true)) return r;
+  for (const auto& wsl : where.wslRoots)
+    if (tryWindows(wsl, WindowsRootSource::kWsl, false)) return r;
+
+  // Wine keeps its PE modules (the .sys drivers among them) in one folder
+  // per architecture; its Program Files are in the prefix's drive C.
+  fs::path wine64, wine32;
+  for (const auto& lib : where.wineLibraries) {
+    if (wine64.empty() && IsFolder(lib / "x86_64-windows")) wine64 = lib / "x86_64-windows";
+    if (wine32.empty() && IsFolder(lib / "i386-windows")) wine32 = lib / "i386-windows";
+  }
+  if (wine64.empty() && wine32.empty()) return r;
+  r.source_ = WindowsRootSource::kWine;
+  r.root_ = wine64.empty() ? wine32 : wine64;
+  folder(WindowsFolder::kSystem64) = wine64;
+  folder(WindowsFolder::kSystem32) = wine32;
+  folder(WindowsFolder::kDrivers) = r.root_;
+  if (!where.winePrefix.empty()) {
+    const fs::path drive = ResolveWindowsPath(where.winePrefix, L"drive_c");
+    const fs::path programFiles = ResolveWindowsPath(drive, L"Program Files");
+    const fs::path programFilesX86 = ResolveWindowsPath(drive, L"Program Files (x86)");
+    if (!drive.empty() && IsFolder(programFilesX86)) {
+      folder(WindowsFolder::kProgramFiles32) = programFilesX86;
+      if (IsFolder(programFiles)) folder(WindowsFolder::kProgramFiles64) = programFiles;
+    } else if (!drive.empty() && IsFolder(programFiles)) {
+      folder(wine64.empty() ? WindowsFolder::kProgramFiles32 : WindowsFolder::kProgramFiles64) =
+          programFiles;
+    }
+  }
+  return r;
+}
+
+}  // namespace tarnix

@@ -1,0 +1,31 @@
+#pragma once
+// The text of one field of one result: the shorter form the list shows, and
+// the export form shared by the text export, copying, the HTML report
+// (verbose) and the image information window.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "results/result_entry.h"
+
+namespace tarnix {
+
+// The export text of `column`. `fullSymbols` is false when the search listed
+// modules only (Function Name, Ordinal and Hint are then empty). Verbose adds
+// the constant names of subsystems and flags. Fails (false) for an unknown
+// column id.
+bool FormatResultField(int32_t column, const ResultEntry& entry, bool verbose,
+                       bool fullSymbols, std::wstring_view separator, std::wstring& out);
+
+// The list's text of `column`; fills the entry's display caches.
+bool ListDisplayText(int32_t column, ResultEntry& entry, bool fullSymbols, std::wstring& out);
+
+// Path parts: the name after the last separator, and the folder up to and
+// including it.
+std::wstring_view ImageNameOf(std::wstring_view path);
+std::wstring_view FolderOf(std::wstring_view path);
+
+// "%u.%u.%u.%u" of a file version; empty when unknown.
+std::wstring VersionText(uint64_t version);
+
+}  // namespace tarnix

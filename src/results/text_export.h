@@ -1,0 +1,28 @@
+#pragma once
+// Results as tab-separated text: one line per result with the export text of
+// each column (separator " | " inside a field), fields joined by TAB, lines
+// by CR LF, no header and no line break after the last line.
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "results/result_entry.h"
+
+namespace tarnix {
+
+// The export line of one result; false for an unknown column id.
+bool ResultExportLine(const ResultEntry& entry, const std::vector<int32_t>& columns,
+                      bool fullSymbols, std::wstring& line);
+
+// Answers true to cancel; asked once per result with the index reached.
+using ExportCancel = std::function<bool(size_t index)>;
+
+// Writes the results to `path` as UTF-16LE with the mark FF FE, created
+// anew. Answers 1 done, -1 failed (last error set; the partial file is
+// deleted), -2 cancelled (the file is deleted).
+int WriteResultsText(const std::string& path, const std::vector<ResultEntry>& entries,
+                     const std::vector<int32_t>& columns, bool fullSymbols,
+                     const ExportCancel& cancel = nullptr);
+
+}  // namespace tarnix

@@ -1,0 +1,60 @@
+#pragma once
+// The program's command line: folder and files to search, then switches
+// with decimal values (/isf 1 or -isf 1). Parsing never fails: every bad
+// argument is reported through the diagnostics callback and skipped.
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tarnix {
+
+// The values of the switches from "isf" to "pett", in table order.
+struct CommandLineValues {
+  uint32_t isf = 0, fnrx = 0, fncs = 0, fnww = 0, snrx = 0, sncs = 0, snww = 0;
+  uint32_t pa = 1, sf = 1, li = 0, petp = 0;
+  uint64_t pess = 0, pecm = 0, pecv = 0, pedm = 0, pedv = 0, petf = 0, pett = 0;
+  bool operator==(const CommandLineValues&) const = default;
+};
+
+// Start-up actions of the "auto" switch.
+enum AutoActions : uint32_t { kAutoStartSearch = 0x1, kAutoForeground = 0x100 };
+
+struct CommandLineState {
+  std::wstring folder;                  // with a trailing separator; empty when none
+  std::vector<std::wstring> fileNames;  // names without folder
+  uint32_t autoActions = 0;
+  CommandLineValues values;
+};
+
+using CommandLineDiagnostics = std::function<void(const std::wstring& text)>;
+
+// Parses `args` (without the program name). `commandLine` is the whole
+// command line as shown in diagnostics ("<null>" when empty).
+CommandLineState ParseCommandLine(const std::vector<std::wstring>& args,
+                                  const CommandLineDiagnostics& diagnostics);
+
+// Composes the command line for another instance: the files (all in one
+// folder, else error 1656), "/auto N", then every switch whose value differs
+// from its default. With neither values nor files: error 4306.
+std::optional<std::wstring> ComposeCommandLine(uint32_t autoActions,
+                                               const std::vector<std::wstring>& filePaths,
+                                               const CommandLineValues* values);
+// The same as an argument vector, for starting a process directly.
+std::optional<std::vector<std::wstring>> ComposeArguments(
+    uint32_t autoActions, const std::vector<std::wstring>& filePaths,
+    const CommandLineValues* values);
+
+// The program to start: 0 this program; 1 and 2 the 32-bit and 64-bit
+// builds, which this build does not have (error 9553).
+std::optional<std::wstring> ExecutablePath(uint32_t choice);
+
+// Starts another instance with the composed arguments. Answers false with
+// the last error set when the executable, the command line or the start
+// fails.
+bool OpenAnotherInstance(uint32_t choice, uint32_t autoActions,
+                         const CommandLineValues* values,
+                         const std::vector<std::wstring>& filePaths);
+
+}  // namespace tarnix

@@ -1,0 +1,17 @@
+#include "symbolsearch/search_params.h"
+
+namespace tarnix {
+
+void PrepareSearchStart(SearchParams& params, const SearchStartSettings& settings) {
+  params.characteristicsValues &= params.characteristicsMask;
+  params.directoriesValues &= params.directoriesMask;
+  params.emptyMatchesAll = settings.emptyMatchesAll;
+  params.undecorate = settings.undecorate;
+  params.undecorationFlags = settings.undecorationFlags;
+  params.fileName.matchesAll =
+      DeriveMatchAll(params.fileName.text, params.fileName.regex, settings.emptyMatchesAll);
+  params.search.matchesAll =
+      DeriveMatchAll(params.search.text, params.search.regex, settings.emptyMatchesAll);
+}
+
+}  // namespace tarnix

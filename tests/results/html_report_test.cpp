@@ -1,0 +1,105 @@
+#include "results/html_report.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+
+#include "results/result_column.h"
+#include "support/temp_dir.h"
+#include "symbolsearch/filter_description.h"
+
+namespace tarnix {
+namespace {
+
+std::string ReadAll(const std::filesystem::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+bool Has(const std::string& s, const std::string& part) { return s.find(part) != std::string::npos; }
+
+ResultEntry Entry(uint32_t kind, std::wstring name) {
+  ResultEntry e;
+  e.result.file = L"/w/a&b.dll";
+  e.result.name = std::move(name);
+  e.result.module = L"KERNEL32.dll";
+  e.result.kind = kind;
+  e.result.properties.imageType = 1;
+  return e;
+}
+
+TEST(HtmlReport, EmptyResultsGiveOneSpanningRow) {
+  test::TempDir dir;
+  auto path = (dir.path() / "r.html").string();
+  ReportCriteria c;
+  c.searchText = L"a<b>&\"c";
+  ASSERT_EQ(WriteHtmlReport(path, DefaultResultColumns(), {}, c, {}, {}), 1);
+  std::string html = ReadAll(path);
+  EXPECT_EQ(html.substr(0, 3), "\xEF\xBB\xBF");
+  EXPECT_TRUE(Has(html, "<tr><th>Function Name</th><th>Ordinal</th><th>Matched In</th>"));
+  EXPECT_TRUE(Has(html, "<tr><td colspan=\"9\" class=\"tac\"><em>No entries found...</em></td></tr>"));
+  EXPECT_TRUE(Has(html, "<td>Search String: </td><td>a&lt;b&gt;&amp;&quot;c</td>"));
+  // Plain patterns show whole words and no grammar row.
+  EXPECT_TRUE(Has(html, "Regex=No, Case Sensitive=No, Whole Words=No</td>"));
+  EXPECT_FALSE(Has(html, "Regex Grammar"));
+  EXPECT_TRUE(Has(html, "<td>Look In: </td><td>All Available</td>"));
+  EXPECT_TRUE(Has(html, "<tr><td>Type: </td><td>All</td></tr>"));
+  EXPECT_TRUE(Has(html, "<span class='gr'>Finished</span> in 0s:000ms"));
+  EXPECT_TRUE(Has(html, "<textarea cols='45' rows='15' readonly='readonly' class='txta'></textarea>"));
+  EXPECT_TRUE(Has(html, ">Tarnix v.1.0.4.0</a></p></div>\n</body>\n</html>\n"));
+}
+
+TEST(HtmlReport, LinksEscapingAndGrammarRow) {
+  test::TempDir dir;
+  auto path = (dir.path() / "r.html").string();
+  ReportCriteria c;
+  c.searchRegex = true;
+  c.grammarName = L"ECMAScript";
+  ReportOptions o;
+  o.urlTemplate = L"https://example.org/?q=%S%&x=%S%";
+  o.statusSection = false;
+  std::vector<ResultEntry> rows = {Entry(kKindExport, L"?F<o>o@@YAXXZ"),
+                                   Entry(kKindExportOrdinal, L"#17")};
+  ReportOutcome out;
+  out.errors = 2;
+  ASSERT_EQ(WriteHtmlReport(path, {kColFunctionName, kColImageName, kColType}, rows, c, out, o), 1);
+  std::string html = ReadAll(path);
+  EXPECT_TRUE(Has(html, "<tr><td>Regex Grammar: </td><td>ECMAScript</td></tr>"));
+  EXPECT_TRUE(Has(html, "Regex=Yes, Case Sensitive=No</td>"));
+  EXPECT_TRUE(Has(html, "Error(s)=<span class='rd'><strong>2</strong></span>"));
+  EXPECT_TRUE(Has(html,
+                  "<td><a href=\"https://example.org/?q=%3FF%3Co%3Eo%40%40YAXXZ&x=%3FF%3Co%3Eo%40%40YAXXZ\" "
+                  "target=\"_blank\">?F&lt;o&gt;o@@YAXXZ</a></td>"));
+  EXPECT_TRUE(Has(html, "<tr><td>#17</td><td><a href="));  // ordinal names are plain cells
+  EXPECT_TRUE(Has(html, ">a&amp;b.dll</a></td><td>32-bit</td></tr>"));
+  EXPECT_FALSE(Has(html, "textarea"));
+
+  o.urlTemplate = L"no placeholder";
+  ASSERT_EQ(WriteHtmlReport(path, {kColModule}, rows, c, out, o), 1);
+  EXPECT_TRUE(Has(ReadAll(path), "href=\"https://www.google.com/search?q=KERNEL32.dll\""));
+}
+
+TEST(HtmlReport, CancelAndFailureLeaveNoFile) {
+  test::TempDir dir;
+  auto path = (dir.path() / "r.html").string();
+  std::vector<ResultEntry> rows = {Entry(kKindImport, L"A"), Entry(kKindImport, L"B")};
+  EXPECT_EQ(WriteHtmlReport(path, {0}, rows, {}, {}, {}, [](size_t i) { return i == 1; }), 0);
+  EXPECT_FALSE(std::filesystem::exists(path));
+  EXPECT_EQ(WriteHtmlReport((dir.path() / "none/r.html").string(), {0}, rows, {}, {}, {}), -1);
+}
+
+TEST(FilterDescription, ListsAndValues) {
+  EXPECT_EQ(DescribeImageTypes(0), L"All");
+  EXPECT_EQ(DescribeImageTypes(0x3 | 0x10), L"32bit | 64bit | 0x10");
+  EXPECT_EQ(DescribeSubsystems(0x80000004), L"GUI | Other");
+  EXPECT_EQ(DescribeCharacteristics(0x2000001, 0x2000000), L"DEP=0 | Dll=1");
+  EXPECT_EQ(DescribeCharacteristics(0x8000, 0x8000), L"0x8000=0x8000");
+  EXPECT_EQ(DescribeDirectories(0x4000 | 0x2000000000ULL, 0x4000), L"Rcsrs=1 | Ver=0");
+  EXPECT_EQ(DescribeLookIn(0), L"All Available");
+  EXPECT_EQ(DescribeLookIn(0x41), L"Exp | Cpp");
+  EXPECT_EQ(DescribeTimeBound(0), L"All");
+}
+
+}  // namespace
+}  // namespace tarnix
