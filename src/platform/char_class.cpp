@@ -57,4 +57,17 @@ wchar_t FoldCase(wchar_t wc) {
   return static_cast<wchar_t>(static_cast<int64_t>(c) + run.delta);
 }
 
+std::wstring FoldCase(std::wstring_view s) {
+  std::wstring out(s);
+  for (wchar_t& c : out) c = FoldCase(c);
+  return out;
+}
+
+bool EqualsNoCase(std::wstring_view a, std::wstring_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (!EqualIgnoreCase(a[i], b[i])) return false;
+  return true;
+}
+
 }  // namespace tarnix

@@ -5,6 +5,8 @@
 // (CompareStringW with locale 0 and NORM_IGNORECASE). Built-in Unicode
 // tables; no call depends on setlocale().
 #include <cstdint>
+#include <string>
+#include <string_view>
 
 namespace tarnix {
 
@@ -28,5 +30,11 @@ inline bool EqualIgnoreCase(wchar_t a, wchar_t b) {
   if ((x | y) < 0x80) return (x | 0x20) == (y | 0x20) && (x | 0x20) - L'a' < 26u;
   return FoldCase(a) == FoldCase(b);
 }
+
+// The text with every character folded.
+std::wstring FoldCase(std::wstring_view s);
+
+// True when the texts have the same length and are equal ignoring case.
+bool EqualsNoCase(std::wstring_view a, std::wstring_view b);
 
 }  // namespace tarnix

@@ -95,4 +95,21 @@ inline constexpr uint32_t ERROR_MUI_FILE_NOT_FOUND = 15100;
 inline constexpr uint32_t ERROR_MUI_FILE_NOT_LOADED = 15105;
 inline constexpr uint32_t ERROR_BAD_VERSION_TABLE = 15112;
 
+// Range presets, their import and the modules of ranges.
+inline constexpr uint32_t ERROR_MOD_NOT_FOUND = 126;
+inline constexpr uint32_t ERROR_INVALID_FLAG_NUMBER = 186;
+inline constexpr uint32_t ERROR_SEPARATOR_MISSING = 3902;
+inline constexpr uint32_t ERROR_TOO_MANY_ITEMS = 8248;
+inline constexpr uint32_t ERROR_INVALID_NAME_CHARS = 9954;
+inline constexpr uint32_t ERROR_NAME_ALREADY_USED = 15119;
+inline constexpr uint32_t ERROR_TOO_MANY_PRESETS = 15140;
+
+// Stores, locks and preset files.
+inline constexpr uint32_t ERROR_BAD_PATHNAME = 161;
+inline constexpr uint32_t ERROR_REGISTRY_CORRUPT = 1015;
+inline constexpr uint32_t ERROR_KEY_DELETED = 1018;
+inline constexpr uint32_t ERROR_REGISTRY_IO_FAILED = 1016;
+inline constexpr uint32_t ERROR_FILE_CORRUPT = 1392;
+inline constexpr uint32_t ERROR_EVENTLOG_FILE_CORRUPT = 1500;
+
 }  // namespace tarnix

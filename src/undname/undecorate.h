@@ -31,6 +31,11 @@ enum UndnameFlags : uint32_t {
 // with the last error set: 4306 for empty input, 12175 when the name cannot
 // be undecorated. Keeps no global state; callers in the program still take
 // UndecorationLock() as the platform's undecorator requires.
+// A name holding characters that no decoration uses is not a decorated name
+// at all; it comes back unchanged, as the platform's undecorator answers it.
 std::optional<std::string> Undecorate(std::string_view decorated, uint32_t flags);
+
+// Undecorate() under UndecorationLock(): what callers in the program use.
+std::optional<std::string> UndecorateLocked(std::string_view decorated, uint32_t flags);
 
 }  // namespace tarnix

@@ -1,0 +1,180 @@
+#include "core/window_placement.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+
+#include "core/registry_settings.h"
+#include "platform/last_error.h"
+#include "platform/registry.h"
+#include "platform/win_errors.h"
+
+namespace tarnix {
+namespace {
+
+constexpr const wchar_t* kSuffixes[5] = {L"_Mx", L"_l", L"_t", L"_r", L"_b"};
+
+int64_t DistanceSquared(const Rect& r, int x, int y) {
+  int64_t dx = x < r.left ? r.left - x : (x >= r.right ? x - (r.right - 1) : 0);
+  int64_t dy = y < r.top ? r.top - y : (y >= r.bottom ? y - (r.bottom - 1) : 0);
+  return dx * dx + dy * dy;
+}
+
+bool Overlaps(const Rect& a, const Rect& b) {
+  return std::max(a.left, b.left) < std::min(a.right, b.right) &&
+         std::max(a.top, b.top) < std::min(a.bottom, b.bottom);
+}
+
+int Scaled(int size, double factor) {
+  double v = std::llround(static_cast<double>(size) * factor);
+  return static_cast<int>(std::clamp(v, static_cast<double>(INT32_MIN), static_cast<double>(INT32_MAX)));
+}
+
+// Reads the five stored values; false unless all are 4-byte REG_DWORDs.
+bool ReadStored(const std::wstring& subKey, const std::wstring& name, bool& maximized, Rect& r) {
+  RegKey key;
+  if (key.Open(subKey)) return false;
+  int32_t v[5];
+  for (int i = 0; i < 5; ++i) {
+    uint32_t type = REG_NONE, size = 4;
+    uint8_t b[4];
+    if (key.Query(name + kSuffixes[i], &type, b, &size) || type != REG_DWORD || size != 4) return false;
+    v[i] = static_cast<int32_t>(static_cast<uint32_t>(b[0]) | static_cast<uint32_t>(b[1]) << 8 |
+                                static_cast<uint32_t>(b[2]) << 16 | static_cast<uint32_t>(b[3]) << 24);
+  }
+  maximized = v[0] != 0;
+  r = Rect{v[1], v[2], v[3], v[4]};
+  return true;
+}
+
+}  // namespace
+
+const MonitorArea* MonitorNearestPoint(const std::vector<MonitorArea>& monitors, int x, int y) {
+  const MonitorArea* best = nullptr;
+  int64_t bestDistance = INT64_MAX;
+  for (const auto& m : monitors) {
+    int64_t d = DistanceSquared(m.monitor, x, y);
+    if (d < bestDistance) {
+      bestDistance = d;
+      best = &m;
+    }
+  }
+  return best;
+}
+
+Rect NormalizeRect(Rect r) {
+  if (r.left > r.right) std::swap(r.left, r.right);
+  if (r.top > r.bottom) std::swap(r.top, r.bottom);
+  return r;
+}
+
+Rect KeepOnMonitor(Rect r, const std::vector<MonitorArea>& monitors) {
+  r = NormalizeRect(r);
+  const int cx = static_cast<int>((static_cast<int64_t>(r.left) + r.right) / 2);
+  const int cy = static_cast<int>((static_cast<int64_t>(r.top) + r.bottom) / 2);
+  const MonitorArea* m = MonitorNearestPoint(monitors, cx, cy);
+  if (!m) return r;
+  Rect area = m->work;
+  const int margin = std::max(area.width() / 30, area.height() / 30);
+  area.left += margin;
+  area.top += margin;
+  area.right -= margin;
+  area.bottom -= margin;
+  if (area.width() <= 0 || area.height() <= 0 || Overlaps(r, area)) return r;
+  const int w = std::min(r.width(), area.width());
+  const int h = std::min(r.height(), area.height());
+  r.left = area.left + (area.width() - w) / 2;
+  r.top = area.top + (area.height() - h) / 2;
+  r.right = r.left + w;
+  r.bottom = r.top + h;
+  return r;
+}
+
+bool PlacementFromDefaults(const Rect& current, const std::vector<MonitorArea>& monitors,
+                           const PlacementDefaults& defaults, Rect& out) {
+  const Rect cur = NormalizeRect(current);
+  switch (defaults.flags & 0xFF) {
+    case kPlacementScale: {
+      const int w = Scaled(cur.width(), defaults.widthFactor);
+      const int h = Scaled(cur.height(), defaults.heightFactor);
+      if (w < cur.width() || h < cur.height()) return false;
+      out = Rect{cur.left, cur.top, cur.left + w, cur.top + h};
+      return true;
+    }
+    case kPlacementCentre: {
+      const int cx = static_cast<int>((static_cast<int64_t>(cur.left) + cur.right) / 2);
+      const int cy = static_cast<int>((static_cast<int64_t>(cur.top) + cur.bottom) / 2);
+      const MonitorArea* m = MonitorNearestPoint(monitors, cx, cy);
+      if (!m) return false;
+      const Rect& work = m->work;
+      const int w = std::min(std::max(Scaled(work.width(), defaults.widthFactor), cur.width()), work.width());
+      const int h = std::min(std::max(Scaled(work.height(), defaults.heightFactor), cur.height()), work.height());
+      out.left = work.left + (work.width() - w) / 2;
+      out.top = work.top + (work.height() - h) / 2;
+      out.right = out.left + w;
+      out.bottom = out.top + h;
+      return true;
+    }
+    default: return false;
+  }
+}
+
+bool WindowPlacement::Restore(std::wstring_view subKey, std::wstring_view name, const Rect& current,
+                              bool canMaximize, const std::vector<MonitorArea>& monitors,
+                              const PlacementDefaults& defaults, Result& result) {
+  result = Result{current, false, false};
+  if (subKey.empty() || name.empty() || subKey.size() > kMaxSubKeyLength || name.size() > kMaxNameLength) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return false;
+  }
+  subKey_ = subKey;
+  name_ = name;
+  LastErrorKeeper keep;
+  bool maximized = false;
+  Rect r;
+  if (!ReadStored(subKey_, name_, maximized, r)) {
+    maximized = (defaults.flags & kPlacementMaximized) != 0;
+    if (!PlacementFromDefaults(current, monitors, defaults, r)) {
+      // The window stays as its template put it; that is what gets saved.
+      Remember(false, false, current);
+      return true;
+    }
+  }
+  r = KeepOnMonitor(r, monitors);
+  result.rect = r;
+  result.moved = true;
+  result.showMaximized = maximized && canMaximize;
+  maximized_ = result.showMaximized;
+  normal_ = r;
+  ready_ = true;
+  return true;
+}
+
+void WindowPlacement::Remember(bool maximized, bool minimized, const Rect& windowRect) {
+  maximized_ = maximized;
+  if (!maximized && !minimized) {
+    normal_ = windowRect;
+    ready_ = true;
+  }
+}
+
+bool WindowPlacement::Save() const {
+  if (!ready_ || subKey_.empty() || name_.empty()) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return false;
+  }
+  RegistrySettings settings(subKey_);
+  const int32_t v[5] = {maximized_ ? 1 : 0, normal_.left, normal_.top, normal_.right, normal_.bottom};
+  bool ok = true;
+  uint32_t firstError = 0;
+  for (int i = 0; i < 5; ++i) {
+    if (!settings.SetDword(name_ + kSuffixes[i], static_cast<uint32_t>(v[i]))) {
+      if (ok) firstError = GetLastError();
+      ok = false;
+    }
+  }
+  SetLastError(firstError);
+  return ok;
+}
+
+}  // namespace tarnix

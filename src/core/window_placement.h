@@ -1,0 +1,94 @@
+#pragma once
+// Saving and restoring a window's placement (five values in the settings:
+// name + "_Mx", "_l", "_t", "_r", "_b"), as geometry over a list of monitors
+// so that it works the same with any window system, or none.
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tarnix {
+
+struct Rect {
+  int left = 0, top = 0, right = 0, bottom = 0;
+  int width() const { return right - left; }
+  int height() const { return bottom - top; }
+  bool operator==(const Rect&) const = default;
+};
+
+struct MonitorArea {
+  Rect monitor;  // the whole screen of the monitor
+  Rect work;     // without task bars and docks
+};
+
+// Defaults a window gives for its first start: the mode in the low byte
+// (scale or centre), kPlacementMaximized to show it maximized, and factors.
+inline constexpr uint32_t kPlacementScale = 0;
+inline constexpr uint32_t kPlacementCentre = 1;
+inline constexpr uint32_t kPlacementMaximized = 0x100;
+
+struct PlacementDefaults {
+  uint32_t flags = kPlacementScale;
+  double widthFactor = 1.0;
+  double heightFactor = 1.0;
+};
+
+// The monitor that contains the point, else the one nearest to it; null
+// for an empty list.
+const MonitorArea* MonitorNearestPoint(const std::vector<MonitorArea>& monitors, int x, int y);
+
+// Swaps reversed edges.
+Rect NormalizeRect(Rect r);
+
+// The rectangle moved onto the work area of the monitor nearest to its
+// centre, shrunk by a margin of 1/30 of that area's larger side, when it
+// does not overlap that shrunk area at all (its size then limited to the
+// area's and centred in it); otherwise unchanged.
+Rect KeepOnMonitor(Rect r, const std::vector<MonitorArea>& monitors);
+
+// The first-start rectangle of a window now at `current`: scaled from its
+// top-left corner (mode scale) or centred on the nearest monitor's work area
+// (mode centre). False when nothing is to change (a factor below 1 in scale
+// mode, an unknown mode, no monitor for centring).
+bool PlacementFromDefaults(const Rect& current, const std::vector<MonitorArea>& monitors,
+                           const PlacementDefaults& defaults, Rect& out);
+
+class WindowPlacement {
+ public:
+  static constexpr size_t kMaxSubKeyLength = 1024;
+  static constexpr size_t kMaxNameLength = 256;
+
+  struct Result {
+    Rect rect;                   // where the window goes
+    bool showMaximized = false;  // show it maximized afterwards
+    bool moved = false;          // false: leave the window where it is
+  };
+
+  // Restores the placement stored under `subKey` / `name` for a window now
+  // at `current`: the five stored values when all are 4-byte REG_DWORDs,
+  // else the defaults; then kept on a monitor. False (last error
+  // ERROR_INVALID_PARAMETER) for a missing or too long sub-key or name; then
+  // the window stays where it is.
+  bool Restore(std::wstring_view subKey, std::wstring_view name, const Rect& current,
+               bool canMaximize, const std::vector<MonitorArea>& monitors,
+               const PlacementDefaults& defaults, Result& result);
+
+  // The window moved, was sized or closes: remember its state; the
+  // rectangle only while it is neither minimized nor maximized.
+  void Remember(bool maximized, bool minimized, const Rect& windowRect);
+
+  // Writes the five values from the remembered state (each its own write).
+  bool Save() const;
+
+  bool maximized() const { return maximized_; }
+  const Rect& normalRect() const { return normal_; }
+
+ private:
+  std::wstring subKey_;
+  std::wstring name_;
+  bool maximized_ = false;
+  Rect normal_;
+  bool ready_ = false;
+};
+
+}  // namespace tarnix

@@ -1,0 +1,90 @@
+#include "errmsg/facility_table.h"
+
+namespace tarnix {
+
+const Facility FacilityTable[kFacilityCount] = {
+    {0, L"FACILITY_NULL", L"Default Facility"},
+    {1, L"FACILITY_RPC", L"RPC Subsystem"},
+    {2, L"FACILITY_DISPATCH", L"COM Dispatch"},
+    {3, L"FACILITY_STORAGE", L"OLE Storage"},
+    {4, L"FACILITY_ITF", L"COM/OLE Interface Management"},
+    {7, L"FACILITY_WIN32", L"Win32 Facility"},
+    {8, L"FACILITY_WINDOWS", L"Windows Subsystem"},
+    {9, L"FACILITY_SECURITY", L"Security API Layer"},
+    {10, L"FACILITY_CONTROL", L"Control Mechanism"},
+    {11, L"FACILITY_CERT", L"Certificate Client/Server"},
+    {12, L"FACILITY_INTERNET", L"Wininet Facility"},
+    {13, L"FACILITY_MEDIASERVER", L"Media Server"},
+    {14, L"FACILITY_MSMQ", L"Microsoft Message Queue"},
+    {15, L"FACILITY_SETUPAPI", L"Setup API"},
+    {16, L"FACILITY_SCARD", L"Smart-Card Subsystem"},
+    {17, L"FACILITY_COMPLUS", L"COM+"},
+    {18, L"FACILITY_AAF", L"Microsoft Agent"},
+    {19, L"FACILITY_URT", L".NET CLR"},
+    {20, L"FACILITY_ACS", L"Audit Collection Service"},
+    {21, L"FACILITY_DPLAY", L"Direct Play"},
+    {22, L"FACILITY_UMI", L"Ubiquitous Memory Introspection Service"},
+    {23, L"FACILITY_SXS", L"Side-by-Side Servicing"},
+    {24, L"FACILITY_WINDOWS_CE", L"Windows CE"},
+    {25, L"FACILITY_HTTP", L"HTTP Support"},
+    {26, L"FACILITY_USERMODE_COMMONLOG", L"Common Logging Support"},
+    {31, L"FACILITY_USERMODE_FILTER_MANAGER", L"Usermode Filter Manager"},
+    {32, L"FACILITY_BACKGROUNDCOPY", L"Background Copy Control"},
+    {33, L"FACILITY_CONFIGURATION", L"Configuration Services"},
+    {34, L"FACILITY_STATE_MANAGEMENT", L"State Management Services"},
+    {35, L"FACILITY_METADIRECTORY", L"Microsoft Identity Server"},
+    {36, L"FACILITY_WINDOWSUPDATE", L"Windows Update"},
+    {37, L"FACILITY_DIRECTORYSERVICE", L"Active Directory"},
+    {38, L"FACILITY_GRAPHICS", L"Graphics Drivers"},
+    {39, L"FACILITY_SHELL", L"User Mode Shell"},
+    {40, L"FACILITY_TPM_SERVICES", L"TPM Services"},
+    {41, L"FACILITY_TPM_SOFTWARE", L"TPM Applications"},
+    {48, L"FACILITY_PLA", L"Performance Logs and Alerts"},
+    {49, L"FACILITY_FVE", L"Full Volume Encryption"},
+    {50, L"FACILITY_FWP", L"Firewall Platform"},
+    {51, L"FACILITY_WINRM", L"Windows Resource Manager"},
+    {52, L"FACILITY_NDIS", L"Network Driver Interface"},
+    {53, L"FACILITY_USERMODE_HYPERVISOR", L"Usermode Hypervisor"},
+    {54, L"FACILITY_CMI", L"Configuration Management Infrastructure"},
+    {55, L"FACILITY_USERMODE_VIRTUALIZATION", L"User Mode Virtualization Subsystem"},
+    {56, L"FACILITY_USERMODE_VOLMGR", L"User Mode Volume Manager"},
+    {57, L"FACILITY_BCD", L"Boot Configuration Database"},
+    {58, L"FACILITY_USERMODE_VHD", L"User Mode Virtual Hard Disk"},
+    {60, L"FACILITY_SDIAG", L"System Diagnostics"},
+    {61, L"FACILITY_WEBSERVICES", L"Web Services"},
+    {80, L"FACILITY_WINDOWS_DEFENDER", L"Windows Defender"},
+    {81, L"FACILITY_OPC", L"Open Connectivity Service"},
+    {82, L"FACILITY_XPS", L"XML Paper Specification"},
+    {42, L"FACILITY_UI", L"User Interface"},
+    {83, L"FACILITY_RAS", L"Routing and Remote Access Service"},
+    {84, L"FACILITY_MBN", L"Mobile Broadband"},
+};
+
+const ExtendedHresultRow ExtendedHresultRanges[kExtendedHresultRangeCount] = {
+    {0xC0260000, L"Extended Graphics Errors"},
+    {0xC00D0000, L"Extended Media Server Errors"},
+    {0xC0090000, L"Extended Security Errors"},
+    {0x8DEAD000, L"'DEAD' Errors"},
+    {0, nullptr},
+    {0x00040000, L"COM/OLE Interface Messages"},
+    {0x00260000, L"Graphics Messages"},
+    {0x000D0000, L"Media Server Messages"},
+    {0x00340000, L"Network Driver Interface Messages"},
+    {0x00030000, L"OLE Storage Messages"},
+    {0x00300000, L"Performance Logs and Alerts Messages"},
+    {0x00090000, L"Security Messages"},
+    {0x001F0000, L"Usermode Filter Manager Messages"},
+    {0x00080000, L"Windows Subsystem Messages"},
+    {0x0DEAD000, L"'DEAD' Messages"},
+    {0, nullptr},
+    {0x40260000, L"Graphics Warnings"},
+    {0x400D0000, L"Media Server Warnings"},
+};
+
+const Facility* FindFacility(uint32_t number) {
+  for (const Facility& f : FacilityTable)
+    if (f.number == number) return &f;
+  return nullptr;
+}
+
+}  // namespace tarnix
