@@ -1,7 +1,7 @@
 // Cost of matching one symbol through the symbol matcher, as the image
 // reader drives it: a plain pattern (case-sensitive and not), a regular
 // expression, and a decorated C++ name matched through its undecorated
-// text. "allocs/symbol" counts heap allocations per matched symbol; the
+// text (the program's undecorator, under its lock). "allocs/symbol" counts heap allocations per matched symbol; the
 // plain path must stay at 0.
 #include <benchmark/benchmark.h>
 
@@ -71,16 +71,6 @@ std::vector<std::string> DecoratedNames() {
   return names;
 }
 
-// Stands in for the undecorator while it is not part of this build: the
-// same shape of work (one allocation and a text of typical length).
-std::optional<std::string> StandInUndecorate(std::string_view name, uint32_t) {
-  const size_t at = name.find('@');
-  std::string text = "public: int __cdecl CFoo::";
-  text.append(name.substr(1, at - 1));
-  text += "(unsigned short const *)";
-  return text;
-}
-
 void RunMatcher(benchmark::State& state, const std::wstring& pattern, bool regex,
                 bool caseSensitive, uint32_t lookIn, const std::vector<std::string>& names) {
   SearchString search;
@@ -90,7 +80,7 @@ void RunMatcher(benchmark::State& state, const std::wstring& pattern, bool regex
     return;
   }
   NullSink sink;
-  SymbolMatcher matcher(search, {lookIn, true, 2}, StandInUndecorate, sink, sink, sink);
+  SymbolMatcher matcher(search, {lookIn, true, 2}, sink, sink, sink);
   matcher.SetCurrentFile(L"/mnt/c/Windows/System32/kernel32.dll");
   const ImageProperties props{0, 0x5F000000, kImageType64};
   // One pass to size the scratch strings, as the first symbols of a search do.

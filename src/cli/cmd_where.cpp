@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "cli/command.h"
+#include "core/registry_settings.h"
+#include "platform/text_encoding.h"
 #include "platform/windows_root.h"
 
 namespace tarnix::cli {
@@ -16,12 +18,14 @@ int RunWhere(const std::vector<std::string>& args) {
     std::fprintf(stderr, "usage: tarnix-cli where\n");
     return kExitUsage;
   }
-  const WindowsRoot root = WindowsRoot::Find();
+  const std::wstring setting = RegistrySettings().GetText(L"WindowsRoot", L"");
+  const WindowsRoot root = WindowsRoot::Find(ToUtf8(setting));
   for (const auto& note : root.notes()) std::printf("Skipped: %s\n", note.c_str());
   if (!root.found()) {
     std::printf(
         "No Windows folders found: no WSL drive at /mnt/c/Windows and no Wine PE folders.\n"
-        "Set TARNIX_WINDOWS_ROOT to a Windows folder (the one that holds System32).\n");
+        "Set TARNIX_WINDOWS_ROOT or the WindowsRoot setting to a Windows folder (the one\n"
+        "that holds System32).\n");
     return kExitSomeFailed;
   }
   std::printf("Windows root: %s (%s)\n", root.root().c_str(),

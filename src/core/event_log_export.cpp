@@ -73,7 +73,8 @@ class HtmlOut {
   bool Create(const std::string& path) {
     fd_ = open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd_ < 0) {
-      SetLastErrorFromErrno();
+      // A missing folder is "path not found", as the platform reports it.
+      SetLastError(errno == ENOENT ? ERROR_PATH_NOT_FOUND : Win32FromErrno(errno));
       return false;
     }
     struct stat st {};

@@ -9,9 +9,12 @@
 
 #include <cerrno>
 #include <chrono>
+#include <ctime>
 #include <thread>
 
+#include "core/event_log.h"
 #include "core/value_escape.h"
+#include "core/wformat.h"
 #include "platform/char_class.h"
 #include "platform/errno_map.h"
 #include "platform/last_error.h"
@@ -396,6 +399,22 @@ int PresetFile::Read(std::vector<PresetSection>& sections, uint32_t timeoutMs) {
   SetLastError(ERROR_SUCCESS);
   return 0;
 }
+
+namespace {
+
+std::wstring FileHeader(const wchar_t* contents) {
+  time_t now = time(nullptr);
+  struct tm local {};
+  char date[128] = "";
+  if (localtime_r(&now, &local)) std::strftime(date, sizeof date, "%c", &local);
+  return WFormat(L"This file was created by %ls v.%ls\n(It contains exports of the %ls.)\n\nDate: %ls\n",
+                 EventLog::kSourceName, EventLog::kVersion, contents, FromUtf8(date).c_str());
+}
+
+}  // namespace
+
+std::wstring ErrCodePresetsFileHeader() { return FileHeader(L"error codes search presets"); }
+std::wstring ErrMsgPresetsFileHeader() { return FileHeader(L"error messages search presets"); }
 
 bool DeleteFileForced(const std::string& path) {
   struct stat st {};

@@ -77,6 +77,11 @@ class PresetFile {
   uint32_t sticky_ = 0;
 };
 
+// The comment texts of the two preset exports: product, version and the
+// current local date and time ("%c").
+std::wstring ErrCodePresetsFileHeader();
+std::wstring ErrMsgPresetsFileHeader();
+
 // Removes a file, making it writable first when it is read-only (and
 // putting its mode back when the removal fails). A file or folder that does
 // not exist counts as removed. False with the last error set.

@@ -16,18 +16,20 @@ class SymbolSink {
  public:
   virtual ~SymbolSink() = default;
 
-  // Before the walk: the number of symbols the walk will visit, for the
-  // progress share. Each Match* call below is one visited symbol;
-  // SkipSymbols(n) reports symbols that a "Modules only" walk passed over.
-  virtual void BeginImage(uint64_t symbolCount) = 0;
-
-  // Before BeginImage: the image whose symbols follow. The properties that
-  // the Match* calls carry are complete only for the fields the filters
+  // First, once per image: the image whose symbols follow. The properties
+  // that the Match* calls carry are complete only for the fields the filters
   // needed; a sink calls image.EnsureAll() before it delivers the image's
   // first result, so that every result carries complete properties (the
   // record is the one the Match* calls pass). The default completes them at
   // once. `image` lives until the reader returns.
   virtual void AttachImage(ImageFacts& image) { image.EnsureAll(); }
+
+  // Before the walk: the number of symbols the walk will visit, for the
+  // progress share. Each Match* call below is one visited symbol;
+  // SkipSymbols(n) reports counted symbols that are not handed on (passed
+  // over by a "Modules only" walk, left out by the Look In selection, or
+  // unreadable). A forwarded export counts once and is handed on twice.
+  virtual void BeginImage(uint64_t symbolCount) = 0;
   virtual void SkipSymbols(uint64_t count) = 0;
 
   // A named symbol of plain kind 1, 3, 5 or 7, as stored in the image

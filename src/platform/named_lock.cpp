@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -67,7 +68,16 @@ bool NamedLock::Acquire(uint32_t timeoutMs) {
     }
   }
   std::string::size_type slash = path.rfind('/');
-  if (!MakeFolders(path.substr(0, slash))) return false;
+  const std::string folder = path.substr(0, slash);
+  if (!MakeFolders(folder)) return false;
+  // The folder may be under the shared temp folder: it must be this user's
+  // own, or another user could hold every lock of this one.
+  struct stat st {};
+  if (lstat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != getuid() ||
+      (st.st_mode & (S_IWGRP | S_IWOTH))) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return false;
+  }
   int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
   if (fd < 0) {
     SetLastErrorFromErrno();

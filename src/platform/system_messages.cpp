@@ -52,6 +52,7 @@ constexpr OwnText kOwnTexts[] = {
     {ERROR_ALREADY_ASSIGNED, L"The work is already running."},
     {ERROR_INVALID_PARAMETER, L"A parameter is not valid."},
     {ERROR_BROKEN_PIPE, L"The pipe has been ended."},
+    {ERROR_BUFFER_OVERFLOW, L"The data ends in a piece too small to hold another block."},
     {ERROR_DISK_FULL, L"There is not enough space on the disk."},
     {ERROR_INVALID_CATEGORY, L"The category is not valid."},
     {ERROR_INSUFFICIENT_BUFFER, L"The data area is too small."},
@@ -79,6 +80,7 @@ constexpr OwnText kOwnTexts[] = {
     {ERROR_INVALID_WINDOW_HANDLE, L"The receiver of the messages has closed."},
     {ERROR_TIMEOUT, L"The wait timed out."},
     {ERROR_INCORRECT_SIZE, L"The result does not fit in 32 bits."},
+    {ERROR_INVALID_FIELD, L"A block's length is too small to hold the block."},
     {ERROR_CANNOT_COMPOSE, L"The command line cannot be composed from these items."},
     {ERROR_FILE_TOO_SMALL, L"The file is too small to be an image."},
     {ERROR_INVALID_DATATYPE, L"The data type is not valid."},
@@ -157,10 +159,18 @@ const wchar_t* OwnErrorDescription(uint32_t code) {
 bool FormatSystemMessage(uint32_t code, uint32_t langId, std::wstring& text) {
   text.clear();
   if (Ask(g_system, code, langId, text)) return true;
-  if (const wchar_t* own = OwnErrorDescription(code)) {
+  // An HRESULT of facility 7 wraps a Win32 code, and the system answers it
+  // with that code's text.
+  const bool wrapsWin32 = (code & 0xFFFF0000u) == 0x80070000u;
+  if (wrapsWin32 && Ask(g_system, code & 0xFFFF, langId, text)) return true;
+  const wchar_t* own = OwnErrorDescription(code);
+  if (!own && wrapsWin32) own = OwnErrorDescription(code & 0xFFFF);
+  if (own) {
     text = own;
+    SetLastError(ERROR_SUCCESS);
     return true;
   }
+  text.clear();
   SetLastError(ERROR_MR_MID_NOT_FOUND);
   return false;
 }

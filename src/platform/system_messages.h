@@ -19,7 +19,8 @@ void SetSystemMessageProvider(SystemMessageProvider provider);
 // Installs the provider for the Windows Internet range (wininet.dll).
 void SetInternetMessageProvider(SystemMessageProvider provider);
 
-// The system text of `code`: provider first, then the own description.
+// The system text of `code`: provider first, then the own description. An
+// HRESULT of facility 7 (0x8007xxxx) is also answered by its Win32 code.
 // Answers false (last error ERROR_MR_MID_NOT_FOUND) when nothing knows it.
 // The result is the raw message (it may end in a line break).
 bool FormatSystemMessage(uint32_t code, uint32_t langId, std::wstring& text);

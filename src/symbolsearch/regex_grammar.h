@@ -4,7 +4,7 @@
 // platform's syntax-option bits, so stored settings and presets keep their
 // meaning; RegexSyntaxFlags maps them to this standard library's flags.
 #include <cstdint>
-#include <regex>
+#include "symbolsearch/std_regex.h"
 #include <string>
 
 namespace tarnix {

@@ -5,7 +5,7 @@
 // in plain mode it is one wildcard pattern (PlainMatch) in which "||" has
 // no special meaning.
 #include <cstdint>
-#include <regex>
+#include "symbolsearch/std_regex.h"
 #include <string>
 #include <string_view>
 #include <vector>

@@ -11,6 +11,7 @@
 #include "platform/last_error.h"
 #include "platform/text_encoding.h"
 #include "platform/win_errors.h"
+#include "undname/undecorate.h"
 
 namespace tarnix {
 namespace {
@@ -36,6 +37,10 @@ SymbolMatcher::SymbolMatcher(const SearchString& search, const SymbolMatchOption
                              SearchProgress& progress)
     : search_(search), options_(options), undecorate_(std::move(undecorate)),
       results_(results), status_(status), progress_(progress) {}
+
+SymbolMatcher::SymbolMatcher(const SearchString& search, const SymbolMatchOptions& options,
+                             ResultSink& results, StatusOutput& status, SearchProgress& progress)
+    : SymbolMatcher(search, options, UndecorateLocked, results, status, progress) {}
 
 void SymbolMatcher::BeginImage(uint64_t symbolCount) { progress_.BeginImage(symbolCount); }
 
@@ -112,6 +117,7 @@ int SymbolMatcher::MatchModule(const ImageProperties& props, ResultKind kind,
 }
 
 bool SymbolMatcher::DeliverImage(const ImageProperties& props) {
+  image_ = nullptr;  // a ROM image comes complete and is never attached
   return DeliverWide(kKindImage, {}, {}, 0, -1, props) == 1;
 }
 
@@ -149,6 +155,10 @@ int SymbolMatcher::Deliver(ResultKind kind, std::string_view name, std::string_v
 int SymbolMatcher::DeliverWide(ResultKind kind, std::wstring_view name, std::wstring_view module,
                                uint32_t ordinal, int32_t nameIndexOrHint,
                                const ImageProperties& props) {
+  if (image_) {
+    image_->EnsureAll();
+    image_ = nullptr;
+  }
   switch (results_.Deliver(kind, name, module, ordinal, nameIndexOrHint, props)) {
     case Delivery::kDelivered:
       return 1;

@@ -35,11 +35,20 @@ class SymbolMatcher final : public SymbolSink {
   SymbolMatcher(const SearchString& search, const SymbolMatchOptions& options,
                 UndecorateFn undecorate, ResultSink& results, StatusOutput& status,
                 SearchProgress& progress);
+  // With the program's undecorator, under the undecoration lock.
+  SymbolMatcher(const SearchString& search, const SymbolMatchOptions& options,
+                ResultSink& results, StatusOutput& status, SearchProgress& progress);
 
-  // The image being read, named in status lines.
-  void SetCurrentFile(std::wstring path) { file_ = std::move(path); }
+  // The image being read, named in status lines. Forgets the attached image.
+  void SetCurrentFile(std::wstring path) {
+    file_ = std::move(path);
+    image_ = nullptr;
+  }
   const std::wstring& currentFile() const { return file_; }
 
+  // Keeps the image so that its properties are completed only when its
+  // first result is delivered: images without a match never pay for them.
+  void AttachImage(ImageFacts& image) override { image_ = &image; }
   void BeginImage(uint64_t symbolCount) override;
   void SkipSymbols(uint64_t count) override;
   int MatchNamed(const ImageProperties& props, ResultKind plainKind, std::string_view name,
@@ -68,6 +77,7 @@ class SymbolMatcher final : public SymbolSink {
   StatusOutput& status_;
   SearchProgress& progress_;
   std::wstring file_;
+  ImageFacts* image_ = nullptr;  // attached, properties not yet completed
   // Scratch texts, reused so that matching a symbol allocates nothing.
   std::wstring text_;
   std::wstring name_;

@@ -70,7 +70,7 @@ class Demangler {
   bool Symbol(Str& out);       // at '?'
   bool SymbolBody(Str& out);   // after the leading '?'
   bool Operator(Str& name, int& kind, bool& done, Str& out);
-  bool QualifiedName(Str& out, Str* innermost);
+  bool QualifiedName(Str& out, Str* innermost, bool allow_empty = false);
   bool NamePiece(Str& out, bool memorize_template);
   bool SimpleName(Str& out);
   bool TemplateName(Str& out);
@@ -238,8 +238,9 @@ bool Demangler::NamePiece(Str& out, bool memorize_template) {
   return true;
 }
 
-// Components up to '@', innermost first; printed outermost first.
-bool Demangler::QualifiedName(Str& out, Str* innermost) {
+// Components up to '@', innermost first; printed outermost first. Only the
+// scope of a symbol may be empty (a global name).
+bool Demangler::QualifiedName(Str& out, Str* innermost, bool allow_empty) {
   DepthGuard guard(*this);
   if (!guard.ok()) return false;
   Str acc;
@@ -253,6 +254,7 @@ bool Demangler::QualifiedName(Str& out, Str* innermost) {
     acc = first ? piece : Join({piece, "::", acc});
     first = false;
   }
+  if (first && !allow_empty) return false;
   out = acc;
   return !arena_.exhausted();
 }
@@ -1201,7 +1203,7 @@ bool Demangler::SymbolBody(Str& out) {
       name = Join({name, targs});
     }
     Str scope, innermost;
-    if (!scope_read && !QualifiedName(scope, &innermost)) return false;
+    if (!scope_read && !QualifiedName(scope, &innermost, true)) return false;
     if (kind == kCtor || kind == kDtor) {
       if (innermost.empty()) return false;
       name = Join({kind == kDtor ? "~" : "", innermost, name});
@@ -1220,7 +1222,7 @@ bool Demangler::SymbolBody(Str& out) {
       return false;
     }
     Str scope;
-    if (!QualifiedName(scope, nullptr)) return false;
+    if (!QualifiedName(scope, nullptr, true)) return false;
     name = scope.empty() ? first : Join({scope, "::", first});
   }
   if (arena_.exhausted()) return false;

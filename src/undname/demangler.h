@@ -12,7 +12,7 @@ namespace tarnix::undname {
 // dozen levels deep, so these are far above anything a compiler produces.
 inline constexpr int kMaxNestingDepth = 128;                     // types, names, symbols
 inline constexpr std::size_t kMaxOutputLength = 1u << 20;        // 1 MiB of text per piece
-inline constexpr std::size_t kMaxScratchBytes = 64u << 20;       // 64 MiB built per call
+inline constexpr std::size_t kMaxScratchBytes = 16u << 20;       // 16 MiB built per call
 
 enum class Outcome {
   kText,          // `text` holds the undecorated name

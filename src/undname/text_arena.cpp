@@ -10,7 +10,7 @@ TextArena::TextArena(std::size_t budget, std::size_t max_piece)
 char* TextArena::Allocate(std::size_t size) {
   if (size > room_) {
     const std::size_t block = size > kBlockSize ? size : kBlockSize;
-    blocks_.push_back(std::make_unique<char[]>(block));
+    blocks_.push_back(std::make_unique_for_overwrite<char[]>(block));
     cursor_ = blocks_.back().get();
     room_ = block;
   }

@@ -63,6 +63,15 @@ TEST(PresetFile, CommentLinesArePrefixed) {
   EXPECT_EQ(PresetFile::BuildComment(L"a\nb\n"), L"; a\n; b\n");
   EXPECT_EQ(PresetFile::BuildComment(L"a\r\n\nb"), L"; a\n; \n; b");
   EXPECT_EQ(PresetFile::BuildComment(L""), L"");
+
+  // The export header becomes the comment block of the file.
+  const std::wstring c = PresetFile::BuildComment(ErrCodePresetsFileHeader());
+  EXPECT_EQ(c.rfind(L"; This file was created by Tarnix v.1.0.4.0\n"
+                    L"; (It contains exports of the error codes search presets.)\n; \n; Date: ", 0),
+            0u);
+  EXPECT_EQ(c.back(), L'\n');
+  EXPECT_NE(ErrMsgPresetsFileHeader().find(L"(It contains exports of the error messages search presets.)"),
+            std::wstring::npos);
 }
 
 TEST(PresetFile, WritesExactBytes) {

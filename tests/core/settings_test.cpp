@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/setting_names.h"
+#include "core/window_layout.h"
 #include "core/window_placement.h"
 #include "platform/last_error.h"
 #include "platform/registry.h"
@@ -215,6 +216,40 @@ TEST(WindowPlacement, SavesTheLastNormalRectangle) {
   EXPECT_FALSE(again.Restore(kSub, std::wstring(257, L'n'), {0, 0, 1, 1}, true, kOneMonitor, {}, r));
   EXPECT_FALSE(again.Restore(std::wstring(1025, L'k'), L"N", {0, 0, 1, 1}, true, kOneMonitor, {}, r));
   EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+}
+
+}  // namespace
+}  // namespace tarnix
+
+namespace tarnix {
+namespace {
+
+TEST(WindowLayout, ControlsFollowTheirAnchors) {
+  const Rect c{10, 20, 110, 70};  // 100 x 50
+  EXPECT_EQ(AnchoredRect(c, kAnchorLeft | kAnchorTop, 30, 40), c);
+  EXPECT_EQ(AnchoredRect(c, kAnchorRight | kAnchorTop, 30, 40), (Rect{40, 20, 140, 70}));  // moves
+  EXPECT_EQ(AnchoredRect(c, kAnchorRight | kAnchorLeft | kAnchorBottom | kAnchorTop, 30, 40),
+            (Rect{10, 20, 140, 110}));  // stretches
+  EXPECT_EQ(AnchoredRect(c, kAnchorBottom | kAnchorLeft, -5, -10), (Rect{10, 10, 110, 60}));
+  EXPECT_FALSE(IsUsableAnchor(0x10));
+  EXPECT_FALSE(IsValidLayoutFlags(3));
+  EXPECT_TRUE(IsValidLayoutFlags(0x102));
+  TrackingLimits t = LayoutTrackingLimits(400, 300, kLayoutWidthFixed);
+  EXPECT_EQ(t.minWidth, 400);
+  EXPECT_EQ(t.maxWidth, 400);
+  EXPECT_EQ(t.maxHeight, 0);
+}
+
+TEST(WindowLayout, FixedWidthCannotBeResizedFromAnyBorder) {
+  for (int hit = HTLEFT; hit <= HTBOTTOMRIGHT; ++hit) {
+    const int h = FixedDimensionHitTest(hit, kLayoutWidthFixed);
+    EXPECT_TRUE(h == HTCLIENT || h == HTTOP || h == HTBOTTOM) << hit;
+    const int v = FixedDimensionHitTest(hit, kLayoutHeightFixed);
+    EXPECT_TRUE(v == HTCLIENT || v == HTLEFT || v == HTRIGHT) << hit;
+    EXPECT_EQ(FixedDimensionHitTest(hit, kLayoutResizable), hit);
+  }
+  EXPECT_EQ(FixedDimensionHitTest(HTTOPRIGHT, kLayoutWidthFixed), HTTOP);
+  EXPECT_EQ(FixedDimensionHitTest(HTBOTTOMLEFT, kLayoutHeightFixed), HTLEFT);
 }
 
 }  // namespace

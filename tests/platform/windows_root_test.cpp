@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 
@@ -108,6 +111,30 @@ TEST(WindowsRoot, EnvironmentVariableIsRead) {
       EXPECT_TRUE(fs::is_directory(f)) << f;
     }
   }
+}
+
+// tarnix-cli where, run as a process with the root named by the environment.
+TEST(WindowsRoot, CliWhereListsEveryFolderKind) {
+  test::TempDir t("winroot");
+  MakeDirs(t.path(), {"Windows/System32/drivers", "Windows/SysWOW64", "Program Files"});
+  const std::string cmd = "TARNIX_WINDOWS_ROOT='" + (t.path() / "Windows").string() + "' '" +
+                          TARNIX_CLI_PATH + "' where";
+  FILE* p = popen(cmd.c_str(), "r");
+  ASSERT_NE(p, nullptr);
+  std::string out;
+  char buf[1024];
+  for (size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) out.append(buf, n);
+  const int status = pclose(p);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << out;
+  const std::string base = t.path().string();
+  EXPECT_NE(out.find("Windows root: " + base + "/Windows (TARNIX_WINDOWS_ROOT)"), std::string::npos)
+      << out;
+  EXPECT_NE(out.find("System32 (64-bit):      " + base + "/Windows/System32\n"), std::string::npos);
+  EXPECT_NE(out.find("System32 (32-bit):      " + base + "/Windows/SysWOW64\n"), std::string::npos);
+  EXPECT_NE(out.find("Program Files (64-bit): " + base + "/Program Files\n"), std::string::npos);
+  EXPECT_NE(out.find("Program Files (32-bit): none found\n"), std::string::npos);
+  EXPECT_NE(out.find("Drivers:                " + base + "/Windows/System32/drivers\n"),
+            std::string::npos);
 }
 
 }  // namespace

@@ -265,7 +265,7 @@ BuiltImage PeBuilder::Build() const {
     dirs[10][1] = dirSize;
     layout.loadConfig = at;
   }
-  rdata.Reserve(0, 16);
+  rdata.Reserve(16, 16);  // never empty: the next section starts past it
 
   SectionBytes rsrc(AlignUp(rdata.end(), kSectionAlignment));
   if (rawResources_) {

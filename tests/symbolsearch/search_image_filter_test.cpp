@@ -12,10 +12,10 @@ namespace tarnix {
 namespace {
 
 constexpr uint64_t kCharDll = 0x2000000;
-constexpr uint64_t kDirExports = 0x1;
-constexpr uint64_t kDirImports = 0x2;
-constexpr uint64_t kResIcon = 0x8000000;     // a resource-type bit
-constexpr uint64_t kResVersion = 0x40000000;  // another one
+constexpr uint64_t kDirExports = 0x1000;
+constexpr uint64_t kDirImports = 0x800;
+constexpr uint64_t kResIcon = 0x4000000;       // resource types
+constexpr uint64_t kResVersion = 0x2000000000;
 
 // An image whose lazily computed facts are filled only when asked for.
 class FakeImage : public ImageFacts {

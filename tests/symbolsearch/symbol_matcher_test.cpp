@@ -275,6 +275,54 @@ TEST_F(SymbolMatcherTest, FailedDeliveries) {
   EXPECT_EQ(sink_.lines.size(), 2u);
 }
 
+// Completes the properties it is asked to, counting the requests.
+class CountingImage : public ImageFacts {
+ public:
+  explicit CountingImage(ImageProperties& props) : props_(props) {}
+  const ImageProperties& props() const override { return props_; }
+  void EnsureSubsystem() override { props_.subsystemBit = 0x4; }
+  void EnsureCharacteristics(bool) override { props_.characteristics = 0x2; }
+  void EnsureDirectories(bool) override { props_.directories = 0x1000; }
+  void EnsureAll() override {
+    ++completions;
+    ImageFacts::EnsureAll();
+  }
+  int completions = 0;
+
+ private:
+  ImageProperties& props_;
+};
+
+TEST_F(SymbolMatcherTest, PropertiesAreCompletedBeforeTheFirstResultOnly) {
+  Prepare(L"Create", 0, true);
+  CountingImage image(props_);
+  matcher_->AttachImage(image);
+  EXPECT_EQ(matcher_->MatchNamed(props_, kKindExport, "ReadFile", "k.dll", 1, 0), 0);
+  EXPECT_EQ(image.completions, 0);
+  EXPECT_EQ(matcher_->MatchNamed(props_, kKindExport, "CreateFileA", "k.dll", 2, 1), 1);
+  EXPECT_EQ(matcher_->MatchNamed(props_, kKindExport, "CreateFileW", "k.dll", 3, 2), 1);
+  EXPECT_EQ(image.completions, 1);
+  EXPECT_EQ(props_.directories, 0x1000u);
+  // A new file forgets the image; a ROM image is delivered as it comes.
+  matcher_->AttachImage(image);
+  matcher_->SetCurrentFile(L"/w/rom.bin");
+  EXPECT_TRUE(matcher_->DeliverImage(props_));
+  EXPECT_EQ(image.completions, 1);
+}
+
+TEST_F(SymbolMatcherTest, ProgramUndecoratorByDefault) {
+  RegexCompileError err;
+  ASSERT_TRUE(search_.Prepare({L"void Foo(void)"}, kGrammarECMAScript, true, err));
+  SymbolMatcher matcher(search_, {kLookInCppOnly, true, 2}, sink_, sink_, sink_);
+  EXPECT_EQ(matcher.MatchNamed(props_, kKindExport, "?Foo@@YAXXZ", "a.dll", 1, 0), 1);
+  ASSERT_EQ(sink_.results.size(), 1u);
+  EXPECT_EQ(sink_.results[0].kind, kKindExportCpp);
+  EXPECT_EQ(sink_.results[0].name, L"?Foo@@YAXXZ");
+  // Flags reach the undecorator: without them the calling convention shows.
+  SymbolMatcher complete(search_, {kLookInCppOnly, true, 0}, sink_, sink_, sink_);
+  EXPECT_EQ(complete.MatchNamed(props_, kKindExport, "?Foo@@YAXXZ", "a.dll", 1, 0), 0);
+}
+
 TEST_F(SymbolMatcherTest, EmptySearchStringFollowsTheSetting) {
   Prepare(L"", 0, true, false, true);
   EXPECT_EQ(matcher_->MatchNamed(props_, kKindImport, "ReadFile", "k.dll", 0, -1), 1);

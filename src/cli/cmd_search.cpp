@@ -1,0 +1,512 @@
+// tarnix-cli search: the symbol search without a window. Takes the program's
+// own command line (folder or files, then /switch value pairs) plus options
+// of its own, runs the search workers and prints every result as it comes.
+#include <signal.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "cli/command.h"
+#include "core/error_text.h"
+#include "core/event_log.h"
+#include "core/registry_settings.h"
+#include "core/text_format.h"
+#include "core/wformat.h"
+#include "pe/look_in.h"
+#include "platform/case_fold.h"
+#include "platform/last_error.h"
+#include "platform/message_target.h"
+#include "platform/text_encoding.h"
+#include "platform/time_utils.h"
+#include "results/details_loader.h"
+#include "results/html_report.h"
+#include "results/result_sort.h"
+#include "results/results_model.h"
+#include "results/result_column.h"
+#include "results/result_field.h"
+#include "results/text_export.h"
+#include "symbolsearch/command_line.h"
+#include "symbolsearch/filter_description.h"
+#include "symbolsearch/regex_escape.h"
+#include "symbolsearch/regex_grammar.h"
+#include "symbolsearch/search_criteria.h"
+#include "symbolsearch/search_worker.h"
+
+namespace tarnix::cli {
+namespace {
+
+std::atomic<uint32_t>* g_stop = nullptr;
+
+void OnInterrupt(int) {
+  if (g_stop) g_stop->store(kStopStop);
+}
+
+struct SearchOptions {
+  bool nameGiven = false, forGiven = false;
+  std::wstring name, searchFor;
+  int undecorate = -1;  // -1: the setting
+  int64_t undecorateFlags = -1;
+  std::vector<int32_t> columns = DefaultResultColumns();
+  bool header = false;
+  bool json = false;
+  std::string output;
+  bool quiet = false;
+  bool details = false;
+  int32_t sortColumn = -1;
+  bool sortDescending = false;
+};
+
+void PrintUtf8(FILE* to, std::wstring_view text) {
+  std::string s = ToUtf8(text);
+  std::fwrite(s.data(), 1, s.size(), to);
+}
+
+int Usage(const char* message) {
+  if (message) std::fprintf(stderr, "tarnix-cli search: %s\n", message);
+  std::fprintf(stderr,
+               "usage: tarnix-cli search [FOLDER|FILE...] [/SWITCH VALUE...] [--name TEXT] [--for TEXT]\n"
+               "         [--undecorate 0|1] [--undecorate-flags N] [--columns IDS] [--header]\n"
+               "         [--format tsv|json] [--output FILE] [--details] [--sort COLUMN[:desc]] [--quiet]\n"
+               "switches: /auto /isf /fnrx /fncs /fnww /snrx /sncs /snww /pa /sf /li /petp /pess\n"
+               "          /pecm /pecv /pedm /pedv /petf /pett (decimal values; '-' works as '/')\n");
+  return kExitUsage;
+}
+
+bool ParseNumber(const std::string& text, int64_t& out) {
+  if (text.empty()) return false;
+  char* end = nullptr;
+  errno = 0;
+  long long v = std::strtoll(text.c_str(), &end, 0);
+  if (errno || *end || v < 0) return false;
+  out = v;
+  return true;
+}
+
+std::wstring JsonEscape(std::wstring_view s) {
+  std::wstring out;
+  for (wchar_t c : s) {
+    switch (c) {
+      case L'"': out += L"\\\""; break;
+      case L'\\': out += L"\\\\"; break;
+      case L'\n': out += L"\\n"; break;
+      case L'\r': out += L"\\r"; break;
+      case L'\t': out += L"\\t"; break;
+      default:
+        if (static_cast<uint32_t>(c) < 0x20)
+          out += WFormat(L"\\u%04x", static_cast<unsigned>(c));
+        else
+          out += c;
+    }
+  }
+  return out;
+}
+
+std::wstring JsonLine(const ResultEntry& e, const std::vector<int32_t>& columns, bool fullSymbols) {
+  const SymbolResult& r = e.result;
+  const ImageProperties& p = r.properties;
+  std::wstring line = WFormat(
+      L"{\"file\":\"%ls\",\"name\":\"%ls\",\"module\":\"%ls\",\"kind\":%u,\"ordinal\":%u,"
+      L"\"nameIndexOrHint\":%d,\"timeStamp\":%u,\"imageType\":%u,\"subsystem\":%llu,"
+      L"\"characteristics\":%llu,\"directories\":%llu,\"binding\":%u,\"columns\":{",
+      JsonEscape(r.file).c_str(), JsonEscape(r.name).c_str(), JsonEscape(r.module).c_str(), r.kind,
+      r.ordinal, r.nameIndexOrHint, p.timeStamp, p.imageType, (unsigned long long)p.subsystemBit,
+      (unsigned long long)p.characteristics, (unsigned long long)p.directories, p.binding);
+  std::wstring text;
+  for (size_t i = 0; i < columns.size(); ++i) {
+    FormatResultField(columns[i], e, false, fullSymbols, L" | ", text);
+    line += WFormat(L"%ls\"%ls\":\"%ls\"", i ? L"," : L"",
+                    JsonEscape(ResultColumnCaption(columns[i])).c_str(), JsonEscape(text).c_str());
+  }
+  return line + L"}}";
+}
+
+// The 'File Name' that selects exactly the files named on the command line.
+std::wstring FileNamesPattern(const std::vector<std::wstring>& names) {
+  std::wstring pattern;
+  for (const auto& n : names) {
+    if (!pattern.empty()) pattern += L"|";
+    pattern += L"(^" + EscapeForRegex(n) + L"$)";
+  }
+  return pattern;
+}
+
+class ProgressBar {
+ public:
+  explicit ProgressBar(bool enabled) : enabled_(enabled) {}
+  void Update(uint64_t done, uint64_t total, bool totalKnown, const std::wstring& file) {
+    if (!enabled_) return;
+    std::wstring line;
+    if (totalKnown && total)
+      line = WFormat(L"\r[%3u%%] %ls of %ls  ", unsigned(done * 100 / total),
+                     FormatByteSize(done).c_str(), FormatByteSize(total).c_str());
+    else
+      line = WFormat(L"\r[....] %ls  ", FormatByteSize(done).c_str());
+    std::wstring name = file.size() > 60 ? L"..." + file.substr(file.size() - 57) : file;
+    line += name;
+    if (line.size() < width_) line.append(width_ - line.size(), L' ');
+    width_ = line.size();
+    PrintUtf8(stderr, line);
+    std::fflush(stderr);
+  }
+  void Clear() {
+    if (!enabled_ || width_ == 0) return;
+    std::fprintf(stderr, "\r%*s\r", static_cast<int>(width_), "");
+    width_ = 0;
+  }
+
+ private:
+  bool enabled_;
+  size_t width_ = 0;
+};
+
+int RunSearch(const std::vector<std::string>& args) {
+  SearchOptions opt;
+  std::vector<std::wstring> programArgs;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    auto value = [&](std::string& out) {
+      if (i + 1 >= args.size()) return false;
+      out = args[++i];
+      return true;
+    };
+    std::string v;
+    if (a == "--name") {
+      if (!value(v)) return Usage("--name needs a value");
+      opt.name = FromUtf8(v);
+      opt.nameGiven = true;
+    } else if (a == "--for") {
+      if (!value(v)) return Usage("--for needs a value");
+      opt.searchFor = FromUtf8(v);
+      opt.forGiven = true;
+    } else if (a == "--undecorate") {
+      if (!value(v) || (v != "0" && v != "1")) return Usage("--undecorate takes 0 or 1");
+      opt.undecorate = v == "1";
+    } else if (a == "--undecorate-flags") {
+      int64_t n;
+      if (!value(v) || !ParseNumber(v, n) || n > 0xFFFFFFFF)
+        return Usage("--undecorate-flags takes a number");
+      opt.undecorateFlags = n;
+    } else if (a == "--columns") {
+      if (!value(v)) return Usage("--columns needs a list of column ids");
+      opt.columns.clear();
+      size_t start = 0;
+      while (start <= v.size()) {
+        size_t comma = v.find(',', start);
+        std::string id = v.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+        int64_t n;
+        if (!ParseNumber(id, n) || n >= kResultColumnCount)
+          return Usage("--columns takes column ids 0 to 15, separated by commas");
+        opt.columns.push_back(static_cast<int32_t>(n));
+        if (comma == std::string::npos) break;
+        start = comma + 1;
+      }
+    } else if (a == "--header") {
+      opt.header = true;
+    } else if (a == "--format") {
+      if (!value(v) || (v != "tsv" && v != "json")) return Usage("--format takes tsv or json");
+      opt.json = v == "json";
+    } else if (a == "--output") {
+      if (!value(v)) return Usage("--output needs a file name");
+      opt.output = v;
+    } else if (a == "--quiet") {
+      opt.quiet = true;
+    } else if (a == "--details") {
+      opt.details = true;
+    } else if (a == "--sort") {
+      if (!value(v)) return Usage("--sort needs a column");
+      std::string col = v;
+      size_t colon = v.rfind(':');
+      if (colon != std::string::npos) {
+        std::string dir = v.substr(colon + 1);
+        if (dir != "desc" && dir != "asc") return Usage("--sort takes COLUMN, COLUMN:asc or COLUMN:desc");
+        opt.sortDescending = dir == "desc";
+        col = v.substr(0, colon);
+      }
+      int64_t n;
+      if (ParseNumber(col, n) && n < kResultColumnCount) {
+        opt.sortColumn = static_cast<int32_t>(n);
+      } else {
+        for (int32_t c = 0; c < kResultColumnCount; ++c)
+          if (EqualsIgnoreCase(FromUtf8(col), ResultColumnCaption(c))) opt.sortColumn = c;
+      }
+      if (opt.sortColumn < 0) return Usage("--sort takes a column id 0 to 15 or a column caption");
+    } else if (a == "--help") {
+      Usage(nullptr);
+      return kExitOk;
+    } else if (a.rfind("--", 0) == 0) {
+      return Usage(("unknown option " + a).c_str());
+    } else {
+      programArgs.push_back(FromUtf8(a));
+    }
+  }
+
+  // The program's own command line: bad arguments are logged and skipped,
+  // as at the desktop program's start, and shown here too.
+  CommandLineState cmd = ParseCommandLine(programArgs, [&](const std::wstring& text) {
+    EventLog::LogFormat(L"%ls", text.c_str());
+    if (!opt.quiet) PrintUtf8(stderr, L"Warning: " + text + L"\n");
+  });
+
+  RegistrySettings settings;
+  SearchCriteriaInput in;
+  in.folder = cmd.folder;
+  in.includeSubfolders = cmd.values.isf;
+  in.fileName.regex = cmd.values.fnrx;
+  in.fileName.caseSensitive = cmd.values.fncs;
+  in.fileName.wholeWords = cmd.values.fnww;
+  if (opt.nameGiven) {
+    in.fileName.text = opt.name;
+  } else if (!cmd.fileNames.empty()) {
+    in.fileName.text = FileNamesPattern(cmd.fileNames);
+    in.fileName.regex = true;
+  }
+  in.searchFor = cmd.values.sf;
+  in.search.text = opt.searchFor;
+  in.search.regex = cmd.values.snrx;
+  in.search.caseSensitive = cmd.values.sncs;
+  in.search.wholeWords = cmd.values.snww;
+  in.lookIn = cmd.values.li;
+  in.presentAs = cmd.values.sf == kSearchForImportLibs && cmd.values.pa == 1 ? 2 : cmd.values.pa;
+  in.peFiltersShown = true;
+  in.imageTypes = cmd.values.petp;
+  in.subsystems = cmd.values.pess;
+  in.characteristicsMask = cmd.values.pecm;
+  in.characteristicsValues = cmd.values.pecv;
+  in.directoriesMask = cmd.values.pedm;
+  in.directoriesValues = cmd.values.pedv;
+  in.timeStampFrom = cmd.values.petf ? UnixSecondsToFileTime(static_cast<int64_t>(cmd.values.petf)) : 0;
+  in.timeStampTo = cmd.values.pett ? UnixSecondsToFileTime(static_cast<int64_t>(cmd.values.pett)) : 0;
+  in.regexGrammar = settings.GetDword(L"reGrammar", kGrammarECMAScript);
+
+  SearchParams params;
+  CriteriaOutcome outcome = ValidateAndBuildSearch(in, false, nullptr, params);
+  if (!outcome.start) {
+    PrintUtf8(stderr, outcome.message + L"\n");
+    return kExitUsage;
+  }
+
+  SearchStartSettings start;
+  start.emptyMatchesAll = settings.GetDword(L"EmptySrchStrAsMatchAll", 1) != 0;
+  start.undecorate = opt.undecorate >= 0 ? opt.undecorate == 1
+                                         : settings.GetDword(L"UndecorCppNames", 1) != 0;
+  start.undecorationFlags = opt.undecorateFlags >= 0
+                                ? static_cast<uint32_t>(opt.undecorateFlags)
+                                : settings.GetDword(L"UndecorCppNamesFlags", 2);
+
+  StopFlag stop{kStopRun};
+  SearchStatistics stats;
+  // The queue drains straight to the terminal: no spacing is needed.
+  QueueMessageTarget target(8192, 0);
+  params.stopFlag = &stop;
+  params.statistics = &stats;
+  params.window = &target;
+
+  g_stop = &stop;
+  struct sigaction sa;
+  std::memset(&sa, 0, sizeof sa);
+  sa.sa_handler = OnInterrupt;
+  sigaction(SIGINT, &sa, nullptr);
+  sigaction(SIGTERM, &sa, nullptr);
+
+  const bool fullSymbols = params.presentAs != kPresentModulesOnly;
+  const bool toFile = !opt.output.empty();
+  // Results are held back when they must be completed or ordered first.
+  const bool collect = toFile || opt.details || opt.sortColumn >= 0;
+  std::vector<ResultEntry> collected;
+  std::wstring statusText;
+  auto status = [&](const std::wstring& line) {
+    if (!statusText.empty()) statusText += L"\r\n";
+    statusText += line;
+  };
+  status(WFormat(L"Search folder: \"%ls\"%ls", params.folder.c_str(),
+                 params.includeSubfolders ? L" (with subfolders)" : L""));
+  status(WFormat(L"Look In: %ls. PE Filter: Type=%ls, Subsystems=%ls, Characteristics=%ls, "
+                 L"Directories=%ls.",
+                 DescribeLookIn(params.lookIn).c_str(), DescribeImageTypes(params.imageTypes).c_str(),
+                 DescribeSubsystems(params.subsystems).c_str(),
+                 DescribeCharacteristics(params.characteristicsMask, params.characteristicsValues).c_str(),
+                 DescribeDirectories(params.directoriesMask, params.directoriesValues).c_str()));
+
+  if (opt.header && !toFile && !opt.json) {
+    std::wstring line;
+    for (size_t i = 0; i < opt.columns.size(); ++i)
+      line += (i ? L"\t" : L"") + std::wstring(ResultColumnCaption(opt.columns[i]));
+    PrintUtf8(stdout, line + L"\n");
+  }
+
+  const uint64_t startTick = TickCount64();
+  SymbolSearch search;
+  search.SetBackgroundPriority(false);
+  if (!search.Start(params, start)) {
+    uint32_t err = GetLastError();
+    PrintUtf8(stderr, WFormat(L"Failed to start the search:\n\n%ls\n", ErrorText(err).c_str()));
+    g_stop = nullptr;
+    return kExitSomeFailed;
+  }
+
+  ProgressBar bar(!opt.quiet && isatty(STDERR_FILENO));
+  uint64_t results = 0, done = 0;
+  std::wstring currentFile;
+  bool completed = false;
+  uint64_t nextId = 1;
+  std::wstring line;
+  for (bool ended = false; !ended;) {
+    PostedMessage m;
+    if (!target.Take(m, std::chrono::milliseconds(200))) continue;
+    switch (m.id) {
+      case kMsgResult: {
+        ResultEntry e;
+        e.id = nextId++;
+        e.result = std::move(*m.As<SymbolResult>());
+        ++results;
+        if (collect) {
+          collected.push_back(std::move(e));
+        } else {
+          if (opt.json)
+            line = JsonLine(e, opt.columns, fullSymbols);
+          else
+            ResultExportLine(e, opt.columns, fullSymbols, line);
+          bar.Clear();
+          PrintUtf8(stdout, line + L"\n");
+        }
+        break;
+      }
+      case kMsgStatusLine:
+        status(*m.As<std::wstring>());
+        if (!opt.quiet) {
+          bar.Clear();
+          PrintUtf8(stderr, *m.As<std::wstring>() + L"\n");
+        }
+        break;
+      case kMsgProgress: {
+        done = m.wParam | (m.lParam << 32);
+        std::lock_guard<std::mutex> lock(stats.sizeLock);
+        bar.Update(done, stats.totalSize, stats.sizeKnown, currentFile);
+        break;
+      }
+      case kMsgCurrentFile:
+        currentFile = *m.As<std::wstring>();
+        break;
+      case kMsgSearchEnded:
+        completed = m.wParam == 1 && stop.load() < kStopStop;
+        ended = true;
+        break;
+      default:
+        break;
+    }
+  }
+  stop.store(kStopStop);  // the size scan may still run; it is no longer needed
+  search.Wait(std::chrono::milliseconds(5000));
+  bar.Clear();
+  std::fflush(stdout);
+  const int64_t elapsed = static_cast<int64_t>(TickCount64() - startTick);
+  uint64_t files, errors, warnings;
+  {
+    std::lock_guard<std::mutex> lock(stats.countersLock);
+    files = stats.filesSearched;
+    errors = stats.errors;
+    warnings = stats.warnings;
+  }
+  for (const auto& l : SearchSummaryLines(completed, elapsed, files, errors, warnings, results)) {
+    status(l);
+    if (!opt.quiet) PrintUtf8(stderr, l + L"\n");
+  }
+  g_stop = nullptr;
+
+  if (opt.details && !collected.empty()) {
+    if (!opt.quiet) PrintUtf8(stderr, L"Reading versions and descriptions...\n");
+    ResultsModel model;
+    model.BeginSearch(params.searchFor == kSearchForSymbols, !fullSymbols);
+    for (auto& e : collected) model.Add(std::move(e.result));
+    std::vector<DetailsWorkItem> work;
+    CollectDetailsWork(model, start.undecorate, work);
+    QueueMessageTarget detailsTarget(1024, 0);
+    ResultDetailsLoader loader;
+    loader.Start(std::move(work), &detailsTarget, start.undecorationFlags);
+    for (bool done = false; !done;) {
+      PostedMessage m;
+      if (!detailsTarget.Take(m, std::chrono::milliseconds(200))) {
+        if (!loader.Running() && detailsTarget.size() == 0) break;
+        continue;
+      }
+      if (m.id == kMsgDetailsDone) done = true;
+      if (auto* batch = m.As<std::vector<ResultDetails>>())
+        for (const auto& d : *batch) model.ApplyDetails(d);
+    }
+    loader.Stop();
+    collected = std::move(model.mutableEntries());
+  }
+  if (opt.sortColumn >= 0) SortResults(collected, opt.sortColumn, !opt.sortDescending);
+  if (collect && !toFile) {
+    std::wstring out;
+    for (const auto& e : collected) {
+      if (opt.json)
+        out = JsonLine(e, opt.columns, fullSymbols);
+      else
+        ResultExportLine(e, opt.columns, fullSymbols, out);
+      PrintUtf8(stdout, out + L"\n");
+    }
+  }
+
+  if (toFile) {
+    std::wstring ext = ToLowerCase(FromUtf8(opt.output.substr(std::min(opt.output.size(), opt.output.rfind('.')))));
+    int written;
+    if (ext == L".html" || ext == L".htm") {
+      ReportCriteria c;
+      c.folder = params.folder;
+      c.subfolders = params.includeSubfolders;
+      c.fileName = params.fileName.text;
+      c.fileNameRegex = params.fileName.regex;
+      c.fileNameCase = params.fileName.caseSensitive;
+      c.fileNameWords = params.fileName.wholeWords;
+      c.searchFor = params.searchFor;
+      c.searchText = params.search.text;
+      c.searchRegex = params.search.regex;
+      c.searchCase = params.search.caseSensitive;
+      c.searchWords = params.search.wholeWords;
+      c.grammarName = RegexGrammarName(params.regexGrammar & kGrammarBits);
+      c.lookIn = params.lookIn;
+      c.presentAs = params.presentAs;
+      c.types = params.imageTypes;
+      c.subsystems = params.subsystems;
+      c.charsMask = params.characteristicsMask;
+      c.charsValues = params.characteristicsValues;
+      c.dirsMask = params.directoriesMask;
+      c.dirsValues = params.directoriesValues;
+      c.fromFileTime = params.timeStampFrom;
+      c.toFileTime = params.timeStampTo;
+      ReportOutcome o;
+      o.status = completed ? kSearchFinished : kSearchAbortedByUser;
+      o.runTimeMs = elapsed;
+      o.filesSearched = files;
+      o.errors = errors;
+      o.warnings = warnings;
+      o.found = results;
+      ReportOptions ro;
+      ro.links = settings.GetDword(L"UseOnlnSrchLnksOnWinApiResExp", 1) != 0;
+      ro.statusSection = settings.GetDword(L"AddStatOtpToWinApiResExp", 1) != 0;
+      ro.urlTemplate = settings.GetText(L"OnlineSearchURL", kDefaultOnlineSearchUrl);
+      ro.statusText = statusText;
+      written = WriteHtmlReport(opt.output, opt.columns, collected, c, o, ro);
+    } else {
+      written = WriteResultsText(opt.output, collected, opt.columns, fullSymbols);
+    }
+    if (written != 1) {
+      uint32_t err = GetLastError();
+      PrintUtf8(stderr, WFormat(L"ERROR: Failed to save search results in the following file:\n\n%ls\n\n%ls\n",
+                                FromUtf8(opt.output).c_str(), ErrorText(err).c_str()));
+      return kExitSomeFailed;
+    }
+  }
+  if (!completed) return kExitStopped;
+  return errors ? kExitSomeFailed : kExitOk;
+}
+
+CommandRegistrar registrar("search", "search the images of a folder for symbols (the program's command line)",
+                           RunSearch);
+
+}  // namespace
+}  // namespace tarnix::cli

@@ -1,0 +1,223 @@
+#include "symbolsearch/search_worker.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <thread>
+
+#include "pe/look_in.h"
+#include "platform/last_error.h"
+#include "platform/text_encoding.h"
+#include "support/pe_builder.h"
+#include "support/temp_dir.h"
+#include "symbolsearch/symbol_result.h"
+
+namespace tarnix {
+namespace {
+
+using test::PeBuilder;
+
+std::string Dll(std::vector<std::string> names) {
+  test::ImportModule m;
+  m.module = "KERNEL32.dll";
+  for (auto& n : names) m.symbols.push_back(test::ImportSymbol::Named(n));
+  return PeBuilder(PeBuilder::Kind::kPe64).Import(m).Build().bytes;
+}
+
+struct SearchRun {
+  std::vector<std::wstring> status;
+  std::vector<SymbolResult> results;
+  int ended = -1;
+  int sizeScanEnded = -1;
+  uint64_t files = 0, errors = 0, warnings = 0;
+};
+
+// Drives one search through a window-like target (5 ms spacing) and records
+// everything it posts.
+class SearchHarness {
+ public:
+  explicit SearchHarness(size_t capacity = 1024, uint32_t interval = 5) : target_(capacity, interval) {}
+
+  SearchParams Params(const std::filesystem::path& folder, std::wstring forText,
+                      std::wstring fileName = L"") {
+    SearchParams p;
+    p.stopFlag = &stop;
+    p.statistics = &stats;
+    p.window = &target_;
+    p.folder = FromUtf8(folder.string()) + L"/";
+    p.searchFor = kSearchForSymbols;
+    p.presentAs = kPresentSymbolsInModules;
+    p.search.text = std::move(forText);
+    p.fileName.text = std::move(fileName);
+    return p;
+  }
+
+  // Runs to the end; `onMessage` may act on each message (pause, stop, drain slowly).
+  SearchRun Go(const SearchParams& p, const std::function<void(const PostedMessage&)>& onMessage = nullptr,
+         SearchStartSettings settings = {}) {
+    SearchRun run;
+    SymbolSearch search;
+    EXPECT_TRUE(search.Start(p, settings));
+    while (run.ended < 0 || run.sizeScanEnded < 0) {
+      PostedMessage m;
+      if (!target_.Take(m, std::chrono::milliseconds(5000))) break;
+      if (onMessage) onMessage(m);
+      if (m.id == kMsgStatusLine) run.status.push_back(*m.As<std::wstring>());
+      if (m.id == kMsgResult) run.results.push_back(*m.As<SymbolResult>());
+      if (m.id == kMsgSearchEnded) run.ended = static_cast<int>(m.wParam);
+      if (m.id == kMsgSizeScanEnded) run.sizeScanEnded = static_cast<int>(m.wParam);
+    }
+    EXPECT_TRUE(search.Wait(std::chrono::milliseconds(5000)));
+    run.files = stats.filesSearched;
+    run.errors = stats.errors;
+    run.warnings = stats.warnings;
+    return run;
+  }
+
+  StopFlag stop{0};
+  SearchStatistics stats;
+
+ private:
+  QueueMessageTarget target_;
+};
+
+TEST(SearchWorker, EmptyFolderCompletesWithNothing) {
+  test::TempDir dir;
+  SearchHarness h;
+  SearchRun r = h.Go(h.Params(dir.path(), L"x"));
+  EXPECT_EQ(r.ended, 1);
+  EXPECT_EQ(r.sizeScanEnded, 1);
+  EXPECT_EQ(r.files, 0u);
+  EXPECT_TRUE(r.results.empty());
+}
+
+TEST(SearchWorker, ResultsComeInWalkOrderAndWarningsDependOnFileName) {
+  test::TempDir dir;
+  dir.Write("b.dll", Dll({"CreateFileW", "ReadFile"}));
+  dir.Write("A.dll", Dll({"CreateFileA"}));
+  dir.Write("c.dll", "just text, not an image at all, but long enough to pass the size test....");
+  SearchHarness h;
+  SearchRun r = h.Go(h.Params(dir.path(), L"CreateFile"));
+  ASSERT_EQ(r.results.size(), 2u);
+  EXPECT_EQ(r.results[0].name, L"CreateFileA");
+  EXPECT_EQ(r.results[1].name, L"CreateFileW");
+  EXPECT_EQ(r.results[1].module, L"KERNEL32.dll");
+  EXPECT_EQ(r.results[1].properties.computed & 0x7u, 0x7u);  // complete properties
+  EXPECT_EQ(r.files, 3u);
+  EXPECT_EQ(r.warnings, 1u);
+  EXPECT_EQ(r.errors, 0u);
+  ASSERT_EQ(r.status.size(), 1u);
+  EXPECT_EQ(r.status[0].rfind(L"Warning: Searching file: \"", 0), 0u);
+  EXPECT_NE(r.status[0].find(L"c.dll\". (198:193) "), std::wstring::npos);
+
+  // The same file with a 'File Name' that does not match every file: an error.
+  SearchRun r2 = h.Go(h.Params(dir.path(), L"CreateFile", L"*.dll"));
+  EXPECT_EQ(r2.errors, 1u);
+  EXPECT_EQ(r2.warnings, 0u);
+  ASSERT_EQ(r2.status.size(), 1u);
+  EXPECT_EQ(r2.status[0].rfind(L"ERROR: Searching file: \"", 0), 0u);
+}
+
+TEST(SearchWorker, LiteralNamesIgnoreCaseAndMissingOnesAreReported) {
+  test::TempDir dir;
+  dir.Write("KERNEL32.DLL", Dll({"CreateFileW"}));
+  SearchHarness h;
+  SearchRun r = h.Go(h.Params(dir.path(), L"CreateFileW", L"kernel32.dll"));
+  ASSERT_EQ(r.results.size(), 1u);
+  EXPECT_EQ(r.files, 1u);
+
+  SearchRun missing = h.Go(h.Params(dir.path(), L"x", L"nothere.dll"));
+  EXPECT_EQ(missing.ended, 1);
+  EXPECT_EQ(missing.errors, 1u);
+  ASSERT_EQ(missing.status.size(), 1u);
+  EXPECT_EQ(missing.status[0].rfind(L"ERROR: Folder search failed: (2) ", 0), 0u);
+}
+
+TEST(SearchWorker, UnlistableSubfolderIsOneErrorAndTheSearchGoesOn) {
+  test::TempDir dir;
+  dir.Write("a.dll", Dll({"CreateFileW"}));
+  // A folder whose path is longer than the system allows cannot be listed,
+  // even by root.
+  std::string rel;
+  int fd = open(dir.path().c_str(), O_RDONLY | O_DIRECTORY);
+  for (int i = 0; i < 20; ++i) {
+    std::string name(240, char('a' + i));
+    ASSERT_EQ(mkdirat(fd, name.c_str(), 0755), 0);
+    int next = openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY);
+    close(fd);
+    fd = next;
+  }
+  close(fd);
+  SearchHarness h;
+  auto p = h.Params(dir.path(), L"CreateFile");
+  p.includeSubfolders = true;
+  SearchRun r = h.Go(p);
+  EXPECT_EQ(r.ended, 1);
+  EXPECT_EQ(r.results.size(), 1u);
+  ASSERT_EQ(r.status.size(), 1u);
+  EXPECT_EQ(r.status[0].rfind(L"ERROR: Folder search failed: (206) ", 0), 0u);
+  EXPECT_EQ(r.errors, 1u);
+}
+
+TEST(SearchWorker, FullQueueLosesAndDuplicatesNothing) {
+  test::TempDir dir;
+  std::vector<std::string> names;
+  for (int i = 0; i < 300; ++i) names.push_back("Func" + std::to_string(1000 + i));
+  dir.Write("m.dll", Dll(names));
+  SearchHarness h(4, 0);  // a tiny queue drained slowly
+  int n = 0;
+  SearchRun r = h.Go(h.Params(dir.path(), L"Func"), [&](const PostedMessage&) {
+    if (++n % 16 == 0) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  });
+  ASSERT_EQ(r.results.size(), 300u);
+  for (int i = 0; i < 300; ++i) EXPECT_EQ(r.results[i].name, L"Func" + std::to_wstring(1000 + i));
+}
+
+TEST(SearchWorker, StopWhilePausedEndsAborted) {
+  test::TempDir dir;
+  for (int i = 0; i < 20; ++i) dir.Write(std::string("m") + std::to_string(i).append(".dll"), Dll({"CreateFileW"}));
+  SearchHarness h;
+  bool paused = false;
+  SearchRun r = h.Go(h.Params(dir.path(), L"CreateFile"), [&](const PostedMessage& m) {
+    if (m.id == kMsgResult && !paused) {
+      paused = true;
+      h.stop = kStopPause;
+      std::thread([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        h.stop = kStopStop;
+      }).detach();
+    }
+  });
+  EXPECT_EQ(r.ended, 0);
+  EXPECT_LT(r.results.size(), 20u);
+}
+
+TEST(SearchWorker, StartRefusals) {
+  SearchHarness h;
+  SymbolSearch search;
+  SearchParams p;
+  EXPECT_FALSE(search.Start(p, {}));
+  EXPECT_EQ(GetLastError(), 87u);
+}
+
+TEST(SearchRunClock, PausedTimeDoesNotCount) {
+  SearchRunClock clock;
+  clock.Start();
+  clock.Pause();
+  std::this_thread::sleep_for(std::chrono::milliseconds(120));
+  clock.Resume();
+  EXPECT_LT(clock.ElapsedMs(), 100);
+}
+
+TEST(SearchSummary, Lines) {
+  auto l = SearchSummaryLines(true, 61001, 3, 1, 2, 4);
+  EXPECT_EQ(l[0], L"Search Finished in 1m:1s:001ms:");
+  EXPECT_EQ(l[1], L"File(s) Searched=3, Error(s)=1, Warning(s)=2.");
+  EXPECT_EQ(l[2], L"Result(s) Found=4.");
+  EXPECT_EQ(SearchSummaryLines(false, 0, 0, 0, 0, 0)[0], L"Search was ABORTED:");
+}
+
+}  // namespace
+}  // namespace tarnix
