@@ -80,3 +80,17 @@ TEST(NamedLock, HolderThatDiesFreesTheLock) {
 
 }  // namespace
 }  // namespace tarnix
+
+namespace tarnix {
+namespace {
+
+TEST(NamedLock, LockOfAnEndedThreadIsAbandonedAndTakenOver) {
+  NamedLock held("lock-test-abandoned");
+  std::thread([&] { ASSERT_TRUE(held.Acquire(0)); }).join();
+  NamedLock next("lock-test-abandoned");
+  EXPECT_TRUE(next.Acquire(100));
+  next.Release();
+}
+
+}  // namespace
+}  // namespace tarnix
