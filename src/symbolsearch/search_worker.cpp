@@ -271,33 +271,24 @@ void SearchThread(std::unique_ptr<SearchParams> p, UndecorateFn undecorate, bool
   if (background) LowerThreadPriority();
   SearchContext ctx(*p, *p->stopFlag);
 
-  auto endSearch = [&](bool completed) {
-    PostEnd(ctx.poster(), kMsgSearchEnded, completed, p->window);
+  // A regular expression that does not compile ends the search before any
+  // file is read.
+  auto compileFailed = [&](const RegexCompileError& error) {
+    FolderWalkEvent ev;
+    ev.code = kWalkRegexCompileFailed;
+    ev.folder = p->folder;
+    ev.text = error.text;
+    ev.component = error.component;
+    ReportWalkEvent(ctx, ev, p->fileName.text);
+    PostEnd(ctx.poster(), kMsgSearchEnded, false, p->window);
   };
 
   SearchString search;
   RegexCompileError error;
-  if (!search.Prepare(p->search, p->regexGrammar, p->emptyMatchesAll, error)) {
-    FolderWalkEvent ev;
-    ev.code = kWalkRegexCompileFailed;
-    ev.folder = p->folder;
-    ev.text = error.text;
-    ev.component = error.component;
-    ReportWalkEvent(ctx, ev, p->fileName.text);
-    endSearch(false);
-    return;
-  }
+  if (!search.Prepare(p->search, p->regexGrammar, p->emptyMatchesAll, error))
+    return compileFailed(error);
   WalkPlan plan;
-  if (!PlanWalk(*p, plan, error)) {
-    FolderWalkEvent ev;
-    ev.code = kWalkRegexCompileFailed;
-    ev.folder = p->folder;
-    ev.text = error.text;
-    ev.component = error.component;
-    ReportWalkEvent(ctx, ev, p->fileName.text);
-    endSearch(false);
-    return;
-  }
+  if (!PlanWalk(*p, plan, error)) return compileFailed(error);
 
   SymbolMatchOptions matchOptions;
   matchOptions.lookIn = p->lookIn;
@@ -338,7 +329,7 @@ void SearchThread(std::unique_ptr<SearchParams> p, UndecorateFn undecorate, bool
         return !ctx.CheckProgressAndStop(true);
       },
       [&] { return ctx.CheckProgressAndStop(false); });
-  endSearch(walked == 1);
+  PostEnd(ctx.poster(), kMsgSearchEnded, walked == 1, p->window);
 }
 
 }  // namespace

@@ -6,33 +6,14 @@
 #include <fstream>
 #include <sstream>
 
+#include "support/cli_run.h"
 #include "support/pe_builder.h"
 #include "support/temp_dir.h"
 
 namespace tarnix::test {
 namespace {
 
-struct CliRun {
-  int status;
-  std::string out, err;
-};
-
-CliRun Search(const TempDir& dir, const std::string& args) {
-  std::string errPath = (dir.path() / "stderr.txt").string();
-  std::string command = std::string(TARNIX_CLI_PATH) + " search " + args + " 2>" + errPath;
-  FILE* pipe = popen(command.c_str(), "r");
-  CliRun run{-1, {}, {}};
-  if (!pipe) return run;
-  char buffer[4096];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, n);
-  int status = pclose(pipe);
-  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  std::stringstream err;
-  err << std::ifstream(errPath).rdbuf();
-  run.err = err.str();
-  return run;
-}
+CliRun Search(const TempDir& dir, const std::string& args) { return RunCli(dir, "search", args); }
 
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> out;
