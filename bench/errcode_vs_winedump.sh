@@ -97,7 +97,7 @@ done < "$corpus/files.txt" | python3 "$work/pick.py" "$code" "$corpus/x86_64-win
 t3=$(now)
 
 # tarnix: "CODE = TEXT<TAB>PATH"; winedump side: "PATH<TAB>TEXT".
-awk -F'\t' -v code="$code" '{ t = $1; sub("^" code " = ", "", t); print $2 "\t" t }' "$work/tarnix.tsv" \
+awk -F'\t' '{ t = $1; sub(/^[^ ]* = /, "", t); print $2 "\t" t }' "$work/tarnix.tsv" \
   | sort > "$work/tarnix.sorted"
 sort "$work/winedump.tsv" > "$work/winedump.sorted"
 system_text=$(awk -F'\t' -v k="$corpus/x86_64-windows/kernelbase.dll" '$1 == k { print $2 }' "$work/winedump.sorted")
