@@ -1,0 +1,291 @@
+// tarnix-cli errcode: the error code search without a window. Looks one
+// error code up in the message tables of the modules in the given folders
+// and files (by default those of the built-in preset "System32 & Program
+// Files") and prints every hit as it comes.
+#include <signal.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <cwctype>
+#include <string>
+#include <vector>
+
+#include "cli/command.h"
+#include "core/error_text.h"
+#include "core/parse_error_code.h"
+#include "core/registry_settings.h"
+#include "core/setting_names.h"
+#include "errcode/builtin_presets.h"
+#include "errcode/error_code_search.h"
+#include "errcode/module_details.h"
+#include "errcode/search_texts.h"
+#include "pe/system_message_sources.h"
+#include "platform/languages.h"
+#include "platform/last_error.h"
+#include "platform/message_target.h"
+#include "platform/text_encoding.h"
+#include "platform/windows_root.h"
+
+namespace tarnix::cli {
+namespace {
+
+StopFlag* g_stop = nullptr;
+volatile sig_atomic_t g_interrupted = 0;
+
+void OnInterrupt(int) {
+  g_interrupted = 1;
+  if (g_stop) g_stop->store(kStopStop);
+}
+
+void PrintUtf8(FILE* to, std::wstring_view text) {
+  const std::string s = ToUtf8(text);
+  std::fwrite(s.data(), 1, s.size(), to);
+}
+
+void PrintLine(FILE* to, std::wstring_view text) {
+  PrintUtf8(to, text);
+  std::fputc('\n', to);
+}
+
+int Usage(const char* message) {
+  if (message) std::fprintf(stderr, "tarnix-cli errcode: %s\n", message);
+  std::fprintf(stderr,
+               "usage: tarnix-cli errcode CODE [--in PATH [--subfolders]]... [--ext LIST] [--lang ID]\n"
+               "         [--details]\n"
+               "  CODE          decimal (5, -1), hexadecimal (0x80070005, 80070005h, 1A)\n"
+               "  --in PATH     a folder or a file to look in (repeatable); --subfolders after a\n"
+               "                folder searches its whole tree. Default: System32 and the Program\n"
+               "                Files folders of the Windows installation found, with subfolders\n"
+               "  --ext LIST    extensions of the files to examine, e.g. \".dll,.exe\"; \"*\" for\n"
+               "                every file. Default: the setting ErrCodeSrchFileExts\n"
+               "  --lang ID     language of the messages: an identifier (0x407) or a name (de-DE)\n"
+               "  --details     add each module's file version and description\n"
+               "One line per hit on stdout: \"CODE = MESSAGE\", TAB, module path.\n"
+               "Exit status: 0 found, 1 nothing found, 2 bad usage, 3 stopped.\n");
+  return kExitUsage;
+}
+
+std::wstring Trimmed(std::wstring_view s) {
+  size_t b = 0, e = s.size();
+  while (b < e && std::iswspace(s[b])) ++b;
+  while (e > b && std::iswspace(s[e - 1])) --e;
+  return std::wstring(s.substr(b, e - b));
+}
+
+// "dll, .EXE;.sys": extensions with or without their dot; "*" or nothing
+// at all for every file.
+bool ParseExtensions(const std::string& text, std::vector<std::wstring>& out) {
+  out.clear();
+  const std::wstring list = FromUtf8(text);
+  std::vector<std::wstring> given;
+  size_t start = 0;
+  while (start <= list.size()) {
+    size_t end = list.find_first_of(L",;", start);
+    if (end == std::wstring::npos) end = list.size();
+    std::wstring e = Trimmed(std::wstring_view(list).substr(start, end - start));
+    start = end + 1;
+    if (e.empty()) continue;
+    if (e == L"*" || e == L"*.*") return true;
+    if (e.rfind(L"*.", 0) == 0) e.erase(0, 1);
+    if (e[0] != L'.') e.insert(0, 1, L'.');
+    given.push_back(e);
+  }
+  out = FilterErrCodeSrchFileExts(given);
+  return out.size() == given.size() || !out.empty();
+}
+
+bool ParseLanguage(const std::string& text, uint16_t& out) {
+  if (text.empty()) return false;
+  char* end = nullptr;
+  errno = 0;
+  const unsigned long n = std::strtoul(text.c_str(), &end, 0);
+  if (!errno && end && !*end) {
+    if (n > 0xFFFF) return false;
+    out = static_cast<uint16_t>(n);
+    return true;
+  }
+  const LanguageInfo* info = FindLanguageByName(FromUtf8(text));
+  if (!info) return false;
+  out = info->id;
+  return true;
+}
+
+struct Options {
+  std::wstring code;
+  bool codeGiven = false;
+  std::vector<SearchLocation> locations;
+  bool extGiven = false;
+  std::vector<std::wstring> extensions;
+  uint16_t language = kLangUserDefault;
+  bool details = false;
+};
+
+int ParseOptions(const std::vector<std::string>& args, Options& o) {
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    auto value = [&](std::string& out) {
+      if (i + 1 >= args.size()) return false;
+      out = args[++i];
+      return true;
+    };
+    std::string v;
+    if (a == "--in") {
+      if (!value(v) || v.empty()) return Usage("--in needs a folder or a file");
+      SearchLocation l;
+      l.path = FromUtf8(v);
+      struct stat st;
+      const bool folder = (::stat(v.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) ||
+                          v.back() == '/' || v.back() == '\\';
+      l.flags = folder ? kLocationFolder : kLocationFile;
+      if (folder) l.path = WithTrailingSeparator(l.path);
+      o.locations.push_back(std::move(l));
+    } else if (a == "--subfolders") {
+      if (o.locations.empty() || LocationKind(o.locations.back().flags) != kLocationFolder)
+        return Usage("--subfolders follows a folder given with --in");
+      o.locations.back().flags |= kLocationSubfolders;
+    } else if (a == "--ext") {
+      if (!value(v) || !ParseExtensions(v, o.extensions))
+        return Usage("--ext takes extensions such as \".dll,.exe\" (2 to 129 characters each), or \"*\"");
+      o.extGiven = true;
+    } else if (a == "--lang") {
+      if (!value(v) || !ParseLanguage(v, o.language))
+        return Usage("--lang takes a language identifier (0x409) or name (en-US)");
+    } else if (a == "--details") {
+      o.details = true;
+    } else if (a == "--help" || a == "-h") {
+      Usage(nullptr);
+      return kExitOk;
+    } else if (a.size() > 2 && a.rfind("--", 0) == 0) {
+      return Usage(("unknown option " + a).c_str());
+    } else if (o.codeGiven) {
+      return Usage("give one error code");
+    } else {
+      o.code = FromUtf8(a);
+      o.codeGiven = true;
+    }
+  }
+  if (!o.codeGiven) return Usage("give the error code to look up");
+  return -1;
+}
+
+int RunErrCode(const std::vector<std::string>& args) {
+  Options o;
+  if (const int parsed = ParseOptions(args, o); parsed >= 0) return parsed;
+
+  uint32_t code = 0;
+  ErrorCodeKind kind = ErrorCodeKind::None;
+  if (!ParseErrorCode(Trimmed(o.code), code, kind)) {
+    PrintLine(stderr, ErrorCodeReadMessage(GetLastError()));
+    return kExitUsage;
+  }
+
+  const RegistrySettings settings;
+  const WindowsRoot root = WindowsRoot::Find(ToUtf8(settings.GetText(L"WindowsRoot", L"")));
+  // System texts come from the message tables of the installation found.
+  const auto& systemFolder = root.Folder(WindowsFolder::kSystem64).empty()
+                                 ? root.Folder(WindowsFolder::kSystem32)
+                                 : root.Folder(WindowsFolder::kSystem64);
+  if (!systemFolder.empty()) InstallSystemMessageSources(FromUtf8(systemFolder.string()));
+
+  if (o.locations.empty()) {
+    const auto presets = BuiltInErrorCodePresets(root);
+    if (const ErrorCodePreset* p = FindPreset(presets, kPresetSystem32AndProgramFiles))
+      o.locations = p->items;
+  }
+  if (o.locations.empty()) {
+    PrintLine(stderr, L"Provide at least one search path in the \"Search In\" section");
+    std::fprintf(stderr,
+                 "No Windows folders were found on this machine: give --in PATH, or set "
+                 "TARNIX_WINDOWS_ROOT to a Windows folder.\n");
+    return kExitUsage;
+  }
+  // A location that is not what it claims is reported; the search still
+  // runs and its walk reports the location again.
+  for (const SearchLocation& l : o.locations)
+    if (const uint32_t error = CheckSearchLocation(l); error != 0)
+      PrintLine(stderr, InvalidLocationMessage(l, error));
+
+  ErrorCodeSearchRequest request;
+  StopFlag stop{kStopRun};
+  // The queue drains straight to the terminal: no spacing is needed.
+  QueueMessageTarget target(8192, 0);
+  request.stop = &stop;
+  request.window = &target;
+  request.code = code;
+  request.kind = kind;
+  request.locations = o.locations;
+  request.fileExtensions = o.extGiven ? o.extensions : ReadErrCodeSrchFileExts(settings);
+  request.language = o.language;
+
+  for (const auto& line : SearchStartLines(code, kind, request.locations)) PrintLine(stderr, line);
+
+  g_stop = &stop;
+  struct sigaction sa;
+  std::memset(&sa, 0, sizeof sa);
+  sa.sa_handler = OnInterrupt;
+  sigaction(SIGINT, &sa, nullptr);
+  sigaction(SIGTERM, &sa, nullptr);
+
+  ErrorCodeSearch search;
+  if (!search.Start(request)) {
+    PrintLine(stderr, L"Failed to start the search:\n\n" + ErrorText(GetLastError()));
+    g_stop = nullptr;
+    return kExitSomeFailed;
+  }
+
+  const uint16_t detailsLanguage = UserDefaultLanguage();
+  bool completed = false;
+  for (bool ended = false; !ended;) {
+    PostedMessage m;
+    if (!target.Take(m, std::chrono::milliseconds(200))) continue;
+    switch (m.id) {
+      case kEcsMsgResult: {
+        const ErrorCodeSearchResult& r = *m.As<ErrorCodeSearchResult>();
+        std::wstring line = ResultDisplayText(r);
+        line += L'\t';
+        line += r.path;
+        if (o.details) {
+          const ModuleDetails d = ReadModuleDetails(r.path, detailsLanguage);
+          line += L'\t';
+          line += FileVersionText(d.version);
+          line += L'\t';
+          line += d.description;
+        }
+        PrintLine(stdout, line);
+        break;
+      }
+      case kEcsMsgStatusLine:
+        PrintLine(stderr, *m.As<std::wstring>());
+        break;
+      case kEcsMsgSearchFinished:
+        completed = m.wParam == 1 && stop.load() < kStopStop;
+        ended = true;
+        break;
+      default:
+        break;
+    }
+  }
+  search.Finished();
+  const int64_t elapsed = search.ElapsedMs();
+  stop.store(kStopStop);  // the counting thread is no longer needed
+  search.Wait(std::chrono::milliseconds(5000));
+  g_stop = nullptr;
+  std::fflush(stdout);
+
+  const uint64_t matches = search.matchCount();
+  PrintLine(stderr, kSearchEndSeparator);
+  PrintLine(stderr, SearchFinishedLine(completed, matches, elapsed));
+  if (g_interrupted) return kExitStopped;
+  if (!completed) return kExitSomeFailed;
+  return matches ? kExitOk : kExitSomeFailed;
+}
+
+const CommandRegistrar kErrCode("errcode",
+                                "look an error code up in the message tables of modules",
+                                RunErrCode);
+
+}  // namespace
+}  // namespace tarnix::cli

@@ -1,0 +1,368 @@
+#include "errcode/error_code_search.h"
+
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <condition_variable>
+#include <future>
+#include <mutex>
+#include <system_error>
+#include <thread>
+
+#include "core/error_text.h"
+#include "core/event_log.h"
+#include "core/message_poster.h"
+#include "core/wformat.h"
+#include "errcode/extension_filter.h"
+#include "errcode/location_walk.h"
+#include "errcode/module_lookup.h"
+#include "platform/errno_map.h"
+#include "platform/last_error.h"
+#include "platform/time_utils.h"
+#include "platform/win_errors.h"
+
+namespace tarnix {
+
+// The walk state both threads reach through their copies of the request.
+struct ErrorCodeSearchShared {
+  std::atomic<uint64_t> filesExamined{0};  // written by the search thread only
+
+  mutable std::mutex matchLock;  // guards matches
+  uint64_t matches = 0;
+
+  mutable std::mutex totalLock;  // guards totalKnown and total
+  bool totalKnown = false;
+  uint64_t total = 0;
+};
+
+struct ErrorCodeSearch::Workers {
+  std::thread counting;
+  std::thread search;
+  std::atomic<int> running{0};
+  std::mutex endLock;  // guards the end signal below
+  std::condition_variable ended;
+
+  void Ended() {
+    std::lock_guard<std::mutex> lock(endLock);
+    if (--running == 0) ended.notify_all();
+  }
+};
+
+namespace {
+
+constexpr uint32_t kProgressIntervalMs = 100;
+// How long a worker keeps offering its final message to a full queue.
+constexpr uint64_t kFinalPostPatienceMs = 5000;
+
+void LowerThreadPriority(int site) {
+  if (setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), 10) != 0) {
+    SetLastError(Win32FromErrno(errno));
+    EventLog::LogSite(site);
+  }
+}
+
+PostedMessage Message(uint32_t id, uint64_t wParam = 0, uint64_t lParam = 0) {
+  PostedMessage m;
+  m.id = id;
+  m.wParam = wParam;
+  m.lParam = lParam;
+  return m;
+}
+
+template <class T>
+PostedMessage MessageWith(uint32_t id, uint64_t wParam, T payload) {
+  PostedMessage m = Message(id, wParam);
+  m.payload = std::make_unique<PayloadOf<T>>(std::move(payload));
+  return m;
+}
+
+// The last message of a worker must reach the window even when a stop was
+// asked while its queue is full: it is retried without the stop check for
+// a while, then given up and logged.
+bool PostFinal(MessageTarget* window, PostedMessage m) {
+  StopFlag giveUp{kStopRun};
+  MessagePoster poster(window, giveUp);
+  const uint64_t since = TickCount64();
+  poster.SetRetryHook([&] {
+    if (TickCount64() - since > kFinalPostPatienceMs) giveUp = kStopStop;
+  });
+  return poster.Post(m) == MessagePoster::kDelivered;
+}
+
+class CountingWalk final : public LocationWalkHandler {
+ public:
+  explicit CountingWalk(const StopFlag& stop) : stop_(stop) {}
+  bool OnFile(const std::wstring&, const std::wstring&) override {
+    ++count;
+    return true;
+  }
+  bool OnFolderError(const std::wstring&, const std::wstring&, uint32_t, bool) override {
+    return true;  // the search thread reports it
+  }
+  bool ShouldStop() override { return CheckStop(stop_); }
+  uint64_t count = 0;
+
+ private:
+  const StopFlag& stop_;
+};
+
+// The search thread's walk: the per-file lookup, and every message it posts.
+class SearchWalk final : public LocationWalkHandler {
+ public:
+  SearchWalk(const ErrorCodeSearchRequest& request, ErrorCodeSearchShared& shared)
+      : r_(request), shared_(shared), poster_(request.window, *request.stop),
+        lastProgressTick_(TickCount64()) {
+    poster_.SetRetryHook([this] { PostProgressIfDue(); });
+  }
+
+  bool failed() const { return failed_; }
+
+  bool OnFile(const std::wstring& folder, const std::wstring& name) override {
+    ++shared_.filesExamined;
+    currentPath_ = folder + name;
+    std::wstring text;
+    uint32_t error = 0;
+    switch (LookupErrorCode(currentPath_, r_.code, r_.language, text, error)) {
+      case ModuleLookup::kFound:
+        if (!DeliverResult(std::move(text))) return false;
+        break;
+      case ModuleLookup::kNotLoadable:
+        break;  // most files are not modules with message tables
+      case ModuleLookup::kNoMessage:
+        if (!IsSilentLookupError(error) &&
+            !Status(WFormat(L"ERROR: Failed to retrieve error message from \"%ls\". (%ls) %ls",
+                            currentPath_.c_str(), ErrorCodeToText(error).c_str(),
+                            ErrorDescription(error).c_str())))
+          return false;
+        break;
+    }
+    return ProgressStep();
+  }
+
+  bool OnFolderError(const std::wstring& folder, const std::wstring& name, uint32_t error,
+                     bool listingFailed) override {
+    const std::wstring line =
+        listingFailed
+            ? WFormat(L"ERROR: Folder search failed: (%ls) %ls. Folder=\"%ls\"",
+                      ErrorCodeToText(error).c_str(), ErrorDescription(error).c_str(),
+                      folder.c_str())
+            : WFormat(L"ERROR: (%ls) %ls. Folder=\"%ls\", file=\"%ls\"",
+                      ErrorCodeToText(error).c_str(), ErrorDescription(error).c_str(),
+                      folder.c_str(), name.c_str());
+    if (!Status(line)) return false;
+    currentPath_ = folder;
+    return ProgressStep();
+  }
+
+  bool ShouldStop() override { return CheckStop(*r_.stop); }
+
+ private:
+  // A status line; false when a stop came while the queue was full. A line
+  // that can't be delivered for another reason is dropped.
+  bool Status(std::wstring line) {
+    PostedMessage m = MessageWith(kEcsMsgStatusLine, 1, std::move(line));
+    return poster_.Post(m) != MessagePoster::kStopped;
+  }
+
+  bool DeliverResult(std::wstring text) {
+    {
+      std::lock_guard<std::mutex> lock(shared_.matchLock);
+      ++shared_.matches;
+    }
+    ErrorCodeSearchResult result{r_.code, r_.kind, std::move(text), currentPath_};
+    PostedMessage m = MessageWith(kEcsMsgResult, 0, std::move(result));
+    switch (poster_.Post(m)) {
+      case MessagePoster::kDelivered:
+        return true;
+      case MessagePoster::kStopped:
+        return false;  // the pending record is dropped with `m`
+      case MessagePoster::kFailed:
+        break;
+    }
+    const uint32_t error = GetLastError();
+    EventLog::LogSiteFormat(473, L"hwnd=0x%p", static_cast<void*>(r_.window));
+    Status(WFormat(L"CRITICAL ERROR: Failed to send result: (%ls) %ls",
+                   ErrorCodeToText(error).c_str(), ErrorDescription(error).c_str()));
+    failed_ = true;
+    return false;
+  }
+
+  // After every file and every error: stop when asked, else progress.
+  bool ProgressStep() {
+    if (CheckStop(*r_.stop)) return false;
+    PostProgressIfDue();
+    return true;
+  }
+
+  void PostProgressIfDue() {
+    const uint64_t now = TickCount64();
+    if (now - lastProgressTick_ < kProgressIntervalMs) return;
+    lastProgressTick_ = now;
+    const uint64_t examined = shared_.filesExamined.load();
+    if (examined != lastProgressCount_) {
+      PostedMessage m = Message(kEcsMsgProgress, examined & 0xFFFFFFFFu, examined >> 32);
+      if (poster_.TryPost(m)) lastProgressCount_ = examined;
+    }
+    PostedMessage path = MessageWith(kEcsMsgCurrentPath, 0, currentPath_);
+    poster_.TryPost(path);  // only a hint; dropped when the queue is full
+  }
+
+  const ErrorCodeSearchRequest& r_;
+  ErrorCodeSearchShared& shared_;
+  MessagePoster poster_;
+  uint64_t lastProgressTick_;
+  uint64_t lastProgressCount_ = UINT64_MAX;
+  std::wstring currentPath_;
+  bool failed_ = false;
+};
+
+void CountingThread(std::unique_ptr<ErrorCodeSearchRequest> r,
+                    std::shared_ptr<ErrorCodeSearchShared> shared) {
+  LowerThreadPriority(809);
+  CountingWalk walk(*r->stop);
+  const bool completed =
+      WalkSearchLocations(r->locations, ExtensionFilter(r->fileExtensions), walk);
+  if (completed) {
+    std::lock_guard<std::mutex> lock(shared->totalLock);
+    shared->totalKnown = true;
+    shared->total = walk.count;
+  }
+  if (!PostFinal(r->window, Message(kEcsMsgCountingFinished, completed ? 1 : 0)))
+    EventLog::LogSite(472);
+}
+
+void SearchThread(std::unique_ptr<ErrorCodeSearchRequest> r,
+                  std::shared_ptr<ErrorCodeSearchShared> shared) {
+  LowerThreadPriority(810);
+  SearchWalk walk(*r, *shared);
+  const bool walked = WalkSearchLocations(r->locations, ExtensionFilter(r->fileExtensions), walk);
+  const bool completed = walked && !walk.failed();
+  if (!PostFinal(r->window, Message(kEcsMsgSearchFinished, completed ? 1 : 0)))
+    EventLog::LogSite(471);
+}
+
+}  // namespace
+
+ErrorCodeSearch::ErrorCodeSearch() : shared_(std::make_shared<ErrorCodeSearchShared>()) {}
+
+ErrorCodeSearch::~ErrorCodeSearch() {
+  if (Running() && stop_) stop_->store(kStopStop);
+  Reap();
+}
+
+bool ErrorCodeSearch::Running() const { return workers_ && workers_->running.load() > 0; }
+
+bool ErrorCodeSearch::Wait(std::chrono::milliseconds timeout) {
+  if (!workers_) return true;
+  std::unique_lock<std::mutex> lock(workers_->endLock);
+  const bool done =
+      workers_->ended.wait_for(lock, timeout, [&] { return workers_->running.load() == 0; });
+  lock.unlock();
+  if (done) Reap();
+  return done;
+}
+
+void ErrorCodeSearch::Reap() {
+  if (!workers_) return;
+  if (workers_->counting.joinable()) workers_->counting.join();
+  if (workers_->search.joinable()) workers_->search.join();
+  workers_.reset();
+}
+
+bool ErrorCodeSearch::Start(const ErrorCodeSearchRequest& request) {
+  auto refuse = [&](int site, uint32_t error) {
+    EventLog::LogSiteFormat(site, L"%ls", DescribeErrorCodeSearchRequest(request).c_str());
+    SetLastError(error);
+    return false;
+  };
+  if (Running()) return refuse(459, ERROR_ALREADY_ASSIGNED);
+  Reap();
+  if (!request.stop) return refuse(460, ERROR_INVALID_PARAMETER);
+  if (!request.window) return refuse(461, ERROR_INVALID_PARAMETER);
+  if (request.locations.empty()) return refuse(462, ERROR_INVALID_PARAMETER);
+
+  stop_ = request.stop;
+  stop_->store(kStopRun);
+  shared_ = std::make_shared<ErrorCodeSearchShared>();
+  stopwatch_.Start();
+
+  std::unique_ptr<ErrorCodeSearchRequest> countingCopy, searchCopy;
+  try {
+    countingCopy = std::make_unique<ErrorCodeSearchRequest>(request);
+    searchCopy = std::make_unique<ErrorCodeSearchRequest>(request);
+  } catch (const std::bad_alloc&) {
+    return refuse(464, ERROR_OUTOFMEMORY);
+  }
+
+  auto w = std::make_unique<Workers>();
+  Workers* raw = w.get();
+  // Counted before either thread exists, so an early end can't be missed.
+  w->running = 2;
+  // The counting thread waits until the search thread exists, so a failed
+  // start leaves no worker behind that posts anything.
+  std::promise<bool> go;
+  std::shared_future<bool> started = go.get_future().share();
+  try {
+    w->counting = std::thread([copy = std::move(countingCopy), shared = shared_, started,
+                               raw]() mutable {
+      if (started.get()) CountingThread(std::move(copy), std::move(shared));
+      raw->Ended();
+    });
+  } catch (const std::system_error& e) {
+    return refuse(465, Win32FromErrno(e.code().value()));
+  }
+  try {
+    w->search = std::thread([copy = std::move(searchCopy), shared = shared_, raw]() mutable {
+      SearchThread(std::move(copy), std::move(shared));
+      raw->Ended();
+    });
+  } catch (const std::system_error& e) {
+    go.set_value(false);
+    w->counting.join();
+    return refuse(466, Win32FromErrno(e.code().value()));
+  }
+  workers_ = std::move(w);
+  go.set_value(true);
+  SetLastError(ERROR_SUCCESS);
+  return true;
+}
+
+void ErrorCodeSearch::Pause() {
+  if (!stop_) return;
+  stop_->store(kStopPause);
+  stopwatch_.Pause();
+}
+
+void ErrorCodeSearch::Resume() {
+  if (!stop_) return;
+  stop_->store(kStopRun);
+  stopwatch_.Resume();
+}
+
+void ErrorCodeSearch::Stop() {
+  if (!stop_) return;
+  stop_->store(kStopStop);
+  stopwatch_.Resume();
+}
+
+void ErrorCodeSearch::Finished() { stopwatch_.Finish(); }
+
+int64_t ErrorCodeSearch::ElapsedMs() const { return stopwatch_.ElapsedMs(); }
+
+uint64_t ErrorCodeSearch::matchCount() const {
+  std::lock_guard<std::mutex> lock(shared_->matchLock);
+  return shared_->matches;
+}
+
+uint64_t ErrorCodeSearch::filesExamined() const { return shared_->filesExamined.load(); }
+
+bool ErrorCodeSearch::TotalFiles(uint64_t& total) const {
+  std::lock_guard<std::mutex> lock(shared_->totalLock);
+  total = shared_->total;
+  return shared_->totalKnown;
+}
+
+}  // namespace tarnix

@@ -1,0 +1,69 @@
+#pragma once
+// One error code search in the background: a counting thread that counts
+// the files the walk will examine (for the progress bar), and a search
+// thread that walks the locations, looks the code up in every module and
+// posts each hit as an ErrorCodeSearchResult, with status lines, progress,
+// the path being examined and the final search-finished message. Workers
+// never touch the window: they post to its MessageTarget, spaced as the
+// target asks, retrying a full queue after a stop check.
+#include <chrono>
+#include <cstdint>
+#include <memory>
+
+#include "errcode/error_code_search_request.h"
+#include "errcode/search_stopwatch.h"
+
+namespace tarnix {
+
+// The counters both workers share (defined with the workers).
+struct ErrorCodeSearchShared;
+
+class ErrorCodeSearch {
+ public:
+  ErrorCodeSearch();
+  // Asks running workers to stop and waits for them.
+  ~ErrorCodeSearch();
+  ErrorCodeSearch(const ErrorCodeSearch&) = delete;
+  ErrorCodeSearch& operator=(const ErrorCodeSearch&) = delete;
+
+  // Starts both workers, each with its own copy of `request`. Resets the
+  // stop state, the counters and the stopwatch. Refuses (logging the
+  // request) with ERROR_ALREADY_ASSIGNED while a worker of the previous
+  // search runs, ERROR_INVALID_PARAMETER when the stop state, the window
+  // or the locations are missing, ERROR_OUTOFMEMORY when the copies can't
+  // be made, else the thread-creation error.
+  bool Start(const ErrorCodeSearchRequest& request);
+
+  // The window's controls: they write the stop state and keep the
+  // stopwatch, so paused time is not counted.
+  void Pause();
+  void Resume();
+  void Stop();
+
+  // True while a worker has not ended.
+  bool Running() const;
+  // Waits up to `timeout` for both workers; true when both have ended.
+  bool Wait(std::chrono::milliseconds timeout);
+
+  // Run time without the paused time; frozen once the search has finished
+  // (see Finished).
+  int64_t ElapsedMs() const;
+  // The window calls this when the search-finished message arrives.
+  void Finished();
+
+  uint64_t matchCount() const;
+  uint64_t filesExamined() const;
+  // True, with the total, once the counting thread has counted every file.
+  bool TotalFiles(uint64_t& total) const;
+
+ private:
+  struct Workers;
+  void Reap();
+
+  std::shared_ptr<ErrorCodeSearchShared> shared_;
+  std::unique_ptr<Workers> workers_;
+  StopFlag* stop_ = nullptr;
+  SearchStopwatch stopwatch_;
+};
+
+}  // namespace tarnix

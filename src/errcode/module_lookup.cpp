@@ -1,0 +1,46 @@
+#include "errcode/module_lookup.h"
+
+#include "pe/message_module.h"
+#include "platform/last_error.h"
+#include "platform/win_errors.h"
+
+namespace tarnix {
+
+ModuleLookup LookupErrorCode(const std::wstring& path, uint32_t code, uint16_t language,
+                             std::wstring& text, uint32_t& error) {
+  text.clear();
+  error = ERROR_SUCCESS;
+  MessageModule module;
+  if (!module.Load(path)) {
+    error = GetLastError();
+    return ModuleLookup::kNotLoadable;
+  }
+  if (!FormatModuleOrSystemMessage(&module, code, language, text)) {
+    error = GetLastError();
+    if (error == ERROR_SUCCESS) error = ERROR_MR_MID_NOT_FOUND;
+    text.clear();
+    return ModuleLookup::kNoMessage;
+  }
+  if (text.empty()) {
+    // The formatter said yes but gave nothing: reported as a bad answer.
+    error = ERROR_INVALID_ADDRESS;
+    return ModuleLookup::kNoMessage;
+  }
+  return ModuleLookup::kFound;
+}
+
+bool IsSilentLookupError(uint32_t error) {
+  switch (error) {
+    case ERROR_MR_MID_NOT_FOUND:
+    case ERROR_RESOURCE_DATA_NOT_FOUND:
+    case ERROR_RESOURCE_TYPE_NOT_FOUND:
+    case ERROR_RESOURCE_NAME_NOT_FOUND:
+    case ERROR_MUI_FILE_NOT_FOUND:
+    case ERROR_MUI_FILE_NOT_LOADED:
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace tarnix

@@ -1,0 +1,58 @@
+#include "errcode/preset_names.h"
+
+#include <cwctype>
+
+#include "core/err_code_presets.h"
+#include "core/wformat.h"
+#include "platform/case_fold.h"
+
+namespace tarnix {
+namespace {
+
+bool NameInUse(const std::vector<ErrorCodePreset>& presets, const std::wstring& name,
+               const ErrorCodePreset* except) {
+  for (const auto& p : presets)
+    if ((&p != except || (p.flags & kPresetFlagBuiltIn)) && !(p.flags & kPresetFlagUnsaved) &&
+        EqualsIgnoreCase(p.name, name))
+      return true;
+  return false;
+}
+
+}  // namespace
+
+std::wstring CheckPresetName(std::wstring& name, const std::vector<ErrorCodePreset>& presets,
+                             const ErrorCodePreset* overwriting) {
+  size_t b = 0, e = name.size();
+  while (b < e && std::iswspace(name[b])) ++b;
+  while (e > b && std::iswspace(name[e - 1])) --e;
+  name = name.substr(b, e - b);
+  if (name.empty()) return L"Preset name cannot be empty.";
+  if (name.size() > kMaxErrCodePresetNameLength)
+    return WFormat(L"Preset name is too long. Maximum allowed length is %zu characters.",
+                   kMaxErrCodePresetNameLength);
+  if (name.find_first_of(L"<>*") != std::wstring::npos)
+    return L"Preset name contains invalid character(s). Remove any of the following:\n\n< > *";
+  if (NameInUse(presets, name, overwriting)) return L"Preset with such name already exists.";
+  size_t users = 0;
+  for (const auto& p : presets)
+    if (&p != overwriting && !(p.flags & (kPresetFlagBuiltIn | kPresetFlagUnsaved))) ++users;
+  if (users >= kMaxErrCodePresets)
+    return WFormat(L"There are too many custom presets. Maximum allowed number is %zu.",
+                   kMaxErrCodePresets);
+  return {};
+}
+
+std::wstring PresetListText(const ErrorCodePreset& preset, const std::vector<ErrorCodePreset>& presets) {
+  if (preset.flags & kPresetFlagUnsaved) {
+    for (int n = 1; n <= 999; ++n) {
+      const std::wstring name = WFormat(L"<%ls %d>", L"Unsaved Preset", n);
+      if (!NameInUse(presets, name, &preset)) return L"* " + name;
+    }
+    return L"* Unsaved Preset";
+  }
+  if (preset.flags & kPresetFlagBuiltIn) return preset.name;
+  if (preset.name.empty()) return WFormat(L"* <Unnamed Preset %u>", preset.id);
+  return L"* " + preset.name;
+}
+
+}  // namespace tarnix
