@@ -44,9 +44,8 @@ MessagePoster::Result MessagePoster::Post(PostedMessage& msg) {
     }
     if (retryHook_) retryHook_();
     // A full queue drains on the receiver's thread; give it a moment rather
-    // than spinning when the target asks for no spacing.
-    if (target_->minPostIntervalMs() == 0)
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    // than spinning until it has.
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
 }
 
