@@ -24,24 +24,30 @@ fi
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-names=$work/names.txt
-while read -r image; do
-  llvm-readobj --coff-exports "$image" 2>/dev/null || true
-done < "$corpus/files.txt" | sed -n -E 's/^[[:space:]]+Name: (\?.*)$/\1/p' > "$names"
+# The name list is kept beside the build and made again when the corpus list changes.
+mkdir -p "$root/build/bench"
+names=$root/build/bench/undname_names.txt
+if [ ! -s "$names" ] || [ "$corpus/files.txt" -nt "$names" ]; then
+  while read -r image; do
+    llvm-readobj --coff-exports "$image" 2>/dev/null || true
+  done < "$corpus/files.txt" | sed -n -E 's/^[[:space:]]+Name: (\?.*)$/\1/p' > "$names.tmp"
+  mv "$names.tmp" "$names"
+fi
 count=$(wc -l < "$names")
 echo "$count decorated export names from $(wc -l < "$corpus/files.txt") images"
 [ "$count" -gt 0 ] || { echo "no decorated names found" >&2; exit 1; }
 
 # Same work for both: every name undecorated once, output to a file.
-"$cli" undecorate --flags 0 < "$names" > "$work/tarnix.out"
-llvm-undname < "$names" > "$work/llvm.out"
+# Both exit non-zero when some name does not undecorate; that is expected here.
+"$cli" undecorate --flags 0 < "$names" > "$work/tarnix.out" || true
+llvm-undname < "$names" > "$work/llvm.out" 2>&1 || true
 echo "tarnix-cli lines: $(wc -l < "$work/tarnix.out"), failures: $(grep -c '^<ERROR: ' "$work/tarnix.out" || true)"
 
 if command -v hyperfine >/dev/null; then
   # hyperfine subtracts the shell's own start-up from both.
-  hyperfine --warmup 2 --runs "$runs" --export-json "$work/h.json" \
+  hyperfine -i --warmup 2 --runs "$runs" --export-json "$work/h.json" \
     -n tarnix-cli "$cli undecorate --flags 0 < $names > /dev/null" \
-    -n llvm-undname "llvm-undname < $names > /dev/null" >/dev/null
+    -n llvm-undname "llvm-undname < $names > /dev/null" >/dev/null 2>&1
   python3 - "$work/h.json" <<'PY'
 import json, sys
 r = {x["command"]: x for x in json.load(open(sys.argv[1]))["results"]}
@@ -54,7 +60,7 @@ else
   timeit() {  # total seconds of $runs runs of the command in "$@"
     local start end
     start=$(date +%s.%N)
-    for ((i = 0; i < runs; i++)); do "$@" < "$names" > /dev/null; done
+    for ((i = 0; i < runs; i++)); do "$@" < "$names" > /dev/null 2>&1 || true; done
     end=$(date +%s.%N)
     echo "$end - $start" | bc -l
   }

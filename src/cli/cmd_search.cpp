@@ -339,6 +339,7 @@ int RunSearch(const std::vector<std::string>& args) {
 
   const uint64_t startTick = TickCount64();
   SymbolSearch search;
+  search.SetBackgroundPriority(false);
   if (!search.Start(params, start)) {
     uint32_t err = GetLastError();
     PrintUtf8(stderr, WFormat(L"Failed to start the search:\n\n%ls\n", ErrorText(err).c_str()));

@@ -1,7 +1,12 @@
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 
 #include "cli/command.h"
+#include "core/registry_settings.h"
+#include "pe/system_message_sources.h"
+#include "platform/text_encoding.h"
+#include "platform/windows_root.h"
 
 namespace tarnix::cli {
 namespace {
@@ -33,6 +38,13 @@ int main(int argc, char** argv) {
   if (argc < 2 || !std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h")) {
     PrintUsage(argc < 2 ? stderr : stdout);
     return argc < 2 ? tarnix::cli::kExitUsage : tarnix::cli::kExitOk;
+  }
+  // Error texts come from the message tables of the Windows folders this
+  // machine has, when it has any.
+  if (std::strcmp(argv[1], "undecorate") != 0) {
+    const std::wstring setting = tarnix::RegistrySettings().GetText(L"WindowsRoot", L"");
+    tarnix::InstallSystemMessageSources(
+        tarnix::WindowsRoot::Find(std::filesystem::path(tarnix::ToUtf8(setting))));
   }
   for (const auto& c : tarnix::cli::Commands()) {
     if (std::strcmp(c.name, argv[1]) == 0)

@@ -29,8 +29,8 @@ std::wstring FormatRangeLines(std::span<const ErrorRange> list);
 // with 56.
 bool ParseRangeLines(std::wstring_view text, std::vector<ErrorRange>& list, size_t& badLine);
 
-// Pastes the ranges of `text` into `list` after position `insertAt` (0 puts
-// them first). Refuses (56) when the list would hold more than 1024 ranges;
+// Inserts the ranges of `text` into `list` at index `insertAt` (the row
+// after the selection; past the end appends). Refuses (56) when the list would hold more than 1024 ranges;
 // `list` is unchanged on any failure. Answers the number inserted in `added`.
 bool PasteRangeLines(std::vector<ErrorRange>& list, size_t insertAt, std::wstring_view text,
                      size_t& added, size_t& badLine);

@@ -8,6 +8,7 @@
 
 #include "pe/message_table.h"
 #include "pe/message_text.h"
+#include "platform/fault_guard.h"
 #include "platform/languages.h"
 #include "platform/last_error.h"
 #include "platform/system_messages.h"
@@ -230,7 +231,18 @@ bool MessageModule::FormatFromSatellite(uint32_t code, uint16_t language, std::w
 
 bool MessageModule::Format(uint32_t code, uint16_t language, std::wstring& text) const {
   uint32_t error = ERROR_SUCCESS;
-  bool found = FormatOwn(code, language, text, error);
+  bool found;
+  {
+    // A module shortened by another process while it is mapped reads as
+    // zeros past its new end; such a lookup fails instead of crashing.
+    FaultGuard guard(file_.data(), file_.viewSize());
+    found = FormatOwn(code, language, text, error);
+    if (guard.faulted()) {
+      text.clear();
+      SetLastError(ERROR_INVALID_EXCEPTION_HANDLER);
+      return false;
+    }
+  }
   if (!found && (error == ERROR_RESOURCE_DATA_NOT_FOUND || error == ERROR_RESOURCE_TYPE_NOT_FOUND ||
                  error == ERROR_RESOURCE_NAME_NOT_FOUND))
     found = FormatFromSatellite(code, language, text, error);

@@ -11,6 +11,7 @@
 #include "platform/last_error.h"
 #include "platform/system_messages.h"
 #include "platform/text_encoding.h"
+#include "platform/windows_root.h"
 
 namespace tarnix {
 namespace {
@@ -116,6 +117,12 @@ void InstallSystemMessageSources(const std::wstring& systemFolder) {
     LastErrorKeeper keep;
     return FormatFrom(internet, code, langId, text);
   });
+}
+
+void InstallSystemMessageSources(const WindowsRoot& root) {
+  std::filesystem::path folder = root.Folder(WindowsFolder::kSystem64);
+  if (folder.empty()) folder = root.Folder(WindowsFolder::kSystem32);
+  InstallSystemMessageSources(FromUtf8(folder.string()));
 }
 
 }  // namespace tarnix

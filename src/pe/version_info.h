@@ -38,7 +38,7 @@ enum VersionFound : uint16_t {
 // strings whose out pointer is set are looked for.
 struct VersionInfoRequest {
   // The language wanted; 0 takes the first version block. Callers pass the
-  // user's default language.
+  // user's default language (UserDefaultLanguage of platform/languages.h).
   uint16_t language = 0;
   FixedFileInfo* fixedInfo = nullptr;
   std::wstring* description = nullptr;

@@ -19,6 +19,7 @@ constexpr const char kSchema[] =
 
 std::atomic<uint64_t> g_maxRecords{kEventStoreMaxRecords};
 
+// The process's connection, never destroyed (see the registry's).
 std::mutex g_dbMutex;
 SqliteDb& Db() {
   static SqliteDb* db = new SqliteDb({kSchema, false, 10000, ERROR_EVENTLOG_FILE_CORRUPT});

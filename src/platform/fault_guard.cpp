@@ -61,6 +61,7 @@ void Install() {
 
 FaultGuard::FaultGuard(const void* base, size_t size) {
   std::call_once(g_installOnce, Install);
+  outer_ = {t_guard.begin, t_guard.end, t_guard.faulted, t_guard.active};
   uintptr_t b = reinterpret_cast<uintptr_t>(base);
   t_guard.begin = b;
   t_guard.end = b + size;
@@ -69,10 +70,17 @@ FaultGuard::FaultGuard(const void* base, size_t size) {
 }
 
 FaultGuard::~FaultGuard() {
+  // Put the outer guard back, keeping a fault it recorded before.
   t_guard.active = false;
-  t_guard.begin = t_guard.end = 0;
+  t_guard.begin = outer_.begin;
+  t_guard.end = outer_.end;
+  t_guard.faulted = outer_.faulted;
+  t_guard.active = outer_.active;
 }
 
-bool FaultGuard::faulted() const { return t_guard.faulted != 0; }
+bool FaultGuard::faulted() const {
+  // While this guard is the innermost, the thread's state is its own.
+  return t_guard.faulted != 0;
+}
 
 }  // namespace tarnix

@@ -7,6 +7,9 @@
 // a page of zeros, the guard records the fault, and the read goes on. The
 // reader then sees zeros (which end every table walk) and checks faulted()
 // to refuse the image. Faults outside the range keep their usual effect.
+// Guards nest: a guard made while another is active (a message lookup
+// during an image read) covers its own range, and the outer guard is back
+// when it ends.
 #include <cstddef>
 #include <cstdint>
 
@@ -21,6 +24,13 @@ class FaultGuard {
 
   // True once a read inside the range has faulted.
   bool faulted() const;
+
+ private:
+  struct Saved {
+    uintptr_t begin, end;
+    int faulted;
+    bool active;
+  } outer_;
 };
 
 }  // namespace tarnix

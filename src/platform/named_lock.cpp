@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -24,9 +25,17 @@ namespace {
 // and the descriptor whose open file description carries the flock().
 struct Held {
   std::thread::id owner;
+  pid_t ownerTid = 0;  // the kernel's id of the owning thread
   int count = 0;
   int fd = -1;
 };
+
+// True while the thread `tid` of this process runs. A lock whose owning
+// thread ended is abandoned and, as an abandoned mutex, counts as taken by
+// the next thread that waits for it.
+bool ThreadAlive(pid_t tid) {
+  return syscall(SYS_tgkill, getpid(), tid, 0) == 0 || errno != ESRCH;
+}
 std::mutex g_heldMutex;
 std::map<std::string, Held>& HeldLocks() {
   static auto* held = new std::map<std::string, Held>;
@@ -62,6 +71,14 @@ bool NamedLock::Acquire(uint32_t timeoutMs) {
     auto it = HeldLocks().find(path);
     if (it != HeldLocks().end() && it->second.owner == std::this_thread::get_id()) {
       ++it->second.count;
+      path_ = path;
+      ++depth_;
+      return true;
+    }
+    if (it != HeldLocks().end() && !ThreadAlive(it->second.ownerTid)) {
+      it->second.owner = std::this_thread::get_id();
+      it->second.ownerTid = static_cast<pid_t>(syscall(SYS_gettid));
+      it->second.count = 1;
       path_ = path;
       ++depth_;
       return true;
@@ -107,6 +124,7 @@ bool NamedLock::Acquire(uint32_t timeoutMs) {
   std::lock_guard<std::mutex> lock(g_heldMutex);
   Held& h = HeldLocks()[path];
   h.owner = std::this_thread::get_id();
+  h.ownerTid = static_cast<pid_t>(syscall(SYS_gettid));
   h.count = 1;
   h.fd = fd;
   path_ = path;

@@ -19,7 +19,8 @@ constexpr const char kSchema[] =
 constexpr size_t kMaxKeyNameLength = 255;
 constexpr size_t kMaxValueNameLength = 16383;
 
-// The process's connection; one user at a time.
+// The process's connection; one user at a time. Never destroyed, so that
+// logging and settings still work from other objects' destructors at exit.
 std::mutex g_dbMutex;
 SqliteDb& Db() {
   static SqliteDb* db = new SqliteDb({kSchema, true, 10000, ERROR_REGISTRY_CORRUPT});

@@ -20,7 +20,6 @@
 #include "symbolsearch/search_image_filter.h"
 #include "symbolsearch/symbol_matcher.h"
 #include "symbolsearch/symbol_result.h"
-#include "undname/undecorate.h"
 
 namespace tarnix {
 namespace {
@@ -79,43 +78,6 @@ bool IsQuietLocation(uint32_t location) {
   }
 }
 
-// Completes an image's properties before its first result goes out, and
-// otherwise passes every call on to the matcher.
-class CompletingSink final : public SymbolSink {
- public:
-  explicit CompletingSink(SymbolMatcher& matcher) : matcher_(matcher) {}
-  void EnsureComplete() {
-    if (image_) {
-      image_->EnsureAll();
-      image_ = nullptr;
-    }
-  }
-
-  void AttachImage(ImageFacts& image) override { image_ = &image; }
-  void BeginImage(uint64_t count) override { matcher_.BeginImage(count); }
-  void SkipSymbols(uint64_t count) override { matcher_.SkipSymbols(count); }
-  int MatchNamed(const ImageProperties& props, ResultKind kind, std::string_view name,
-                 std::string_view module, uint32_t ordinal, int32_t hint) override {
-    return matcher_.MatchNamed(props, kind, name, module, ordinal, hint);
-  }
-  int MatchOrdinal(const ImageProperties& props, uint64_t ordinal, ResultKind kind,
-                   std::string_view module, int32_t nameIndex) override {
-    return matcher_.MatchOrdinal(props, ordinal, kind, module, nameIndex);
-  }
-  int MatchModule(const ImageProperties& props, ResultKind kind,
-                  std::string_view module) override {
-    return matcher_.MatchModule(props, kind, module);
-  }
-  bool DeliverImage(const ImageProperties& props) override {
-    return matcher_.DeliverImage(props);
-  }
-  void Status(const std::wstring& line) override { matcher_.Status(line); }
-
- private:
-  SymbolMatcher& matcher_;
-  ImageFacts* image_ = nullptr;
-};
-
 // The search thread's state (the design's image scan context).
 class SearchContext final : public SearchProgress, public ResultSink, public StatusOutput {
  public:
@@ -126,7 +88,6 @@ class SearchContext final : public SearchProgress, public ResultSink, public Sta
 
   const SearchParams& params() const { return p_; }
   MessagePoster& poster() { return poster_; }
-  void SetSink(CompletingSink* sink) { sink_ = sink; }
 
   // --- files ---
   void BeginFile(const std::wstring& path, uint64_t size) {
@@ -191,7 +152,6 @@ class SearchContext final : public SearchProgress, public ResultSink, public Sta
   Delivery Deliver(ResultKind kind, std::wstring_view name, std::wstring_view module,
                    uint32_t ordinal, int32_t nameIndexOrHint,
                    const ImageProperties& props) override {
-    if (sink_) sink_->EnsureComplete();
     SymbolResult r;
     r.file = currentFile_;
     r.name = name;
@@ -224,7 +184,6 @@ class SearchContext final : public SearchProgress, public ResultSink, public Sta
   const StopFlag& stop_;
   MessagePoster poster_;
   uint32_t lastTick_;
-  CompletingSink* sink_ = nullptr;
   std::wstring currentFile_;
   uint64_t progress_ = 0, fileStart_ = 0, fileSize_ = 0, symbols_ = 0, visited_ = 0;
   uint64_t lastPosted_ = UINT64_MAX;
@@ -283,8 +242,8 @@ bool ReportWalkEvent(SearchContext& ctx, const FolderWalkEvent& ev, const std::w
   }
 }
 
-void SizeScanThread(std::unique_ptr<SearchParams> p) {
-  LowerThreadPriority();
+void SizeScanThread(std::unique_ptr<SearchParams> p, bool background) {
+  if (background) LowerThreadPriority();
   MessagePoster poster(p->window, *p->stopFlag);
   WalkPlan plan;
   RegexCompileError error;
@@ -308,8 +267,8 @@ void SizeScanThread(std::unique_ptr<SearchParams> p) {
   PostEnd(poster, kMsgSizeScanEnded, completed, p->window);
 }
 
-void SearchThread(std::unique_ptr<SearchParams> p, UndecorateFn undecorate) {
-  LowerThreadPriority();
+void SearchThread(std::unique_ptr<SearchParams> p, UndecorateFn undecorate, bool background) {
+  if (background) LowerThreadPriority();
   SearchContext ctx(*p, *p->stopFlag);
 
   auto endSearch = [&](bool completed) {
@@ -344,9 +303,9 @@ void SearchThread(std::unique_ptr<SearchParams> p, UndecorateFn undecorate) {
   matchOptions.lookIn = p->lookIn;
   matchOptions.undecorate = p->undecorate;
   matchOptions.undecorationFlags = p->undecorationFlags;
-  SymbolMatcher matcher(search, matchOptions, std::move(undecorate), ctx, ctx, ctx);
-  CompletingSink sink(matcher);
-  ctx.SetSink(&sink);
+  SymbolMatcher matcher = undecorate
+                              ? SymbolMatcher(search, matchOptions, std::move(undecorate), ctx, ctx, ctx)
+                              : SymbolMatcher(search, matchOptions, ctx, ctx, ctx);
   SearchImageFilter filter(*p);
   ScanOptions scan;
   scan.lookIn = p->lookIn;
@@ -364,7 +323,7 @@ void SearchThread(std::unique_ptr<SearchParams> p, UndecorateFn undecorate) {
         ctx.BeginFile(path, ev.size);
         matcher.SetCurrentFile(path);
         uint32_t location = 0;
-        int read = reader.ReadFile(ToUtf8(path), scan, sink, &filter, location);
+        int read = reader.ReadFile(ToUtf8(path), scan, matcher, &filter, location);
         if (read == kReadStop) return false;
         if (read == kReadFailed) {
           uint32_t err = GetLastError();
@@ -383,10 +342,6 @@ void SearchThread(std::unique_ptr<SearchParams> p, UndecorateFn undecorate) {
 }
 
 }  // namespace
-
-UndecorateFn DefaultUndecorator() {
-  return [](std::string_view name, uint32_t flags) { return UndecorateLocked(name, flags); };
-}
 
 struct SymbolSearch::Workers {
   std::thread sizeScan;
@@ -449,12 +404,13 @@ bool SymbolSearch::Start(const SearchParams& params, const SearchStartSettings& 
   };
   try {
     w->search = std::thread([copy = std::make_unique<SearchParams>(p), undecorate = undecorate_,
-                             finished]() mutable {
-      SearchThread(std::move(copy), std::move(undecorate));
+                             background = background_, finished]() mutable {
+      SearchThread(std::move(copy), std::move(undecorate), background);
       finished();
     });
-    w->sizeScan = std::thread([copy = std::make_unique<SearchParams>(p), finished]() mutable {
-      SizeScanThread(std::move(copy));
+    w->sizeScan = std::thread([copy = std::make_unique<SearchParams>(p),
+                               background = background_, finished]() mutable {
+      SizeScanThread(std::move(copy), background);
       finished();
     });
   } catch (const std::system_error& e) {

@@ -19,13 +19,11 @@
 
 namespace tarnix {
 
-// The undecorator every search uses unless told otherwise: the program's
-// own, under the process-wide undecoration lock.
-UndecorateFn DefaultUndecorator();
-
 class SymbolSearch {
  public:
-  explicit SymbolSearch(UndecorateFn undecorate = DefaultUndecorator());
+  // `undecorate` replaces the program's undecorator (tests); empty: the
+  // program's own, under the process-wide undecoration lock.
+  explicit SymbolSearch(UndecorateFn undecorate = nullptr);
   // Waits for running workers; the owner sets the stop flag first.
   ~SymbolSearch();
   SymbolSearch(const SymbolSearch&) = delete;
@@ -40,6 +38,10 @@ class SymbolSearch {
   // grammar are missing.
   bool Start(const SearchParams& params, const SearchStartSettings& settings);
 
+  // Workers lower their priority so that a window stays responsive; a
+  // program without a window turns that off (on by default).
+  void SetBackgroundPriority(bool on) { background_ = on; }
+
   // True while a worker thread has not ended.
   bool Running() const;
   // Waits up to `timeout` for both workers; true when both have ended.
@@ -49,6 +51,7 @@ class SymbolSearch {
   void Reap();
 
   UndecorateFn undecorate_;
+  bool background_ = true;
   struct Workers;
   std::unique_ptr<Workers> workers_;
 };

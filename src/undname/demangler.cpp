@@ -116,7 +116,8 @@ class Demangler {
 };
 
 // Kinds of the special function names that change how the rest prints.
-enum Kind { kPlain = 0, kCtor, kDtor, kCast, kVcall, kGuard };
+// kScopeRead: the name came with its scope (an older dynamic initialiser form).
+enum Kind { kScopeRead = -1, kPlain = 0, kCtor, kDtor, kCast, kVcall, kGuard };
 
 Str Demangler::Keyword(Str word) const {
   if (Has(UNDNAME_NO_MS_KEYWORDS)) return {};
@@ -592,9 +593,6 @@ bool Demangler::PointerType(Type& t, char kind, bool in_args) {
 
   // The pointee's qualifiers.
   Str cv, member_class, based;
-  bool pointee_ptr64 = false;
-  if (Eat('E')) pointee_ptr64 = true;  // tolerated where the compiler repeats it
-  (void)pointee_ptr64;
   const char m = Get();
   switch (m) {
     case 'A': case 'Q': case 'M': case 'U': break;
@@ -689,11 +687,7 @@ bool Demangler::DollarType(Type& t, bool in_args) {
     }
     case 'C': {  // cv-qualified type
       Str cv;
-      bool ptr64 = false;
-      while (Peek() == 'E' || Peek() == 'F' || Peek() == 'I') {
-        if (Get() == 'E') ptr64 = true;
-      }
-      (void)ptr64;
+      while (Peek() == 'E' || Peek() == 'F' || Peek() == 'I') ++pos_;  // pointer-only qualifiers
       switch (Get()) {
         case 'A': break;
         case 'B': cv = "const"; break;
@@ -929,7 +923,7 @@ bool Demangler::Operator(Str& name, int& kind, bool& done, Str& out) {
     default: return false;
   }
   const char d = Get();
-  const bool special = !(d >= '0' && d <= '6') && d != 'U' && d != 'V';
+  const bool special = !(d >= '0' && d <= '6') && d != 'U' && d != 'V' && d != '_';
   if (special && Has(UNDNAME_NO_SPECIAL_SYMS)) return false;
   switch (d) {
     case '0': name = "operator/="; return true;
@@ -992,6 +986,7 @@ bool Demangler::Operator(Str& name, int& kind, bool& done, Str& out) {
     default: return false;
   }
   const char e = Get();
+  if (e != 'K' && e != 'L' && e != 'M' && Has(UNDNAME_NO_SPECIAL_SYMS)) return false;
   switch (e) {
     case 'A': name = "`managed vector constructor iterator'"; return true;
     case 'B': name = "`managed vector destructor iterator'"; return true;
@@ -1020,7 +1015,7 @@ bool Demangler::Operator(Str& name, int& kind, bool& done, Str& out) {
       Str inner;
       if (!SymbolBody(inner) || !Eat('@')) return false;
       name = Join({what, "`", inner, "''"});
-      kind = -1;  // the scope is already read
+      kind = kScopeRead;
       return !arena_.exhausted();
     }
     case 'G': name = "`vector copy constructor iterator'"; return true;
@@ -1186,7 +1181,7 @@ bool Demangler::SymbolBody(Str& out) {
     bool done = false;
     if (!Operator(name, kind, done, out)) return false;
     if (done) return true;
-    if (kind == -1) {
+    if (kind == kScopeRead) {
       kind = kPlain;
       scope_read = true;
     }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <future>
 #include <thread>
 
 #include "core/registry_settings.h"
@@ -164,9 +165,15 @@ TEST(ErrCodePresetStore, DamagedStoreIsReportedAndKept) {
 }
 
 TEST(ErrCodePresetStore, BusyLockFailsAndIsLogged) {
-  NamedLock held(kErrCodePresetsLockName);
-  std::thread holder([&] { ASSERT_TRUE(held.Acquire(0)); });
-  holder.join();  // the lock stays with the finished thread's acquisition
+  // Another thread holds the lock for the whole test.
+  std::promise<void> taken, done;
+  std::thread holder([&] {
+    NamedLock held(kErrCodePresetsLockName);
+    EXPECT_TRUE(held.Acquire(0));
+    taken.set_value();
+    done.get_future().wait();
+  });
+  taken.get_future().wait();
   std::vector<ErrCodePresetRecord> got;
   EXPECT_FALSE(ErrCodePresetStore::ReadAll(got, 30));
   EXPECT_EQ(GetLastError(), ERROR_TIMEOUT);
@@ -176,6 +183,8 @@ TEST(ErrCodePresetStore, BusyLockFailsAndIsLogged) {
   ASSERT_EQ(newest[0].strings.size(), 1u);
   EXPECT_TRUE(ToUtf8(newest[0].strings[0]).ends_with("(1460) [415]")) << ToUtf8(newest[0].strings[0]);
   EXPECT_FALSE(ErrCodePresetStore::SaveOne(Preset(L"x"), 30));
+  done.set_value();
+  holder.join();
 }
 
 }  // namespace

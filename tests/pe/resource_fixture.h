@@ -51,9 +51,6 @@ struct Resource {
 // A PE32 or PE32+ image holding `resources` (none: no resource directory).
 inline BuiltImage BuildImage(const std::vector<Resource>& resources, bool pe64 = false) {
   PeBuilder builder(pe64 ? PeBuilder::Kind::kPe64 : PeBuilder::Kind::kPe32);
-  // Something in .rdata: with it empty the builder starts .rsrc at the same
-  // RVA as .rdata, and the first section holding an RVA is .rdata.
-  builder.Exports(ExportTable{"fixture.dll", 1, {}});
   for (const Resource& r : resources)
     builder.Resource(r.typeName.empty() ? test::ResourceId(r.type) : test::ResourceId(r.typeName),
                      r.name, r.language, r.bytes);

@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <future>
 #include <thread>
 
 #include "platform/last_error.h"
@@ -14,8 +15,6 @@
 
 namespace tarnix {
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 TEST(NamedLock, ThreadsOfOneProcessExcludeEachOtherAndWaitsTimeOut) {
   NamedLock a("lock-test-threads");
@@ -38,17 +37,20 @@ TEST(NamedLock, ThreadsOfOneProcessExcludeEachOtherAndWaitsTimeOut) {
   // Released: the other thread gets it while this one waits for its turn.
   a.Release();
   EXPECT_FALSE(a.held());
+  std::promise<void> holding;
+  std::atomic<bool> releasing{false};
   std::thread third([&] {
     NamedLock b("lock-test-threads");
     gotIt = b.Acquire(1000);
+    holding.set_value();
     std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    releasing = true;  // b releases the lock right after
   });
-  std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  auto start = Clock::now();
+  holding.get_future().wait();
   EXPECT_TRUE(a.Acquire(2000));
+  EXPECT_TRUE(releasing);  // the wait lasted until the other thread let go
   third.join();
   EXPECT_TRUE(gotIt);
-  EXPECT_GE(Clock::now() - start, std::chrono::milliseconds(10));
 }
 
 TEST(NamedLock, HolderThatDiesFreesTheLock) {
@@ -74,6 +76,20 @@ TEST(NamedLock, HolderThatDiesFreesTheLock) {
   EXPECT_TRUE(lock.Acquire(1000));
   close(ready[0]);
   close(ready[1]);
+}
+
+}  // namespace
+}  // namespace tarnix
+
+namespace tarnix {
+namespace {
+
+TEST(NamedLock, LockOfAnEndedThreadIsAbandonedAndTakenOver) {
+  NamedLock held("lock-test-abandoned");
+  std::thread([&] { ASSERT_TRUE(held.Acquire(0)); }).join();
+  NamedLock next("lock-test-abandoned");
+  EXPECT_TRUE(next.Acquire(100));
+  next.Release();
 }
 
 }  // namespace

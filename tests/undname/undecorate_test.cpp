@@ -100,6 +100,9 @@ TEST(Undecorate, EveryFlagChangesWhatItNames) {
   EXPECT_FALSE(Undecorate("??_7Base@@6B@", UNDNAME_NO_SPECIAL_SYMS));
   EXPECT_EQ(GetLastError(), ERROR_UNDECORATION_FAILED);
   EXPECT_EQ(Text("??_0klass@@QAEHH@Z", UNDNAME_NO_SPECIAL_SYMS), "public: int __thiscall klass::operator/=(int)");
+  EXPECT_FALSE(Undecorate("??__EFoo@@YAXXZ", UNDNAME_NO_SPECIAL_SYMS));
+  EXPECT_EQ(Text("??__LA@@QAE?AUno_suspend@@XZ", UNDNAME_NO_SPECIAL_SYMS),
+            "public: struct no_suspend __thiscall A::operator co_await(void)");
 
   // Data: NAME_ONLY leaves the qualified name, and drops class keywords.
   EXPECT_EQ(Text("?Qux@Bar@@0PAP6AHPAV1@AAH1PAH@ZA", UNDNAME_NAME_ONLY), "Bar::Qux");

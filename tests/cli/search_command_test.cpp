@@ -1,0 +1,164 @@
+// tarnix-cli search, run as a user runs it.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+#include "support/pe_builder.h"
+#include "support/temp_dir.h"
+
+namespace tarnix::test {
+namespace {
+
+struct CliRun {
+  int status;
+  std::string out, err;
+};
+
+CliRun Search(const TempDir& dir, const std::string& args) {
+  std::string errPath = (dir.path() / "stderr.txt").string();
+  std::string command = std::string(TARNIX_CLI_PATH) + " search " + args + " 2>" + errPath;
+  FILE* pipe = popen(command.c_str(), "r");
+  CliRun run{-1, {}, {}};
+  if (!pipe) return run;
+  char buffer[4096];
+  size_t n;
+  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, n);
+  int status = pclose(pipe);
+  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  std::stringstream err;
+  err << std::ifstream(errPath).rdbuf();
+  run.err = err.str();
+  return run;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> out;
+  std::stringstream in(text);
+  for (std::string line; std::getline(in, line);) out.push_back(line);
+  return out;
+}
+
+// A strict JSON value reader: answers the position after the value, or
+// npos when the text is not JSON.
+size_t JsonValue(const std::string& s, size_t i) {
+  auto ws = [&](size_t k) {
+    while (k < s.size() && (s[k] == ' ' || s[k] == '\t')) ++k;
+    return k;
+  };
+  i = ws(i);
+  if (i >= s.size()) return std::string::npos;
+  if (s[i] == '"') {
+    for (++i; i < s.size(); ++i) {
+      if (s[i] == '\\') {
+        if (++i >= s.size() || std::string("\"\\/bfnrtu").find(s[i]) == std::string::npos)
+          return std::string::npos;
+      } else if (s[i] == '"') {
+        return i + 1;
+      } else if (static_cast<unsigned char>(s[i]) < 0x20) {
+        return std::string::npos;
+      }
+    }
+    return std::string::npos;
+  }
+  if (s[i] == '{' || s[i] == '[') {
+    const char close = s[i] == '{' ? '}' : ']';
+    i = ws(i + 1);
+    if (i < s.size() && s[i] == close) return i + 1;
+    for (;;) {
+      if (close == '}') {
+        i = JsonValue(s, i);
+        if (i == std::string::npos) return i;
+        i = ws(i);
+        if (i >= s.size() || s[i] != ':') return std::string::npos;
+        ++i;
+      }
+      i = JsonValue(s, i);
+      if (i == std::string::npos) return i;
+      i = ws(i);
+      if (i < s.size() && s[i] == ',') {
+        ++i;
+        continue;
+      }
+      return i < s.size() && s[i] == close ? i + 1 : std::string::npos;
+    }
+  }
+  size_t start = i;
+  if (s[i] == '-') ++i;
+  while (i < s.size() && isdigit(static_cast<unsigned char>(s[i]))) ++i;
+  return i > start ? i : std::string::npos;
+}
+
+class SearchCommand : public testing::Test {
+ protected:
+  void SetUp() override {
+    ImportModule k32{"KERNEL32.dll", {ImportSymbol::Named("CreateFileW", 5), ImportSymbol::Named("ReadFile")}};
+    dir_.Write("imgs/app.exe", PeBuilder(PeBuilder::Kind::kPe32).Import(k32).Build().bytes);
+    ExportTable exports{"tab\"q.dll", 1, {{1, "CreateFileA", ""}, {2, "", ""}}};
+    dir_.Write("imgs/lib.dll", PeBuilder().Exports(exports).Build().bytes);
+  }
+  std::string Folder() const { return (dir_.path() / "imgs").string(); }
+  TempDir dir_;
+};
+
+TEST_F(SearchCommand, TsvJsonAndTheTextExportAgree) {
+  CliRun tsv = Search(dir_, Folder() + " --for CreateFile --columns 0,1,2,3,14,15 --header");
+  ASSERT_EQ(tsv.status, 0) << tsv.err;
+  auto lines = Lines(tsv.out);
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(lines[0], "Function Name\tMatched In\tModule From/To\tImage Name\tOrdinal\tHint");
+  EXPECT_EQ(lines[1], "CreateFileW\tImport\tKERNEL32.dll\tapp.exe\t\t5");
+  EXPECT_EQ(lines[2], "CreateFileA\tExport\ttab\"q.dll\tlib.dll\t1\t0");
+  EXPECT_NE(tsv.err.find("Search Finished in "), std::string::npos);
+  EXPECT_NE(tsv.err.find("File(s) Searched=2, Error(s)=0, Warning(s)=0."), std::string::npos);
+  EXPECT_NE(tsv.err.find("Result(s) Found=2."), std::string::npos);
+
+  CliRun json = Search(dir_, Folder() + " --for CreateFile --format json --quiet");
+  ASSERT_EQ(json.status, 0);
+  EXPECT_EQ(json.err, "");
+  auto objects = Lines(json.out);
+  ASSERT_EQ(objects.size(), 2u);
+  for (const auto& o : objects) EXPECT_EQ(JsonValue(o, 0), o.size()) << o;
+  EXPECT_NE(objects[1].find("\"module\":\"tab\\\"q.dll\""), std::string::npos);
+
+  std::string out = (dir_.path() / "r.txt").string();
+  CliRun file = Search(dir_, Folder() + " --for CreateFile --quiet --columns 0,1,2,3,14,15 --output " + out);
+  ASSERT_EQ(file.status, 0);
+  std::stringstream bytes;
+  bytes << std::ifstream(out, std::ios::binary).rdbuf();
+  std::string expected = "\xFF\xFE";
+  std::string text = lines[1] + "\r\n" + lines[2];
+  for (char c : text) expected += std::string{c, '\0'};
+  EXPECT_EQ(bytes.str(), expected);
+}
+
+TEST_F(SearchCommand, ModulesOnlyOrdinalsAndUsage) {
+  CliRun libs = Search(dir_, Folder() + " /sf 2 --columns 0,1,2,3 --quiet");
+  ASSERT_EQ(libs.status, 0);
+  EXPECT_EQ(Lines(libs.out), std::vector<std::string>{"\tImported Library\tKERNEL32.dll\tapp.exe"});
+
+  CliRun ordinal = Search(dir_, Folder() + " --for '#2' --columns 0,1 --quiet");
+  EXPECT_EQ(Lines(ordinal.out), std::vector<std::string>{"#2\tExport (Ordinal)"});
+
+  EXPECT_EQ(Search(dir_, "--for x").status, 2);  // no folder
+  CliRun noFolder = Search(dir_, "--for x");
+  EXPECT_NE(noFolder.err.find("Provide a folder path to search"), std::string::npos);
+  EXPECT_EQ(Search(dir_, Folder() + " --format xml").status, 2);
+  CliRun badName = Search(dir_, Folder() + " --name 'c:x.dll'");
+  EXPECT_EQ(badName.status, 2);
+  EXPECT_NE(badName.err.find("'File Name' field must contain file name only."), std::string::npos);
+}
+
+TEST_F(SearchCommand, ErrorsAreCountedInTheExitStatus) {
+  dir_.Write("imgs/broken.dll", std::string(200, 'x'));
+  CliRun run = Search(dir_, Folder() + " --name '*.dll' --for CreateFile --quiet");
+  EXPECT_EQ(run.status, 1);
+  CliRun all = Search(dir_, Folder() + " --for CreateFile");
+  EXPECT_EQ(all.status, 0);  // with every file selected it is only a warning
+  EXPECT_NE(all.err.find("Warning: Searching file: \""), std::string::npos);
+}
+
+}  // namespace
+}  // namespace tarnix::test
