@@ -21,7 +21,6 @@
 #include "errmsg/message_search_worker.h"
 #include "errmsg/range_line.h"
 #include "errmsg/range_set.h"
-#include "pe/system_message_sources.h"
 #include "platform/last_error.h"
 #include "platform/text_encoding.h"
 #include "platform/windows_root.h"
@@ -90,9 +89,10 @@ bool ReadRangesFile(const std::string& path, std::vector<ErrorRange>& ranges) {
   return true;
 }
 
-// The system messages come from the message tables of the Windows root's
-// system folder (TARNIX_WINDOWS_ROOT, the WindowsRoot setting, WSL or Wine).
-std::filesystem::path InstallSystemMessages() {
+// The system folder whose message tables answer (installed at the start of
+// every command): TARNIX_WINDOWS_ROOT, the WindowsRoot setting, WSL or Wine.
+// Kind-1 range modules are looked up in it too.
+std::filesystem::path SystemFolder() {
   const std::wstring setting = RegistrySettings().GetText(L"WindowsRoot", L"");
   const WindowsRoot root = WindowsRoot::Find(ToUtf8(setting));
   std::filesystem::path system = root.Folder(WindowsFolder::kSystem64);
@@ -103,7 +103,6 @@ std::filesystem::path InstallSystemMessages() {
                  "descriptions answer (set TARNIX_WINDOWS_ROOT)\n");
     return {};
   }
-  InstallSystemMessageSources(FromUtf8(system.string()));
   return system;
 }
 
@@ -153,7 +152,7 @@ int RunErrMsg(const std::vector<std::string>& args) {
   }
   if (haveSet && !rangesFile.empty()) return Usage("--set and --ranges exclude each other");
 
-  p.systemFolder = InstallSystemMessages();
+  p.systemFolder = SystemFolder();
   p.grammar = RegistrySettings().GetDword(L"reGrammar", kGrammarECMAScript);
   p.word = TrimSearchText(FromUtf8(word));
   if (p.word.empty()) return Refuse(L"Provide a search word to search error messages with");

@@ -8,6 +8,7 @@
 
 #include "pe/message_module.h"
 #include "pe/message_table.h"
+#include "platform/fault_guard.h"
 #include "platform/languages.h"
 #include "platform/text_encoding.h"
 
@@ -50,6 +51,9 @@ std::vector<std::string> SatellitePaths(const std::wstring& path) {
 
 void MessageModule::CollectMessageIds(std::vector<uint32_t>& ids) const {
   if (resources_ && resources_->status() == ResourceDirectory::Status::kOk) {
+    // A file shortened while mapped reads as zeros, which end the walk; its
+    // lookups fail too, so what was listed can only be more than needed.
+    FaultGuard guard(file_.data(), file_.viewSize());
     const ResourceId type(kResourceTypeMessageTable);
     for (uint16_t language : resources_->Languages(type, kMessageTableName)) {
       ResourceData data;
@@ -69,6 +73,7 @@ void MessageModule::CollectMessageIds(std::vector<uint32_t>& ids) const {
 
 void MessageModule::CollectMessageLanguages(std::vector<uint16_t>& languages) const {
   if (resources_ && resources_->status() == ResourceDirectory::Status::kOk) {
+    FaultGuard guard(file_.data(), file_.viewSize());
     for (uint16_t language :
          resources_->Languages(ResourceId(kResourceTypeMessageTable), kMessageTableName))
       languages.push_back(language);
