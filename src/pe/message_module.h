@@ -11,6 +11,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "pe/resource_directory.h"
 #include "pe/resource_image.h"
@@ -44,6 +45,12 @@ class MessageModule {
 
   // True when the module itself holds a message table.
   bool HasOwnTable() const;
+
+  // Appends every id that Format may answer, in any language: the ids of
+  // the module's own tables and of its satellites' (message_module_ids.cpp).
+  void CollectMessageIds(std::vector<uint32_t>& ids) const;
+  // Appends the languages of the module's own tables and of its satellites.
+  void CollectMessageLanguages(std::vector<uint16_t>& languages) const;
 
  private:
   bool FormatOwn(uint32_t code, uint16_t language, std::wstring& text, uint32_t& error) const;

@@ -102,6 +102,17 @@ void InstallSystemMessageSources(const std::wstring& systemFolder) {
     LastErrorKeeper keep;
     return FormatFrom(system, code, langId, text);
   });
+  // What the tables hold, so that a search can visit only those codes.
+  SystemMessageCatalog catalog;
+  catalog.codes = [system](uint32_t, std::vector<uint32_t>& codes) {
+    for (const auto& cached : system)
+      if (auto module = cached->Get()) module->CollectMessageIds(codes);
+  };
+  catalog.languages = [system](std::vector<uint16_t>& languages) {
+    for (const auto& cached : system)
+      if (auto module = cached->Get()) module->CollectMessageLanguages(languages);
+  };
+  SetSystemMessageCatalog(std::move(catalog));
   SetInternetMessageProvider([internet](uint32_t code, uint32_t langId, std::wstring& text) {
     LastErrorKeeper keep;
     return FormatFrom(internet, code, langId, text);

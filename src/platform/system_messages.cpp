@@ -123,9 +123,10 @@ constexpr bool OwnTextsSorted() {
 }
 static_assert(OwnTextsSorted(), "the own texts are looked up by binary search");
 
-std::mutex g_providerLock;  // guards both providers
+std::mutex g_providerLock;  // guards both providers and the catalog
 SystemMessageProvider g_system;
 SystemMessageProvider g_internet;
+SystemMessageCatalog g_catalog;
 
 bool Ask(const SystemMessageProvider& p, uint32_t code, uint32_t langId,
          std::wstring& text) {
@@ -142,6 +143,49 @@ bool Ask(const SystemMessageProvider& p, uint32_t code, uint32_t langId,
 void SetSystemMessageProvider(SystemMessageProvider provider) {
   std::lock_guard<std::mutex> lock(g_providerLock);
   g_system = std::move(provider);
+  g_catalog = {};
+}
+
+void SetSystemMessageCatalog(SystemMessageCatalog catalog) {
+  std::lock_guard<std::mutex> lock(g_providerLock);
+  g_catalog = std::move(catalog);
+}
+
+bool ListSystemMessageCodes(uint32_t langId, std::vector<uint32_t>& codes) {
+  codes.clear();
+  SystemMessageCatalog catalog;
+  bool hasProvider = false;
+  {
+    std::lock_guard<std::mutex> lock(g_providerLock);
+    catalog = g_catalog;
+    hasProvider = static_cast<bool>(g_system);
+  }
+  if (hasProvider) {
+    if (!catalog.codes) return false;
+    catalog.codes(langId, codes);
+  }
+  for (const OwnText& own : kOwnTexts) codes.push_back(own.code);
+  // The facility-7 HRESULTs are answered with the text of their Win32 code.
+  const size_t direct = codes.size();
+  for (size_t i = 0; i < direct; ++i)
+    if (codes[i] <= 0xFFFF) codes.push_back(0x80070000u | codes[i]);
+  std::sort(codes.begin(), codes.end());
+  codes.erase(std::unique(codes.begin(), codes.end()), codes.end());
+  return true;
+}
+
+std::vector<uint16_t> SystemMessageLanguages() {
+  SystemMessageCatalog catalog;
+  {
+    std::lock_guard<std::mutex> lock(g_providerLock);
+    if (!g_system) return {};
+    catalog = g_catalog;
+  }
+  std::vector<uint16_t> languages;
+  if (catalog.languages) catalog.languages(languages);
+  std::sort(languages.begin(), languages.end());
+  languages.erase(std::unique(languages.begin(), languages.end()), languages.end());
+  return languages;
 }
 
 void SetInternetMessageProvider(SystemMessageProvider provider) {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace tarnix {
 
@@ -16,6 +17,26 @@ using SystemMessageProvider =
 
 // Installs the provider consulted for system messages (null removes it).
 void SetSystemMessageProvider(SystemMessageProvider provider);
+// What an installed provider holds, for callers that visit only the codes
+// that have a message instead of asking for every code. `codes` lists, in
+// any order, every code the provider may answer in `langId` (more is
+// allowed, fewer is not); `languages` the languages its tables hold.
+struct SystemMessageCatalog {
+  std::function<void(uint32_t langId, std::vector<uint32_t>& codes)> codes;
+  std::function<void(std::vector<uint16_t>& languages)> languages;
+};
+// Describes the installed provider. SetSystemMessageProvider forgets the
+// catalog, so a provider installed without one cannot be listed.
+void SetSystemMessageCatalog(SystemMessageCatalog catalog);
+
+// Every code FormatSystemMessage may answer in `langId`, sorted and unique:
+// the provider's, the own descriptions', and the facility-7 HRESULT of each
+// of those below 0x10000. False when the installed provider has no catalog.
+bool ListSystemMessageCodes(uint32_t langId, std::vector<uint32_t>& codes);
+// The languages the provider's tables hold, sorted and unique; empty when
+// there is no provider or it has no catalog.
+std::vector<uint16_t> SystemMessageLanguages();
+
 // Installs the provider for the Windows Internet range (wininet.dll).
 void SetInternetMessageProvider(SystemMessageProvider provider);
 

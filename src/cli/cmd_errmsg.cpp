@@ -1,0 +1,230 @@
+// tarnix-cli errmsg: the error message search without a window. Searches a
+// built-in range set or the ranges of a file and prints the lines the
+// results window would hold: the summary, a separator, the range headers
+// and result lines, a separator and the finish line.
+#include <signal.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/command.h"
+#include "core/error_text.h"
+#include "core/registry_settings.h"
+#include "core/wformat.h"
+#include "errmsg/message_languages.h"
+#include "errmsg/message_search_lines.h"
+#include "errmsg/message_search_worker.h"
+#include "errmsg/range_line.h"
+#include "errmsg/range_set.h"
+#include "platform/last_error.h"
+#include "platform/text_encoding.h"
+#include "platform/windows_root.h"
+#include "symbolsearch/search_string.h"
+
+namespace tarnix::cli {
+namespace {
+
+StopFlag* g_stop = nullptr;
+
+void OnInterrupt(int) {
+  if (g_stop) g_stop->store(kStopStop);
+}
+
+void PrintLine(FILE* to, std::wstring_view text) {
+  std::string s = ToUtf8(text);
+  s += '\n';
+  std::fwrite(s.data(), 1, s.size(), to);
+}
+
+int Usage(const char* message) {
+  if (message) std::fprintf(stderr, "tarnix-cli errmsg: %s\n", message);
+  std::fprintf(stderr,
+               "usage: tarnix-cli errmsg WORD [--regex] [--case] [--words] [--lang ID]\n"
+               "         [--set N | --ranges FILE] [--every-code]\n"
+               "  --set N       a built-in range set, 0 to 7 (default 0, Win32 Error Codes)\n"
+               "  --ranges FILE one range per line: FROM|TO|FLAGS|LIBRARY|NAME\n"
+               "  --lang ID     language identifier (default 0x400, the user's default)\n"
+               "  --every-code  ask for every code of the ranges in turn (slow; for checks)\n");
+  return kExitUsage;
+}
+
+// The window's own message for a refused search, as the user would see it.
+int Refuse(const std::wstring& message) {
+  PrintLine(stderr, message);
+  return kExitUsage;
+}
+
+bool ParseUnsigned(const std::string& text, uint64_t& out) {
+  if (text.empty() || text[0] == '-') return false;
+  char* end = nullptr;
+  errno = 0;
+  const unsigned long long v = std::strtoull(text.c_str(), &end, 0);
+  if (errno || *end) return false;
+  out = v;
+  return true;
+}
+
+bool ReadRangesFile(const std::string& path, std::vector<ErrorRange>& ranges) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    std::fprintf(stderr, "tarnix-cli errmsg: cannot read %s\n", path.c_str());
+    return false;
+  }
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  std::string text = bytes.str();
+  if (text.rfind("\xEF\xBB\xBF", 0) == 0) text.erase(0, 3);
+  size_t badLine = 0;
+  if (!ParseRangeLines(FromUtf8(text), ranges, badLine)) {
+    const std::wstring error = ErrorText(GetLastError());
+    std::fprintf(stderr, "tarnix-cli errmsg: %s line %zu: %s\n", path.c_str(), badLine,
+                 ToUtf8(error).c_str());
+    return false;
+  }
+  return true;
+}
+
+// The system folder whose message tables answer (installed at the start of
+// every command): TARNIX_WINDOWS_ROOT, the WindowsRoot setting, WSL or Wine.
+// Kind-1 range modules are looked up in it too.
+std::filesystem::path SystemFolder() {
+  const std::wstring setting = RegistrySettings().GetText(L"WindowsRoot", L"");
+  const WindowsRoot root = WindowsRoot::Find(ToUtf8(setting));
+  std::filesystem::path system = root.Folder(WindowsFolder::kSystem64);
+  if (system.empty()) system = root.Folder(WindowsFolder::kSystem32);
+  if (system.empty()) {
+    std::fprintf(stderr,
+                 "tarnix-cli errmsg: no Windows folder found; only the program's own "
+                 "descriptions answer (set TARNIX_WINDOWS_ROOT)\n");
+    return {};
+  }
+  return system;
+}
+
+int RunErrMsg(const std::vector<std::string>& args) {
+  MessageSearchParams p;
+  std::string word, rangesFile;
+  bool haveWord = false, haveSet = false, haveLang = false;
+  uint64_t setId = 0, language = 0x400;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    auto value = [&](std::string& out) {
+      if (i + 1 >= args.size()) return false;
+      out = args[++i];
+      return true;
+    };
+    std::string v;
+    if (a == "--regex") {
+      p.regex = true;
+    } else if (a == "--case") {
+      p.caseSensitive = true;
+    } else if (a == "--words") {
+      p.wholeWords = true;
+    } else if (a == "--every-code") {
+      p.lookup = MessageLookup::kEveryCode;
+    } else if (a == "--lang") {
+      if (!value(v) || !ParseUnsigned(v, language) || language > 0xFFFFFFFF)
+        return Usage("--lang takes a language identifier such as 0x409");
+      haveLang = true;
+    } else if (a == "--set") {
+      if (!value(v) || !ParseUnsigned(v, setId) || setId >= kBuiltInRangeSetCount)
+        return Usage("--set takes a built-in set number, 0 to 7");
+      haveSet = true;
+    } else if (a == "--ranges") {
+      if (!value(v)) return Usage("--ranges needs a file name");
+      rangesFile = v;
+    } else if (a == "--help" || a == "-h") {
+      Usage(nullptr);
+      return kExitOk;
+    } else if (a.rfind("--", 0) == 0) {
+      return Usage(("unknown option " + a).c_str());
+    } else if (haveWord) {
+      return Usage("give one search word (quote it when it holds blanks)");
+    } else {
+      word = a;
+      haveWord = true;
+    }
+  }
+  if (haveSet && !rangesFile.empty()) return Usage("--set and --ranges exclude each other");
+
+  p.systemFolder = SystemFolder();
+  p.grammar = RegistrySettings().GetDword(L"reGrammar", kGrammarECMAScript);
+  p.word = TrimSearchText(FromUtf8(word));
+  if (p.word.empty()) return Refuse(L"Provide a search word to search error messages with");
+  if (p.regex) {
+    RegexCompileError error;
+    if (!ValidateSearchString(p.word, p.grammar, p.caseSensitive, error))
+      return Refuse(WFormat(
+          L"Failed to evaluate the regular expression for the 'Search Word':\n\n%ls\n\n"
+          L"Syntax: %ls\n\nComponent: %d\nERROR: %ls",
+          p.word.c_str(), RegexGrammarName(p.grammar).c_str(), error.component + 1,
+          error.text.c_str()));
+  }
+  const std::vector<MessageLanguage> languages = MessageLanguageList();
+  const bool listed = std::any_of(languages.begin(), languages.end(), [&](const auto& l) {
+    return l.id == language && l.id != kLanguageSeparatorId;
+  });
+  if (haveLang && !listed) return Refuse(L"Select language for the search");
+  p.language = static_cast<uint32_t>(language);
+  if (!rangesFile.empty()) {
+    if (!ReadRangesFile(rangesFile, p.ranges)) return kExitUsage;
+  } else {
+    p.ranges = BuildBuiltInRangeSets().at(static_cast<int32_t>(setId)).ranges;
+  }
+  if (p.ranges.empty()) return Refuse(L"Select at least one error range to search in");
+
+  StopFlag stop{kStopRun};
+  MessageSearchCounters counters;
+  QueueMessageTarget target(4096, 0);
+  p.stop = &stop;
+  p.target = &target;
+  p.counters = &counters;
+
+  MessageSearchTranscript transcript([](const std::wstring& line) { PrintLine(stdout, line); });
+  transcript.Begin(p);
+  g_stop = &stop;
+  struct sigaction sa {};
+  sa.sa_handler = OnInterrupt;
+  sigaction(SIGINT, &sa, nullptr);
+
+  MessageSearch search;
+  if (!StartMessageSearch(search, p)) {
+    g_stop = nullptr;
+    return Refuse(WFormat(L"Failed to start the search:\n\n%ls",
+                          ErrorText(GetLastError()).c_str()));
+  }
+  bool completed = false;
+  for (;;) {
+    PostedMessage msg;
+    if (!target.Take(msg, std::chrono::milliseconds(200))) continue;
+    if (msg.id == kMsgErrMsgLine) {
+      if (const std::wstring* line = msg.As<std::wstring>()) transcript.Line(*line);
+    } else if (msg.id == kMsgErrMsgEnded) {
+      completed = msg.wParam == 1;
+      break;
+    }
+  }
+  search.Wait(std::chrono::milliseconds(5000));
+  g_stop = nullptr;
+  uint64_t matches = 0;
+  int64_t elapsed = 0;
+  {
+    std::lock_guard<std::mutex> lock(counters.countersLock);
+    matches = counters.matches;
+    elapsed = counters.clock.ElapsedMs();
+  }
+  transcript.Finish(completed, matches, elapsed);
+  std::fflush(stdout);
+  return completed ? kExitOk : kExitStopped;
+}
+
+const CommandRegistrar kRegistrar("errmsg", "error codes whose messages match a word",
+                                  RunErrMsg);
+
+}  // namespace
+}  // namespace tarnix::cli
