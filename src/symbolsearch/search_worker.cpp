@@ -78,7 +78,7 @@ bool IsQuietLocation(uint32_t location) {
   }
 }
 
-// The search thread's state (the design's image scan context).
+// The search thread's state: the image scan context of one search.
 class SearchContext final : public SearchProgress, public ResultSink, public StatusOutput {
  public:
   SearchContext(const SearchParams& p, const StopFlag& stop)
