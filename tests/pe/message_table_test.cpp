@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "support/env_value.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
@@ -33,23 +35,7 @@ std::optional<std::wstring> Lookup(const std::string& table, uint32_t id) {
   return text;
 }
 
-// Sets an environment variable for the life of the object.
-class EnvValue {
- public:
-  EnvValue(const char* name, const char* value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
-    if (value) setenv(name, value, 1);
-    else unsetenv(name);
-  }
-  ~EnvValue() {
-    if (old_) setenv(name_, old_->c_str(), 1);
-    else unsetenv(name_);
-  }
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
-};
+using test::EnvValue;
 
 TEST(MessageTable, DecodesEveryEntryKind) {
   const std::string table = MessageTableBytes(

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "support/env_value.h"
+
 #include <cstdlib>
 #include <optional>
 #include <set>
@@ -46,22 +48,7 @@ TEST(Languages, LocaleNames) {
   EXPECT_EQ(LanguageFromLocaleName("tlh_QO"), 0);
 }
 
-class EnvValue {
- public:
-  EnvValue(const char* name, const char* value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
-    if (value) setenv(name, value, 1);
-    else unsetenv(name);
-  }
-  ~EnvValue() {
-    if (old_) setenv(name_, old_->c_str(), 1);
-    else unsetenv(name_);
-  }
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
-};
+using test::EnvValue;
 
 TEST(Languages, UserDefaultFromTheEnvironment) {
   EXPECT_EQ(UserDefaultLanguage(), 0x409);  // the test main sets LANG=C
