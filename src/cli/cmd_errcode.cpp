@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/cli_support.h"
 #include "cli/command.h"
 #include "core/error_text.h"
 #include "core/parse_error_code.h"
@@ -31,24 +32,6 @@
 
 namespace tarnix::cli {
 namespace {
-
-StopFlag* g_stop = nullptr;
-volatile sig_atomic_t g_interrupted = 0;
-
-void OnInterrupt(int) {
-  g_interrupted = 1;
-  if (g_stop) g_stop->store(kStopStop);
-}
-
-void PrintUtf8(FILE* to, std::wstring_view text) {
-  const std::string s = ToUtf8(text);
-  std::fwrite(s.data(), 1, s.size(), to);
-}
-
-void PrintLine(FILE* to, std::wstring_view text) {
-  PrintUtf8(to, text);
-  std::fputc('\n', to);
-}
 
 int Usage(const char* message) {
   if (message) std::fprintf(stderr, "tarnix-cli errcode: %s\n", message);
@@ -222,17 +205,11 @@ int RunErrCode(const std::vector<std::string>& args) {
 
   for (const auto& line : SearchStartLines(code, kind, request.locations)) PrintLine(stderr, line);
 
-  g_stop = &stop;
-  struct sigaction sa;
-  std::memset(&sa, 0, sizeof sa);
-  sa.sa_handler = OnInterrupt;
-  sigaction(SIGINT, &sa, nullptr);
-  sigaction(SIGTERM, &sa, nullptr);
+  InterruptStops interrupts(stop);
 
   ErrorCodeSearch search;
   if (!search.Start(request)) {
     PrintLine(stderr, L"Failed to start the search:\n\n" + ErrorText(GetLastError()));
-    g_stop = nullptr;
     return kExitSomeFailed;
   }
 
@@ -272,13 +249,12 @@ int RunErrCode(const std::vector<std::string>& args) {
   const int64_t elapsed = search.ElapsedMs();
   stop.store(kStopStop);  // the counting thread is no longer needed
   search.Wait(std::chrono::milliseconds(5000));
-  g_stop = nullptr;
   std::fflush(stdout);
 
   const uint64_t matches = search.matchCount();
   PrintLine(stderr, kSearchEndSeparator);
   PrintLine(stderr, SearchFinishedLine(completed, matches, elapsed));
-  if (g_interrupted) return kExitStopped;
+  if (InterruptStops::interrupted()) return kExitStopped;
   if (!completed) return kExitSomeFailed;
   return matches ? kExitOk : kExitSomeFailed;
 }

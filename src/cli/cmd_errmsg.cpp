@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/cli_support.h"
 #include "cli/command.h"
 #include "core/error_text.h"
 #include "core/registry_settings.h"
@@ -28,18 +29,6 @@
 
 namespace tarnix::cli {
 namespace {
-
-StopFlag* g_stop = nullptr;
-
-void OnInterrupt(int) {
-  if (g_stop) g_stop->store(kStopStop);
-}
-
-void PrintLine(FILE* to, std::wstring_view text) {
-  std::string s = ToUtf8(text);
-  s += '\n';
-  std::fwrite(s.data(), 1, s.size(), to);
-}
 
 int Usage(const char* message) {
   if (message) std::fprintf(stderr, "tarnix-cli errmsg: %s\n", message);
@@ -187,14 +176,10 @@ int RunErrMsg(const std::vector<std::string>& args) {
 
   MessageSearchTranscript transcript([](const std::wstring& line) { PrintLine(stdout, line); });
   transcript.Begin(p);
-  g_stop = &stop;
-  struct sigaction sa {};
-  sa.sa_handler = OnInterrupt;
-  sigaction(SIGINT, &sa, nullptr);
+  InterruptStops interrupts(stop);
 
   MessageSearch search;
   if (!StartMessageSearch(search, p)) {
-    g_stop = nullptr;
     return Refuse(WFormat(L"Failed to start the search:\n\n%ls",
                           ErrorText(GetLastError()).c_str()));
   }
@@ -210,7 +195,6 @@ int RunErrMsg(const std::vector<std::string>& args) {
     }
   }
   search.Wait(std::chrono::milliseconds(5000));
-  g_stop = nullptr;
   uint64_t matches = 0;
   int64_t elapsed = 0;
   {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/cli_support.h"
 #include "cli/command.h"
 #include "core/error_text.h"
 #include "core/event_log.h"
@@ -38,12 +39,6 @@
 namespace tarnix::cli {
 namespace {
 
-std::atomic<uint32_t>* g_stop = nullptr;
-
-void OnInterrupt(int) {
-  if (g_stop) g_stop->store(kStopStop);
-}
-
 struct SearchOptions {
   bool nameGiven = false, forGiven = false;
   std::wstring name, searchFor;
@@ -58,11 +53,6 @@ struct SearchOptions {
   int32_t sortColumn = -1;
   bool sortDescending = false;
 };
-
-void PrintUtf8(FILE* to, std::wstring_view text) {
-  std::string s = ToUtf8(text);
-  std::fwrite(s.data(), 1, s.size(), to);
-}
 
 int Usage(const char* message) {
   if (message) std::fprintf(stderr, "tarnix-cli search: %s\n", message);
@@ -304,12 +294,7 @@ int RunSearch(const std::vector<std::string>& args) {
   params.statistics = &stats;
   params.window = &target;
 
-  g_stop = &stop;
-  struct sigaction sa;
-  std::memset(&sa, 0, sizeof sa);
-  sa.sa_handler = OnInterrupt;
-  sigaction(SIGINT, &sa, nullptr);
-  sigaction(SIGTERM, &sa, nullptr);
+  InterruptStops interrupts(stop);
 
   const bool fullSymbols = params.presentAs != kPresentModulesOnly;
   const bool toFile = !opt.output.empty();
@@ -343,7 +328,6 @@ int RunSearch(const std::vector<std::string>& args) {
   if (!search.Start(params, start)) {
     uint32_t err = GetLastError();
     PrintUtf8(stderr, WFormat(L"Failed to start the search:\n\n%ls\n", ErrorText(err).c_str()));
-    g_stop = nullptr;
     return kExitSomeFailed;
   }
 
@@ -414,7 +398,6 @@ int RunSearch(const std::vector<std::string>& args) {
     status(l);
     if (!opt.quiet) PrintUtf8(stderr, l + L"\n");
   }
-  g_stop = nullptr;
 
   if (opt.details && !collected.empty()) {
     if (!opt.quiet) PrintUtf8(stderr, L"Reading versions and descriptions...\n");

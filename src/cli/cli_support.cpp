@@ -1,0 +1,50 @@
+#include "cli/cli_support.h"
+
+#include <cstring>
+#include <string>
+
+#include "platform/text_encoding.h"
+
+namespace tarnix::cli {
+namespace {
+
+StopFlag* g_stop = nullptr;
+volatile sig_atomic_t g_interrupted = 0;
+
+void OnInterrupt(int) {
+  g_interrupted = 1;
+  if (g_stop) g_stop->store(kStopStop);
+}
+
+}  // namespace
+
+void PrintUtf8(FILE* to, std::wstring_view text) {
+  const std::string s = ToUtf8(text);
+  std::fwrite(s.data(), 1, s.size(), to);
+}
+
+void PrintLine(FILE* to, std::wstring_view text) {
+  std::string s = ToUtf8(text);
+  s += '\n';
+  std::fwrite(s.data(), 1, s.size(), to);
+}
+
+InterruptStops::InterruptStops(StopFlag& stop) {
+  g_stop = &stop;
+  struct sigaction sa;
+  std::memset(&sa, 0, sizeof sa);
+  sa.sa_handler = OnInterrupt;
+  sigemptyset(&sa.sa_mask);
+  sigaction(SIGINT, &sa, &oldInt_);
+  sigaction(SIGTERM, &sa, &oldTerm_);
+}
+
+InterruptStops::~InterruptStops() {
+  sigaction(SIGINT, &oldInt_, nullptr);
+  sigaction(SIGTERM, &oldTerm_, nullptr);
+  g_stop = nullptr;
+}
+
+bool InterruptStops::interrupted() { return g_interrupted != 0; }
+
+}  // namespace tarnix::cli
