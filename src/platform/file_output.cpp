@@ -1,6 +1,7 @@
 #include "platform/file_output.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -20,9 +21,13 @@ bool FileOutput::Create(const std::string& path, size_t bufferSize) {
   if (fd_ >= 0) Discard();
   fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (fd_ < 0) {
-    SetLastErrorFromErrno();
+    SetLastError(errno == ENOENT ? ERROR_PATH_NOT_FOUND : Win32FromErrno(errno));
     return false;
   }
+  struct stat st {};
+  regular_ = ::fstat(fd_, &st) == 0 && S_ISREG(st.st_mode);
+  dev_ = st.st_dev;
+  ino_ = st.st_ino;
   path_ = path;
   capacity_ = bufferSize ? bufferSize : 1;
   buffer_.clear();
@@ -81,7 +86,7 @@ bool FileOutput::Commit() {
   if (::close(fd_) != 0) {
     fd_ = -1;
     uint32_t err = SetLastErrorFromErrno();
-    ::unlink(path_.c_str());
+    RemoveOwnFile();
     SetLastError(err);
     return false;
   }
@@ -91,12 +96,19 @@ bool FileOutput::Commit() {
 }
 
 void FileOutput::Discard() {
+  LastErrorKeeper keep;
   if (fd_ >= 0) {
     ::close(fd_);
     fd_ = -1;
-    ::unlink(path_.c_str());
+    RemoveOwnFile();
   }
   buffer_.clear();
+}
+
+void FileOutput::RemoveOwnFile() const {
+  struct stat st {};
+  if (regular_ && ::stat(path_.c_str(), &st) == 0 && st.st_dev == dev_ && st.st_ino == ino_)
+    ::unlink(path_.c_str());
 }
 
 }  // namespace tarnix

@@ -1,6 +1,11 @@
 #pragma once
 // Writing a whole output file: created anew (replacing an existing one); when
-// any write fails the partial file is deleted. Used for the exports.
+// any write fails, or the output is discarded, the partial file is deleted —
+// but only while the path still names the regular file this output created,
+// so a failed export to a device or to a file replaced meanwhile removes
+// nothing it does not own. Used for the exports.
+#include <sys/types.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -15,22 +20,28 @@ class FileOutput {
   FileOutput(const FileOutput&) = delete;
   FileOutput& operator=(const FileOutput&) = delete;
 
-  // Creates `path` (UTF-8), truncating an existing file.
+  // Creates `path` (UTF-8), truncating an existing file. A missing folder is
+  // ERROR_PATH_NOT_FOUND, as the platform reports it.
   bool Create(const std::string& path, size_t bufferSize = 512 * 1024);
   bool Write(const void* data, size_t size);
   bool Write(std::string_view bytes) { return Write(bytes.data(), bytes.size()); }
   // Flushes and closes; on failure the file is deleted. Last error set.
   bool Commit();
-  // Closes and deletes the file (cancelled or failed output).
+  // Closes and deletes the file (cancelled or failed output). Keeps the
+  // last error.
   void Discard();
 
  private:
   bool Flush();
+  void RemoveOwnFile() const;
 
   int fd_ = -1;
   std::string path_;
   std::string buffer_;
   size_t capacity_ = 0;
+  bool regular_ = false;  // the path named a regular file when it was opened
+  dev_t dev_ = 0;
+  ino_t ino_ = 0;
 };
 
 }  // namespace tarnix
