@@ -6,8 +6,6 @@
 
 #include <atomic>
 #include <cerrno>
-#include <condition_variable>
-#include <future>
 #include <mutex>
 #include <system_error>
 #include <thread>
@@ -36,19 +34,6 @@ struct ErrorCodeSearchShared {
   mutable std::mutex totalLock;  // guards totalKnown and total
   bool totalKnown = false;
   uint64_t total = 0;
-};
-
-struct ErrorCodeSearch::Workers {
-  std::thread counting;
-  std::thread search;
-  std::atomic<int> running{0};
-  std::mutex endLock;  // guards the end signal below
-  std::condition_variable ended;
-
-  void Ended() {
-    std::lock_guard<std::mutex> lock(endLock);
-    if (--running == 0) ended.notify_all();
-  }
 };
 
 namespace {
@@ -250,27 +235,12 @@ ErrorCodeSearch::ErrorCodeSearch() : shared_(std::make_shared<ErrorCodeSearchSha
 
 ErrorCodeSearch::~ErrorCodeSearch() {
   if (Running() && stop_) stop_->store(kStopStop);
-  Reap();
+  workers_.Join();
 }
 
-bool ErrorCodeSearch::Running() const { return workers_ && workers_->running.load() > 0; }
+bool ErrorCodeSearch::Running() const { return workers_.Running(); }
 
-bool ErrorCodeSearch::Wait(std::chrono::milliseconds timeout) {
-  if (!workers_) return true;
-  std::unique_lock<std::mutex> lock(workers_->endLock);
-  const bool done =
-      workers_->ended.wait_for(lock, timeout, [&] { return workers_->running.load() == 0; });
-  lock.unlock();
-  if (done) Reap();
-  return done;
-}
-
-void ErrorCodeSearch::Reap() {
-  if (!workers_) return;
-  if (workers_->counting.joinable()) workers_->counting.join();
-  if (workers_->search.joinable()) workers_->search.join();
-  workers_.reset();
-}
+bool ErrorCodeSearch::Wait(std::chrono::milliseconds timeout) { return workers_.Wait(timeout); }
 
 bool ErrorCodeSearch::Start(const ErrorCodeSearchRequest& request) {
   auto refuse = [&](int site, uint32_t error) {
@@ -279,7 +249,7 @@ bool ErrorCodeSearch::Start(const ErrorCodeSearchRequest& request) {
     return false;
   };
   if (Running()) return refuse(459, ERROR_ALREADY_ASSIGNED);
-  Reap();
+  workers_.Join();
   if (!request.stop) return refuse(460, ERROR_INVALID_PARAMETER);
   if (!request.window) return refuse(461, ERROR_INVALID_PARAMETER);
   if (request.locations.empty()) return refuse(462, ERROR_INVALID_PARAMETER);
@@ -297,36 +267,17 @@ bool ErrorCodeSearch::Start(const ErrorCodeSearchRequest& request) {
     return refuse(464, ERROR_OUTOFMEMORY);
   }
 
-  auto w = std::make_unique<Workers>();
-  Workers* raw = w.get();
-  // Counted before either thread exists, so an early end can't be missed.
-  w->running = 2;
-  // The counting thread waits until the search thread exists, so a failed
-  // start leaves no worker behind that posts anything.
-  std::promise<bool> go;
-  std::shared_future<bool> started = go.get_future().share();
-  try {
-    w->counting = std::thread([copy = std::move(countingCopy), shared = shared_, started,
-                               raw]() mutable {
-      if (started.get()) CountingThread(std::move(copy), std::move(shared));
-      raw->Ended();
-    });
-  } catch (const std::system_error& e) {
-    return refuse(465, Win32FromErrno(e.code().value()));
-  }
-  try {
-    w->search = std::thread([copy = std::move(searchCopy), shared = shared_, raw]() mutable {
-      SearchThread(std::move(copy), std::move(shared));
-      raw->Ended();
-    });
-  } catch (const std::system_error& e) {
-    go.set_value(false);
-    w->counting.join();
-    return refuse(466, Win32FromErrno(e.code().value()));
-  }
-  workers_ = std::move(w);
-  go.set_value(true);
-  SetLastError(ERROR_SUCCESS);
+  // The counting thread and the search thread start together or not at all,
+  // so a failed start leaves no worker behind that posts anything.
+  std::vector<WorkerJob> jobs;
+  jobs.emplace_back([copy = std::move(countingCopy), shared = shared_]() mutable {
+    CountingThread(std::move(copy), std::move(shared));
+  });
+  jobs.emplace_back([copy = std::move(searchCopy), shared = shared_]() mutable {
+    SearchThread(std::move(copy), std::move(shared));
+  });
+  size_t failed = 0;
+  if (!workers_.Start(std::move(jobs), &failed)) return refuse(failed == 0 ? 465 : 466, GetLastError());
   return true;
 }
 

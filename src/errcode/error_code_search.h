@@ -12,6 +12,7 @@
 
 #include "errcode/error_code_search_request.h"
 #include "errcode/search_stopwatch.h"
+#include "platform/worker_group.h"
 
 namespace tarnix {
 
@@ -57,11 +58,8 @@ class ErrorCodeSearch {
   bool TotalFiles(uint64_t& total) const;
 
  private:
-  struct Workers;
-  void Reap();
-
   std::shared_ptr<ErrorCodeSearchShared> shared_;
-  std::unique_ptr<Workers> workers_;
+  WorkerGroup workers_;
   StopFlag* stop_ = nullptr;
   SearchStopwatch stopwatch_;
 };

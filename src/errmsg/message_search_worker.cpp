@@ -27,12 +27,6 @@
 
 namespace tarnix {
 
-struct MessageSearchDone {
-  std::mutex doneLock;  // guards finished
-  std::condition_variable changed;
-  bool finished = false;
-};
-
 namespace {
 
 constexpr uint64_t kProgressIntervalMs = 100;
@@ -349,26 +343,9 @@ std::wstring DescribeMessageSearchParams(const MessageSearchParams& p) {
       RangeListToText(p.ranges).c_str(), RegexGrammarName(p.grammar).c_str());
 }
 
-MessageSearch::~MessageSearch() {
-  if (thread_.joinable()) thread_.join();
-}
+bool MessageSearch::Running() const { return workers_.Running(); }
 
-bool MessageSearch::Running() const {
-  if (!done_) return false;
-  std::lock_guard<std::mutex> lock(done_->doneLock);
-  return !done_->finished;
-}
-
-bool MessageSearch::Wait(std::chrono::milliseconds timeout) {
-  if (!done_) return true;
-  std::unique_lock<std::mutex> lock(done_->doneLock);
-  return done_->changed.wait_for(lock, timeout, [this] { return done_->finished; });
-}
-
-void MessageSearch::Reap() {
-  if (thread_.joinable()) thread_.join();
-  done_.reset();
-}
+bool MessageSearch::Wait(std::chrono::milliseconds timeout) { return workers_.Wait(timeout); }
 
 bool StartMessageSearch(MessageSearch& search, const MessageSearchParams& params) {
   if (search.Running()) {
@@ -376,7 +353,7 @@ bool StartMessageSearch(MessageSearch& search, const MessageSearchParams& params
     SetLastError(ERROR_ALREADY_ASSIGNED);
     return false;
   }
-  search.Reap();
+  search.workers_.Join();
   if (!params.stop || !params.target || !params.counters || params.word.empty() ||
       !(params.grammar & kGrammarBits) || params.ranges.empty()) {
     EventLog::LogSiteFormat(215, L"%ls", DescribeMessageSearchParams(params).c_str());
@@ -390,23 +367,17 @@ bool StartMessageSearch(MessageSearch& search, const MessageSearchParams& params
     params.counters->processed = 0;
     params.counters->clock.Start();
   }
-  auto copy = std::make_shared<MessageSearchParams>(params);
-  auto done = std::make_shared<MessageSearchDone>();
-  try {
-    search.thread_ = std::thread([copy, done] {
-      LowerPriority();
-      const bool completed = RunMessageSearch(*copy);
-      PostEnded(copy->target, completed);
-      std::lock_guard<std::mutex> lock(done->doneLock);
-      done->finished = true;
-      done->changed.notify_all();
-    });
-  } catch (const std::system_error&) {
+  std::vector<WorkerJob> job;
+  job.emplace_back([copy = std::make_unique<MessageSearchParams>(params)] {
+    LowerPriority();
+    const bool completed = RunMessageSearch(*copy);
+    PostEnded(copy->target, completed);
+  });
+  if (!search.workers_.Start(std::move(job))) {
+    LastErrorKeeper keep;
     EventLog::LogSite(213);
-    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return false;
   }
-  search.done_ = std::move(done);
   return true;
 }
 

@@ -6,12 +6,9 @@
 // progress to the window's MessageTarget. The window owns the stop flag and
 // the counters; the worker only reads the one and updates the other.
 #include <chrono>
-#include <condition_variable>
-#include <memory>
-#include <mutex>
-#include <thread>
 
 #include "errmsg/message_search_params.h"
+#include "platform/worker_group.h"
 
 namespace tarnix {
 
@@ -25,7 +22,7 @@ class MessageSearch {
  public:
   MessageSearch() = default;
   // Waits for a running worker; the owner sets the stop flag first.
-  ~MessageSearch();
+  ~MessageSearch() = default;
   MessageSearch(const MessageSearch&) = delete;
   MessageSearch& operator=(const MessageSearch&) = delete;
 
@@ -36,10 +33,7 @@ class MessageSearch {
 
  private:
   friend bool StartMessageSearch(MessageSearch& search, const MessageSearchParams& params);
-  void Reap();
-
-  std::thread thread_;
-  std::shared_ptr<struct MessageSearchDone> done_;
+  WorkerGroup workers_;
 };
 
 // Starts a search with its own copy of `params`. Refuses with

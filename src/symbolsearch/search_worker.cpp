@@ -334,42 +334,20 @@ void SearchThread(std::unique_ptr<SearchParams> p, UndecorateFn undecorate, bool
 
 }  // namespace
 
-struct SymbolSearch::Workers {
-  std::thread sizeScan;
-  std::thread search;
-  std::atomic<int> running{0};
-  std::mutex endLock;  // guards the end signal below
-  std::condition_variable ended;
-};
-
 SymbolSearch::SymbolSearch(UndecorateFn undecorate) : undecorate_(std::move(undecorate)) {}
 
-SymbolSearch::~SymbolSearch() { Reap(); }
+SymbolSearch::~SymbolSearch() = default;
 
-bool SymbolSearch::Running() const { return workers_ && workers_->running.load() > 0; }
+bool SymbolSearch::Running() const { return workers_.Running(); }
 
-bool SymbolSearch::Wait(std::chrono::milliseconds timeout) {
-  if (!workers_) return true;
-  std::unique_lock<std::mutex> lock(workers_->endLock);
-  bool done = workers_->ended.wait_for(lock, timeout, [&] { return workers_->running.load() == 0; });
-  lock.unlock();
-  if (done) Reap();
-  return done;
-}
-
-void SymbolSearch::Reap() {
-  if (!workers_) return;
-  if (workers_->sizeScan.joinable()) workers_->sizeScan.join();
-  if (workers_->search.joinable()) workers_->search.join();
-  workers_.reset();
-}
+bool SymbolSearch::Wait(std::chrono::milliseconds timeout) { return workers_.Wait(timeout); }
 
 bool SymbolSearch::Start(const SearchParams& params, const SearchStartSettings& settings) {
   if (Running()) {
     SetLastError(ERROR_ALREADY_ASSIGNED);
     return false;
   }
-  Reap();
+  workers_.Join();
   SearchParams p = params;
   PrepareSearchStart(p, settings);
   if (!p.stopFlag || !p.statistics || !p.window || p.folder.empty() ||
@@ -386,34 +364,21 @@ bool SymbolSearch::Start(const SearchParams& params, const SearchStartSettings& 
   p.lastPostedProgress = UINT64_MAX;
   p.fileNameCountdown = 0;
 
-  auto w = std::make_unique<Workers>();
-  w->running = 2;
-  Workers* raw = w.get();
-  auto finished = [raw] {
-    std::lock_guard<std::mutex> lock(raw->endLock);
-    if (--raw->running == 0) raw->ended.notify_all();
-  };
-  try {
-    w->search = std::thread([copy = std::make_unique<SearchParams>(p), undecorate = undecorate_,
-                             background = background_, finished]() mutable {
-      SearchThread(std::move(copy), std::move(undecorate), background);
-      finished();
-    });
-    w->sizeScan = std::thread([copy = std::make_unique<SearchParams>(p),
-                               background = background_, finished]() mutable {
-      SizeScanThread(std::move(copy), background);
-      finished();
-    });
-  } catch (const std::system_error& e) {
-    // A thread that did start runs to its end as usual; only the start fails.
-    EventLog::LogFormat(L"Failed to start the search threads: %hs", e.what());
-    workers_ = std::move(w);
-    if (workers_->search.joinable() && !workers_->sizeScan.joinable()) workers_->running--;
-    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+  // Thread 1 (size scan) and thread 2 (search) start together or not at
+  // all: a half-made start delivers nothing to the window.
+  std::vector<WorkerJob> jobs;
+  jobs.emplace_back([copy = std::make_unique<SearchParams>(p), background = background_]() mutable {
+    SizeScanThread(std::move(copy), background);
+  });
+  jobs.emplace_back([copy = std::make_unique<SearchParams>(p), undecorate = undecorate_,
+                     background = background_]() mutable {
+    SearchThread(std::move(copy), std::move(undecorate), background);
+  });
+  if (!workers_.Start(std::move(jobs))) {
+    LastErrorKeeper keep;
+    EventLog::LogFormat(L"Failed to start the search threads (%u)", GetLastError());
     return false;
   }
-  workers_ = std::move(w);
-  SetLastError(ERROR_SUCCESS);
   return true;
 }
 

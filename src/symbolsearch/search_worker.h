@@ -6,13 +6,11 @@
 // file being read and the final search-ended message. Workers never touch
 // the window: they post to its MessageTarget.
 #include <chrono>
-#include <condition_variable>
 #include <memory>
-#include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "platform/worker_group.h"
 #include "symbolsearch/search_messages.h"
 #include "symbolsearch/search_params.h"
 #include "symbolsearch/undecorator.h"
@@ -48,12 +46,9 @@ class SymbolSearch {
   bool Wait(std::chrono::milliseconds timeout);
 
  private:
-  void Reap();
-
   UndecorateFn undecorate_;
   bool background_ = true;
-  struct Workers;
-  std::unique_ptr<Workers> workers_;
+  WorkerGroup workers_;
 };
 
 // The run time of a search as the window reckons it: from the start to the
