@@ -24,6 +24,7 @@
 #include "platform/time_utils.h"
 #include "results/details_loader.h"
 #include "results/html_report.h"
+#include "results/report_inputs.h"
 #include "results/result_sort.h"
 #include "results/results_model.h"
 #include "results/result_column.h"
@@ -438,29 +439,7 @@ int RunSearch(const std::vector<std::string>& args) {
     std::wstring ext = ToLowerCase(FromUtf8(opt.output.substr(std::min(opt.output.size(), opt.output.rfind('.')))));
     int written;
     if (ext == L".html" || ext == L".htm") {
-      ReportCriteria c;
-      c.folder = params.folder;
-      c.subfolders = params.includeSubfolders;
-      c.fileName = params.fileName.text;
-      c.fileNameRegex = params.fileName.regex;
-      c.fileNameCase = params.fileName.caseSensitive;
-      c.fileNameWords = params.fileName.wholeWords;
-      c.searchFor = params.searchFor;
-      c.searchText = params.search.text;
-      c.searchRegex = params.search.regex;
-      c.searchCase = params.search.caseSensitive;
-      c.searchWords = params.search.wholeWords;
-      c.grammarName = RegexGrammarName(params.regexGrammar & kGrammarBits);
-      c.lookIn = params.lookIn;
-      c.presentAs = params.presentAs;
-      c.types = params.imageTypes;
-      c.subsystems = params.subsystems;
-      c.charsMask = params.characteristicsMask;
-      c.charsValues = params.characteristicsValues;
-      c.dirsMask = params.directoriesMask;
-      c.dirsValues = params.directoriesValues;
-      c.fromFileTime = params.timeStampFrom;
-      c.toFileTime = params.timeStampTo;
+      const ReportCriteria c = ReportCriteriaFromSearch(params);
       ReportOutcome o;
       o.status = completed ? kSearchFinished : kSearchAbortedByUser;
       o.runTimeMs = elapsed;
@@ -468,11 +447,7 @@ int RunSearch(const std::vector<std::string>& args) {
       o.errors = errors;
       o.warnings = warnings;
       o.found = results;
-      ReportOptions ro;
-      ro.links = settings.GetDword(L"UseOnlnSrchLnksOnWinApiResExp", 1) != 0;
-      ro.statusSection = settings.GetDword(L"AddStatOtpToWinApiResExp", 1) != 0;
-      ro.urlTemplate = settings.GetText(L"OnlineSearchURL", kDefaultOnlineSearchUrl);
-      ro.statusText = statusText;
+      const ReportOptions ro = ReportOptionsFromSettings(settings, statusText);
       written = WriteHtmlReport(opt.output, opt.columns, collected, c, o, ro);
     } else {
       written = WriteResultsText(opt.output, collected, opt.columns, fullSymbols);

@@ -1,0 +1,19 @@
+#pragma once
+// What an HTML report needs from a finished search: the criteria as the
+// search ran them, and the report options from the user's settings.
+#include <string>
+
+#include "results/html_report.h"
+#include "symbolsearch/search_params.h"
+
+namespace tarnix {
+
+class RegistrySettings;
+
+ReportCriteria ReportCriteriaFromSearch(const SearchParams& params);
+
+// "UseOnlnSrchLnksOnWinApiResExp", "AddStatOtpToWinApiResExp" and
+// "OnlineSearchURL"; `statusText` is the status output box's text.
+ReportOptions ReportOptionsFromSettings(const RegistrySettings& settings, std::wstring statusText);
+
+}  // namespace tarnix
