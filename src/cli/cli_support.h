@@ -1,13 +1,34 @@
 #pragma once
-// What the subcommands share: UTF-8 output of wide texts, and Ctrl+C (or
-// SIGTERM) turned into a stop of the running search.
+// What the subcommands share: walking their arguments, UTF-8 output of wide
+// texts, and Ctrl+C (or SIGTERM) turned into a stop of the running search.
 #include <csignal>
+#include <cstddef>
 #include <cstdio>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/stop_flag.h"
 
 namespace tarnix::cli {
+
+// A subcommand's arguments in turn; an option's value is the argument after it.
+class ArgCursor {
+ public:
+  explicit ArgCursor(const std::vector<std::string>& args) : args_(args) {}
+  bool More() const { return next_ < args_.size(); }
+  const std::string& Next() { return args_[next_++]; }
+  // The value of the option just read; false when no argument is left.
+  bool Value(std::string& out) {
+    if (!More()) return false;
+    out = args_[next_++];
+    return true;
+  }
+
+ private:
+  const std::vector<std::string>& args_;
+  size_t next_ = 0;
+};
 
 void PrintUtf8(FILE* to, std::wstring_view text);
 // The text and a line feed.

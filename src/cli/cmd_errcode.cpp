@@ -107,16 +107,11 @@ struct Options {
 };
 
 int ParseOptions(const std::vector<std::string>& args, Options& o) {
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    auto value = [&](std::string& out) {
-      if (i + 1 >= args.size()) return false;
-      out = args[++i];
-      return true;
-    };
+  for (ArgCursor in(args); in.More();) {
+    const std::string& a = in.Next();
     std::string v;
     if (a == "--in") {
-      if (!value(v) || v.empty()) return Usage("--in needs a folder or a file");
+      if (!in.Value(v) || v.empty()) return Usage("--in needs a folder or a file");
       SearchLocation l;
       l.path = FromUtf8(v);
       struct stat st;
@@ -130,11 +125,11 @@ int ParseOptions(const std::vector<std::string>& args, Options& o) {
         return Usage("--subfolders follows a folder given with --in");
       o.locations.back().flags |= kLocationSubfolders;
     } else if (a == "--ext") {
-      if (!value(v) || !ParseExtensions(v, o.extensions))
+      if (!in.Value(v) || !ParseExtensions(v, o.extensions))
         return Usage("--ext takes extensions such as \".dll,.exe\" (2 to 129 characters each), or \"*\"");
       o.extGiven = true;
     } else if (a == "--lang") {
-      if (!value(v) || !ParseLanguage(v, o.language))
+      if (!in.Value(v) || !ParseLanguage(v, o.language))
         return Usage("--lang takes a language identifier (0x409) or name (en-US)");
     } else if (a == "--details") {
       o.details = true;

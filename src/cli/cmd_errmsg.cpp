@@ -100,13 +100,8 @@ int RunErrMsg(const std::vector<std::string>& args) {
   std::string word, rangesFile;
   bool haveWord = false, haveSet = false, haveLang = false;
   uint64_t setId = 0, language = 0x400;
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    auto value = [&](std::string& out) {
-      if (i + 1 >= args.size()) return false;
-      out = args[++i];
-      return true;
-    };
+  for (ArgCursor in(args); in.More();) {
+    const std::string& a = in.Next();
     std::string v;
     if (a == "--regex") {
       p.regex = true;
@@ -117,15 +112,15 @@ int RunErrMsg(const std::vector<std::string>& args) {
     } else if (a == "--every-code") {
       p.lookup = MessageLookup::kEveryCode;
     } else if (a == "--lang") {
-      if (!value(v) || !ParseUnsigned(v, language) || language > 0xFFFFFFFF)
+      if (!in.Value(v) || !ParseUnsigned(v, language) || language > 0xFFFFFFFF)
         return Usage("--lang takes a language identifier such as 0x409");
       haveLang = true;
     } else if (a == "--set") {
-      if (!value(v) || !ParseUnsigned(v, setId) || setId >= kBuiltInRangeSetCount)
+      if (!in.Value(v) || !ParseUnsigned(v, setId) || setId >= kBuiltInRangeSetCount)
         return Usage("--set takes a built-in set number, 0 to 7");
       haveSet = true;
     } else if (a == "--ranges") {
-      if (!value(v)) return Usage("--ranges needs a file name");
+      if (!in.Value(v)) return Usage("--ranges needs a file name");
       rangesFile = v;
     } else if (a == "--help" || a == "-h") {
       Usage(nullptr);

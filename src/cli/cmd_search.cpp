@@ -156,32 +156,27 @@ class ProgressBar {
 int RunSearch(const std::vector<std::string>& args) {
   SearchOptions opt;
   std::vector<std::wstring> programArgs;
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    auto value = [&](std::string& out) {
-      if (i + 1 >= args.size()) return false;
-      out = args[++i];
-      return true;
-    };
+  for (ArgCursor in(args); in.More();) {
+    const std::string& a = in.Next();
     std::string v;
     if (a == "--name") {
-      if (!value(v)) return Usage("--name needs a value");
+      if (!in.Value(v)) return Usage("--name needs a value");
       opt.name = FromUtf8(v);
       opt.nameGiven = true;
     } else if (a == "--for") {
-      if (!value(v)) return Usage("--for needs a value");
+      if (!in.Value(v)) return Usage("--for needs a value");
       opt.searchFor = FromUtf8(v);
       opt.forGiven = true;
     } else if (a == "--undecorate") {
-      if (!value(v) || (v != "0" && v != "1")) return Usage("--undecorate takes 0 or 1");
+      if (!in.Value(v) || (v != "0" && v != "1")) return Usage("--undecorate takes 0 or 1");
       opt.undecorate = v == "1";
     } else if (a == "--undecorate-flags") {
       int64_t n;
-      if (!value(v) || !ParseNumber(v, n) || n > 0xFFFFFFFF)
+      if (!in.Value(v) || !ParseNumber(v, n) || n > 0xFFFFFFFF)
         return Usage("--undecorate-flags takes a number");
       opt.undecorateFlags = n;
     } else if (a == "--columns") {
-      if (!value(v)) return Usage("--columns needs a list of column ids");
+      if (!in.Value(v)) return Usage("--columns needs a list of column ids");
       opt.columns.clear();
       size_t start = 0;
       while (start <= v.size()) {
@@ -197,17 +192,17 @@ int RunSearch(const std::vector<std::string>& args) {
     } else if (a == "--header") {
       opt.header = true;
     } else if (a == "--format") {
-      if (!value(v) || (v != "tsv" && v != "json")) return Usage("--format takes tsv or json");
+      if (!in.Value(v) || (v != "tsv" && v != "json")) return Usage("--format takes tsv or json");
       opt.json = v == "json";
     } else if (a == "--output") {
-      if (!value(v)) return Usage("--output needs a file name");
+      if (!in.Value(v)) return Usage("--output needs a file name");
       opt.output = v;
     } else if (a == "--quiet") {
       opt.quiet = true;
     } else if (a == "--details") {
       opt.details = true;
     } else if (a == "--sort") {
-      if (!value(v)) return Usage("--sort needs a column");
+      if (!in.Value(v)) return Usage("--sort needs a column");
       std::string col = v;
       size_t colon = v.rfind(':');
       if (colon != std::string::npos) {
