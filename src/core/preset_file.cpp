@@ -17,6 +17,7 @@
 #include "core/wformat.h"
 #include "platform/char_class.h"
 #include "platform/errno_map.h"
+#include "platform/file_output.h"
 #include "platform/last_error.h"
 #include "platform/text_encoding.h"
 #include "platform/wait_event.h"
@@ -123,24 +124,6 @@ uint32_t OpenLocked(const std::string& path, bool write, const WaitEvent* cancel
     uint32_t err = RetryWait(cancel, write ? kWriteRetryMs : kReadRetryMs, start, timeoutMs);
     if (err) return err;
   }
-}
-
-bool WriteAll(int fd, const char* data, size_t size) {
-  while (size) {
-    ssize_t n = write(fd, data, size);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      SetLastErrorFromErrno();
-      return false;
-    }
-    if (n == 0) {
-      SetLastError(ERROR_WRITE_FAULT);
-      return false;
-    }
-    data += n;
-    size -= static_cast<size_t>(n);
-  }
-  return true;
 }
 
 void AppendUtf16Le(std::string& out, std::wstring_view text) {

@@ -13,6 +13,25 @@
 
 namespace tarnix {
 
+bool WriteAll(int fd, const void* data, size_t size) {
+  const char* p = static_cast<const char*>(data);
+  while (size) {
+    const ssize_t n = ::write(fd, p, size);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      SetLastErrorFromErrno();
+      return false;
+    }
+    if (n == 0) {
+      SetLastError(ERROR_WRITE_FAULT);
+      return false;
+    }
+    p += n;
+    size -= static_cast<size_t>(n);
+  }
+  return true;
+}
+
 FileOutput::~FileOutput() {
   if (fd_ >= 0) Discard();
 }
@@ -36,20 +55,7 @@ bool FileOutput::Create(const std::string& path, size_t bufferSize) {
 }
 
 bool FileOutput::Flush() {
-  size_t done = 0;
-  while (done < buffer_.size()) {
-    ssize_t n = ::write(fd_, buffer_.data() + done, buffer_.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      SetLastErrorFromErrno();
-      return false;
-    }
-    if (n == 0) {
-      SetLastError(ERROR_WRITE_FAULT);
-      return false;
-    }
-    done += static_cast<size_t>(n);
-  }
+  if (!WriteAll(fd_, buffer_.data(), buffer_.size())) return false;
   buffer_.clear();
   return true;
 }

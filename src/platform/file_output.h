@@ -13,6 +13,10 @@
 
 namespace tarnix {
 
+// Writes all `size` bytes to `fd`, going on after interruptions; false with
+// the last error set when the system refuses (or writes nothing).
+bool WriteAll(int fd, const void* data, size_t size);
+
 class FileOutput {
  public:
   FileOutput() = default;
