@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "cli/command.h"
-#include "core/error_text.h"
 #include "platform/last_error.h"
 #include "platform/text_encoding.h"
+#include "tools/undecorate_view.h"
 #include "undname/undecorate.h"
 
 namespace tarnix::cli {
@@ -78,7 +78,7 @@ class Undecorator {
   const std::string& ErrorLine(uint32_t code) {
     if (code != error_code_ || error_line_.empty()) {
       error_code_ = code;
-      error_line_ = "<ERROR: (" + ToUtf8(ErrorCodeToText(code)) + ") " + ToUtf8(ErrorDescription(code)) + ">";
+      error_line_ = ToUtf8(UndecorationErrorText(code));
     }
     return error_line_;
   }

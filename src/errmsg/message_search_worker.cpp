@@ -34,13 +34,6 @@ constexpr uint32_t kProgressMax = 9999;
 
 bool IsHresultRange(const ErrorRange& r) { return RangeCodeKind(r) == kRangeCodeHresult; }
 
-std::wstring Trimmed(const std::wstring& text) {
-  size_t b = 0, e = text.size();
-  while (b < e && IsWhiteSpace(text[b])) ++b;
-  while (e > b && IsWhiteSpace(text[e - 1])) --e;
-  return text.substr(b, e - b);
-}
-
 // Carriage returns dropped, line feeds turned into blanks: the form of a
 // message in a result line.
 std::wstring LineText(const std::wstring& text) {
@@ -205,7 +198,7 @@ bool SearchRun::HandleCode(size_t rangeIndex, uint32_t code) {
   std::wstring raw, error;
   MessageMatcher::Result result = MessageMatcher::kNoMatch;
   if (Format(rangeIndex, code, raw)) {
-    const std::wstring text = Trimmed(raw);
+    const std::wstring text(TrimWhiteSpace(raw));
     result = matcher_.Match(MatchText(text), error);
     if (result == MessageMatcher::kMatch) {
       if (!Report(rangeIndex, ResultLine(code, LineText(text)), 502)) return false;

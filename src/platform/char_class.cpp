@@ -46,6 +46,13 @@ bool IsWhiteSpace(wchar_t wc) {
   }
 }
 
+std::wstring_view TrimWhiteSpace(std::wstring_view text) {
+  size_t b = 0, e = text.size();
+  while (b < e && IsWhiteSpace(text[b])) ++b;
+  while (e > b && IsWhiteSpace(text[e - 1])) --e;
+  return text.substr(b, e - b);
+}
+
 wchar_t FoldCase(wchar_t wc) {
   const auto c = static_cast<uint32_t>(wc);
   if (c < 0x80) return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c + 0x20) : wc;

@@ -20,6 +20,9 @@ inline bool IsWordChar(wchar_t c) { return c == L'_' || IsCharAlphaNumeric(c); }
 // tab, form feed, NEL, no-break and the other spaces of the White_Space set).
 bool IsWhiteSpace(wchar_t c);
 
+// `text` without the white space at both ends.
+std::wstring_view TrimWhiteSpace(std::wstring_view text);
+
 // The simple case fold of `c`: the lower case of its single-character upper
 // case, so that "A", "a" fold alike and "K" (Kelvin) folds with "k".
 wchar_t FoldCase(wchar_t c);

@@ -24,12 +24,7 @@ std::wstring RegexErrorText(const std::regex_error& e) {
 
 }  // namespace
 
-std::wstring TrimSearchText(std::wstring_view text) {
-  size_t b = 0, e = text.size();
-  while (b < e && IsWhiteSpace(text[b])) ++b;
-  while (e > b && IsWhiteSpace(text[e - 1])) --e;
-  return std::wstring(text.substr(b, e - b));
-}
+std::wstring TrimSearchText(std::wstring_view text) { return std::wstring(TrimWhiteSpace(text)); }
 
 std::vector<std::wstring> SplitSearchString(std::wstring_view text) {
   std::vector<std::wstring> parts;
