@@ -95,6 +95,7 @@ class Demangler {
   bool StringLiteral(Str& out);
   bool CharLiteral(uint8_t& out);
   void Memorize(Str name);
+  void MemorizeAt(Str name, int at);
   void MemorizeType(const Type& t);
 
   struct DepthGuard {
@@ -131,6 +132,18 @@ void Demangler::Memorize(Str name) {
   for (int i = 0; i < names_.count; ++i)
     if (names_.items[i] == name) return;
   names_.items[names_.count++] = name;
+}
+
+// Remembers `name` as if it had been remembered when the table held `at`
+// entries: later entries move up one place.
+void Demangler::MemorizeAt(Str name, int at) {
+  if (at >= 10 || at > names_.count) return;
+  for (int i = 0; i < at; ++i)
+    if (names_.items[i] == name) return;
+  const int last = names_.count < 10 ? names_.count : 9;
+  for (int i = last; i > at; --i) names_.items[i] = names_.items[i - 1];
+  names_.items[at] = name;
+  if (names_.count < 10) ++names_.count;
 }
 
 void Demangler::MemorizeType(const Type& t) {
@@ -1209,15 +1222,17 @@ bool Demangler::SymbolBody(Str& out) {
     ++pos_;
     return TemplateName(out);
   } else {
-    // An ordinary name; a function template's own name is not remembered.
+    // An ordinary name. A function template's own name is not remembered
+    // for back-references, a variable template's is; which of the two it is
+    // shows only after the scope, so a variable template's name takes the
+    // place in the table it had when it was read.
     Str first;
-    if (Peek() == '?' && Peek(1) == '$') {
-      if (!NamePiece(first, false)) return false;
-    } else if (!NamePiece(first, true)) {
-      return false;
-    }
+    const bool template_name = Peek() == '?' && Peek(1) == '$';
+    const int table_at = names_.count;
+    if (!NamePiece(first, !template_name)) return false;
     Str scope;
     if (!QualifiedName(scope, nullptr, true)) return false;
+    if (template_name && Peek() >= '0' && Peek() <= '9') MemorizeAt(first, table_at);
     name = scope.empty() ? first : Join({scope, "::", first});
   }
   if (arena_.exhausted()) return false;

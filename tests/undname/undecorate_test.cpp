@@ -64,6 +64,13 @@ TEST(Undecorate, SpecialNamesAndCommonForms) {
   EXPECT_EQ(Text("?f@@YAXP8C@@AEXH@Z@Z"), "void __cdecl f(void (__thiscall C::*)(int))");
 }
 
+// A variable template's own name is remembered for back-references, a
+// function template's is not (there "0" is the first scope).
+TEST(Undecorate, OnlyVariableTemplateNamesAreRemembered) {
+  EXPECT_EQ(Text("?Zoo@@3U?$Foo@$1??$x@H@@3HA$1?1@3HA@@A"), "struct Foo<&int x<int>,&int x<int> > Zoo");
+  EXPECT_EQ(Text("??$f@H@S@@SAPAV0@XZ"), "public: static class S * __cdecl S::f<int>(void)");
+}
+
 TEST(Undecorate, EveryFlagChangesWhatItNames) {
   const char* m = "?_Doraise@bad_cast@std@@MEBAXXZ";
   const std::string full = "protected: virtual void __cdecl std::bad_cast::_Doraise(void)const __ptr64";
