@@ -86,7 +86,9 @@ std::wstring JsonEscape(std::wstring_view s) {
       case L'\r': out += L"\\r"; break;
       case L'\t': out += L"\\t"; break;
       default:
-        if (static_cast<uint32_t>(c) < 0x20)
+        // Control characters, and the lone surrogates that stand for the
+        // bytes of a file name that is not UTF-8, as escapes.
+        if (static_cast<uint32_t>(c) < 0x20 || (c >= 0xD800 && c <= 0xDFFF))
           out += WFormat(L"\\u%04x", static_cast<unsigned>(c));
         else
           out += c;

@@ -35,6 +35,11 @@ void PutUtf8(std::string& out, uint32_t cp) {
   }
 }
 
+// A byte that is not part of well-formed UTF-8 becomes U+DC80..U+DCFF (a
+// lone low surrogate, which well-formed text never holds) and turns back into
+// the same byte, so that file names in other encodings survive the trip.
+constexpr uint32_t kEscapedByteBase = 0xDC00;
+
 bool Valid(uint32_t cp) {
   return cp <= 0x10FFFF && (cp < 0xD800 || cp > 0xDFFF);
 }
@@ -80,7 +85,10 @@ std::string ToUtf8(std::wstring_view s) {
   out.reserve(s.size());
   for (wchar_t w : s) {
     uint32_t cp = static_cast<uint32_t>(w);
-    PutUtf8(out, Valid(cp) ? cp : 0xFFFD);
+    if (cp >= kEscapedByteBase + 0x80 && cp <= kEscapedByteBase + 0xFF)
+      out += static_cast<char>(cp - kEscapedByteBase);  // a byte FromUtf8 could not decode
+    else
+      PutUtf8(out, Valid(cp) ? cp : 0xFFFD);
   }
   return out;
 }
@@ -112,7 +120,7 @@ std::wstring FromUtf8(std::string_view s) {
       out += static_cast<wchar_t>(cp);
       i += len;
     } else {
-      out += static_cast<wchar_t>(0xFFFD);
+      out += static_cast<wchar_t>(kEscapedByteBase + c);
       ++i;
     }
   }

@@ -16,7 +16,9 @@ std::wstring FromCp1252(std::string_view s);
 // *lossy when given.
 std::string ToCp1252(std::wstring_view s, bool* lossy = nullptr);
 
-// UTF-8; malformed input decodes to U+FFFD per bad byte.
+// UTF-8. Each byte of malformed input decodes to U+DC80..U+DCFF (its value
+// plus 0xDC00) and encodes back to that byte, so a file name that is not
+// UTF-8 still reopens; other characters UTF-8 cannot hold become U+FFFD.
 std::string ToUtf8(std::wstring_view s);
 std::wstring FromUtf8(std::string_view s);
 

@@ -3,6 +3,7 @@
 #include <sys/wait.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -139,6 +140,23 @@ TEST_F(SearchCommand, ErrorsAreCountedInTheExitStatus) {
   CliRun all = Search(dir_, Folder() + " --for CreateFile");
   EXPECT_EQ(all.status, 0);  // with every file selected it is only a warning
   EXPECT_NE(all.err.find("Warning: Searching file: \""), std::string::npos);
+}
+
+// A file name in another encoding (Latin-1 here) is read like any other and
+// shown byte for byte; JSON escapes the bytes it cannot hold.
+TEST_F(SearchCommand, FileNamesThatAreNotUtf8AreSearched) {
+  std::filesystem::remove(dir_.path() / "imgs" / "lib.dll");
+  ExportTable exports{"x.dll", 1, {{1, "CreateFileA", ""}}};
+  dir_.Write("imgs/l\xE9" "b.dll", PeBuilder().Exports(exports).Build().bytes);
+  CliRun tsv = Search(dir_, Folder() + " --for CreateFileA --columns 0,3 --quiet");
+  ASSERT_EQ(tsv.status, 0) << tsv.err;
+  EXPECT_EQ(Lines(tsv.out), std::vector<std::string>{"CreateFileA\tl\xE9" "b.dll"});
+  CliRun json = Search(dir_, Folder() + " --for CreateFileA --format json --quiet");
+  ASSERT_EQ(json.status, 0);
+  auto objects = Lines(json.out);
+  ASSERT_EQ(objects.size(), 1u);
+  EXPECT_EQ(JsonValue(objects[0], 0), objects[0].size()) << objects[0];
+  EXPECT_NE(objects[0].find("\"Image Name\":\"l\\udce9b.dll\""), std::string::npos) << objects[0];
 }
 
 }  // namespace

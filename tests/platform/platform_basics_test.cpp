@@ -49,8 +49,14 @@ TEST(TextEncoding, Cp1252AndUtf) {
   EXPECT_EQ(FromUtf8(ToUtf8(w)), w);
   EXPECT_EQ(FromUtf16(ToUtf16(w)), w);
   EXPECT_EQ(ToUtf16(L"\U0001F600").size(), 2u);
-  EXPECT_EQ(FromUtf8("a\xC0\x80z"), L"a\xFFFD\xFFFDz");  // overlong form
-  EXPECT_EQ(FromUtf8("\xE4\xB8"), L"\xFFFD\xFFFD");      // cut short
+  EXPECT_EQ(FromUtf8("a\xC0\x80z"), L"a\xDCC0\xDC80z");  // overlong form
+  EXPECT_EQ(FromUtf8("\xE4\xB8"), L"\xDCE4\xDCB8");      // cut short
+  // Malformed bytes come back as they were (a Latin-1 file name).
+  EXPECT_EQ(ToUtf8(FromUtf8("k\xE9rnel\xFF.dll")), "k\xE9rnel\xFF.dll");
+  EXPECT_EQ(ToUtf8(FromUtf8("\xED\xA0\x80")), "\xED\xA0\x80");  // an encoded surrogate
+  // Surrogates that stand for no byte cannot be written.
+  EXPECT_EQ(ToUtf8(std::wstring(1, wchar_t(0xD800))), "\xEF\xBF\xBD");
+  EXPECT_EQ(ToUtf8(std::wstring(1, wchar_t(0xDC41))), "\xEF\xBF\xBD");
 }
 
 TEST(TimeUtils, FileTimeConversions) {
