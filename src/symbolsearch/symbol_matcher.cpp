@@ -60,13 +60,9 @@ int SymbolMatcher::MatchNamed(const ImageProperties& props, ResultKind plainKind
   if (language == kLookInCOnly) tryUndecorated = false;
   else if (language != 0) tryUndecorated = true;
 
-  if (tryUndecorated && decorated && undecorate_) {
-    // A name the undecorator rejects is treated as not undecorated.
-    std::optional<std::string> text = undecorate_(name, options_.undecorationFlags);
-    if (text && MatchText(*text) == 1) {
-      return Deliver(static_cast<ResultKind>(plainKind + 1), name, module, ordinal,
-                     nameIndexOrHint, props);
-    }
+  if (tryUndecorated && decorated && undecorate_ && UndecoratedMatches(name)) {
+    return Deliver(static_cast<ResultKind>(plainKind + 1), name, module, ordinal, nameIndexOrHint,
+                   props);
   }
   // C++ only: plain names and decorated names whose undecorated text did
   // not match are never matched as stored. C only and both: a decorated
@@ -121,12 +117,29 @@ bool SymbolMatcher::DeliverImage(const ImageProperties& props) {
   return DeliverWide(kKindImage, {}, {}, 0, -1, props) == 1;
 }
 
+bool SymbolMatcher::UndecoratedMatches(std::string_view name) {
+  constexpr size_t kMaxRemembered = 1 << 18;
+  if (const auto known = undecoratedMatch_.find(name); known != undecoratedMatch_.end())
+    return known->second;
+  // A name the undecorator rejects is treated as not undecorated.
+  const std::optional<std::string> text = undecorate_(name, options_.undecorationFlags);
+  matchFailed_ = false;
+  const bool matched = text && MatchText(*text) == 1;
+  // A failed match is reported each time it happens, so it is not kept.
+  if (!matchFailed_) {
+    if (undecoratedMatch_.size() >= kMaxRemembered) undecoratedMatch_.clear();
+    undecoratedMatch_.emplace(std::string(name), matched);
+  }
+  return matched;
+}
+
 int SymbolMatcher::MatchText(std::string_view text) {
   if (!ConvertName(text, text_)) {
     const std::wstring error = WFormat(L"Failed to convert string for match: %ls",
                                        ErrorText(GetLastError()).c_str());
     Status(WFormat(L"ERROR: Failed to perform a match: \"%ls\". %ls", file_.c_str(),
                    error.c_str()));
+    matchFailed_ = true;
     return 0;
   }
   return MatchWide(text_);
@@ -138,6 +151,7 @@ int SymbolMatcher::MatchWide(std::wstring_view text) {
   if (r >= 0) return r;
   Status(WFormat(L"ERROR: Failed to perform a match: \"%ls\". %ls", file_.c_str(),
                  error.c_str()));
+  matchFailed_ = true;
   return 0;
 }
 

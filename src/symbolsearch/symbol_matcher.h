@@ -9,8 +9,10 @@
 // stop the search (stop requested, queue full while stopping, a result that
 // could not be delivered, or a name that could not be converted).
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 #include "pe/symbol_sink.h"
 #include "symbolsearch/result_sink.h"
@@ -65,6 +67,9 @@ class SymbolMatcher final : public SymbolSink {
   // failures are reported and count as no match.
   int MatchText(std::string_view text);
   int MatchWide(std::wstring_view text);
+  // Whether the undecorated text of a decorated name matches; names seen
+  // before answer from memory.
+  bool UndecoratedMatches(std::string_view name);
   int Deliver(ResultKind kind, std::string_view name, std::string_view module,
               uint32_t ordinal, int32_t nameIndexOrHint, const ImageProperties& props);
   int DeliverWide(ResultKind kind, std::wstring_view name, std::wstring_view module,
@@ -82,6 +87,14 @@ class SymbolMatcher final : public SymbolSink {
   std::wstring text_;
   std::wstring name_;
   std::wstring module_;
+  // Decorated names recur across images (the same C++ imports and exports
+  // in many of them): the answer for each name is kept, up to a bound.
+  struct NameHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view s) const { return std::hash<std::string_view>()(s); }
+  };
+  std::unordered_map<std::string, bool, NameHash, std::equal_to<>> undecoratedMatch_;
+  bool matchFailed_ = false;  // the last match reported a failure
 };
 
 }  // namespace tarnix

@@ -175,6 +175,23 @@ TEST_F(SymbolMatcherTest, UndecoratorIsCalledOnlyForDecoratedNames) {
   EXPECT_EQ(undecorator_.calls, 0);
 }
 
+// A name seen again (in the next image) is answered from memory, rejected
+// names included; the results are the same each time.
+TEST_F(SymbolMatcherTest, EachDecoratedNameIsUndecoratedOnce) {
+  Prepare(L"Foo", 0, true);
+  for (int image = 0; image < 3; ++image) {
+    EXPECT_EQ(matcher_->MatchNamed(props_, kKindImport, "?Foo@@YAXXZ", "a.dll", 0, 1), 1);
+    EXPECT_EQ(matcher_->MatchNamed(props_, kKindExport, "?Open@File@@QAEHPBD@Z", "", 2, 1), 0);
+    EXPECT_EQ(matcher_->MatchNamed(props_, kKindImport, "?Foo@bad", "a.dll", 0, 1), 1);  // as stored
+  }
+  EXPECT_EQ(undecorator_.calls, 3);
+  ASSERT_EQ(sink_.results.size(), 6u);
+  for (int image = 0; image < 3; ++image) {
+    EXPECT_EQ(sink_.results[2 * image].kind, kKindImport + 1);
+    EXPECT_EQ(sink_.results[2 * image + 1].kind, kKindImport);
+  }
+}
+
 TEST_F(SymbolMatcherTest, OrdinalsMatchWithAndWithoutTheHash) {
   for (const wchar_t* search : {L"17", L"#17"}) {
     Prepare(search, 0, true);
