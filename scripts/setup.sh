@@ -6,7 +6,7 @@ pkgs=(g++ cmake ninja-build pkg-config git
       googletest libgtest-dev libgmock-dev libbenchmark-dev
       libsqlite3-dev sqlite3
       qt6-base-dev qt6-base-dev-tools libgl-dev
-      clang libclang-rt-14-dev llvm)
+      clang libclang-rt-14-dev llvm lld)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
