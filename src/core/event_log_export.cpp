@@ -1,7 +1,5 @@
 #include "core/event_log_export.h"
 
-
-#include <cerrno>
 #include <clocale>
 #include <ctime>
 #include <locale.h>
@@ -10,8 +8,8 @@
 #include "core/text_format.h"
 #include "core/wformat.h"
 #include "platform/char_class.h"
-#include "platform/file_output.h"
 #include "platform/event_store.h"
+#include "platform/file_output.h"
 #include "platform/last_error.h"
 #include "platform/text_encoding.h"
 #include "platform/time_utils.h"

@@ -7,7 +7,6 @@
 #include <atomic>
 #include <cerrno>
 #include <mutex>
-#include <system_error>
 #include <thread>
 
 #include "core/error_text.h"

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <bit>
+#include <mutex>
 #include <optional>
 #include <thread>
 

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <memory>
 #include <thread>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -15,7 +16,7 @@ namespace tarnix {
 // A move-only job (it may own its parameters).
 class WorkerJob {
  public:
-  template <class F>
+  template <class F, class = std::enable_if_t<!std::is_same_v<std::decay_t<F>, WorkerJob>>>
   WorkerJob(F f) : impl_(std::make_unique<Impl<F>>(std::move(f))) {}  // NOLINT: implicit by intent
   void operator()() { impl_->Run(); }
 
