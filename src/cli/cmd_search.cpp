@@ -339,23 +339,24 @@ int RunSearch(const std::vector<std::string>& args) {
     PostedMessage m;
     if (!target.Take(m, std::chrono::milliseconds(200))) continue;
     switch (m.id) {
-      case kMsgResult: {
-        ResultEntry e;
-        e.id = nextId++;
-        e.result = std::move(*m.As<SymbolResult>());
-        ++results;
-        if (collect) {
-          collected.push_back(std::move(e));
-        } else {
-          if (opt.json)
-            line = JsonLine(e, opt.columns, fullSymbols);
-          else
-            ResultExportLine(e, opt.columns, fullSymbols, line);
-          bar.Clear();
-          PrintUtf8(stdout, line + L"\n");
+      case kMsgResults:
+        for (SymbolResult& r : *m.As<std::vector<SymbolResult>>()) {
+          ResultEntry e;
+          e.id = nextId++;
+          e.result = std::move(r);
+          ++results;
+          if (collect) {
+            collected.push_back(std::move(e));
+          } else {
+            if (opt.json)
+              line = JsonLine(e, opt.columns, fullSymbols);
+            else
+              ResultExportLine(e, opt.columns, fullSymbols, line);
+            bar.Clear();
+            PrintUtf8(stdout, line + L"\n");
+          }
         }
         break;
-      }
       case kMsgStatusLine:
         status(*m.As<std::wstring>());
         if (!opt.quiet) {

@@ -20,6 +20,12 @@ void MessagePoster::WaitInterval() {
     std::this_thread::sleep_for(std::chrono::milliseconds(interval - (now - lastPostTick_)));
 }
 
+bool MessagePoster::Due() const {
+  if (!target_ || !posted_) return true;
+  uint32_t interval = target_->minPostIntervalMs();
+  return interval == 0 || TickCount64() - lastPostTick_ >= interval;
+}
+
 bool MessagePoster::TryPost(PostedMessage& msg) {
   if (!target_) {
     SetLastError(ERROR_INVALID_BLOCK);

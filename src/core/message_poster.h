@@ -6,9 +6,13 @@
 // delivered.
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <vector>
 
 #include "core/stop_flag.h"
+#include "platform/last_error.h"
 #include "platform/message_target.h"
+#include "platform/win_errors.h"
 
 namespace tarnix {
 
@@ -32,6 +36,9 @@ class MessagePoster {
   // dropped when the queue is full). Spacing still applies.
   bool TryPost(PostedMessage& msg);
 
+  // True when the target's spacing since the last post has passed.
+  bool Due() const;
+
   MessageTarget* target() const { return target_; }
 
  private:
@@ -42,6 +49,69 @@ class MessagePoster {
   std::function<void()> retryHook_;
   uint64_t lastPostTick_ = 0;
   bool posted_ = false;
+};
+
+// Collects records of one kind and posts them as one message (payload
+// std::vector<T>) whenever the target's spacing allows, so that the spacing
+// limits the number of posts, never the number of records: a worker never
+// waits for the spacing, and a window receives everything ready since the
+// last post at once. A batch that reaches `maxBatch` records is posted
+// at once, waiting for the spacing and for room in the queue, so memory
+// stays bounded when the receiver falls behind.
+template <class T>
+class BatchPoster {
+ public:
+  BatchPoster(MessagePoster& poster, uint32_t id, size_t maxBatch)
+      : poster_(poster), id_(id), maxBatch_(maxBatch ? maxBatch : 1) {}
+
+  // Adds one record and posts the batch when it is due. Answers the
+  // poster's result for that post (kDelivered when nothing was posted).
+  // After kStopped or kFailed the held records are dropped.
+  MessagePoster::Result Add(T item) {
+    held_.push_back(std::move(item));
+    if (held_.size() >= maxBatch_) return Flush();
+    if (!poster_.Due()) return MessagePoster::kDelivered;
+    PostedMessage m = Take();
+    if (poster_.TryPost(m)) return MessagePoster::kDelivered;
+    if (GetLastError() != ERROR_NOT_ENOUGH_QUOTA) return MessagePoster::kFailed;
+    Restore(m);  // the queue is full: keep the records for the next try
+    return MessagePoster::kDelivered;
+  }
+
+  // Posts what is held when the spacing allows, without waiting; a full
+  // queue keeps the records for the next try.
+  void PostIfDue() {
+    if (held_.empty() || !poster_.Due()) return;
+    PostedMessage m = Take();
+    if (!poster_.TryPost(m)) Restore(m);
+  }
+
+  // Posts whatever is held, waiting as MessagePoster::Post does.
+  MessagePoster::Result Flush() {
+    if (held_.empty()) return MessagePoster::kDelivered;
+    PostedMessage m = Take();
+    return poster_.Post(m);
+  }
+
+  size_t held() const { return held_.size(); }
+
+ private:
+  PostedMessage Take() {
+    PostedMessage m;
+    m.id = id_;
+    m.payload = std::make_unique<PayloadOf<std::vector<T>>>(std::move(held_));
+    held_ = {};
+    return m;
+  }
+
+  void Restore(PostedMessage& m) {
+    held_ = std::move(static_cast<PayloadOf<std::vector<T>>*>(m.payload.get())->value);
+  }
+
+  MessagePoster& poster_;
+  const uint32_t id_;
+  const size_t maxBatch_;
+  std::vector<T> held_;
 };
 
 }  // namespace tarnix

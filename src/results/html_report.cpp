@@ -15,7 +15,6 @@
 
 namespace tarnix {
 
-const wchar_t kDefaultOnlineSearchUrl[] = L"https://www.google.com/search?q=%S%";
 
 namespace {
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/program_settings.h"  // kDefaultOnlineSearchUrl
 #include "results/result_entry.h"
 
 namespace tarnix {
@@ -47,8 +48,6 @@ struct ReportOptions {
   std::wstring statusText;    // the status output box's text
 };
 
-// The search engine query used when the setting holds no "%S%".
-extern const wchar_t kDefaultOnlineSearchUrl[];
 
 // Answers true to cancel; asked once per result with the index reached.
 using ReportCancel = std::function<bool(size_t index)>;

@@ -12,7 +12,7 @@ enum SearchMessage : uint32_t {
   kMsgSearchEnded = 32874,    // wParam 1 completed, 0 stopped or failed
   kMsgProgress = 32875,       // wParam low 32 bits, lParam high 32 bits of the bytes done
   kMsgCurrentFile = 32878,    // payload: std::wstring, the full path
-  kMsgResult = 32880,         // payload: SymbolResult
+  kMsgResults = 32880,        // payload: std::vector<SymbolResult>, in the order found
 };
 
 // Owned by the window; the workers change the counters under countersLock

@@ -25,6 +25,8 @@ namespace tarnix {
 namespace {
 
 constexpr uint32_t kProgressIntervalMs = 100;
+// The most results one post carries; a fuller batch waits for room.
+constexpr size_t kMaxResultBatch = 16384;
 
 // Workers run at background priority so the desktop stays responsive.
 void LowerThreadPriority() {
@@ -82,7 +84,11 @@ bool IsQuietLocation(uint32_t location) {
 class SearchContext final : public SearchProgress, public ResultSink, public StatusOutput {
  public:
   SearchContext(const SearchParams& p, const StopFlag& stop)
-      : p_(p), stop_(stop), poster_(p.window, stop), lastTick_(p.lastPostTick) {
+      : p_(p),
+        stop_(stop),
+        poster_(p.window, stop),
+        results_(poster_, kMsgResults, kMaxResultBatch),
+        lastTick_(p.lastPostTick) {
     poster_.SetRetryHook([this] { PostProgressIfDue(false); });
   }
 
@@ -120,10 +126,16 @@ class SearchContext final : public SearchProgress, public ResultSink, public Sta
   // Stop check, then progress (and every fourth tick the current file) when
   // 100 ms have passed. True when the search must stop.
   bool CheckProgressAndStop(bool postFile) {
+    // What was found so far is shown while the search is paused.
+    if (stop_.load() == kStopPause) results_.Flush();
     if (tarnix::CheckStop(stop_)) return true;
+    results_.PostIfDue();
     PostProgressIfDue(postFile);
     return false;
   }
+
+  // Posts the results still held; the search-ended message comes after them.
+  void FlushResults() { results_.Flush(); }
 
   void PostProgressIfDue(bool postFile) {
     uint32_t now = TickCount();
@@ -160,9 +172,7 @@ class SearchContext final : public SearchProgress, public ResultSink, public Sta
     r.properties = props;
     r.ordinal = ordinal;
     r.nameIndexOrHint = nameIndexOrHint;
-    auto m = Message(kMsgResult);
-    m.payload = std::make_unique<PayloadOf<SymbolResult>>(std::move(r));
-    switch (poster_.Post(m)) {
+    switch (results_.Add(std::move(r))) {
       case MessagePoster::kDelivered: return Delivery::kDelivered;
       case MessagePoster::kStopped: return Delivery::kStopped;
       default: return Delivery::kFailed;
@@ -183,6 +193,7 @@ class SearchContext final : public SearchProgress, public ResultSink, public Sta
   const SearchParams& p_;
   const StopFlag& stop_;
   MessagePoster poster_;
+  BatchPoster<SymbolResult> results_;
   uint32_t lastTick_;
   std::wstring currentFile_;
   uint64_t progress_ = 0, fileStart_ = 0, fileSize_ = 0, symbols_ = 0, visited_ = 0;
@@ -329,6 +340,7 @@ void SearchThread(std::unique_ptr<SearchParams> p, UndecorateFn undecorate, bool
         return !ctx.CheckProgressAndStop(true);
       },
       [&] { return ctx.CheckProgressAndStop(false); });
+  ctx.FlushResults();
   PostEnd(ctx.poster(), kMsgSearchEnded, walked == 1, p->window);
 }
 

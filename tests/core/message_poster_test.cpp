@@ -92,6 +92,33 @@ TEST(MessagePoster, SpacingIsTheTargetsProperty) {
   EXPECT_EQ(GetLastError(), ERROR_INVALID_BLOCK);
 }
 
+// A batch carries everything added since the last post: the spacing limits
+// the posts, not the records; a full queue keeps the records for later and
+// a full batch waits for room, so nothing is lost or reordered.
+TEST(BatchPoster, SpacingLimitsPostsNotRecordsAndKeepsOrder) {
+  QueueMessageTarget window(4, 5);
+  StopFlag stop{0};
+  constexpr int kCount = 20000;
+  std::thread worker([&] {
+    MessagePoster poster(&window, stop);
+    BatchPoster<int> batch(poster, 32880, 1000);
+    for (int i = 0; i < kCount; ++i) ASSERT_EQ(batch.Add(i), MessagePoster::kDelivered);
+    ASSERT_EQ(batch.Flush(), MessagePoster::kDelivered);
+    EXPECT_EQ(batch.held(), 0u);
+  });
+  int next = 0, posts = 0;
+  while (next < kCount) {
+    PostedMessage got;
+    if (!window.Take(got, std::chrono::milliseconds(2000))) break;
+    ++posts;
+    for (int v : *got.As<std::vector<int>>()) ASSERT_EQ(v, next++);
+    if (posts % 3 == 0) std::this_thread::sleep_for(std::chrono::milliseconds(3));
+  }
+  worker.join();
+  EXPECT_EQ(next, kCount);
+  EXPECT_LE(posts, kCount / 10);
+}
+
 TEST(CheckStop, PauseWaitsUntilRunOrStop) {
   StopFlag flag{kStopPause};
   std::thread t([&] {

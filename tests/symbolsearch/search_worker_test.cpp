@@ -65,7 +65,8 @@ class SearchHarness {
       if (!target_.Take(m, std::chrono::milliseconds(5000))) break;
       if (onMessage) onMessage(m);
       if (m.id == kMsgStatusLine) run.status.push_back(*m.As<std::wstring>());
-      if (m.id == kMsgResult) run.results.push_back(*m.As<SymbolResult>());
+      if (m.id == kMsgResults)
+        for (const SymbolResult& r : *m.As<std::vector<SymbolResult>>()) run.results.push_back(r);
       if (m.id == kMsgSearchEnded) run.ended = static_cast<int>(m.wParam);
       if (m.id == kMsgSizeScanEnded) run.sizeScanEnded = static_cast<int>(m.wParam);
     }
@@ -177,11 +178,12 @@ TEST(SearchWorker, FullQueueLosesAndDuplicatesNothing) {
 
 TEST(SearchWorker, StopWhilePausedEndsAborted) {
   test::TempDir dir;
-  for (int i = 0; i < 20; ++i) dir.Write(std::string("m") + std::to_string(i).append(".dll"), Dll({"CreateFileW"}));
+  // Enough files that the search cannot finish while the pause is set.
+  for (int i = 0; i < 400; ++i) dir.Write(std::string("m") + std::to_string(i).append(".dll"), Dll({"CreateFileW"}));
   SearchHarness h;
   bool paused = false;
   SearchRun r = h.Go(h.Params(dir.path(), L"CreateFile"), [&](const PostedMessage& m) {
-    if (m.id == kMsgResult && !paused) {
+    if (m.id == kMsgResults && !paused) {
       paused = true;
       h.stop = kStopPause;
       std::thread([&] {
@@ -191,7 +193,7 @@ TEST(SearchWorker, StopWhilePausedEndsAborted) {
     }
   });
   EXPECT_EQ(r.ended, 0);
-  EXPECT_LT(r.results.size(), 20u);
+  EXPECT_LT(r.results.size(), 400u);
 }
 
 TEST(SearchWorker, StartRefusals) {

@@ -1,0 +1,106 @@
+#pragma once
+// The program-wide settings: read once when the program starts, with their
+// defaults, clamps and fall-backs, and changed afterwards only by the
+// settings pages. Every window reads this snapshot rather than the store.
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace tarnix {
+
+class RegistrySettings;
+
+// The search engine query used when "OnlineSearchURL" holds no "%S%".
+extern const wchar_t kDefaultOnlineSearchUrl[];
+// The placeholder that stands for the search text in that query.
+inline constexpr wchar_t kOnlineSearchPlaceholder[] = L"%S%";
+
+// The limits of the three output sizes, in characters.
+inline constexpr uint32_t kOutputBufferMin = 1000;
+inline constexpr uint32_t kOutputBufferMax = 0x1000000;
+inline constexpr uint32_t kOutputBufferDefault = 100000;
+
+// The limits of "MRU_NumEntries" and "HelpZoom".
+inline constexpr uint32_t kMruEntriesMin = 1, kMruEntriesMax = 64, kMruEntriesDefault = 24;
+inline constexpr int32_t kHelpZoomMin = 20, kHelpZoomMax = 800;
+
+// "ShowCtrls" bits.
+inline constexpr uint32_t kShowStatusOutput = 0x1;
+inline constexpr uint32_t kShowPeFilters = 0x2;
+
+namespace setting {
+inline constexpr wchar_t kTarnixSrchOutputBuffMaxChLn[] = L"TarnixSrchOutputBuffMaxChLn";
+inline constexpr wchar_t kTarnixSrchClearOutputBuffBeforeSrch[] = L"TarnixSrchClearOutputBuffBeforeSrch";
+inline constexpr wchar_t kReGrammar[] = L"reGrammar";
+inline constexpr wchar_t kEmptySrchStrAsMatchAll[] = L"EmptySrchStrAsMatchAll";
+inline constexpr wchar_t kUndecorCppNames[] = L"UndecorCppNames";
+inline constexpr wchar_t kUndecorCppNamesFlags[] = L"UndecorCppNamesFlags";
+inline constexpr wchar_t kAutoScrollSrchResLst[] = L"AutoScrollSrchResLst";
+inline constexpr wchar_t kErrBeepAfterSearchNoMsgBox[] = L"ErrBeepAfterSearchNoMsgBox";
+inline constexpr wchar_t kUseOnlnSrchLnksOnWinApiResExp[] = L"UseOnlnSrchLnksOnWinApiResExp";
+inline constexpr wchar_t kAddStatOtpToWinApiResExp[] = L"AddStatOtpToWinApiResExp";
+inline constexpr wchar_t kErrMsgSrchResultsBuffMaxChLn[] = L"ErrMsgSrchResultsBuffMaxChLn";
+inline constexpr wchar_t kErrMsgSrchWarnResultsOverflow[] = L"ErrMsgSrchWarnResultsOverflow";
+inline constexpr wchar_t kOnlineSearchURL[] = L"OnlineSearchURL";
+inline constexpr wchar_t kShowCtrls[] = L"ShowCtrls";
+inline constexpr wchar_t kSrchFor[] = L"SrchFor";
+inline constexpr wchar_t kSrchLookIn[] = L"SrchLookIn";
+inline constexpr wchar_t kSrchPEType[] = L"SrchPEType";
+inline constexpr wchar_t kSrchPESubsys[] = L"SrchPESubsys";
+inline constexpr wchar_t kSrchPECharsM[] = L"SrchPECharsM";
+inline constexpr wchar_t kSrchPECharsV[] = L"SrchPECharsV";
+inline constexpr wchar_t kSrchPEDirsM[] = L"SrchPEDirsM";
+inline constexpr wchar_t kSrchPEDirsV[] = L"SrchPEDirsV";
+inline constexpr wchar_t kSrchPETsFrom[] = L"SrchPETsFrom";
+inline constexpr wchar_t kSrchPETsTo[] = L"SrchPETsTo";
+inline constexpr wchar_t kHelpZoom[] = L"HelpZoom";
+inline constexpr wchar_t kMRUNumEntries[] = L"MRU_NumEntries";
+}  // namespace setting
+
+struct ProgramSettings {
+  uint32_t tarnixOutputMaxChars = kOutputBufferDefault;  // clamped
+  bool clearOutputBeforeSearch = true;
+  uint32_t regexGrammar = 1;
+  bool emptySearchMatchesAll = true;
+  bool undecorateCppNames = true;
+  uint32_t undecorationFlags = 2;
+  bool autoScrollResults = false;
+  bool errorBeepWithoutBox = true;
+  bool reportOnlineLinks = true;
+  bool reportStatusOutput = true;
+  uint32_t errMsgResultsMaxChars = kOutputBufferDefault;  // clamped
+  bool errMsgWarnOverflow = true;
+  uint32_t errCodeOutputMaxChars = kOutputBufferDefault;  // clamped
+  bool errCodeClearOutputBeforeSearch = true;
+  std::wstring onlineSearchUrl = kDefaultOnlineSearchUrl;  // always holds "%S%"
+  uint32_t showControls = 0;  // kShowStatusOutput | kShowPeFilters
+  uint32_t searchFor = 1;     // 1 WinAPIs, 2 Import Libs; anything else reads as 1
+  uint32_t lookIn = 0;
+  uint32_t peTypes = 0;
+  uint64_t peSubsystems = 0, peCharsMask = 0, peCharsValues = 0, peDirsMask = 0, peDirsValues = 0;
+  uint64_t peTimeFrom = 0, peTimeTo = 0;  // FILETIMEs, 0 = not set
+
+  // Told when the stored online-search URL lacked the placeholder (the
+  // caller logs it and beeps); gets the log text.
+  using Diagnostics = std::function<void(const std::wstring& text)>;
+
+  // Reads every value with its default from `store`: the three output
+  // sizes clamped into 1000..0x1000000, a URL without "%S%" replaced by the
+  // default for this run (the stored value is kept), "SrchFor" forced to 1
+  // unless it is 1 or 2.
+  static ProgramSettings Load(const RegistrySettings& store, const Diagnostics& badUrl = nullptr);
+};
+
+// A size setting clamped into the output limits.
+uint32_t ClampOutputBufferSize(uint32_t chars);
+
+// "MRU_NumEntries" as the history boxes read it: 1..64, else 24.
+uint32_t ReadMruNumEntries(const RegistrySettings& store);
+
+// "HelpZoom" in percent: -1 (or nothing stored) reads as 100, anything else
+// is clamped into 20..800.
+int32_t ReadHelpZoom(const RegistrySettings& store);
+// Stores a zoom; 100 is stored as -1.
+bool WriteHelpZoom(const RegistrySettings& store, int32_t percent);
+
+}  // namespace tarnix

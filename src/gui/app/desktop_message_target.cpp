@@ -1,0 +1,118 @@
+#include "gui/app/desktop_message_target.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QTimer>
+
+#include "platform/last_error.h"
+#include "platform/win_errors.h"
+
+namespace tarnix::gui {
+namespace {
+
+const QEvent::Type kWakeEvent = static_cast<QEvent::Type>(QEvent::registerEventType());
+
+}  // namespace
+
+DesktopMessageTarget::DesktopMessageTarget(Handler handler, size_t capacity,
+                                           uint32_t minPostIntervalMs, QObject* parent)
+    : QObject(parent),
+      handler_(std::move(handler)),
+      capacity_(capacity ? capacity : 1),
+      minInterval_(minPostIntervalMs) {}
+
+DesktopMessageTarget::~DesktopMessageTarget() { Close(); }
+
+bool DesktopMessageTarget::Post(PostedMessage& msg) {
+  {
+    std::lock_guard<std::mutex> lock(queueLock_);
+    if (closed_) {
+      SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+      return false;
+    }
+    if (queue_.size() >= capacity_) {
+      SetLastError(ERROR_NOT_ENOUGH_QUOTA);
+      return false;
+    }
+    queue_.push_back(std::move(msg));
+  }
+  msg = PostedMessage{};
+  Wake();
+  return true;
+}
+
+void DesktopMessageTarget::Wake() {
+  if (!wakePending_.exchange(true))
+    QCoreApplication::postEvent(this, new QEvent(kWakeEvent), Qt::LowEventPriority);
+}
+
+void DesktopMessageTarget::Close() {
+  std::deque<PostedMessage> dropped;
+  std::lock_guard<std::mutex> lock(queueLock_);
+  closed_ = true;
+  dropped.swap(queue_);
+}
+
+size_t DesktopMessageTarget::Discard(const std::function<bool(const PostedMessage&)>& which) {
+  std::deque<PostedMessage> dropped;
+  std::lock_guard<std::mutex> lock(queueLock_);
+  if (!which) {
+    dropped.swap(queue_);
+    return dropped.size();
+  }
+  size_t n = 0;
+  for (auto it = queue_.begin(); it != queue_.end();) {
+    if (which(*it)) {
+      dropped.push_back(std::move(*it));
+      it = queue_.erase(it);
+      ++n;
+    } else {
+      ++it;
+    }
+  }
+  return n;
+}
+
+size_t DesktopMessageTarget::size() const {
+  std::lock_guard<std::mutex> lock(queueLock_);
+  return queue_.size();
+}
+
+size_t DesktopMessageTarget::Deliver(std::chrono::milliseconds budget) {
+  // A handler that opens a modal box runs a nested event loop; the
+  // messages that arrive meanwhile wait until the handler has returned,
+  // so a window never sees a message inside the handling of another.
+  if (delivering_) return 0;
+  const auto end = std::chrono::steady_clock::now() + budget;
+  size_t n = 0;
+  for (;;) {
+    PostedMessage m;
+    {
+      std::lock_guard<std::mutex> lock(queueLock_);
+      if (queue_.empty()) break;
+      m = std::move(queue_.front());
+      queue_.pop_front();
+    }
+    ++delivering_;
+    if (handler_) handler_(m);
+    --delivering_;
+    ++n;
+    if (std::chrono::steady_clock::now() >= end) break;
+  }
+  return n;
+}
+
+bool DesktopMessageTarget::event(QEvent* e) {
+  if (e->type() != kWakeEvent) return QObject::event(e);
+  wakePending_.store(false);
+  if (delivering_) {
+    // Come back when the running handler has returned.
+    QTimer::singleShot(10, this, [this] { Wake(); });
+    return true;
+  }
+  Deliver(slice_);
+  if (size() > 0) Wake();
+  return true;
+}
+
+}  // namespace tarnix::gui

@@ -1,0 +1,88 @@
+#include "gui/app/placement_binder.h"
+
+#include <QEvent>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
+
+#include "core/registry_settings.h"
+
+namespace tarnix::gui {
+namespace {
+
+std::function<std::vector<MonitorArea>()>& TestAreas() {
+  static std::function<std::vector<MonitorArea>()> areas;
+  return areas;
+}
+
+Rect ToRect(const QRect& r) { return Rect{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()}; }
+
+}  // namespace
+
+std::vector<MonitorArea> ScreenAreas() {
+  if (TestAreas()) return TestAreas()();
+  std::vector<MonitorArea> out;
+  QScreen* primary = QGuiApplication::primaryScreen();
+  // The primary screen first, as the platform lists it.
+  if (primary) out.push_back({ToRect(primary->geometry()), ToRect(primary->availableGeometry())});
+  for (QScreen* s : QGuiApplication::screens())
+    if (s != primary) out.push_back({ToRect(s->geometry()), ToRect(s->availableGeometry())});
+  return out;
+}
+
+void SetScreenAreasForTesting(std::function<std::vector<MonitorArea>()> areas) {
+  TestAreas() = std::move(areas);
+}
+
+PlacementBinder::PlacementBinder(QWidget* window, std::wstring name, PlacementDefaults defaults)
+    : QObject(window), window_(window), name_(std::move(name)), defaults_(defaults) {
+  window_->installEventFilter(this);
+}
+
+void PlacementBinder::Restore() {
+  restored_ = true;
+  WindowPlacement::Result r;
+  const bool canMaximize = window_->windowFlags() & Qt::WindowMaximizeButtonHint;
+  if (placement_.Restore(RegistrySettings::SectionKey(L"Settings"), name_, ToRect(window_->geometry()),
+                         canMaximize, ScreenAreas(), defaults_, r) &&
+      r.moved) {
+    window_->setGeometry(r.rect.left, r.rect.top, r.rect.width(), r.rect.height());
+    if (r.showMaximized) window_->setWindowState(window_->windowState() | Qt::WindowMaximized);
+  }
+  Remember();
+}
+
+void PlacementBinder::Remember() {
+  if (!restored_) return;
+  const Qt::WindowStates st = window_->windowState();
+  placement_.Remember(st & Qt::WindowMaximized, st & Qt::WindowMinimized, ToRect(window_->geometry()));
+}
+
+bool PlacementBinder::Save() {
+  Remember();
+  return placement_.Save();
+}
+
+bool PlacementBinder::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == window_) {
+    switch (event->type()) {
+      case QEvent::Show:
+        if (!restored_) Restore();
+        break;
+      case QEvent::Move:
+      case QEvent::Resize:
+      case QEvent::WindowStateChange:
+        Remember();
+        break;
+      case QEvent::Hide:
+      case QEvent::Close:
+        if (restored_) Save();
+        break;
+      default:
+        break;
+    }
+  }
+  return QObject::eventFilter(watched, event);
+}
+
+}  // namespace tarnix::gui

@@ -1,0 +1,231 @@
+#include "gui/app/qt_dialogs.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusInterface>
+#include <QDBusReply>
+#include <QDesktopServices>
+#include <QDialog>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QProcess>
+#include <QPushButton>
+
+#include "platform/win_errors.h"
+
+namespace tarnix::gui {
+namespace {
+
+Dialogs* g_installed = nullptr;
+
+QMessageBox::Icon IconOf(uint32_t type) {
+  switch (type & mb::kIconMask) {
+    case mb::kIconError: return QMessageBox::Critical;
+    case mb::kIconQuestion: return QMessageBox::Question;
+    case mb::kIconWarning: return QMessageBox::Warning;
+    case mb::kIconInformation: return QMessageBox::Information;
+    default: return QMessageBox::NoIcon;
+  }
+}
+
+struct ButtonSet {
+  QList<QPair<QMessageBox::StandardButton, int>> buttons;  // button, dialog result
+  int closeResult = IDOK;
+};
+
+ButtonSet ButtonsOf(uint32_t type) {
+  switch (type & mb::kButtonsMask) {
+    case mb::kOkCancel:
+      return {{{QMessageBox::Ok, IDOK}, {QMessageBox::Cancel, IDCANCEL}}, IDCANCEL};
+    case mb::kYesNoCancel:
+      return {{{QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO}, {QMessageBox::Cancel, IDCANCEL}},
+              IDCANCEL};
+    case mb::kYesNo:
+      return {{{QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO}}, IDNO};
+    default:
+      return {{{QMessageBox::Ok, IDOK}}, IDOK};
+  }
+}
+
+int RunBox(QWidget* owner, const QString& text, const QString& caption, uint32_t type,
+           bool* checked) {
+  QMessageBox box(owner);
+  box.setWindowTitle(caption.isEmpty() ? QStringLiteral("Tarnix") : caption);
+  box.setText(text);
+  box.setIcon(IconOf(type));
+  box.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+  ButtonSet set = ButtonsOf(type);
+  QList<QAbstractButton*> made;
+  for (const auto& b : set.buttons) made.push_back(box.addButton(b.first));
+  int def = (type & mb::kDefButtonMask) == mb::kDefButton3 ? 2
+            : (type & mb::kDefButtonMask) == mb::kDefButton2 ? 1
+                                                            : 0;
+  if (def < made.size()) box.setDefaultButton(qobject_cast<QPushButton*>(made[def]));
+  QCheckBox* check = nullptr;
+  if (checked) {
+    check = new QCheckBox(QString::fromUtf8(kDontShowAgainText), &box);
+    box.setCheckBox(check);
+  }
+  box.exec();
+  if (check) *checked = check->isChecked();
+  QAbstractButton* clicked = box.clickedButton();
+  for (int i = 0; i < made.size(); ++i)
+    if (made[i] == clicked) return set.buttons[i].second;
+  return set.closeResult;
+}
+
+QString WithDefaultExtension(const QString& path, const QString& ext) {
+  if (ext.isEmpty() || !QFileInfo(path).suffix().isEmpty()) return path;
+  return path + QLatin1Char('.') + ext;
+}
+
+}  // namespace
+
+const char kDontShowAgainText[] = "In the future, do not show me this dialog";
+
+Dialogs& AppDialogs() {
+  static QtDialogs real;
+  return g_installed ? *g_installed : real;
+}
+
+void SetAppDialogs(Dialogs* dialogs) { g_installed = dialogs; }
+
+QStringList QtNameFilters(const QString& platformFilter) {
+  QStringList parts = platformFilter.split(QLatin1Char('|'));
+  QStringList out;
+  for (int i = 0; i + 1 < parts.size(); i += 2) {
+    QString desc = parts[i];
+    int paren = desc.indexOf(QLatin1Char('('));
+    if (paren > 0) desc = desc.left(paren).trimmed();
+    QString patterns = parts[i + 1];
+    patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+    out.push_back(desc + QStringLiteral(" (") + patterns + QLatin1Char(')'));
+  }
+  return out;
+}
+
+QStringList FilterPatterns(const QString& platformFilter, int index) {
+  QStringList parts = platformFilter.split(QLatin1Char('|'));
+  int at = (index - 1) * 2 + 1;
+  if (index < 1 || at >= parts.size()) return {};
+  return parts[at].split(QLatin1Char(';'), Qt::SkipEmptyParts);
+}
+
+int QtDialogs::MessageBox(QWidget* owner, const QString& text, const QString& caption,
+                          uint32_t type) {
+  return RunBox(owner, text, caption, type, nullptr);
+}
+
+int QtDialogs::MessageBoxWithCheck(QWidget* owner, const QString& text, const QString& caption,
+                                   uint32_t type, bool& checked) {
+  return RunBox(owner, text, caption, type, &checked);
+}
+
+bool QtDialogs::SaveFileName(QWidget* owner, FileDialogRequest& request, QString& path) {
+  QFileDialog dlg(owner, request.caption, request.folder);
+  dlg.setAcceptMode(QFileDialog::AcceptSave);
+  dlg.setFileMode(QFileDialog::AnyFile);
+  QStringList filters = QtNameFilters(request.filter);
+  dlg.setNameFilters(filters);
+  if (request.filterIndex >= 1 && request.filterIndex <= filters.size())
+    dlg.selectNameFilter(filters[request.filterIndex - 1]);
+  if (!request.defaultExtension.isEmpty()) dlg.setDefaultSuffix(request.defaultExtension);
+  if (!request.fileName.isEmpty()) dlg.selectFile(request.fileName);
+  if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return false;
+  request.filterIndex = static_cast<int>(filters.indexOf(dlg.selectedNameFilter())) + 1;
+  path = WithDefaultExtension(dlg.selectedFiles().front(), request.defaultExtension);
+  return true;
+}
+
+bool QtDialogs::OpenFileNames(QWidget* owner, FileDialogRequest& request, QStringList& paths) {
+  QFileDialog dlg(owner, request.caption, request.folder);
+  dlg.setAcceptMode(QFileDialog::AcceptOpen);
+  dlg.setFileMode(QFileDialog::ExistingFiles);
+  QStringList filters = QtNameFilters(request.filter);
+  dlg.setNameFilters(filters);
+  if (request.filterIndex >= 1 && request.filterIndex <= filters.size())
+    dlg.selectNameFilter(filters[request.filterIndex - 1]);
+  if (dlg.exec() != QDialog::Accepted) return false;
+  request.filterIndex = static_cast<int>(filters.indexOf(dlg.selectedNameFilter())) + 1;
+  paths = dlg.selectedFiles();
+  return !paths.isEmpty();
+}
+
+bool QtDialogs::ExistingFolder(QWidget* owner, const QString& caption, const QString& start,
+                               QString& folder) {
+  folder = QFileDialog::getExistingDirectory(owner, caption, start);
+  return !folder.isEmpty();
+}
+
+int QtDialogs::Exec(QDialog& dialog) { return dialog.exec(); }
+
+bool QtDialogs::OpenUrl(const QUrl& url, uint32_t& error) {
+  if (!url.isValid()) {
+    error = ERROR_INVALID_PARAMETER;
+    return false;
+  }
+  if (QDesktopServices::openUrl(url)) return true;
+  error = ERROR_NO_ASSOCIATION;
+  return false;
+}
+
+namespace {
+
+// org.freedesktop.FileManager1 on the session bus, when a file manager
+// offers it.
+bool CallFileManager(const char* method, const QString& path) {
+  QDBusConnection bus = QDBusConnection::sessionBus();
+  if (!bus.isConnected() || !bus.interface()) return false;
+  const QString service = QStringLiteral("org.freedesktop.FileManager1");
+  QDBusReply<bool> registered = bus.interface()->isServiceRegistered(service);
+  if (!registered.isValid() || !registered.value()) {
+    // A file manager may be started on demand by the bus.
+    QDBusReply<QStringList> activatable = bus.interface()->call(QStringLiteral("ListActivatableNames"));
+    if (!activatable.isValid() || !activatable.value().contains(service)) return false;
+  }
+  QDBusInterface fm(service, QStringLiteral("/org/freedesktop/FileManager1"), service, bus);
+  if (!fm.isValid()) return false;
+  QDBusMessage reply = fm.call(QString::fromLatin1(method),
+                               QStringList{QUrl::fromLocalFile(path).toString()}, QString());
+  return reply.type() != QDBusMessage::ErrorMessage;
+}
+
+}  // namespace
+
+bool QtDialogs::ShowInFileManager(const QString& path, uint32_t& error) {
+  if (CallFileManager("ShowItems", path)) return true;
+  QFileInfo info(path);
+  QString folder = info.isDir() ? info.absoluteFilePath() : info.absolutePath();
+  return OpenUrl(QUrl::fromLocalFile(folder), error);
+}
+
+bool QtDialogs::CanShowItemProperties() {
+  QDBusConnection bus = QDBusConnection::sessionBus();
+  if (!bus.isConnected() || !bus.interface()) return false;
+  QDBusReply<bool> registered =
+      bus.interface()->isServiceRegistered(QStringLiteral("org.freedesktop.FileManager1"));
+  return registered.isValid() && registered.value();
+}
+
+bool QtDialogs::ShowItemProperties(const QString& path, uint32_t& error) {
+  if (CallFileManager("ShowItemProperties", path)) return true;
+  error = ERROR_NOT_SUPPORTED;
+  return false;
+}
+
+bool QtDialogs::StartDetached(const QString& program, const QStringList& arguments, qint64& pid,
+                              uint32_t& error) {
+  QProcess process;
+  process.setProgram(program);
+  process.setArguments(arguments);
+  if (process.startDetached(&pid)) return true;
+  error = QFileInfo::exists(program) ? ERROR_ACCESS_DENIED : ERROR_FILE_NOT_FOUND;
+  return false;
+}
+
+void QtDialogs::Beep(uint32_t) { QApplication::beep(); }
+
+}  // namespace tarnix::gui

@@ -1,0 +1,44 @@
+// tarnix: the desktop program.
+#include <QApplication>
+#include <QByteArray>
+#include <cstdio>
+#include <cstdlib>
+#include <unistd.h>
+
+#include "gui/app/resources.h"
+#include "gui/app/tarnix_app.h"
+
+namespace {
+
+// Qt ends the process with a fatal message when the display it was given
+// cannot be opened; say so plainly and leave without a core dump.
+void MessageHandler(QtMsgType type, const QMessageLogContext&, const QString& text) {
+  QByteArray utf8 = text.toLocal8Bit();
+  std::fprintf(stderr, "%s\n", utf8.constData());
+  if (type == QtFatalMsg) {
+    std::fprintf(stderr,
+                 "tarnix: the window could not be opened on this display. Check DISPLAY or "
+                 "WAYLAND_DISPLAY, or run with QT_QPA_PLATFORM=offscreen; tarnix-cli works "
+                 "without a display.\n");
+    std::fflush(stderr);
+    _exit(1);
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::string missing = tarnix::gui::MissingDisplayMessage();
+  if (!missing.empty()) {
+    std::fputs(missing.c_str(), stderr);
+    return 1;
+  }
+  qInstallMessageHandler(MessageHandler);
+  QApplication app(argc, argv);
+  tarnix::gui::InitResources();
+  tarnix::gui::CTarnixApp::SetApplicationNames(app);
+  QStringList args = QApplication::arguments();
+  if (!args.isEmpty()) args.removeFirst();
+  tarnix::gui::CTarnixApp tarnixApp(args);
+  return tarnixApp.Run();
+}
