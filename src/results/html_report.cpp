@@ -172,6 +172,14 @@ std::wstring UrlEscapeQuery(std::wstring_view text) {
   return out;
 }
 
+std::wstring OnlineSearchUrl(std::wstring_view urlTemplate, std::wstring_view text) {
+  std::wstring url = urlTemplate.find(kOnlineSearchPlaceholder) != std::wstring_view::npos
+                         ? std::wstring(urlTemplate)
+                         : std::wstring(kDefaultOnlineSearchUrl);
+  ReplaceAll(url, kOnlineSearchPlaceholder, UrlEscapeQuery(text));
+  return url;
+}
+
 int WriteHtmlReport(const std::string& path, const std::vector<int32_t>& columns,
                     const std::vector<ResultEntry>& entries, const ReportCriteria& criteria,
                     const ReportOutcome& outcome, const ReportOptions& options,

@@ -64,4 +64,8 @@ int WriteHtmlReport(const std::string& path, const std::vector<int32_t>& columns
 // "-_.~", for a query parameter.
 std::wstring UrlEscapeQuery(std::wstring_view text);
 
+// The online-search address of `text`: the template (the default one when
+// it holds no "%S%") with every "%S%" replaced by the escaped text.
+std::wstring OnlineSearchUrl(std::wstring_view urlTemplate, std::wstring_view text);
+
 }  // namespace tarnix
