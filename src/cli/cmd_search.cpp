@@ -116,16 +116,6 @@ std::wstring JsonLine(const ResultEntry& e, const std::vector<int32_t>& columns,
   return line + L"}}";
 }
 
-// The 'File Name' that selects exactly the files named on the command line.
-std::wstring FileNamesPattern(const std::vector<std::wstring>& names) {
-  std::wstring pattern;
-  for (const auto& n : names) {
-    if (!pattern.empty()) pattern += L"|";
-    pattern += L"(^" + EscapeForRegex(n) + L"$)";
-  }
-  return pattern;
-}
-
 class ProgressBar {
  public:
   explicit ProgressBar(bool enabled) : enabled_(enabled) {}
@@ -248,7 +238,7 @@ int RunSearch(const std::vector<std::string>& args) {
   if (opt.nameGiven) {
     in.fileName.text = opt.name;
   } else if (!cmd.fileNames.empty()) {
-    in.fileName.text = FileNamesPattern(cmd.fileNames);
+    in.fileName.text = ExactFileNamesPattern(cmd.fileNames);
     in.fileName.regex = true;
   }
   in.searchFor = cmd.values.sf;

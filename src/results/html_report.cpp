@@ -1,5 +1,6 @@
 #include "results/html_report.h"
 
+#include "core/project_pages.h"
 #include "core/text_format.h"
 #include "core/wformat.h"
 #include "platform/file_output.h"
@@ -18,7 +19,7 @@ namespace tarnix {
 
 namespace {
 
-constexpr const wchar_t* kHomePage = L"https://github.com/search?q=Tarnix&type=repositories";
+constexpr const wchar_t* kHomePage = kHomePageUrl;
 constexpr const wchar_t* kOsVersionDocs =
     L"https://www.freedesktop.org/software/systemd/man/os-release.html";
 constexpr const wchar_t* kProductTypeDocs = L"https://man7.org/linux/man-pages/man2/uname.2.html";

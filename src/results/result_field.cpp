@@ -234,6 +234,15 @@ std::wstring_view FolderOf(std::wstring_view path) {
   return cut == std::wstring_view::npos ? std::wstring_view() : path.substr(0, cut + 1);
 }
 
+const std::vector<ShortFlagName>& ResourceTypeShortNames() {
+  static const std::vector<ShortFlagName> names = [] {
+    std::vector<ShortFlagName> v;
+    for (const Flag& f : kListResources) v.push_back({f.mask, f.name});
+    return v;
+  }();
+  return names;
+}
+
 std::wstring VersionText(uint64_t v) {
   if (v == kVersionUnknown) return std::wstring();
   return WFormat(L"%u.%u.%u.%u", unsigned(v >> 48 & 0xFFFF), unsigned(v >> 32 & 0xFFFF),

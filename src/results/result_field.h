@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "results/result_entry.h"
 
@@ -24,6 +25,13 @@ bool ListDisplayText(int32_t column, ResultEntry& entry, bool fullSymbols, std::
 // including it.
 std::wstring_view ImageNameOf(std::wstring_view path);
 std::wstring_view FolderOf(std::wstring_view path);
+
+// The short names the list shows for the resource-type bits, in list order.
+struct ShortFlagName {
+  uint64_t bit;
+  const wchar_t* name;
+};
+const std::vector<ShortFlagName>& ResourceTypeShortNames();
 
 // "%u.%u.%u.%u" of a file version; empty when unknown.
 std::wstring VersionText(uint64_t version);

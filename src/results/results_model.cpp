@@ -12,6 +12,8 @@ void ResultsModel::BeginSearch(bool winApiSearch, bool modulesOnly) {
 
 void ResultsModel::Clear() {
   entries_.clear();
+  index_.clear();
+  indexValid_ = true;
   nextId_ = 1;
   sortColumn_ = -1;
   ascending_ = true;
@@ -25,13 +27,35 @@ uint64_t ResultsModel::Add(SymbolResult result) {
   if (nextId_ == ~uint64_t{0}) nextId_ = 1;  // the all-ones id is never used
   e.result = std::move(result);
   entries_.push_back(std::move(e));
+  if (indexValid_) index_[entries_.back().id] = entries_.size() - 1;
   return entries_.back().id;
 }
 
+int64_t ResultsModel::IndexOf(uint64_t id) {
+  auto lookup = [&]() -> int64_t {
+    auto it = index_.find(id);
+    if (it == index_.end() || it->second >= entries_.size() || entries_[it->second].id != id)
+      return -1;
+    return static_cast<int64_t>(it->second);
+  };
+  if (indexValid_) {
+    auto it = index_.find(id);
+    if (it == index_.end() && index_.size() == entries_.size()) return -1;
+    const int64_t at = lookup();
+    if (at >= 0) return at;
+  }
+  // Rebuilt after the order changed (or the entries were changed behind
+  // the index's back).
+  index_.clear();
+  index_.reserve(entries_.size());
+  for (size_t i = 0; i < entries_.size(); ++i) index_[entries_[i].id] = i;
+  indexValid_ = true;
+  return lookup();
+}
+
 ResultEntry* ResultsModel::FindById(uint64_t id) {
-  for (auto& e : entries_)
-    if (e.id == id) return &e;
-  return nullptr;
+  int64_t i = IndexOf(id);
+  return i < 0 ? nullptr : &entries_[static_cast<size_t>(i)];
 }
 
 bool ResultsModel::ChangedByDetails(int32_t column) const {
@@ -55,6 +79,7 @@ ResultsModel::SortAnswer ResultsModel::RequestSort(int32_t column, bool searchRu
   else
     sortColumn_ = column;
   if (!detailsComplete_ && stopDetails) stopDetails();
+  indexValid_ = false;
   if (!SortResults(entries_, sortColumn_, ascending_, progress)) {
     sortColumn_ = oldColumn;
     ascending_ = oldAscending;

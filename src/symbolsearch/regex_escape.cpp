@@ -13,4 +13,13 @@ std::wstring EscapeForRegex(std::wstring_view text) {
   return out;
 }
 
+std::wstring ExactFileNamesPattern(const std::vector<std::wstring>& names) {
+  std::wstring pattern;
+  for (const auto& n : names) {
+    if (!pattern.empty()) pattern += L"|";
+    pattern += L"(^" + EscapeForRegex(n) + L"$)";
+  }
+  return pattern;
+}
+
 }  // namespace tarnix

@@ -96,3 +96,40 @@ TEST(ResultsModel, IdsDetailsAndClear) {
 
 }  // namespace
 }  // namespace tarnix
+
+namespace tarnix {
+namespace {
+
+// Details find their rows through the id index, also after the rows were
+// reordered and when the entries were taken away behind its back.
+TEST(ResultsModelIndex, FindsRowsAfterSortAndRefusesUnknownIds) {
+  ResultsModel m;
+  m.BeginSearch(true, false);
+  for (int i = 0; i < 50; ++i) {
+    SymbolResult r;
+    r.name = L"f" + std::to_wstring(49 - i);
+    r.file = L"/x/a.dll";
+    m.Add(r);
+  }
+  EXPECT_EQ(m.IndexOf(1), 0);
+  EXPECT_EQ(m.IndexOf(50), 49);
+  ASSERT_EQ(m.RequestSort(kColFunctionName, false, nullptr), ResultsModel::SortAnswer::kRefused);
+  m.DetailsDone();
+  ASSERT_EQ(m.RequestSort(kColFunctionName, false, nullptr), ResultsModel::SortAnswer::kSorted);
+  for (uint64_t id = 1; id <= 50; ++id) {
+    const int64_t at = m.IndexOf(id);
+    ASSERT_GE(at, 0);
+    EXPECT_EQ(m.entries()[static_cast<size_t>(at)].id, id);
+  }
+  EXPECT_EQ(m.IndexOf(51), -1);
+  ResultDetails d;
+  d.id = 7;
+  d.description = L"seven";
+  EXPECT_TRUE(m.ApplyDetails(d));
+  EXPECT_EQ(m.FindById(7)->description, L"seven");
+  m.Clear();
+  EXPECT_EQ(m.FindById(7), nullptr);
+}
+
+}  // namespace
+}  // namespace tarnix
