@@ -117,28 +117,9 @@ TEST_F(MessageBoxTableTest, BoxTypesTakeTheStoredAnswerAsDefaultButton) {
   EXPECT_EQ(type, kBoxYesNoCancel);
 
   MessageBoxRow custom = Row(5);
-  custom.buttons = kButtonsYesNo;
-  ASSERT_TRUE(ConfirmableBoxType(custom, kAnswerNo, type));
-  EXPECT_EQ(type, kBoxYesNo | kBoxDefButton2);
-  custom.buttons = kButtonsOkCancel;
-  ASSERT_TRUE(ConfirmableBoxType(custom, kAnswerCancel, type));
-  EXPECT_EQ(type, kBoxOkCancel | kBoxDefButton2);
-  ASSERT_TRUE(ConfirmableBoxType(custom, kAnswerNo, type));  // not one of its buttons
-  EXPECT_EQ(type, kBoxOkCancel);
   custom.buttons = kAnswerBitYes;  // no such box
   EXPECT_FALSE(ConfirmableBoxType(custom, kAnswerYes, type));
   EXPECT_EQ(GetLastError(), ERROR_INVALID_FLAGS);
-}
-
-TEST_F(MessageBoxTableTest, RememberingKeepsOnlyAnswersTheRowMayStore) {
-  const MessageBoxRow& warning = Row(9);
-  EXPECT_FALSE(RememberAnswer(warning, kAnswerCancel));
-  EXPECT_FALSE(RememberAnswer(warning, kAnswerNo));
-  EXPECT_FALSE(IsSuppressed(warning));
-  EXPECT_EQ(Answers().GetDword(warning.key, 0), 0u);
-  EXPECT_TRUE(RememberAnswer(warning, kAnswerYes));
-  EXPECT_TRUE(IsSuppressed(warning));
-  EXPECT_EQ(StoredAnswer(warning), kAnswerYes);
 }
 
 }  // namespace
