@@ -107,8 +107,6 @@ class BinaryFilePresetsTest : public QObject {
     QCOMPARE(seen, uint64_t{0});
     QVERIFY(!CBinaryFilePresets::RunForFileName(nullptr, QStringLiteral("(^.*\\.exe$)|(^.*\\.dll$)"), outcome));
     QCOMPARE(seen, kExe | kDll);
-    QVERIFY(!CBinaryFilePresets::RunForFileName(nullptr, QStringLiteral(".MUI || .sys"), outcome));
-    QCOMPARE(seen, kMui | kSys);
     // Cancel stores nothing.
     QCOMPARE(RegistrySettings().GetQword(setting::kBinFilePresets, 0), kSys | kDrv | (uint64_t{1} << 40));
     QVERIFY(dialogs.unexpected.isEmpty());

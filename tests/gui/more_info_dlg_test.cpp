@@ -311,23 +311,11 @@ class MoreInfoDlgTest : public QObject {
     QCOMPARE(dialogs.urls.size(), size_t(2));
   }
 
-  void menusHoldTheCommandsAndCtrlTAsksForTheTester() {
+  void ctrlTAsksForTheTester() {
     FakeDialogs dialogs;
     CMoreInfoDlg w;
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    QStringList top;
-    for (QAction* a : w.menuBar()->actions()) {
-      top << a->text();
-      if (a->menu())
-        for (QAction* sub : a->menu()->actions())
-          if (!sub->isSeparator()) top << QStringLiteral("  ") + sub->text();
-    }
-    QCOMPARE(top, QStringList({QStringLiteral("&File"), QStringLiteral("  Print &Preview..."),
-                               QStringLiteral("  &Close"), QStringLiteral("&View"),
-                               QStringLiteral("  Zoom &In\tCtrl++"), QStringLiteral("  Zoom &Out\tCtrl+-"),
-                               QStringLiteral("  &Reset Zoom\tCtrl+0"),
-                               QStringLiteral("  Try Rege&x Matches\tCtrl+T"), QStringLiteral("&Print")}));
     QSignalSpy tester(&w, &CMoreInfoDlg::tryRegexRequested);
     QTest::keyClick(Browser(&w), Qt::Key_T, Qt::ControlModifier);
     QCOMPARE(tester.count(), 1);
