@@ -172,6 +172,13 @@ const Subsystem* FindSubsystem(uint64_t bit) {
   return nullptr;
 }
 
+template <size_t N>
+const wchar_t* ConstantOf(const Flag (&table)[N], uint64_t bit) {
+  for (const Flag& f : table)
+    if (f.mask == bit) return f.constant;
+  return nullptr;
+}
+
 std::wstring BuildTimeText(uint32_t timeStamp) {
   std::wstring text;
   if (!FormatLocalDateTime(static_cast<int64_t>(timeStamp), text) || text.size() >= 128)
@@ -337,6 +344,19 @@ bool ListDisplayText(int32_t column, ResultEntry& e, bool fullSymbols, std::wstr
       return true;
     default: out.clear(); return false;
   }
+}
+
+const wchar_t* CharacteristicConstantName(uint64_t bit) {
+  return ConstantOf(kExportCharacteristics, bit);
+}
+
+const wchar_t* DirectoryConstantName(uint64_t bit) { return ConstantOf(kExportDirectories, bit); }
+
+const wchar_t* ResourceTypeConstantName(uint64_t bit) { return ConstantOf(kExportResources, bit); }
+
+const wchar_t* SubsystemConstantName(uint64_t bit) {
+  const Subsystem* s = FindSubsystem(bit);
+  return s ? s->constant : nullptr;
 }
 
 }  // namespace tarnix

@@ -33,6 +33,14 @@ struct ShortFlagName {
 };
 const std::vector<ShortFlagName>& ResourceTypeShortNames();
 
+// The constant name the verbose export shows beside one bit of a
+// characteristics, directories, resource-types or subsystem set; null when
+// the bit has none or is not a single bit of that table.
+const wchar_t* CharacteristicConstantName(uint64_t bit);
+const wchar_t* DirectoryConstantName(uint64_t bit);
+const wchar_t* ResourceTypeConstantName(uint64_t bit);
+const wchar_t* SubsystemConstantName(uint64_t bit);
+
 // "%u.%u.%u.%u" of a file version; empty when unknown.
 std::wstring VersionText(uint64_t version);
 
