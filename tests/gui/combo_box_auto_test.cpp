@@ -43,8 +43,11 @@ struct SearchWindow {
     else
       combo->Attach(true, key);
     dialog.show();
+    dialog.activateWindow();
+    active = QTest::qWaitForWindowActive(&dialog);
     combo->setFocus();
   }
+  bool active = false;
   void Enter(const QString& text, uint64_t withOption = 0) {
     option = withOption;
     combo->lineEdit()->selectAll();
@@ -107,6 +110,31 @@ class ComboBoxAutoTest : public QObject {
     stored.Load();
     QCOMPARE(stored.entries().size(), size_t(2));
     QCOMPARE(stored.entries()[0].option, uint64_t(0x5));
+  }
+
+  // Typing an entry's text and leaving the box chooses nothing: the
+  // owner's check boxes keep their states.
+  void typingNeverChoosesAnEntry() {
+    FakeDialogs dialogs;
+    SearchWindow w(L"Opts", true);
+    QVERIFY(w.active);
+    w.Enter(QStringLiteral("CreateFile"), 0x5);
+    w.combo->lineEdit()->selectAll();
+    QTest::keyClicks(w.combo->lineEdit(), QStringLiteral("createfile"));
+    QTest::keyClick(w.combo->lineEdit(), Qt::Key_Tab);
+    QCOMPARE(w.combo->Text(), std::wstring(L"createfile"));
+    w.combo->setFocus();
+    w.combo->lineEdit()->selectAll();
+    QTest::keyClicks(w.combo->lineEdit(), QStringLiteral("CreateFile"));
+    QTest::keyClick(w.combo->lineEdit(), Qt::Key_Tab);
+    QVERIFY(w.search->hasFocus());
+    QVERIFY(w.chosen.empty());
+    // Entered, it is a history entry of its own (the compare is exact here).
+    w.combo->setFocus();
+    w.Enter(QStringLiteral("CREATEFILE"), 0x2);
+    QCOMPARE(w.combo->Text(), std::wstring(L"CREATEFILE"));
+    QCOMPARE(Items(*w.combo), (QStringList{"CREATEFILE", "CreateFile"}));
+    QVERIFY(w.chosen.empty());
   }
 
   void deleteInTheOpenListRemovesTheHighlightedEntry() {

@@ -21,6 +21,11 @@ CComboBoxAuto::CComboBoxAuto(QWidget* parent) : QComboBox(parent) {
   setCompleter(nullptr);
   setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
   setMinimumContentsLength(12);
+  // When editing ends, QComboBox would pick the entry that matches the text
+  // ignoring case: it would replace what the user typed with the entry's
+  // spelling and hand its option to the owner as if the entry had been
+  // chosen. Only choosing from the list does that.
+  disconnect(lineEdit(), SIGNAL(editingFinished()), this, nullptr);
   view()->installEventFilter(this);
   connect(this, qOverload<int>(&QComboBox::activated), this, &CComboBoxAuto::OnActivated);
 }
