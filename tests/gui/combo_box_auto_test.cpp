@@ -64,7 +64,7 @@ class ComboBoxAutoTest : public QObject {
   void init() {
     RegistrySettings store;
     store.DeleteValue(L"MRU_NumEntries");
-    for (const wchar_t* key : {L"MRU_Order", L"MRU_Opts", L"MRU_Del", L"MRU_Cut"})
+    for (const wchar_t* key : {L"MRU_Order", L"MRU_Opts", L"MRU_Del"})
       store.DeleteValue(key);
   }
 
@@ -162,26 +162,6 @@ class ComboBoxAutoTest : public QObject {
     QCOMPARE(stored.entries()[0].text, std::wstring(L"three"));
   }
 
-  void aCutStoredHistoryShowsTheEntriesBeforeTheCut() {
-    std::vector<uint8_t> bytes = MruHistory::Encode({{0, L"old"}, {0, L"newer"}}, false);
-    bytes.resize(bytes.size() - 3);
-    RegistrySettings().SetBinary(L"MRU_Cut", bytes.data(), bytes.size());
-    RegistrySettings().SetDword(L"MRU_NumEntries", 1000);  // out of range: 24
-    FakeDialogs dialogs;
-    SearchWindow w(L"Cut");
-    QCOMPARE(Items(*w.combo), (QStringList{"old"}));
-    w.Enter(QStringLiteral("x"));
-    QCOMPARE(Items(*w.combo), (QStringList{"x", "old"}));
-  }
-
-  void theEditTakesAtMostItsLength() {
-    CComboBoxAuto combo;
-    combo.SetMaxLength(4);
-    combo.show();
-    QTest::keyClicks(combo.lineEdit(), QStringLiteral("abcdefgh"));
-    QCOMPARE(combo.Text(), std::wstring(L"abcd"));
-    QVERIFY(!combo.Attach(true, L""));
-  }
 };
 TARNIX_GUI_TEST(ComboBoxAutoTest)
 
