@@ -78,11 +78,16 @@ size_t DesktopMessageTarget::size() const {
   return queue_.size();
 }
 
+void DesktopMessageTarget::SetHeld(bool held) {
+  held_ = held;
+  if (!held && size() > 0) Wake();
+}
+
 size_t DesktopMessageTarget::Deliver(std::chrono::milliseconds budget) {
   // A handler that opens a modal box runs a nested event loop; the
   // messages that arrive meanwhile wait until the handler has returned,
   // so a window never sees a message inside the handling of another.
-  if (delivering_) return 0;
+  if (delivering_ || held_) return 0;
   const auto end = std::chrono::steady_clock::now() + budget;
   size_t n = 0;
   for (;;) {
@@ -105,6 +110,7 @@ size_t DesktopMessageTarget::Deliver(std::chrono::milliseconds budget) {
 bool DesktopMessageTarget::event(QEvent* e) {
   if (e->type() != kWakeEvent) return QObject::event(e);
   wakePending_.store(false);
+  if (held_) return true;  // SetHeld(false) wakes it again
   if (delivering_) {
     // Come back when the running handler has returned.
     QTimer::singleShot(10, this, [this] { Wake(); });

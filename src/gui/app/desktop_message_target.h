@@ -49,6 +49,10 @@ class DesktopMessageTarget final : public QObject, public MessageTarget {
   // A window that waits for its workers drains with this.
   size_t Deliver(std::chrono::milliseconds budget);
 
+  // While held, nothing is delivered (the window is busy with its results
+  // on another thread); releasing delivers what waited.
+  void SetHeld(bool held);
+
   // The longest time one slice of deliveries may take before the rest
   // waits for the next turn of the event loop.
   void SetSliceBudget(std::chrono::milliseconds budget) { slice_ = budget; }
@@ -68,6 +72,7 @@ class DesktopMessageTarget final : public QObject, public MessageTarget {
   bool closed_ = false;
   std::atomic<bool> wakePending_{false};
   int delivering_ = 0;  // GUI thread only: a handler is running
+  bool held_ = false;   // GUI thread only
 };
 
 }  // namespace tarnix::gui

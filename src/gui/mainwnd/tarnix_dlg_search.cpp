@@ -1,0 +1,332 @@
+// The main window's search: start, pause, resume, stop, the workers'
+// messages and the finish sequence.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFontMetrics>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTableView>
+#include <QTimer>
+
+#include "core/error_text.h"
+#include "core/event_log.h"
+#include "core/registry_settings.h"
+#include "core/wformat.h"
+#include "gui/app/confirmable.h"
+#include "gui/app/desktop_message_target.h"
+#include "gui/app/dialogs.h"
+#include "gui/app/tarnix_app.h"
+#include "gui/app/text_convert.h"
+#include "gui/mainwnd/results_table_model.h"
+#include "gui/mainwnd/tarnix_dlg.h"
+#include "gui/widgets/combo_box_auto.h"
+#include "gui/widgets/link_label.h"
+#include "gui/widgets/output_text_box.h"
+#include "pe/look_in.h"
+#include "platform/last_error.h"
+#include "results/details_loader.h"
+#include "tools/message_box_table.h"
+#include "tools/search_description.h"
+#include "tools/search_finish.h"
+
+namespace tarnix::gui {
+namespace {
+
+constexpr uint64_t kOptionRegex = 0x1, kOptionCase = 0x2, kOptionWords = 0x4;
+
+uint64_t Options(const QCheckBox* regex, const QCheckBox* cs, const QCheckBox* words) {
+  return (regex->isChecked() ? kOptionRegex : 0) | (cs->isChecked() ? kOptionCase : 0) |
+         (words->isChecked() ? kOptionWords : 0);
+}
+
+}  // namespace
+
+SearchCriteriaInput CTarnixDlg::GatherCriteria() const {
+  SearchCriteriaInput in;
+  in.folder = folder_->Text();
+  in.includeSubfolders = subfolders_->isChecked();
+  in.fileName.text = fileName_->Text();
+  in.fileName.regex = fileRegex_->isChecked();
+  in.fileName.caseSensitive = fileCase_->isChecked();
+  in.fileName.wholeWords = fileWords_->isChecked();
+  in.searchFor = searchFor_;
+  in.search.text = searchText_->Text();
+  in.search.regex = searchRegex_->isChecked();
+  in.search.caseSensitive = searchCase_->isChecked();
+  in.search.wholeWords = searchWords_->isChecked();
+  in.lookIn = lookIn_;
+  in.presentAs = presentAs_->currentData().toUInt();
+  in.peFiltersShown = !peGroup_->isHidden();
+  in.imageTypes = peTypes_;
+  in.subsystems = peSubsystems_;
+  in.characteristicsMask = peCharsMask_;
+  in.characteristicsValues = peCharsValues_;
+  in.directoriesMask = peDirsMask_;
+  in.directoriesValues = peDirsValues_;
+  in.timeStampFrom = peFrom_;
+  in.timeStampTo = peTo_;
+  CTarnixApp* app = CTarnixApp::Instance();
+  in.regexGrammar = app ? app->settings().regexGrammar : 1;
+  return in;
+}
+
+QWidget* CTarnixDlg::ControlOf(CriteriaControl c) const {
+  switch (c) {
+    case CriteriaControl::kFolder: return folder_;
+    case CriteriaControl::kFileName: return fileName_;
+    case CriteriaControl::kSearchFor: return searchForLink_;
+    case CriteriaControl::kSearchText: return searchText_;
+    case CriteriaControl::kPresentAs: return presentAs_;
+    case CriteriaControl::kTimeStampFrom: return fromLink_;
+    case CriteriaControl::kTimeStampTo: return toLink_;
+    default: return nullptr;
+  }
+}
+
+void CTarnixDlg::OnSearchButton() {
+  if (searching_)
+    PauseOrResume();
+  else
+    StartSearch(true);
+}
+
+bool CTarnixDlg::StartSearch(bool interactive) {
+  if (searching_) return false;
+  auto ask = [this](const std::wstring& text, uint32_t boxType, CriteriaControl focus) {
+    if (QWidget* w = ControlOf(focus)) w->setFocus();
+    const int answer = AppDialogs().MessageBox(this, ToQ(text), QStringLiteral("Tarnix"), boxType);
+    return answer == IDYES ? QuestionAnswer::kYes : answer == IDNO ? QuestionAnswer::kNo : QuestionAnswer::kCancel;
+  };
+  SearchParams params;
+  const CriteriaOutcome outcome = ValidateAndBuildSearch(GatherCriteria(), interactive, ask, params);
+  if (!outcome.start) {
+    if (interactive && !outcome.message.empty())
+      AppDialogs().MessageBox(this, ToQ(outcome.message), QStringLiteral("Tarnix"), mb::kOk | mb::kIconError);
+    if (!outcome.message.empty() && !interactive) output_->AppendLine(outcome.message);
+    if (QWidget* w = ControlOf(outcome.control)) w->setFocus();
+    return false;
+  }
+  folder_->AddToHistory();
+  fileName_->AddToHistory(Options(fileRegex_, fileCase_, fileWords_));
+  searchText_->AddToHistory(Options(searchRegex_, searchCase_, searchWords_));
+
+  CTarnixApp* app = CTarnixApp::Instance();
+  ProgramSettings defaults;
+  const ProgramSettings& s = app ? app->settings() : defaults;
+
+  StopDetailsLoader();
+  searching_ = true;
+  userStopped_ = false;
+  searchedOnce_ = true;
+  resultsSeen_ = 0;
+  currentFile_.clear();
+  searchButton_->setText(QStringLiteral("&Pause"));
+  stopButton_->setEnabled(true);
+  progress_->setRange(0, 0);
+  progress_->show();
+  model_->BeginSearch(params.searchFor == kSearchForSymbols, params.presentAs == kPresentModulesOnly);
+  view_->horizontalHeader()->setSortIndicatorShown(false);
+  view_->horizontalHeader()->setSectionsMovable(false);
+  UpdateActions();
+
+  if (s.clearOutputBeforeSearch) output_->Clear();
+  output_->AppendLine(L"Initiating Search:");
+  output_->AppendLine(SearchCriteriaDescription(params));
+  output_->AppendSeparator();
+
+  params.stopFlag = &stop_;
+  params.statistics = &stats_;
+  params.window = target_;
+  lastParams_ = params;
+  SearchStartSettings start;
+  start.emptyMatchesAll = s.emptySearchMatchesAll;
+  start.undecorate = s.undecorateCppNames;
+  start.undecorationFlags = s.undecorationFlags;
+  if (search_ && search_->Running()) search_->Wait(std::chrono::milliseconds(5000));
+  search_ = std::make_unique<SymbolSearch>();
+  stop_.store(kStopRun);
+  clock_.Start();
+  if (!search_->Start(params, start)) {
+    const uint32_t err = GetLastError();
+    output_->AppendLine(WFormat(L"ERROR: %ls", ErrorText(err).c_str()));
+    searching_ = false;
+    SetIdleControls();
+    AppDialogs().MessageBox(
+        this,
+        ToQ(WFormat(L"Failed to start the search.\n(Refer to the status output or to the Windows Event "
+                    L"Log for details.)\n\n%ls",
+                    ErrorText(err).c_str())),
+        QStringLiteral("Tarnix"), mb::kOk | mb::kIconError);
+    return false;
+  }
+  return true;
+}
+
+void CTarnixDlg::PauseOrResume() {
+  if (!searching_) return;
+  if (stop_.load() == kStopRun) {
+    clock_.Pause();
+    stop_.store(kStopPause);
+    searchButton_->setText(QStringLiteral("Res&ume"));
+    blinkOn_ = true;
+    SetProgressText(QStringLiteral("PAUSED"));
+    blinkTimer_.start();
+  } else if (stop_.load() == kStopPause) {
+    clock_.Resume();
+    stop_.store(kStopRun);
+    searchButton_->setText(QStringLiteral("&Pause"));
+    blinkTimer_.stop();
+    SetProgressText(currentFile_);
+  }
+}
+
+void CTarnixDlg::StopSearch() {
+  if (!searching_) return;
+  if (stop_.load() == kStopPause) clock_.Resume();
+  userStopped_ = true;
+  stop_.store(kStopStop);
+  blinkTimer_.stop();
+  if (search_ && !search_->Wait(std::chrono::milliseconds(5000)))
+    EventLog::LogFormat(L"The search did not stop within 5000 ms");
+  SetIdleControls();
+  // The workers' last messages (the search-ended one among them) are
+  // handled now, so the window is idle when Stop returns.
+  target_->Deliver(std::chrono::milliseconds(2000));
+}
+
+void CTarnixDlg::SetIdleControls() {
+  searchButton_->setText(QStringLiteral("&SEARCH"));
+  searchButton_->setDefault(true);
+  stopButton_->setEnabled(false);
+  blinkTimer_.stop();
+  currentFile_.clear();
+  SetProgressText(QString());
+  progress_->setRange(0, 9999);
+  progress_->reset();
+  progress_->hide();
+}
+
+void CTarnixDlg::SetProgressText(const QString& text) {
+  const QFontMetrics fm(progressText_->font());
+  progressText_->setText(fm.elidedText(text, Qt::ElideMiddle, std::max(20, progressText_->width())));
+  progressText_->setToolTip(text);
+}
+
+void CTarnixDlg::OnMessage(PostedMessage& m) {
+  switch (m.id) {
+    case kMsgStatusLine:
+      if (auto* text = m.As<std::wstring>()) output_->AppendLine(*text);
+      break;
+    case kMsgSizeScanEnded:
+      if (searching_ && m.wParam == 1) {
+        std::lock_guard<std::mutex> lock(stats_.sizeLock);
+        if (stats_.sizeKnown) progress_->setRange(0, 9999);
+      }
+      break;
+    case kMsgProgress: {
+      if (!searching_) break;
+      const uint64_t done = m.wParam | (m.lParam << 32);
+      uint64_t total = 0;
+      {
+        std::lock_guard<std::mutex> lock(stats_.sizeLock);
+        if (stats_.sizeKnown) total = stats_.totalSize;
+      }
+      if (total) {
+        if (progress_->maximum() == 0) progress_->setRange(0, 9999);
+        progress_->setValue(static_cast<int>(std::min<uint64_t>(std::min(done, total) * 9999 / total, 9999)));
+      }
+      break;
+    }
+    case kMsgCurrentFile:
+      if (auto* text = m.As<std::wstring>()) {
+        currentFile_ = ToQ(*text);
+        if (searching_ && !blinkTimer_.isActive()) SetProgressText(currentFile_);
+      }
+      break;
+    case kMsgResults:
+      if (auto* batch = m.As<std::vector<SymbolResult>>()) {
+        resultsSeen_ += batch->size();
+        model_->Append(std::move(*batch));
+        CTarnixApp* app = CTarnixApp::Instance();
+        if (app && app->settings().autoScrollResults) view_->scrollToBottom();
+      }
+      break;
+    case kMsgSearchEnded:
+      if (searching_) FinishSearch(m.wParam == 1);
+      break;
+    case kMsgDetailsBatch:
+      if (auto* batch = m.As<std::vector<ResultDetails>>()) model_->ApplyDetails(*batch);
+      break;
+    case kMsgDetailsDone:
+      results_.DetailsDone();
+      UpdateActions();
+      break;
+    default:
+      break;
+  }
+}
+
+void CTarnixDlg::FinishSearch(bool completed) {
+  // The size scan may still walk the folders; it is not needed any more.
+  const bool stoppedByUser = userStopped_;
+  stop_.store(kStopStop);
+  if (search_ && !search_->Wait(std::chrono::milliseconds(5000)))
+    EventLog::LogFormat(L"The search threads did not end within 5000 ms");
+  const int64_t elapsed = clock_.ElapsedMs();
+  SetIdleControls();
+  view_->horizontalHeader()->setSectionsMovable(true);
+  searching_ = false;
+
+  SearchEnd end;
+  end.stoppedByUser = stoppedByUser;
+  end.completed = completed && !stoppedByUser;
+  end.elapsedMs = elapsed;
+  {
+    std::lock_guard<std::mutex> lock(stats_.countersLock);
+    end.filesSearched = stats_.filesSearched;
+    end.errors = stats_.errors;
+    end.warnings = stats_.warnings;
+  }
+  end.results = resultsSeen_;
+  end.statusOutputShown = !outputPane_->isHidden();
+  const SearchFinishTexts t = SearchFinishOutcome(end);
+  for (const std::wstring& line : t.lines) output_->AppendLine(line);
+  outcome_.status = t.status;
+  outcome_.runTimeMs = elapsed;
+  outcome_.filesSearched = end.filesSearched;
+  outcome_.errors = end.errors;
+  outcome_.warnings = end.warnings;
+  outcome_.found = end.results;
+  outcomeKnown_ = true;
+  if (!closing_ && t.status != 3) detailsTimer_.start();
+  UpdateActions();
+  if (t.boxId) {
+    pendingBox_ = {t.boxId, t.boxText, t.boxIcon};
+    // Shown once this message has been handled, so that the workers' and
+    // the details pass's messages keep flowing while the box is up.
+    QTimer::singleShot(0, this, [this] { ShowFinishBox(); });
+  }
+}
+
+void CTarnixDlg::ShowFinishBox() {
+  const PendingBox box = pendingBox_;
+  pendingBox_ = {};
+  if (!box.id || closing_) return;
+  const MessageBoxRow* row = FindMessageBoxRow(box.id);
+  if (row && IsSuppressed(*row)) {
+    CTarnixApp* app = CTarnixApp::Instance();
+    SearchFinishTexts t;
+    t.boxId = box.id;
+    t.boxIcon = box.icon;
+    if (BeepInsteadOfFinishBox(t, app ? app->settings().errorBeepWithoutBox : true))
+      AppDialogs().Beep(box.icon);
+    return;
+  }
+  ShowConfirmable(box.id, ToQ(box.text), box.icon, this);
+}
+
+}  // namespace tarnix::gui
