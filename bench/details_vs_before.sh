@@ -27,11 +27,13 @@ mkdir -p "$HOME"
 
 # search BINARY OUTPUT FOR [--details]
 search() { "$1" search "$corpus" /isf 1 --for "$3" --quiet --output "$2" "${@:4}"; }
-# timed TIMES_FILE COMMAND...: appends "wall_ms cpu_ms" of one run.
+# timed TIMES_FILE BINARY OUTPUT FOR [--details]: the same search, timed;
+# appends "wall_ms cpu_ms" of the run.
 timed() {
   local out=$1
   shift
-  /usr/bin/time -f '%e %U %S' -o "$work/one.t" "$@"
+  /usr/bin/time -f '%e %U %S' -o "$work/one.t" \
+    "$1" search "$corpus" /isf 1 --for "$3" --quiet --output "$2" "${@:4}"
   awk '{ printf "%d %d\n", $1 * 1000, ($2 + $3) * 1000 }' "$work/one.t" >> "$out"
 }
 median() { sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
@@ -40,8 +42,8 @@ col() { cut -d' ' -f"$1" < "$2" | median; }
 search "$cli" "$work/warm.txt" '*' --details  # warm the cache
 : > "$work/plain.t"; : > "$work/details.t"
 for _ in $(seq "$runs"); do
-  timed "$work/plain.t" search "$cli" "$work/plain.txt" '*'
-  timed "$work/details.t" search "$cli" "$work/details.txt" '*' --details
+  timed "$work/plain.t" "$cli" "$work/plain.txt" '*'
+  timed "$work/details.t" "$cli" "$work/details.txt" '*' --details
 done
 pw=$(col 1 "$work/plain.t"); pc=$(col 2 "$work/plain.t")
 dw=$(col 1 "$work/details.t"); dc=$(col 2 "$work/details.t")
@@ -56,7 +58,7 @@ awk -v a="$dw" -v b="$pw" -v c="$dc" -v d="$pc" \
 if [ -n "$before" ]; then
   : > "$work/before.t"
   for _ in $(seq "${BEFORE_RUNS:-1}"); do
-    timed "$work/before.t" search "$before" "$work/before.txt" '*' --details
+    timed "$work/before.t" "$before" "$work/before.txt" '*' --details
   done
   bw=$(col 1 "$work/before.t"); bc=$(col 2 "$work/before.t")
   echo "before:   search --for '*' --output --details: median ${bw} ms wall, ${bc} ms cpu"
