@@ -393,7 +393,7 @@ int RunSearch(const std::vector<std::string>& args) {
     ResultsModel model;
     model.BeginSearch(params.searchFor == kSearchForSymbols, !fullSymbols);
     for (auto& e : collected) model.Add(std::move(e.result));
-    std::vector<DetailsWorkItem> work;
+    DetailsWork work;
     CollectDetailsWork(model, start.undecorate, work);
     QueueMessageTarget detailsTarget(1024, 0);
     ResultDetailsLoader loader;
@@ -406,7 +406,7 @@ int RunSearch(const std::vector<std::string>& args) {
       }
       if (m.id == kMsgDetailsDone) done = true;
       if (auto* batch = m.As<std::vector<ResultDetails>>())
-        for (const auto& d : *batch) model.ApplyDetails(d);
+        for (auto& d : *batch) model.ApplyDetails(std::move(d));
     }
     loader.Stop();
     collected = std::move(model.mutableEntries());

@@ -57,12 +57,16 @@ class MessagePoster {
 // waits for the spacing, and a window receives everything ready since the
 // last post at once. A batch that reaches `maxBatch` records is posted
 // at once, waiting for the spacing and for room in the queue, so memory
-// stays bounded when the receiver falls behind.
+// stays bounded when the receiver falls behind. A batch of fewer than
+// `minBatch` records waits for more, unless Flush() sends it as the last.
 template <class T>
 class BatchPoster {
  public:
-  BatchPoster(MessagePoster& poster, uint32_t id, size_t maxBatch)
-      : poster_(poster), id_(id), maxBatch_(maxBatch ? maxBatch : 1) {}
+  BatchPoster(MessagePoster& poster, uint32_t id, size_t maxBatch, size_t minBatch = 1)
+      : poster_(poster),
+        id_(id),
+        maxBatch_(maxBatch ? maxBatch : 1),
+        minBatch_(minBatch < 1 ? 1 : minBatch > maxBatch_ ? maxBatch_ : minBatch) {}
 
   // Adds one record and posts the batch when it is due. Answers the
   // poster's result for that post (kDelivered when nothing was posted).
@@ -70,7 +74,7 @@ class BatchPoster {
   MessagePoster::Result Add(T item) {
     held_.push_back(std::move(item));
     if (held_.size() >= maxBatch_) return Flush();
-    if (!poster_.Due()) return MessagePoster::kDelivered;
+    if (held_.size() < minBatch_ || !poster_.Due()) return MessagePoster::kDelivered;
     PostedMessage m = Take();
     if (poster_.TryPost(m)) return MessagePoster::kDelivered;
     if (GetLastError() != ERROR_NOT_ENOUGH_QUOTA) return MessagePoster::kFailed;
@@ -78,10 +82,10 @@ class BatchPoster {
     return MessagePoster::kDelivered;
   }
 
-  // Posts what is held when the spacing allows, without waiting; a full
-  // queue keeps the records for the next try.
+  // Posts what is held (at least `minBatch` records) when the spacing
+  // allows, without waiting; a full queue keeps the records for the next try.
   void PostIfDue() {
-    if (held_.empty() || !poster_.Due()) return;
+    if (held_.size() < minBatch_ || !poster_.Due()) return;
     PostedMessage m = Take();
     if (!poster_.TryPost(m)) Restore(m);
   }
@@ -111,6 +115,7 @@ class BatchPoster {
   MessagePoster& poster_;
   const uint32_t id_;
   const size_t maxBatch_;
+  const size_t minBatch_;
   std::vector<T> held_;
 };
 

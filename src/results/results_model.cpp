@@ -88,14 +88,18 @@ ResultsModel::SortAnswer ResultsModel::RequestSort(int32_t column, bool searchRu
   return SortAnswer::kSorted;
 }
 
-bool ResultsModel::ApplyDetails(const ResultDetails& d) {
-  ResultEntry* e = FindById(d.id);
+bool ResultsModel::ApplyDetails(ResultDetails d) {
+  ResultEntry* e = nullptr;
+  if (d.row >= 0 && static_cast<uint64_t>(d.row) < entries_.size() && entries_[d.row].id == d.id)
+    e = &entries_[d.row];
+  else
+    e = FindById(d.id);
   if (!e) return false;
   e->fileVersion = d.fileVersion;
-  e->description = d.description;
+  e->description = std::move(d.description);
   if (d.hasUndecorated) {
-    e->decoratedName = e->result.name;
-    e->result.name = d.undecoratedName;
+    e->decoratedName = std::move(e->result.name);
+    e->result.name = std::move(d.undecoratedName);
   }
   return true;
 }

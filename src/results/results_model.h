@@ -17,6 +17,10 @@ namespace tarnix {
 // What the details pass found for one result.
 struct ResultDetails {
   uint64_t id = 0;
+  // Where the record stood when the work was collected: looked at first,
+  // so that a pass over a long list does not search it once per result.
+  // The id decides; a record that has moved is found by its id.
+  int64_t row = -1;
   uint64_t fileVersion = kVersionUnknown;
   std::wstring description;
   bool hasUndecorated = false;
@@ -82,7 +86,7 @@ class ResultsModel {
   // Stores what the details pass found; answers false for an unknown id.
   // An undecorated name replaces the symbol name; the stored one is kept as
   // the decorated name.
-  bool ApplyDetails(const ResultDetails& details);
+  bool ApplyDetails(ResultDetails details);
 
   // The question to ask before saving while details are not complete.
   bool NeedsIncompleteWarning(bool detailsRunning) const {

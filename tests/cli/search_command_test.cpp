@@ -7,6 +7,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "pe/resource_fixture.h"
 #include "support/cli_run.h"
 #include "support/pe_builder.h"
 #include "support/temp_dir.h"
@@ -157,6 +158,41 @@ TEST_F(SearchCommand, FileNamesThatAreNotUtf8AreSearched) {
   ASSERT_EQ(objects.size(), 1u);
   EXPECT_EQ(JsonValue(objects[0], 0), objects[0].size()) << objects[0];
   EXPECT_NE(objects[0].find("\"Image Name\":\"l\\udce9b.dll\""), std::string::npos) << objects[0];
+}
+
+// --details completes every result of an image from one reading of it,
+// a broken version resource included, and keeps the results' order.
+TEST_F(SearchCommand, DetailsForEveryResultOfEachImage) {
+  ExportTable many{"v.dll", 1, {{1, "CreateFileA", ""}, {2, "CreateFileW", ""}, {3, "CreateFileX", ""}}};
+  dir_.Write("imgs/v.dll", PeBuilder()
+                               .Exports(many)
+                               .Resource(ResourceId(16), 1, 0x409, SimpleVersion(0x409, u"Two\r\nlines", u"1.2"))
+                               .Build()
+                               .bytes);
+  many.module = "w.dll";
+  dir_.Write("imgs/w.dll", PeBuilder()
+                               .Exports(many)
+                               .Resource(ResourceId(16), 1, 0x409, VersionInfo(FixedInfo(1, 2, 0x1234), {}))
+                               .Build()
+                               .bytes);
+  const std::string args = Folder() + " --name '*.dll' --for 'CreateFile*' --quiet --columns 0,3";
+  CliRun plain = Search(dir_, args);
+  CliRun run = Search(dir_, args + ",12,13 --details");
+  ASSERT_EQ(run.status, 0) << run.err;
+  const std::vector<std::string> order = Lines(plain.out), lines = Lines(run.out);
+  ASSERT_EQ(lines.size(), 7u);
+  ASSERT_EQ(order.size(), lines.size());
+  for (size_t i = 0; i < lines.size(); ++i) {
+    ASSERT_EQ(lines[i].rfind(order[i] + "\t", 0), 0u) << lines[i];
+    const std::string details = lines[i].substr(order[i].size());
+    if (order[i].find("\tv.dll") != std::string::npos) {
+      EXPECT_EQ(details, "\t1.2.3.4\tTwo  lines");
+    } else if (order[i].find("\tw.dll") != std::string::npos) {
+      EXPECT_EQ(details.rfind("\t\t<error: (11) ", 0), 0u) << details;
+    } else {
+      EXPECT_EQ(details, "\t\t");
+    }
+  }
 }
 
 }  // namespace

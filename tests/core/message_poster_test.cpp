@@ -119,6 +119,27 @@ TEST(BatchPoster, SpacingLimitsPostsNotRecordsAndKeepsOrder) {
   EXPECT_LE(posts, kCount / 10);
 }
 
+// A batch below its minimum waits for more, however due the post is; the
+// last one goes out as it is.
+TEST(BatchPoster, MinimumBatchWaitsForMoreUnlessLast) {
+  QueueMessageTarget window(10, 0);
+  StopFlag stop{0};
+  MessagePoster poster(&window, stop);
+  BatchPoster<int> batch(poster, 32880, 100, 4);
+  for (int i = 0; i < 3; ++i) ASSERT_EQ(batch.Add(i), MessagePoster::kDelivered);
+  batch.PostIfDue();
+  EXPECT_EQ(window.size(), 0u);
+  ASSERT_EQ(batch.Add(3), MessagePoster::kDelivered);
+  EXPECT_EQ(window.size(), 1u);
+  ASSERT_EQ(batch.Add(4), MessagePoster::kDelivered);
+  ASSERT_EQ(batch.Flush(), MessagePoster::kDelivered);
+  PostedMessage got;
+  ASSERT_TRUE(window.Take(got, std::chrono::milliseconds(0)));
+  EXPECT_EQ(*got.As<std::vector<int>>(), (std::vector<int>{0, 1, 2, 3}));
+  ASSERT_TRUE(window.Take(got, std::chrono::milliseconds(0)));
+  EXPECT_EQ(*got.As<std::vector<int>>(), (std::vector<int>{4}));
+}
+
 TEST(CheckStop, PauseWaitsUntilRunOrStop) {
   StopFlag flag{kStopPause};
   std::thread t([&] {

@@ -2,8 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <future>
+#include <map>
+
 #include "pe/resource_fixture.h"
+#include "platform/languages.h"
+#include "platform/last_error.h"
 #include "platform/text_encoding.h"
+#include "platform/win_errors.h"
 #include "support/temp_dir.h"
 
 namespace tarnix {
@@ -19,28 +25,43 @@ SymbolResult Result(const std::filesystem::path& file, std::wstring name, uint32
   return r;
 }
 
-// Runs a whole pass through a small queue and applies what comes back.
-void RunPass(ResultsModel& model, bool undecorate, uint32_t flags, size_t capacity = 2) {
-  std::vector<DetailsWorkItem> work;
-  ASSERT_TRUE(CollectDetailsWork(model, undecorate, work));
-  QueueMessageTarget target(capacity, 5);
-  ResultDetailsLoader loader;
-  ASSERT_TRUE(loader.Start(std::move(work), &target, flags));
-  model.DetailsStarted();
-  size_t batches = 0;
-  for (bool done = false; !done;) {
-    PostedMessage m;
-    ASSERT_TRUE(target.Take(m, std::chrono::milliseconds(5000)));
-    if (m.id == kMsgDetailsDone) done = true;
-    if (auto* batch = m.As<std::vector<ResultDetails>>()) {
-      EXPECT_LE(batch->size(), 4u);
-      ++batches;
-      for (const auto& d : *batch) EXPECT_TRUE(model.ApplyDetails(d));
-    }
+struct PassRecord {
+  std::vector<std::vector<ResultDetails>> batches;
+  bool done = false;
+  bool doneLast = true;  // nothing arrived after "done"
+
+  std::vector<ResultDetails> All() const {
+    std::vector<ResultDetails> all;
+    for (const auto& b : batches) all.insert(all.end(), b.begin(), b.end());
+    return all;
   }
-  model.DetailsDone();
+};
+
+// Drains `target` until "done" (or until nothing came for `quiet`).
+PassRecord Drain(QueueMessageTarget& target, std::chrono::milliseconds quiet = std::chrono::milliseconds(5000)) {
+  PassRecord rec;
+  for (PostedMessage m; target.Take(m, quiet);) {
+    if (rec.done) rec.doneLast = false;
+    if (m.id == kMsgDetailsDone) rec.done = true;
+    if (auto* batch = m.As<std::vector<ResultDetails>>()) rec.batches.push_back(std::move(*batch));
+    if (rec.done && target.size() == 0) break;
+  }
+  return rec;
+}
+
+PassRecord RunPass(ResultDetailsLoader& loader, DetailsWork work, QueueMessageTarget& target,
+                   uint32_t flags = 0) {
+  EXPECT_TRUE(loader.Start(std::move(work), &target, flags));
+  PassRecord rec = Drain(target);
   EXPECT_TRUE(loader.Stop());
-  EXPECT_EQ(batches, (model.entries().size() + 3) / 4);
+  EXPECT_TRUE(rec.done);
+  EXPECT_TRUE(rec.doneLast);
+  return rec;
+}
+
+// Every batch but the last holds at least four items.
+void ExpectBatchesOfFourOrMore(const PassRecord& rec) {
+  for (size_t i = 0; i + 1 < rec.batches.size(); ++i) EXPECT_GE(rec.batches[i].size(), 4u) << i;
 }
 
 TEST(DetailsLoader, VersionsDescriptionsErrorsAndUndecoration) {
@@ -54,7 +75,15 @@ TEST(DetailsLoader, VersionsDescriptionsErrorsAndUndecoration) {
   model.Add(Result(plain, L"CreateFileW", kKindImport));
   model.Add(Result(dir.path() / "gone.dll", L"x", kKindExport));
   for (int i = 0; i < 3; ++i) model.Add(Result(plain, L"y", kKindExport));
-  RunPass(model, true, 0);
+  DetailsWork work;
+  ASSERT_TRUE(CollectDetailsWork(model, true, work));
+  QueueMessageTarget target(2, 5);
+  ResultDetailsLoader loader;
+  model.DetailsStarted();
+  PassRecord rec = RunPass(loader, std::move(work), target);
+  ExpectBatchesOfFourOrMore(rec);
+  for (auto& d : rec.All()) EXPECT_TRUE(model.ApplyDetails(std::move(d)));
+  model.DetailsDone();
 
   const auto& e = model.entries();
   EXPECT_EQ(e[0].fileVersion, 0x0001000200030004ULL);
@@ -67,31 +96,195 @@ TEST(DetailsLoader, VersionsDescriptionsErrorsAndUndecoration) {
   EXPECT_EQ(e[2].fileVersion, kVersionUnknown);
   EXPECT_EQ(e[2].description.rfind(L"<error: (2) ", 0), 0u);
   EXPECT_TRUE(model.detailsComplete());
+
+  // Undecoration is off, or the search listed no WinAPIs: names stay.
+  for (bool winApis : {true, false}) {
+    ResultsModel m;
+    m.BeginSearch(winApis, false);
+    m.Add(Result(plain, L"?f@@YAXXZ", kKindExportCpp));
+    ASSERT_TRUE(CollectDetailsWork(m, !winApis, work));
+    EXPECT_FALSE(work.items[0].undecorate);
+  }
 }
 
-TEST(DetailsLoader, NoUndecorationAfterModuleSearchesOrWhenOff) {
+// The images of a sorted list stand anywhere in it; each is read once per
+// pass, and every result gets exactly what reading it alone would give,
+// in list order, failures included.
+TEST(DetailsLoader, EachImageReadOncePerPassWithThePerItemFindings) {
   TempDir dir;
-  auto plain = dir.Write("p.dll", BuildImage({}).bytes);
+  const std::vector<std::filesystem::path> files = {
+      dir.Write("v.dll", BuildImage({{16, 1, 0x409, SimpleVersion(0x409, u"Two\nlines", u"1.2"), u""}}).bytes),
+      dir.Write("p.dll", BuildImage({}).bytes),
+      dir.Write("bad.dll", BuildImage({{16, 1, 0x409, VersionInfo(FixedInfo(1, 2, 0x12345678), {}), u""}}).bytes),
+      dir.path() / "gone.dll",
+  };
   ResultsModel model;
   model.BeginSearch(true, false);
-  model.Add(Result(plain, L"?f@@YAXXZ", kKindExportCpp));
-  RunPass(model, false, 0);
-  EXPECT_EQ(model.entries()[0].result.name, L"?f@@YAXXZ");
+  for (int i = 0; i < 403; ++i) {
+    const bool cpp = i % 5 == 0;
+    model.Add(Result(files[(i * 7 + i / 3) % files.size()], cpp ? L"?g@@YAHH@Z" : L"Name" + std::to_wstring(i),
+                     cpp ? kKindExportCpp : kKindExport));
+  }
+  DetailsWork work;
+  ASSERT_TRUE(CollectDetailsWork(model, true, work));
+  ASSERT_EQ(work.images.size(), files.size());
+  ASSERT_EQ(work.items.size(), model.entries().size());
+
+  std::map<std::wstring, int> reads;
+  ResultDetailsLoader loader;
+  loader.SetImageReader([&](const std::wstring& path, uint16_t language) {
+    ++reads[path];
+    return ReadImageDetails(path, language);
+  });
+  QueueMessageTarget target(1000, 0);
+  const PassRecord rec = RunPass(loader, work, target, 0);
+  ExpectBatchesOfFourOrMore(rec);
+  EXPECT_EQ(reads.size(), files.size());
+  for (const auto& [path, count] : reads) EXPECT_EQ(count, 1) << ToUtf8(path);
+
+  const std::vector<ResultDetails> got = rec.All();
+  ASSERT_EQ(got.size(), work.items.size());
+  const uint16_t language = UserDefaultLanguage();
+  for (size_t i = 0; i < got.size(); ++i) {
+    const DetailsWorkItem& item = work.items[i];
+    const ResultDetails alone = LoadDetails(item, work.images[item.image], language, 0);
+    EXPECT_EQ(got[i].id, model.entries()[i].id);
+    EXPECT_EQ(got[i].row, static_cast<int64_t>(i));
+    EXPECT_EQ(got[i].fileVersion, alone.fileVersion) << i;
+    EXPECT_EQ(got[i].description, alone.description) << i;
+    EXPECT_EQ(got[i].hasUndecorated, alone.hasUndecorated) << i;
+    EXPECT_EQ(got[i].undecoratedName, alone.undecoratedName) << i;
+    // A failing image gives its error text to every result of it.
+    const std::wstring& path = model.entries()[i].result.file;
+    if (path == FromUtf8(files[2].string())) {
+      EXPECT_EQ(got[i].description.rfind(L"<error: (11) ", 0), 0u);
+    } else if (path == FromUtf8(files[3].string())) {
+      EXPECT_EQ(got[i].description.rfind(L"<error: (2) ", 0), 0u);
+    }
+  }
+  EXPECT_EQ(got[0].undecoratedName, L"int __cdecl g(int)");
+  EXPECT_EQ(got[0].description, L"Two lines");
+
+  // A new pass reads the images again (they may have changed meanwhile).
+  RunPass(loader, work, target, 0);
+  for (const auto& [path, count] : reads) EXPECT_EQ(count, 2) << ToUtf8(path);
 }
 
-TEST(DetailsLoader, StopEndsThePassWithoutDone) {
-  TempDir dir;
-  auto plain = dir.Write("p.dll", BuildImage({}).bytes);
+// A batch carries everything finished since the last post: the spacing
+// limits the posts, never the items, and nothing is lost or reordered.
+TEST(DetailsLoader, BatchesCarryWhatIsReadyInListOrder) {
+  ResultsModel model;
+  model.BeginSearch(false, false);
+  for (int i = 0; i < 2001; ++i) model.Add(Result(i % 2 ? "/a.dll" : "/b.dll", L"x", kKindExport));
+  DetailsWork work;
+  ASSERT_TRUE(CollectDetailsWork(model, false, work));
+  ResultDetailsLoader loader;
+  loader.SetImageReader([](const std::wstring& path, uint16_t) { return ImageDetails{7, path}; });
+
+  for (uint32_t spacing : {5u, 0u}) {
+    QueueMessageTarget target(3, spacing);
+    const PassRecord rec = RunPass(loader, work, target);
+    ExpectBatchesOfFourOrMore(rec);
+    const std::vector<ResultDetails> got = rec.All();
+    ASSERT_EQ(got.size(), 2001u);
+    for (size_t i = 0; i < got.size(); ++i) {
+      ASSERT_EQ(got[i].id, i + 1);
+      EXPECT_EQ(got[i].description, i % 2 ? L"/a.dll" : L"/b.dll");
+    }
+    // Batches of four at 5 ms apart would take 2.5 s.
+    if (spacing) {
+      EXPECT_LE(rec.batches.size(), 50u);
+    }
+  }
+}
+
+// While the window's busy popup shows nothing is posted, "done" included;
+// the pass stops there if asked.
+TEST(DetailsLoader, HeldBackWhileThePopupShows) {
+  ResultsModel model;
+  model.BeginSearch(false, false);
+  for (int i = 0; i < 50; ++i) model.Add(Result("/a.dll", L"x", kKindExport));
+  DetailsWork work;
+  ASSERT_TRUE(CollectDetailsWork(model, false, work));
+  ResultDetailsLoader loader;
+  loader.SetImageReader([](const std::wstring&, uint16_t) { return ImageDetails{}; });
+  std::atomic<bool> popupShown{true};
+  std::atomic<int> asked{0};
+  auto mayPost = [&] {
+    ++asked;
+    return !popupShown.load();
+  };
+
+  QueueMessageTarget target(100, 5);
+  ASSERT_TRUE(loader.Start(work, &target, 0, mayPost));
+  std::this_thread::sleep_for(std::chrono::milliseconds(60));
+  EXPECT_EQ(target.size(), 0u);
+  EXPECT_TRUE(loader.Running());
+  EXPECT_GT(asked.load(), 1);  // it keeps asking
+  popupShown = false;
+  const PassRecord rec = Drain(target);
+  EXPECT_TRUE(rec.done);
+  EXPECT_EQ(rec.All().size(), 50u);
+  ExpectBatchesOfFourOrMore(rec);
+  EXPECT_TRUE(loader.Stop());
+
+  popupShown = true;
+  ASSERT_TRUE(loader.Start(work, &target, 0, mayPost));
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  EXPECT_TRUE(loader.Stop(std::chrono::milliseconds(500)));
+  EXPECT_EQ(target.size(), 0u);
+}
+
+// The stop signal is looked at before every item: a pass stopped while it
+// reads an image reads no other and never posts "done".
+TEST(DetailsLoader, StopMidPassEndsBeforeTheNextItem) {
+  ResultsModel model;
+  model.BeginSearch(false, false);
+  for (const char* path : {"/a.dll", "/b.dll", "/c.dll"})
+    for (int i = 0; i < 10; ++i) model.Add(Result(path, L"x", kKindExport));
+  DetailsWork work;
+  ASSERT_TRUE(CollectDetailsWork(model, false, work));
+  ResultDetailsLoader loader;
+  std::promise<void> inSecond, resume;
+  std::shared_future<void> resumed = resume.get_future().share();
+  std::atomic<int> reads{0};
+  loader.SetImageReader([&](const std::wstring&, uint16_t) {
+    if (++reads == 2) {
+      inSecond.set_value();
+      resumed.wait();
+    }
+    return ImageDetails{};
+  });
+  QueueMessageTarget target(100, 0);
+  ASSERT_TRUE(loader.Start(work, &target, 0));
+  EXPECT_FALSE(loader.Start(work, &target, 0));  // one pass at a time
+  inSecond.get_future().wait();
+  std::future<bool> stopped = std::async(std::launch::async, [&] { return loader.Stop(); });
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  resume.set_value();
+  EXPECT_TRUE(stopped.get());
+  EXPECT_EQ(reads.load(), 2);
+  const PassRecord rec = Drain(target, std::chrono::milliseconds(0));
+  EXPECT_FALSE(rec.done);
+  for (const ResultDetails& d : rec.All()) EXPECT_LE(d.id, 11u);
+
+  // Work whose item names no image of it is refused.
+  work.items.back().image = static_cast<uint32_t>(work.images.size());
+  EXPECT_FALSE(loader.Start(work, &target, 0));
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+}
+
+TEST(DetailsLoader, StopWhileTheQueueIsFull) {
   ResultsModel model;
   model.BeginSearch(true, false);
-  for (int i = 0; i < 200; ++i) model.Add(Result(plain, L"x", kKindExport));
-  std::vector<DetailsWorkItem> work;
+  for (int i = 0; i < 20000; ++i) model.Add(Result("/a.dll", L"x", kKindExport));
+  DetailsWork work;
   ASSERT_TRUE(CollectDetailsWork(model, true, work));
   QueueMessageTarget target(1, 5);  // full after one batch: the pass waits
   ResultDetailsLoader loader;
   ASSERT_TRUE(loader.Start(std::move(work), &target, 0));
-  EXPECT_FALSE(loader.Start({}, &target, 0));  // one pass at a time
   std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_TRUE(loader.Running());
   EXPECT_TRUE(loader.Stop());
   EXPECT_FALSE(loader.Running());
   PostedMessage m;

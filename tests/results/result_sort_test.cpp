@@ -94,6 +94,29 @@ TEST(ResultsModel, IdsDetailsAndClear) {
   EXPECT_EQ(m.sortColumn(), -1);
 }
 
+// The details carry the row where their record stood; a record that has
+// moved since (a sort) is still found by its id.
+TEST(ResultsModel, DetailsFindTheirRecordByIdWhateverTheRowHint) {
+  ResultsModel m;
+  m.BeginSearch(false, false);
+  for (int i = 0; i < 3; ++i) m.Add(R(std::to_wstring(i), L"m", 0));
+  auto apply = [&](uint64_t id, int64_t row, const wchar_t* text) {
+    ResultDetails d;
+    d.id = id;
+    d.row = row;
+    d.description = text;
+    return m.ApplyDetails(std::move(d));
+  };
+  EXPECT_TRUE(apply(2, 1, L"at its row"));
+  EXPECT_TRUE(apply(3, 0, L"moved"));
+  EXPECT_TRUE(apply(1, 99, L"past the end"));
+  EXPECT_TRUE(apply(1, -1, L"no row"));
+  EXPECT_FALSE(apply(7, 0, L"unknown"));
+  EXPECT_EQ(m.entries()[0].description, L"no row");
+  EXPECT_EQ(m.entries()[1].description, L"at its row");
+  EXPECT_EQ(m.entries()[2].description, L"moved");
+}
+
 }  // namespace
 }  // namespace tarnix
 
