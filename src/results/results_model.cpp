@@ -27,7 +27,9 @@ uint64_t ResultsModel::Add(SymbolResult result) {
   if (nextId_ == ~uint64_t{0}) nextId_ = 1;  // the all-ones id is never used
   e.result = std::move(result);
   entries_.push_back(std::move(e));
-  if (indexValid_) index_[entries_.back().id] = entries_.size() - 1;
+  // The index of ids is made when first needed, not kept up while a search
+  // adds results.
+  indexValid_ = false;
   return entries_.back().id;
 }
 

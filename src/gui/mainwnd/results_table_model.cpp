@@ -26,6 +26,10 @@ int ResultsTableModel::ModelColumnOf(int32_t id) const {
 void ResultsTableModel::BeginSearch(bool winApiSearch, bool modulesOnly) {
   beginResetModel();
   results_.BeginSearch(winApiSearch, modulesOnly);
+  // Address space for the results up front: growing a vector of a quarter
+  // of a million entries would move them all on the GUI thread at once.
+  // Only the pages the results fill are ever touched.
+  results_.mutableEntries().reserve(kReservedRows);
   endResetModel();
 }
 
@@ -45,11 +49,18 @@ void ResultsTableModel::Append(std::vector<SymbolResult>&& batch) {
   endInsertRows();
 }
 
-void ResultsTableModel::ApplyDetails(const std::vector<ResultDetails>& batch) {
+void ResultsTableModel::ApplyDetails(std::vector<ResultDetails>& batch) {
   int64_t low = -1, high = -1;
-  for (const ResultDetails& d : batch) {
-    const int64_t row = results_.IndexOf(d.id);
-    if (row < 0 || !results_.ApplyDetails(d)) continue;
+  const auto& entries = results_.entries();
+  for (ResultDetails& d : batch) {
+    // The row the item was collected at, unless the rows moved since.
+    const int64_t row = d.row >= 0 && static_cast<size_t>(d.row) < entries.size() &&
+                                entries[static_cast<size_t>(d.row)].id == d.id
+                            ? d.row
+                            : results_.IndexOf(d.id);
+    if (row < 0) continue;
+    d.row = row;
+    if (!results_.ApplyDetails(std::move(d))) continue;
     low = low < 0 ? row : std::min(low, row);
     high = std::max(high, row);
   }

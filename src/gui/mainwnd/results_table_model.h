@@ -15,6 +15,8 @@ namespace tarnix::gui {
 class ResultsTableModel final : public QAbstractTableModel {
   Q_OBJECT
  public:
+  static constexpr size_t kReservedRows = 1 << 20;
+
   explicit ResultsTableModel(ResultsModel& results, QObject* parent = nullptr);
 
   // The shown columns in model order (the view may show them moved).
@@ -29,7 +31,7 @@ class ResultsTableModel final : public QAbstractTableModel {
   // Appends a batch of results at the end.
   void Append(std::vector<SymbolResult>&& batch);
   // Stores what the details pass found; unknown ids are skipped.
-  void ApplyDetails(const std::vector<ResultDetails>& batch);
+  void ApplyDetails(std::vector<ResultDetails>& batch);
   // The rows were reordered in the engine's model.
   void RowsReordered();
   // While the rows are reordered on another thread the view shows none, so

@@ -354,7 +354,7 @@ void CTarnixDlg::StartDetailsLoader() {
   CTarnixApp* app = CTarnixApp::Instance();
   const bool undecorate = app ? app->settings().undecorateCppNames : true;
   const uint32_t flags = app ? app->settings().undecorationFlags : 2;
-  std::vector<DetailsWorkItem> work;
+  DetailsWork work;
   BusyTexts texts;
   texts.range = results_.entries().size();
   const int collected = RunBusyWork(texts, [&](BusyProgress& progress) {
