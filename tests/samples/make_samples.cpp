@@ -6,6 +6,7 @@
 #include <fstream>
 #include <string>
 
+#include "pe/resource_fixture.h"
 #include "support/pe_builder.h"
 
 using tarnix::test::DelayImportModule;
@@ -42,6 +43,7 @@ PeBuilder KernelLike() {
               {9, "WriteFile", ""},
               {10, "", ""},
               {11, "", "NTDLL.#42"}}});
+  b.Resource(16, 1, 1033, tarnix::test::SimpleVersion(1033, u"Sample system library", u"10.0.19041.1", 0xA0000));
   b.LoadConfiguration({280, 0x180004000ull, 0});
   return b;
 }
@@ -60,7 +62,7 @@ PeBuilder Editor() {
   b.Import({"COMCTL32.dll", {ImportSymbol::Ordinal(17)}});
   b.DelayImport({"SHELL32.dll", {N("ShellExecuteW", 0x1B5), N("SHGetFolderPathW", 0xE2)}});
   b.Resource(24, 1, 1033, kManifest);
-  b.Resource(16, 1, 1033, std::string(64, '\0'));
+  b.Resource(16, 1, 1033, tarnix::test::SimpleVersion(1033, u"Sample text editor", u"2.4.0.7", 0x20004));
   b.Resource(3, 1, 1033, std::string(40, '\0'));
   b.Resource(14, 101, 1033, std::string(20, '\0'));
   b.LoadConfiguration({280, 0x140005000ull, 0});
@@ -77,6 +79,7 @@ PeBuilder LegacyTool() {
   b.Import({"ADVAPI32.dll", {N("RegOpenKeyExA", 0x1C8), N("RegCloseKey", 0x1AB)}, 0x3A000000});
   DelayImportModule winmm{"WINMM.dll", {N("PlaySoundA", 0x92), ImportSymbol::Ordinal(2)}, true, 0};
   b.DelayImport(winmm);
+  b.Resource(16, 1, 1033, tarnix::test::SimpleVersion(1033, u"Sample console tool", u"1.0.0.0", 0x10000));
   b.LoadConfiguration({72, 0x404000, 0});
   return b;
 }

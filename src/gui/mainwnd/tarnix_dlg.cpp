@@ -13,6 +13,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMimeData>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
@@ -205,6 +206,7 @@ void CTarnixDlg::BuildControls() {
   outputLayout->setContentsMargins(0, 0, 0, 0);
   output_ = new COutputTextBox(outputPane_);
   output_->setAccessibleName(QStringLiteral("Status Output:"));
+  output_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
   if (CTarnixApp* app = CTarnixApp::Instance()) output_->SetCapacity(app->settings().tarnixOutputMaxChars);
   outputLayout->addWidget(BuddyLabel("Status Output:", output_, outputPane_));
   outputLayout->addWidget(output_);
