@@ -60,6 +60,15 @@ COutputTextBox::COutputTextBox(QWidget* parent) : QPlainTextEdit(parent) {
   syncTimer_.setSingleShot(true);
   syncTimer_.setInterval(kSyncIntervalMs);
   connect(&syncTimer_, &QTimer::timeout, this, &COutputTextBox::Sync);
+  connect(verticalScrollBar(), &QScrollBar::rangeChanged, this, [this](int, int max) {
+    if (!followEnd_) return;
+    scrolling_ = true;
+    verticalScrollBar()->setValue(max);
+    scrolling_ = false;
+  });
+  connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
+    if (!scrolling_) followEnd_ = value == verticalScrollBar()->maximum();
+  });
 }
 
 qsizetype COutputTextBox::DocumentLength() const {
@@ -113,6 +122,7 @@ void COutputTextBox::Clear() {
   pendingCut_ = 0;
   rebuild_ = false;
   scrollPending_ = false;
+  followEnd_ = false;
   syncTimer_.stop();
   clear();
 }
@@ -146,7 +156,10 @@ void COutputTextBox::Sync() {
     scrollPending_ = false;
     // The last line is the one before the empty block after the final
     // line break.
+    followEnd_ = true;
+    scrolling_ = true;
     verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+    scrolling_ = false;
     horizontalScrollBar()->setValue(0);
   }
 }

@@ -58,6 +58,10 @@ class COutputTextBox : public QPlainTextEdit {
   qsizetype pendingCut_ = 0;   // document positions to cut off its front
   bool rebuild_ = false;       // the drops reached text not yet shown: show anew
   bool scrollPending_ = false;
+  // Kept at the newest line until the user scrolls away: the text is laid
+  // out lazily, so the end moves after each change.
+  bool followEnd_ = false;
+  bool scrolling_ = false;
   bool swallowEscape_ = false;
   QTimer syncTimer_;
 };
