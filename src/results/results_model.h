@@ -69,6 +69,12 @@ class ResultsModel {
   SortAnswer RequestSort(int32_t column, bool searchRunning,
                          const std::function<void()>& stopDetails,
                          const SortProgress& progress = nullptr);
+  // The sort state without sorting: the column removed from the list was
+  // the sort column, and its place goes to the first one left.
+  void SetSortState(int32_t column, bool ascending) {
+    sortColumn_ = column;
+    ascending_ = ascending;
+  }
   // Whether a sort by `column` is offered now (the "Sort By" items).
   bool SortOffered(int32_t column) const;
 

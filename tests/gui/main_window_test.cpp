@@ -283,6 +283,32 @@ class MainWindowTest : public QObject {
     for (size_t i = 0; i < mine.size(); ++i) QCOMPARE(ToQ(mine[i]), ToQ(theirs[i]));
   }
 
+  void enterInACriteriaBoxStartsTheSearch() {
+    TempDir dir;
+    WriteImages(dir, 3);
+    Window win;
+    win.Type("Folder:", QString::fromStdString(dir.path().string()));
+    // The key goes where the keyboard focus is: the box.
+    QTest::keyClick(win.Combo("Folder:"), Qt::Key_Return);
+    QVERIFY(WaitUntil([&] { return win.w->lastStatus() == 1; }, 30000));
+    QCOMPARE(win.w->results().entries().size(), size_t(12));
+  }
+
+  // After the settings are deleted the program closes without writing any
+  // back, also the placements of its windows.
+  void deletedSettingsStayDeleted() {
+    Window win;
+    win.w->move(40, 40);
+    win.dialogs.AnswerMessageBox(IDYES);
+    win.w->action(QStringLiteral("Delete App's Temp Files & Registry Settings..."))->trigger();
+    QVERIFY(!win.w->isVisible());
+    win.w.reset();
+    tarnix::RegistrySettings store;
+    QCOMPARE(store.GetDword(L"MainWnd_l", 12345), 12345u);
+    std::vector<uint8_t> cols;
+    QVERIFY(!store.GetBinary(L"TarnixSrchResultsCols", cols));
+  }
+
   void everyControlHasAName() {
     Window win;
     const QStringList unnamed = UnnamedControls(win.w.get());

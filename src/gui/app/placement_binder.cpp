@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include "core/registry_settings.h"
+#include "gui/app/tarnix_app.h"
 
 namespace tarnix::gui {
 namespace {
@@ -60,6 +61,7 @@ void PlacementBinder::Remember() {
 
 bool PlacementBinder::Save() {
   Remember();
+  if (CTarnixApp* app = CTarnixApp::Instance(); app && app->settingsDeleted()) return false;
   return placement_.Save();
 }
 

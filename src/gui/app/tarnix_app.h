@@ -54,6 +54,11 @@ class CTarnixApp {
   void setMainWindow(QWidget* w) { mainWindow_ = w; }
   std::thread::id mainThread() const { return mainThread_; }
 
+  // After "Delete App's Temp Files && Registry Settings..." nothing may
+  // write settings again in this run (placements of closing windows).
+  void SetSettingsDeleted() { settingsDeleted_ = true; }
+  bool settingsDeleted() const { return settingsDeleted_; }
+
   // The title of every main window: "Tarnix - [64-bit]".
   static QString MainWindowTitle();
 
@@ -64,6 +69,7 @@ class CTarnixApp {
   std::unique_ptr<NamedLock> rangesLock_;
   std::unique_ptr<NamedLock> codesLock_;
   QWidget* mainWindow_ = nullptr;
+  bool settingsDeleted_ = false;
 };
 
 // "This program needs a graphical display ..." when neither an X11 nor a

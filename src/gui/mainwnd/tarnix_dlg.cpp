@@ -12,6 +12,8 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -111,7 +113,7 @@ CTarnixDlg::CTarnixDlg(QWidget* parent) : QMainWindow(parent) {
 
   // Centred on its screen first; the saved placement, if any, wins.
   resize(1060, 760);
-  if (QScreen* s = QGuiApplication::primaryScreen()) {
+  if (QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen()) {
     const QRect area = s->availableGeometry();
     move(area.center() - QPoint(width() / 2, height() / 2));
   }
@@ -121,9 +123,16 @@ CTarnixDlg::CTarnixDlg(QWidget* parent) : QMainWindow(parent) {
 
 CTarnixDlg::~CTarnixDlg() {
   closing_ = true;
-  stop_.store(kStopStop);
   details_.Stop();
-  if (search_) search_->Wait(std::chrono::milliseconds(5000));
+  if (run_) {
+    run_->stop.store(kStopStop);
+    EndRun(5000);
+  }
+  // Workers that never ended keep what they use: it is not freed.
+  for (auto& r : abandoned_) {
+    if (r->search && r->search->Running())
+      (void)r.release();
+  }
   target_->Close();
   if (fileCheck_) fileCheck_->Detach();
   if (searchCheck_) searchCheck_->Detach();
@@ -187,7 +196,6 @@ void CTarnixDlg::BuildControls() {
   view_->horizontalHeader()->setSortIndicatorShown(false);
   view_->horizontalHeader()->setStretchLastSection(false);
   view_->setContextMenuPolicy(Qt::CustomContextMenu);
-  view_->installEventFilter(this);
   connect(view_->horizontalHeader(), &QHeaderView::customContextMenuRequested, this,
           [this](const QPoint& p) { ShowHeaderMenu(p); });
   connect(view_->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int logical) {
@@ -255,6 +263,9 @@ QWidget* CTarnixDlg::BuildSearchLocation() {
   grid->setRowStretch(4, 1);
 
   connect(folderMenuButton_, &QToolButton::clicked, this, [this] { ShowFolderMenu(); });
+  // Enter in a criteria box presses the default button.
+  for (CComboBoxAuto* box : {folder_, fileName_})
+    connect(box->lineEdit(), &QLineEdit::returnPressed, this, [this] { OnSearchButton(); });
   connect(fileMenuButton_, &QToolButton::clicked, this, [this] { ShowFileMenu(); });
   connect(fileMoreInfo_, &LinkLabel::linkClicked, this, [this] { OpenHelp(fileRegex_->isChecked() ? QStringLiteral("regex") : QStringLiteral("plain_search")); });
   connect(subfolders_, &QCheckBox::clicked, this, [this] { SaveCheckBox(subfolders_, L"IncSubfldrs"); });
@@ -302,6 +313,8 @@ QWidget* CTarnixDlg::BuildSearchFor() {
   grid->setRowStretch(4, 1);
 
   connect(searchMenuButton_, &QToolButton::clicked, this, [this] { ShowSearchMenu(); });
+  connect(searchText_->lineEdit(), &QLineEdit::returnPressed, this, [this] { OnSearchButton(); });
+  connect(searchForLink_, &LinkLabel::linkClicked, this, [this] { ShowSearchForMenu(); });
   connect(searchMoreInfo_, &LinkLabel::linkClicked, this, [this] { OpenHelp(searchRegex_->isChecked() ? QStringLiteral("regex") : QStringLiteral("plain_search")); });
   connect(lookInLink_, &LinkLabel::linkClicked, this, [this] { EditFilter(0); });
   connect(searchRegex_, &QCheckBox::clicked, this,
@@ -443,8 +456,21 @@ void CTarnixDlg::ApplyCommandLine() {
   if (cmd.autoActions & kAutoStartSearch) autoStartTimer_.start();
 }
 
+void CTarnixDlg::ShowSearchForMenu() {
+  QMenu menu(this);
+  menu.addAction(actForWinApis_);
+  menu.addAction(actForImportLibs_);
+  menu.exec(searchForLink_->mapToGlobal(QPoint(0, searchForLink_->height())));
+}
+
 void CTarnixDlg::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
+  CTarnixApp* app = CTarnixApp::Instance();
+  if (!raised_ && app && (app->commandLine().autoActions & kAutoForeground)) {
+    raised_ = true;
+    raise();
+    activateWindow();
+  }
   if (!columnsBuilt_) {
     columnsBuilt_ = true;
     std::vector<uint8_t> stored;
@@ -476,12 +502,13 @@ void CTarnixDlg::closeEvent(QCloseEvent* event) {
   detailsTimer_.stop();
   autoStartTimer_.stop();
   StopDetailsLoader();
-  if (searching_ || (search_ && search_->Running())) {
-    stop_.store(kStopStop);
+  if (run_) {
+    run_->stop.store(kStopStop);
     blinkTimer_.stop();
-    if (search_ && !search_->Wait(std::chrono::milliseconds(5000)))
-      EventLog::LogFormat(L"The search did not end within 5000 ms of closing");
+    EndRun(5000);
+    if (run_) run_->target->Discard();
   }
+  searching_ = false;
   target_->Discard();
   CloseToolWindows();
   if (fileCheck_) fileCheck_->Detach();
@@ -518,6 +545,7 @@ void CTarnixDlg::ApplyPickedPaths(const QStringList& paths, bool append) {
   if (out.namesSet) {
     fileName_->SetText(out.fileName);
     fileRegex_->setChecked(out.fileNameRegex);
+    SaveCheckBox(fileRegex_, L"FileNameRegex");
   }
   if (out.skipped) AppDialogs().Beep(mb::kIconWarning);
 }

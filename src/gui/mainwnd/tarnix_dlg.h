@@ -76,7 +76,6 @@ class CTarnixDlg : public QMainWindow {
   void closeEvent(QCloseEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
-  bool eventFilter(QObject* watched, QEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
 
  private:
@@ -135,6 +134,7 @@ class CTarnixDlg : public QMainWindow {
   void SetIdleControls();
   void OnMessage(PostedMessage& m);
   void FinishSearch(bool completed);
+  void ShowSearchForMenu();
   void ShowFinishBox();
   void SetProgressText(const QString& text);
   SearchCriteriaInput GatherCriteria() const;
@@ -221,6 +221,10 @@ class CTarnixDlg : public QMainWindow {
   QAction* actRegexComposer_ = nullptr;
   QAction* actTryRegex_ = nullptr;
   QAction* actBinaryPresets_ = nullptr;
+  QAction* actListInfo_ = nullptr;
+  QAction* actListCopy_ = nullptr;
+  QAction* actListSelectAll_ = nullptr;
+  QAction* actListRescan_ = nullptr;
 
   // --- state ---
   // The filters of the next search: from the settings, or from the command
@@ -234,10 +238,9 @@ class CTarnixDlg : public QMainWindow {
   bool userStopped_ = false;
   bool searchedOnce_ = false;
   bool columnsBuilt_ = false;
+  bool raised_ = false;
   bool blinkOn_ = false;
   QString currentFile_;
-  StopFlag stop_{kStopRun};
-  SearchStatistics stats_;
   SearchRunClock clock_;
   SearchParams lastParams_;
   ReportOutcome outcome_;
@@ -248,7 +251,20 @@ class CTarnixDlg : public QMainWindow {
     std::wstring text;
     uint32_t icon = 0;
   } pendingBox_;
-  std::unique_ptr<SymbolSearch> search_;
+  // One search's workers with what they share. A run whose workers do not
+  // end in time is abandoned whole (its target closed, never freed), so a
+  // late worker never touches the next search or freed memory.
+  struct SearchRun {
+    StopFlag stop{kStopRun};
+    SearchStatistics stats;
+    std::unique_ptr<DesktopMessageTarget> target;
+    std::unique_ptr<SymbolSearch> search;
+  };
+  std::unique_ptr<SearchRun> run_;
+  std::vector<std::unique_ptr<SearchRun>> abandoned_;
+  // Waits up to `ms` for the run's workers; abandons the run when they do
+  // not end. True when they ended.
+  bool EndRun(int ms);
   ResultsModel results_;
   ResultsTableModel* model_ = nullptr;
   ResultDetailsLoader details_;

@@ -20,6 +20,7 @@
 #include <QTableView>
 #include <QToolButton>
 #include <QUrlQuery>
+#include <filesystem>
 
 #include "core/error_text.h"
 #include "core/event_log.h"
@@ -39,6 +40,7 @@
 #include "gui/widgets/link_label.h"
 #include "gui/widgets/output_text_box.h"
 #include "pe/look_in.h"
+#include "platform/errno_map.h"
 #include "platform/last_error.h"
 #include "platform/registry.h"
 #include "platform/text_encoding.h"
@@ -67,6 +69,21 @@ constexpr char kTempLogView[] = "Tarnix TempLogView.html";
 constexpr char kTempPreview[] = "Tarnix TempPreview.html";
 
 QString TempFile(const char* name) { return QDir(QDir::tempPath()).filePath(QString::fromLatin1(name)); }
+
+// Removes the program's temporary files; answers the first error (0 when
+// every one is gone).
+uint32_t RemoveTempFiles() {
+  uint32_t first = 0;
+  for (const char* name : {kTempLogView, kTempPreview}) {
+    std::error_code ec;
+    std::filesystem::remove(TempFile(name).toStdString(), ec);
+    if (ec && !first) {
+      first = Win32FromErrno(ec.value());
+      EventLog::LogFormat(L"path=\"%ls\", err=%d", FromQ(TempFile(name)).c_str(), ec.value());
+    }
+  }
+  return first;
+}
 
 }  // namespace
 
@@ -152,6 +169,22 @@ void CTarnixDlg::BuildActions() {
   actSelectAll_ = MakeAction("Select &All Search Results", nullptr, [this] { SelectAllResults(); });
   actRescan_ = MakeAction("&Re-Scan Results List", nullptr, [this] { StartDetailsLoader(); });
   actDefaultColumns_ = MakeAction("Restore Resul&ts List Default Columns", nullptr, [this] { RestoreDefaultColumns(); });
+  // The results list's own commands and keys (its context menu).
+  auto listAction = [this](const char* text, const char* key, std::function<void()> run) {
+    auto* a = new QAction(QString::fromUtf8(text), view_);
+    if (key) {
+      a->setShortcut(QKeySequence(QString::fromLatin1(key)));
+      a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+      view_->addAction(a);
+    }
+    connect(a, &QAction::triggered, this, [run = std::move(run)] { run(); });
+    actions_.push_back(a);
+    return a;
+  };
+  actListInfo_ = listAction("&Show Info...\tCtrl+I", "Ctrl+I", [this] { actResultInfo_->trigger(); });
+  actListCopy_ = listAction("&Copy\tCtrl+C", "Ctrl+C", [this] { CopyRows(); });
+  actListSelectAll_ = listAction("Select &All\tCtrl+A", "Ctrl+A", [this] { SelectAllResults(); });
+  actListRescan_ = listAction("R&e-Scan List", nullptr, [this] { StartDetailsLoader(); });
   // Window
   MakeAction("Cascade All Open &Windows\tCtrl+Shift+W", "Ctrl+Shift+W", [this] { CascadeWindows(); });
   MakeAction("&Restore Window To Primary Monitor\t Ctrl+Shift+R", "Ctrl+Shift+R", [this] { RestoreToPrimary(); });
@@ -216,16 +249,18 @@ void CTarnixDlg::BuildMenus() {
 void CTarnixDlg::UpdateActions() {
   const bool empty = results_.entries().empty();
   const bool idleWithResults = !searching_ && !empty;
-  for (QAction* a : {actCopyResults_, actClearResults_, actSelectAll_, actDefaultColumns_})
+  const bool selected = view_ && view_->selectionModel() && view_->selectionModel()->hasSelection();
+  for (QAction* a : {actCopyResults_, actClearResults_, actSelectAll_, actDefaultColumns_, actListSelectAll_})
     if (a) a->setEnabled(idleWithResults);
-  if (actDefaultColumns_) actDefaultColumns_->setEnabled(!searching_);
+  if (actListCopy_) actListCopy_->setEnabled(!searching_ && selected);
   if (actRescan_)
     actRescan_->setEnabled(idleWithResults && results_.detailsInterrupted() && !details_.Running());
   if (actPreview_) actPreview_->setEnabled(!searching_ && searchedOnce_);
   if (actSaveResults_) actSaveResults_->setEnabled(!searching_ && searchedOnce_);
-  if (actResultInfo_)
-    actResultInfo_->setEnabled(view_ && view_->selectionModel() &&
-                               view_->selectionModel()->selectedRows().size() == 1);
+  const bool one = view_ && view_->selectionModel() && view_->selectionModel()->selectedRows().size() == 1;
+  if (actResultInfo_) actResultInfo_->setEnabled(one);
+  if (actListInfo_) actListInfo_->setEnabled(one);
+  if (actListRescan_) actListRescan_->setEnabled(actRescan_ && actRescan_->isEnabled());
   if (actForWinApis_) actForWinApis_->setChecked(searchFor_ != kSearchForImportLibs);
   if (actForImportLibs_) actForImportLibs_->setChecked(searchFor_ == kSearchForImportLibs);
 }
@@ -335,6 +370,7 @@ void CTarnixDlg::ShowFileMenu() {
     fileName_->SetText(L"*");
     // "*" is the match-all of plain patterns; as an expression it is invalid.
     fileRegex_->setChecked(false);
+    SaveCheckBox(fileRegex_, L"FileNameRegex");
   });
   menu.addSeparator();
   menu.addAction(actRegexComposer_);
@@ -470,11 +506,7 @@ void CTarnixDlg::CloseToolWindows() {
 }
 
 void CTarnixDlg::DeleteTempFiles() {
-  uint32_t err = 0;
-  for (const char* name : {kTempLogView, kTempPreview}) {
-    QFile f(TempFile(name));
-    if (f.exists() && !f.remove()) err = ERROR_ACCESS_DENIED;
-  }
+  const uint32_t err = RemoveTempFiles();
   if (err)
     AppDialogs().MessageBox(this,
                             ToQ(WFormat(L"Failed to delete some or all temporary files for %ls.\n\n%ls",
@@ -493,11 +525,10 @@ void CTarnixDlg::DeleteTempFilesAndSettings() {
   if (AppDialogs().MessageBox(this, ToQ(question), QStringLiteral("Tarnix"),
                               mb::kYesNoCancel | mb::kIconWarning | mb::kDefButton2) != IDYES)
     return;
-  uint32_t err = 0;
-  for (const char* name : {kTempLogView, kTempPreview}) {
-    QFile f(TempFile(name));
-    if (f.exists() && !f.remove()) err = ERROR_ACCESS_DENIED;
-  }
+  // The tool windows write their placements as they close: before the
+  // settings go.
+  CloseToolWindows();
+  uint32_t err = RemoveTempFiles();
   std::wstring key = L"Software\\";
   key += kMakerKey;
   key += L"\\Tarnix";
@@ -514,6 +545,7 @@ void CTarnixDlg::DeleteTempFilesAndSettings() {
     return;
   }
   // Nothing may write the settings back on the way out.
+  if (CTarnixApp* app = CTarnixApp::Instance()) app->SetSettingsDeleted();
   closing_ = true;
   columnsBuilt_ = false;
   close();

@@ -131,13 +131,12 @@ void CTarnixDlg::ToggleColumn(int32_t column) {
     }
     layout.push_back(e);
   }
+  if (sortColumn != results_.sortColumn()) results_.SetSortState(sortColumn, results_.ascending());
   BuildColumns(std::move(layout));
-  (void)sortColumn;  // the order of the rows stays; only the indicator follows the columns
 }
 
 void CTarnixDlg::SortBy(int32_t column) {
   if (searching_ || results_.entries().empty()) return;
-  auto stopDetails = [this] { StopDetailsLoader(); };
   if (!results_.SortOffered(column)) return;
   if (!results_.detailsComplete()) StopDetailsLoader();
   // The rows leave the view while they are sorted on the worker thread, as
@@ -148,10 +147,13 @@ void CTarnixDlg::SortBy(int32_t column) {
   ResultsModel::SortAnswer answer = ResultsModel::SortAnswer::kRefused;
   model_->BeginReload();
   RunBusyWork(texts, [&](BusyProgress& progress) {
-    answer = results_.RequestSort(column, false, stopDetails, [&](double done) {
+    // The details pass was stopped above, on this window's thread.
+    answer = results_.RequestSort(column, false, nullptr, [&](double done) {
       progress.SetPosition(static_cast<uint64_t>(done * static_cast<double>(texts.range)));
       return progress.Cancelled();
     });
+    const QString reloading = QStringLiteral("Reloading list...");
+    progress.SetTexts(nullptr, &reloading, nullptr, nullptr);
     return 1;
   });
   model_->EndReload();
@@ -222,15 +224,17 @@ void CTarnixDlg::CopyRows() {
   const bool full = model_->fullSymbols();
   BusyTexts texts;
   texts.range = rows.size();
+  bool cancelled = false;
   const int r = RunBusyWork(texts, [&](BusyProgress& progress) {
-    return CopyRowsText(results_.entries(), rows, columns, full, text, [&](size_t i) {
-             progress.SetPosition(i);
-             return progress.Cancelled();
-           })
-               ? 1
-               : 0;
+    const bool ok = CopyRowsText(results_.entries(), rows, columns, full, text, [&](size_t i) {
+      progress.SetPosition(i);
+      return progress.Cancelled();
+    });
+    cancelled = progress.Cancelled();
+    return ok ? 1 : 0;
   });
   if (r == 1) QApplication::clipboard()->setText(ToQ(text));
+  else if (r == 0 && !cancelled) EventLog::LogFormat(L"Copying the selected results failed");
 }
 
 void CTarnixDlg::CopyColumn(int32_t column) {
@@ -240,15 +244,17 @@ void CTarnixDlg::CopyColumn(int32_t column) {
   const bool full = model_->fullSymbols();
   BusyTexts texts;
   texts.range = rows.size();
+  bool cancelled = false;
   const int r = RunBusyWork(texts, [&](BusyProgress& progress) {
-    return CopyColumnText(results_.entries(), rows, column, full, text, [&](size_t i) {
-             progress.SetPosition(i);
-             return progress.Cancelled();
-           })
-               ? 1
-               : 0;
+    const bool ok = CopyColumnText(results_.entries(), rows, column, full, text, [&](size_t i) {
+      progress.SetPosition(i);
+      return progress.Cancelled();
+    });
+    cancelled = progress.Cancelled();
+    return ok ? 1 : 0;
   });
   if (r == 1) QApplication::clipboard()->setText(ToQ(text));
+  else if (r == 0 && !cancelled) EventLog::LogFormat(L"colId=0x%x: %ls", column, L"the column has no text");
 }
 
 void CTarnixDlg::CopyImagePath() {
@@ -399,14 +405,15 @@ void CTarnixDlg::ShowResultsMenu(const QPoint& pos) {
     view_->selectRow(clicked.row());
   const std::vector<size_t> rows = SelectedRows();
   const int32_t column = ColumnAt(pos);
-  const bool one = rows.size() == 1;
-  const ResultEntry* entry = one ? &results_.entries()[rows.front()] : nullptr;
+  UpdateActions();
+  // The row the menu was opened on.
+  const ResultEntry* entry = clicked.isValid() ? &results_.entries()[static_cast<size_t>(clicked.row())]
+                                               : rows.size() == 1 ? &results_.entries()[rows.front()]
+                                                                  : nullptr;
 
   QMenu menu(this);
-  QAction* info = menu.addAction(QStringLiteral("&Show Info...\tCtrl+I"), this,
-                                 [this] { actResultInfo_->trigger(); });
-  info->setEnabled(one);
-  menu.setDefaultAction(info);
+  menu.addAction(actListInfo_);
+  menu.setDefaultAction(actListInfo_);
   if (entry && clicked.isValid() && !IsOrdinalKind(entry->result.kind)) {
     const QString cell = model_->data(clicked).toString();
     if (!cell.isEmpty()) {
@@ -424,17 +431,18 @@ void CTarnixDlg::ShowResultsMenu(const QPoint& pos) {
     }
   }
   menu.addSeparator();
-  menu.addAction(QStringLiteral("&Copy\tCtrl+C"), this, [this] { CopyRows(); })->setEnabled(!rows.empty());
+  menu.addAction(actListCopy_);
   if (column >= 0)
     menu.addAction(ToQ(CopyColumnMenuText(column)), this, [this, column] { CopyColumn(column); })
         ->setEnabled(!rows.empty());
-  menu.addAction(QStringLiteral("Copy &Image Path"), this, [this] { CopyImagePath(); })->setEnabled(one);
-  menu.addAction(QStringLiteral("Select &All\tCtrl+A"), this, [this] { SelectAllResults(); });
-  if (actRescan_->isEnabled()) menu.addAction(QStringLiteral("R&e-Scan List"), this, [this] { StartDetailsLoader(); });
+  menu.addAction(QStringLiteral("Copy &Image Path"), this, [this] { CopyImagePath(); })
+      ->setEnabled(rows.size() == 1);
+  menu.addAction(actListSelectAll_);
+  if (actListRescan_->isEnabled()) menu.addAction(actListRescan_);
   menu.addSeparator();
   menu.addAction(actPreview_);
 
-  if (entry) {
+  if (entry && clicked.isValid()) {
     const std::wstring& image = entry->result.file;
     const WindowsRoot root = WindowsRoot::Find();
     const std::wstring module = ResolveModulePath(image, entry->result.module, entry->result.properties.imageType, root);
@@ -450,9 +458,11 @@ void CTarnixDlg::ShowResultsMenu(const QPoint& pos) {
                      [this, module] { OpenModuleInstance(module, kLookInExports, true); });
     }
     menu.addSeparator();
-    auto show = [this](const std::wstring& path) {
+    auto show = [](const std::wstring& path) {
       uint32_t err = 0;
-      if (!AppDialogs().ShowInFileManager(ToQ(path), err)) AppDialogs().Beep(mb::kIconError);
+      if (AppDialogs().ShowInFileManager(ToQ(path), err)) return;
+      EventLog::LogFormat(L"path=\"%ls\", err=%u", path.c_str(), err);
+      AppDialogs().Beep(mb::kIconError);
     };
     menu.addAction(QStringLiteral("Open '*' in &Windows Explorer").replace(QLatin1Char('*'), FileNameOf(image)),
                    this, [show, image] { show(image); });
@@ -463,9 +473,11 @@ void CTarnixDlg::ShowResultsMenu(const QPoint& pos) {
       OpenUrlOrSay(QUrl::fromLocalFile(ToQ(FolderOf(image))));
     });
     if (AppDialogs().CanShowItemProperties()) {
-      auto props = [this](const std::wstring& path) {
+      auto props = [](const std::wstring& path) {
         uint32_t err = 0;
-        if (!AppDialogs().ShowItemProperties(ToQ(path), err)) AppDialogs().Beep(mb::kIconError);
+        if (AppDialogs().ShowItemProperties(ToQ(path), err)) return;
+        EventLog::LogFormat(L"path=\"%ls\", err=%u", path.c_str(), err);
+        AppDialogs().Beep(mb::kIconError);
       };
       menu.addAction(QStringLiteral("Proper&ties: '*'...").replace(QLatin1Char('*'), FileNameOf(image)), this,
                      [props, image] { props(image); });
@@ -475,25 +487,6 @@ void CTarnixDlg::ShowResultsMenu(const QPoint& pos) {
     }
   }
   menu.exec(view_->viewport()->mapToGlobal(pos));
-}
-
-bool CTarnixDlg::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == view_ && event->type() == QEvent::KeyPress) {
-    auto* key = static_cast<QKeyEvent*>(event);
-    if (key->matches(QKeySequence::Copy)) {
-      CopyRows();
-      return true;
-    }
-    if (key->matches(QKeySequence::SelectAll)) {
-      SelectAllResults();
-      return true;
-    }
-    if (key->modifiers() == Qt::ControlModifier && key->key() == Qt::Key_I) {
-      if (actResultInfo_->isEnabled()) actResultInfo_->trigger();
-      return true;
-    }
-  }
-  return QMainWindow::eventFilter(watched, event);
 }
 
 }  // namespace tarnix::gui

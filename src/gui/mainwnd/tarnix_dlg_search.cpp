@@ -119,9 +119,20 @@ bool CTarnixDlg::StartSearch(bool interactive) {
   const ProgramSettings& s = app ? app->settings() : defaults;
 
   StopDetailsLoader();
+  // The workers of an earlier search have ended, or are abandoned now.
+  if (run_ && run_->search && run_->search->Running()) EndRun(5000);
+  auto run = std::make_unique<SearchRun>();
+  SearchRun* r = run.get();
+  run->target = std::make_unique<DesktopMessageTarget>(
+      [this, r](PostedMessage& m) {
+        if (run_.get() == r) OnMessage(m);
+      },
+      DesktopMessageTarget::kDefaultCapacity, DesktopMessageTarget::kWindowPostIntervalMs);
+  run->search = std::make_unique<SymbolSearch>();
+  run_ = std::move(run);
+
   searching_ = true;
   userStopped_ = false;
-  searchedOnce_ = true;
   resultsSeen_ = 0;
   currentFile_.clear();
   searchButton_->setText(QStringLiteral("&Pause"));
@@ -138,23 +149,21 @@ bool CTarnixDlg::StartSearch(bool interactive) {
   output_->AppendLine(SearchCriteriaDescription(params));
   output_->AppendSeparator();
 
-  params.stopFlag = &stop_;
-  params.statistics = &stats_;
-  params.window = target_;
-  lastParams_ = params;
+  params.stopFlag = &run_->stop;
+  params.statistics = &run_->stats;
+  params.window = run_->target.get();
   SearchStartSettings start;
   start.emptyMatchesAll = s.emptySearchMatchesAll;
   start.undecorate = s.undecorateCppNames;
   start.undecorationFlags = s.undecorationFlags;
-  if (search_ && search_->Running()) search_->Wait(std::chrono::milliseconds(5000));
-  search_ = std::make_unique<SymbolSearch>();
-  stop_.store(kStopRun);
   clock_.Start();
-  if (!search_->Start(params, start)) {
+  if (!run_->search->Start(params, start)) {
     const uint32_t err = GetLastError();
     output_->AppendLine(WFormat(L"ERROR: %ls", ErrorText(err).c_str()));
     searching_ = false;
     SetIdleControls();
+    view_->horizontalHeader()->setSectionsMovable(true);
+    UpdateActions();
     AppDialogs().MessageBox(
         this,
         ToQ(WFormat(L"Failed to start the search.\n(Refer to the status output or to the Windows Event "
@@ -163,21 +172,33 @@ bool CTarnixDlg::StartSearch(bool interactive) {
         QStringLiteral("Tarnix"), mb::kOk | mb::kIconError);
     return false;
   }
+  searchedOnce_ = true;
+  lastParams_ = params;
   return true;
 }
 
+bool CTarnixDlg::EndRun(int ms) {
+  if (!run_ || !run_->search) return true;
+  if (run_->search->Wait(std::chrono::milliseconds(ms))) return true;
+  EventLog::LogFormat(L"The search threads did not end within %d ms; they are left to end on their own", ms);
+  run_->stop.store(kStopStop);
+  run_->target->Close();
+  abandoned_.push_back(std::move(run_));
+  return false;
+}
+
 void CTarnixDlg::PauseOrResume() {
-  if (!searching_) return;
-  if (stop_.load() == kStopRun) {
+  if (!searching_ || !run_) return;
+  if (run_->stop.load() == kStopRun) {
     clock_.Pause();
-    stop_.store(kStopPause);
+    run_->stop.store(kStopPause);
     searchButton_->setText(QStringLiteral("Res&ume"));
     blinkOn_ = true;
     SetProgressText(QStringLiteral("PAUSED"));
     blinkTimer_.start();
-  } else if (stop_.load() == kStopPause) {
+  } else if (run_->stop.load() == kStopPause) {
     clock_.Resume();
-    stop_.store(kStopRun);
+    run_->stop.store(kStopRun);
     searchButton_->setText(QStringLiteral("&Pause"));
     blinkTimer_.stop();
     SetProgressText(currentFile_);
@@ -185,17 +206,18 @@ void CTarnixDlg::PauseOrResume() {
 }
 
 void CTarnixDlg::StopSearch() {
-  if (!searching_) return;
-  if (stop_.load() == kStopPause) clock_.Resume();
+  if (!searching_ || !run_) return;
+  if (run_->stop.load() == kStopPause) clock_.Resume();
   userStopped_ = true;
-  stop_.store(kStopStop);
+  run_->stop.store(kStopStop);
   blinkTimer_.stop();
-  if (search_ && !search_->Wait(std::chrono::milliseconds(5000)))
-    EventLog::LogFormat(L"The search did not stop within 5000 ms");
+  SearchRun* r = run_.get();
+  const bool ended = EndRun(5000);
   SetIdleControls();
   // The workers' last messages (the search-ended one among them) are
   // handled now, so the window is idle when Stop returns.
-  target_->Deliver(std::chrono::milliseconds(2000));
+  if (ended) r->target->Deliver(std::chrono::milliseconds(2000));
+  if (searching_) FinishSearch(false);  // its end never came: finish without it
 }
 
 void CTarnixDlg::SetIdleControls() {
@@ -223,8 +245,8 @@ void CTarnixDlg::OnMessage(PostedMessage& m) {
       break;
     case kMsgSizeScanEnded:
       if (searching_ && m.wParam == 1) {
-        std::lock_guard<std::mutex> lock(stats_.sizeLock);
-        if (stats_.sizeKnown) progress_->setRange(0, 9999);
+        std::lock_guard<std::mutex> lock(run_->stats.sizeLock);
+        if (run_->stats.sizeKnown) progress_->setRange(0, 9999);
       }
       break;
     case kMsgProgress: {
@@ -232,8 +254,8 @@ void CTarnixDlg::OnMessage(PostedMessage& m) {
       const uint64_t done = m.wParam | (m.lParam << 32);
       uint64_t total = 0;
       {
-        std::lock_guard<std::mutex> lock(stats_.sizeLock);
-        if (stats_.sizeKnown) total = stats_.totalSize;
+        std::lock_guard<std::mutex> lock(run_->stats.sizeLock);
+        if (run_->stats.sizeKnown) total = run_->stats.totalSize;
       }
       if (total) {
         if (progress_->maximum() == 0) progress_->setRange(0, 9999);
@@ -271,26 +293,25 @@ void CTarnixDlg::OnMessage(PostedMessage& m) {
 }
 
 void CTarnixDlg::FinishSearch(bool completed) {
-  // The size scan may still walk the folders; it is not needed any more.
   const bool stoppedByUser = userStopped_;
-  stop_.store(kStopStop);
-  if (search_ && !search_->Wait(std::chrono::milliseconds(5000)))
-    EventLog::LogFormat(L"The search threads did not end within 5000 ms");
+  SearchEnd end;
+  if (run_) {
+    // The size scan may still walk the folders; it is not needed any more.
+    run_->stop.store(kStopStop);
+    std::lock_guard<std::mutex> lock(run_->stats.countersLock);
+    end.filesSearched = run_->stats.filesSearched;
+    end.errors = run_->stats.errors;
+    end.warnings = run_->stats.warnings;
+  }
+  EndRun(5000);
   const int64_t elapsed = clock_.ElapsedMs();
   SetIdleControls();
   view_->horizontalHeader()->setSectionsMovable(true);
   searching_ = false;
 
-  SearchEnd end;
   end.stoppedByUser = stoppedByUser;
   end.completed = completed && !stoppedByUser;
   end.elapsedMs = elapsed;
-  {
-    std::lock_guard<std::mutex> lock(stats_.countersLock);
-    end.filesSearched = stats_.filesSearched;
-    end.errors = stats_.errors;
-    end.warnings = stats_.warnings;
-  }
   end.results = resultsSeen_;
   end.statusOutputShown = !outputPane_->isHidden();
   const SearchFinishTexts t = SearchFinishOutcome(end);
