@@ -3,6 +3,10 @@
 // search-for modes, drops, closing while searching, saving, and the
 // command line that searches by itself.
 #include <QAction>
+#include <QCalendarWidget>
+#include <QDialogButtonBox>
+#include <QListWidget>
+#include <QTimeEdit>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
@@ -307,6 +311,77 @@ class MainWindowTest : public QObject {
     QCOMPARE(store.GetDword(L"MainWnd_l", 12345), 12345u);
     std::vector<uint8_t> cols;
     QVERIFY(!store.GetBinary(L"TarnixSrchResultsCols", cols));
+  }
+
+  // Filters chosen in the dialogs search what the same switches search on
+  // the command line.
+  void filtersChosenInTheDialogsSearchWhatTheSwitchesSearch() {
+    TempDir dir;
+    WriteImages(dir, 3);
+    // A 32-bit console program that the filters leave out.
+    {
+      PeBuilder b(PeBuilder::Kind::kPe32);
+      b.Subsystem(3).Characteristics(0x0102);
+      tarnix::test::ImportModule m;
+      m.module = "KERNEL32.dll";
+      m.symbols.push_back(tarnix::test::ImportSymbol::Named("ReadFile", 1));
+      b.Import(m);
+      dir.Write("tool.exe", b.Build().bytes);
+    }
+    Window win;
+    win.w->action(QStringLiteral("PE Header Filters"))->trigger();
+    win.Type("Folder:", QString::fromStdString(dir.path().string()));
+    // Ticks the named rows (and their values), then OK.
+    auto tick = [](QDialog& d, const QStringList& rows, bool values) {
+      for (const char* list : {"Items", "Values"}) {
+        if (std::string(list) == "Values" && !values) continue;
+        QListWidget* w = FindChild<QListWidget>(&d, QString::fromLatin1(list));
+        for (const QString& r : rows)
+          for (QListWidgetItem* it : w->findItems(r, Qt::MatchExactly)) it->setCheckState(Qt::Checked);
+      }
+      QTest::mouseClick(d.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok), Qt::LeftButton);
+      return d.result();
+    };
+    struct Choice {
+      const char* command;
+      QStringList rows;
+      bool values;
+    } choices[] = {
+        {"'Look In' Filter", {QStringLiteral("Look in \"Import\" table")}, false},
+        {"'PE Type' Filter", {QStringLiteral("64-bit Executable Images")}, false},
+        {"'PE Subsystems' Filter", {QStringLiteral("Graphical User Interface (GUI) Subsystem")}, false},
+        {"'PE Characteristics' Filter", {QStringLiteral("DLL")}, true},
+        {"'PE Directories' Filter", {QStringLiteral("Import Directory")}, true},
+    };
+    for (const Choice& c : choices) {
+      win.dialogs.onExec = [&](QDialog& d) { return tick(d, c.rows, c.values); };
+      win.w->action(QString::fromLatin1(c.command))->trigger();
+    }
+    // The TO bound: a day in 2030, local midnight.
+    win.dialogs.onExec = [](QDialog& d) {
+      d.findChild<QCheckBox*>()->setChecked(false);
+      d.findChild<QCalendarWidget*>()->setSelectedDate(QDate(2030, 1, 1));
+      d.findChild<QTimeEdit*>()->setTime(QTime(0, 0, 0));
+      QTest::mouseClick(d.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok), Qt::LeftButton);
+      return d.result();
+    };
+    win.w->action(QStringLiteral("'PE Time Stamp: To' Filter"))->trigger();
+    tarnix::RegistrySettings store;
+    QCOMPARE(store.GetDword(L"SrchLookIn", 0), 2u);
+    QCOMPARE(store.GetQword(L"SrchPECharsV", 0), uint64_t{0x2000000});
+    const uint64_t to = store.GetQword(L"SrchPETsTo", 0);
+    QVERIFY(to != 0);
+    QVERIFY(win.Search());
+    QVERIFY(win.dialogs.unexpected.isEmpty());
+    TempDir scratch;
+    const std::string seconds = std::to_string((to - 116444736000000000ULL) / 10000000ULL);
+    const auto cli = RunCli(scratch, "search",
+                            "'" + dir.path().string() + "' /li 2 /petp 2 /pess 4 /pecm 33554432 /pecv 33554432 " +
+                                "/pedm 2048 /pedv 2048 /pett " + seconds + " --quiet");
+    QCOMPARE(cli.status, 0);
+    const auto mine = WindowLines(*win.w), theirs = CliLines(cli.out);
+    QCOMPARE(mine.size(), size_t(9));
+    QVERIFY(mine == theirs);
   }
 
   void everyControlHasAName() {
