@@ -15,34 +15,13 @@
 
 #include "gui/app/dialogs.h"
 #include "gui/app/tarnix_app.h"
+#include "gui/app/unattended_dialogs.h"
 #include "gui/mainwnd/tarnix_dlg.h"
 
 using namespace tarnix;
 using namespace tarnix::gui;
 
 namespace {
-
-// Answers every box at once, so that nothing waits for a person.
-class AnswerAll final : public Dialogs {
- public:
-  int MessageBox(QWidget*, const QString&, const QString&, uint32_t type) override {
-    return (type & mb::kButtonsMask) == mb::kOk ? IDOK : IDYES;
-  }
-  int MessageBoxWithCheck(QWidget* o, const QString& t, const QString& c, uint32_t type, bool& checked) override {
-    checked = false;
-    return MessageBox(o, t, c, type);
-  }
-  bool SaveFileName(QWidget*, FileDialogRequest&, QString&) override { return false; }
-  bool OpenFileNames(QWidget*, FileDialogRequest&, QStringList&) override { return false; }
-  bool ExistingFolder(QWidget*, const QString&, const QString&, QString&) override { return false; }
-  int Exec(QDialog&) override { return 0; }
-  bool OpenUrl(const QUrl&, uint32_t&) override { return true; }
-  bool ShowInFileManager(const QString&, uint32_t&) override { return true; }
-  bool CanShowItemProperties() override { return false; }
-  bool ShowItemProperties(const QString&, uint32_t&) override { return false; }
-  bool StartDetached(const QString&, const QStringList&, qint64&, uint32_t&) override { return false; }
-  void Beep(uint32_t) override {}
-};
 
 // The longest gap between the ticks of a 1 ms timer.
 class StallMeter {
@@ -91,7 +70,7 @@ int RunSearchTiming(int argc, char** argv) {
     cli = t.elapsed() / 1000.0;
   }
 
-  AnswerAll dialogs;
+  UnattendedDialogs dialogs;
   SetAppDialogs(&dialogs);
   CTarnixApp app({corpus, QStringLiteral("/isf"), QStringLiteral("1")});
   CTarnixDlg window;

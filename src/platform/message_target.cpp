@@ -39,6 +39,26 @@ void QueueMessageTarget::Close() {
   closed_ = true;
 }
 
+size_t QueueMessageTarget::Discard(const std::function<bool(const PostedMessage&)>& which) {
+  std::deque<PostedMessage> dropped;  // freed outside the lock
+  std::lock_guard<std::mutex> lock(queueLock_);
+  if (!which) {
+    dropped.swap(queue_);
+    return dropped.size();
+  }
+  size_t n = 0;
+  for (auto it = queue_.begin(); it != queue_.end();) {
+    if (which(*it)) {
+      dropped.push_back(std::move(*it));
+      it = queue_.erase(it);
+      ++n;
+    } else {
+      ++it;
+    }
+  }
+  return n;
+}
+
 size_t QueueMessageTarget::size() const {
   std::lock_guard<std::mutex> lock(queueLock_);
   return queue_.size();

@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <utility>
@@ -70,6 +71,9 @@ class QueueMessageTarget : public MessageTarget {
   bool Take(PostedMessage& out, std::chrono::milliseconds timeout);
   // Refuses every later post (ERROR_INVALID_WINDOW_HANDLE).
   void Close();
+  // Drops the queued messages for which `which` answers true (every one
+  // when it is empty); answers how many.
+  size_t Discard(const std::function<bool(const PostedMessage&)>& which = nullptr);
   size_t size() const;
 
  private:

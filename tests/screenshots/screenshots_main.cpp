@@ -23,6 +23,7 @@
 #include "gui/app/dialogs.h"
 #include "gui/app/resources.h"
 #include "gui/app/tarnix_app.h"
+#include "gui/app/unattended_dialogs.h"
 #include "gui/dialogs/binary_file_presets.h"
 #include "gui/dialogs/date_time_dlg.h"
 #include "gui/dialogs/more_info_dlg.h"
@@ -35,28 +36,6 @@ using namespace tarnix;
 using namespace tarnix::gui;
 
 namespace {
-
-// Answers every box at once, so that nothing waits for a person.
-class AnswerAll final : public Dialogs {
- public:
-  int MessageBox(QWidget*, const QString&, const QString&, uint32_t type) override {
-    return (type & mb::kButtonsMask) == mb::kOk ? IDOK : IDYES;
-  }
-  int MessageBoxWithCheck(QWidget* o, const QString& t, const QString& c, uint32_t type, bool& checked) override {
-    checked = false;
-    return MessageBox(o, t, c, type);
-  }
-  bool SaveFileName(QWidget*, FileDialogRequest&, QString&) override { return false; }
-  bool OpenFileNames(QWidget*, FileDialogRequest&, QStringList&) override { return false; }
-  bool ExistingFolder(QWidget*, const QString&, const QString&, QString&) override { return false; }
-  int Exec(QDialog&) override { return 0; }
-  bool OpenUrl(const QUrl&, uint32_t&) override { return true; }
-  bool ShowInFileManager(const QString&, uint32_t&) override { return true; }
-  bool CanShowItemProperties() override { return false; }
-  bool ShowItemProperties(const QString&, uint32_t&) override { return false; }
-  bool StartDetached(const QString&, const QStringList&, qint64&, uint32_t&) override { return false; }
-  void Beep(uint32_t) override {}
-};
 
 QString g_out;
 int g_shots = 0;
@@ -119,7 +98,7 @@ int main(int argc, char** argv) {
   QDir().mkpath(g_out);
   const QString samples = QDir(QString::fromLocal8Bit(argv[2])).absolutePath();
   const QString suffix = dark ? QStringLiteral("-dark") : QString();
-  AnswerAll dialogs;
+  UnattendedDialogs dialogs;
   SetAppDialogs(&dialogs);
 
   {

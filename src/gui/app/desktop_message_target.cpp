@@ -4,8 +4,6 @@
 #include <QEvent>
 #include <QTimer>
 
-#include "platform/last_error.h"
-#include "platform/win_errors.h"
 
 namespace tarnix::gui {
 namespace {
@@ -16,27 +14,12 @@ const QEvent::Type kWakeEvent = static_cast<QEvent::Type>(QEvent::registerEventT
 
 DesktopMessageTarget::DesktopMessageTarget(Handler handler, size_t capacity,
                                            uint32_t minPostIntervalMs, QObject* parent)
-    : QObject(parent),
-      handler_(std::move(handler)),
-      capacity_(capacity ? capacity : 1),
-      minInterval_(minPostIntervalMs) {}
+    : QObject(parent), handler_(std::move(handler)), queue_(capacity, minPostIntervalMs) {}
 
 DesktopMessageTarget::~DesktopMessageTarget() { Close(); }
 
 bool DesktopMessageTarget::Post(PostedMessage& msg) {
-  {
-    std::lock_guard<std::mutex> lock(queueLock_);
-    if (closed_) {
-      SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-      return false;
-    }
-    if (queue_.size() >= capacity_) {
-      SetLastError(ERROR_NOT_ENOUGH_QUOTA);
-      return false;
-    }
-    queue_.push_back(std::move(msg));
-  }
-  msg = PostedMessage{};
+  if (!queue_.Post(msg)) return false;
   Wake();
   return true;
 }
@@ -47,36 +30,15 @@ void DesktopMessageTarget::Wake() {
 }
 
 void DesktopMessageTarget::Close() {
-  std::deque<PostedMessage> dropped;
-  std::lock_guard<std::mutex> lock(queueLock_);
-  closed_ = true;
-  dropped.swap(queue_);
+  queue_.Close();
+  queue_.Discard();
 }
 
 size_t DesktopMessageTarget::Discard(const std::function<bool(const PostedMessage&)>& which) {
-  std::deque<PostedMessage> dropped;
-  std::lock_guard<std::mutex> lock(queueLock_);
-  if (!which) {
-    dropped.swap(queue_);
-    return dropped.size();
-  }
-  size_t n = 0;
-  for (auto it = queue_.begin(); it != queue_.end();) {
-    if (which(*it)) {
-      dropped.push_back(std::move(*it));
-      it = queue_.erase(it);
-      ++n;
-    } else {
-      ++it;
-    }
-  }
-  return n;
+  return queue_.Discard(which);
 }
 
-size_t DesktopMessageTarget::size() const {
-  std::lock_guard<std::mutex> lock(queueLock_);
-  return queue_.size();
-}
+size_t DesktopMessageTarget::size() const { return queue_.size(); }
 
 void DesktopMessageTarget::SetHeld(bool held) {
   held_ = held;
@@ -92,12 +54,7 @@ size_t DesktopMessageTarget::Deliver(std::chrono::milliseconds budget) {
   size_t n = 0;
   for (;;) {
     PostedMessage m;
-    {
-      std::lock_guard<std::mutex> lock(queueLock_);
-      if (queue_.empty()) break;
-      m = std::move(queue_.front());
-      queue_.pop_front();
-    }
+    if (!queue_.Take(m, std::chrono::milliseconds(0))) break;
     ++delivering_;
     if (handler_) handler_(m);
     --delivering_;

@@ -10,9 +10,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <functional>
-#include <mutex>
 
 #include "platform/message_target.h"
 
@@ -35,7 +33,7 @@ class DesktopMessageTarget final : public QObject, public MessageTarget {
   ~DesktopMessageTarget() override;
 
   bool Post(PostedMessage& msg) override;
-  uint32_t minPostIntervalMs() const override { return minInterval_; }
+  uint32_t minPostIntervalMs() const override { return queue_.minPostIntervalMs(); }
 
   // Refuses every later post (ERROR_INVALID_WINDOW_HANDLE); the queued
   // messages are dropped.
@@ -64,12 +62,8 @@ class DesktopMessageTarget final : public QObject, public MessageTarget {
   void Wake();
 
   Handler handler_;
-  const size_t capacity_;
-  const uint32_t minInterval_;
+  QueueMessageTarget queue_;
   std::chrono::milliseconds slice_{15};
-  mutable std::mutex queueLock_;  // guards queue_ and closed_
-  std::deque<PostedMessage> queue_;
-  bool closed_ = false;
   std::atomic<bool> wakePending_{false};
   int delivering_ = 0;  // GUI thread only: a handler is running
   bool held_ = false;   // GUI thread only

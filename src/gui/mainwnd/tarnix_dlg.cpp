@@ -65,6 +65,18 @@ QToolButton* MenuButton(QWidget* parent, const char* accessibleName) {
   return b;
 }
 
+// The row of a pattern box's options: its three check boxes and the
+// "more info" link at the end.
+QHBoxLayout* OptionsRow(QCheckBox* regex, QCheckBox* cs, QCheckBox* words, QWidget* moreInfo) {
+  auto* row = new QHBoxLayout;
+  row->addWidget(regex);
+  row->addWidget(cs);
+  row->addWidget(words);
+  row->addStretch(1);
+  row->addWidget(moreInfo);
+  return row;
+}
+
 QLabel* BuddyLabel(const char* text, QWidget* buddy, QWidget* parent) {
   auto* l = new QLabel(QString::fromUtf8(text), parent);
   l->setBuddy(buddy);
@@ -252,13 +264,7 @@ QWidget* CTarnixDlg::BuildSearchLocation() {
   grid->addWidget(BuddyLabel("File &Name:", fileName_, group), 2, 0);
   grid->addWidget(fileName_, 2, 1);
   grid->addWidget(fileMenuButton_, 2, 2);
-  auto* options = new QHBoxLayout;
-  options->addWidget(fileRegex_);
-  options->addWidget(fileCase_);
-  options->addWidget(fileWords_);
-  options->addStretch(1);
-  options->addWidget(fileMoreInfo_);
-  grid->addLayout(options, 3, 1, 1, 2);
+  grid->addLayout(OptionsRow(fileRegex_, fileCase_, fileWords_, fileMoreInfo_), 3, 1, 1, 2);
   grid->setColumnStretch(1, 1);
   grid->setRowStretch(4, 1);
 
@@ -295,13 +301,7 @@ QWidget* CTarnixDlg::BuildSearchFor() {
   grid->addWidget(searchForLink_, 0, 0);
   grid->addWidget(searchText_, 0, 1);
   grid->addWidget(searchMenuButton_, 0, 2);
-  auto* options = new QHBoxLayout;
-  options->addWidget(searchRegex_);
-  options->addWidget(searchCase_);
-  options->addWidget(searchWords_);
-  options->addStretch(1);
-  options->addWidget(searchMoreInfo_);
-  grid->addLayout(options, 1, 1, 1, 2);
+  grid->addLayout(OptionsRow(searchRegex_, searchCase_, searchWords_, searchMoreInfo_), 1, 1, 1, 2);
   grid->addWidget(BuddyLabel("Lo&ok In:", lookInLink_, group), 2, 0);
   grid->addWidget(lookInLink_, 2, 1, 1, 2);
   grid->addWidget(BuddyLabel("&Present Results As:", presentAs_, group), 3, 0);
