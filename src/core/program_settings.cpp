@@ -35,6 +35,7 @@ ProgramSettings ProgramSettings::Load(const RegistrySettings& store, const Diagn
   s.onlineSearchUrl = url;
   s.clearOutputBeforeSearch = flag(kTarnixSrchClearOutputBuffBeforeSrch, true);
   s.regexGrammar = store.GetDword(kReGrammar, 1);
+  if ((s.regexGrammar & 0x3F) == 0) s.regexGrammar = 1;  // no grammar: searches would all be refused
   s.emptySearchMatchesAll = flag(kEmptySrchStrAsMatchAll, true);
   s.undecorateCppNames = flag(kUndecorCppNames, true);
   s.undecorationFlags = store.GetDword(kUndecorCppNamesFlags, 2);

@@ -1,6 +1,7 @@
 #include "tools/module_location.h"
 
 #include <dirent.h>
+#include <sys/stat.h>
 
 #include <cstdint>
 
@@ -17,6 +18,12 @@ std::wstring FindInFolder(const std::wstring& folder, const std::wstring& name) 
   if (folder.empty() || name.empty()) return {};
   std::wstring dir = folder;
   if (dir.back() != L'/') dir += L'/';
+  // The name as given, or in lower case, needs no listing of the folder (a
+  // Windows partition's folders answer any case; Wine's files are lower case).
+  for (const std::wstring& candidate : {name, ToLowerCase(name)}) {
+    struct stat st;
+    if (stat(ToUtf8(dir + candidate).c_str(), &st) == 0 && S_ISREG(st.st_mode)) return dir + candidate;
+  }
   DIR* d = opendir(ToUtf8(dir).c_str());
   if (!d) return {};
   std::wstring found;

@@ -41,8 +41,8 @@ size_t DesktopMessageTarget::Discard(const std::function<bool(const PostedMessag
 size_t DesktopMessageTarget::size() const { return queue_.size(); }
 
 void DesktopMessageTarget::SetHeld(bool held) {
-  held_ = held;
-  if (!held && size() > 0) Wake();
+  held_ += held ? 1 : (held_ > 0 ? -1 : 0);
+  if (!held_ && size() > 0) Wake();
 }
 
 size_t DesktopMessageTarget::Deliver(std::chrono::milliseconds budget) {

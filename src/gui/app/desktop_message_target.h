@@ -48,7 +48,8 @@ class DesktopMessageTarget final : public QObject, public MessageTarget {
   size_t Deliver(std::chrono::milliseconds budget);
 
   // While held, nothing is delivered (the window is busy with its results
-  // on another thread); releasing delivers what waited.
+  // on another thread); releasing delivers what waited. Holds nest: each
+  // SetHeld(true) is undone by one SetHeld(false).
   void SetHeld(bool held);
 
   // The longest time one slice of deliveries may take before the rest
@@ -66,7 +67,7 @@ class DesktopMessageTarget final : public QObject, public MessageTarget {
   std::chrono::milliseconds slice_{15};
   std::atomic<bool> wakePending_{false};
   int delivering_ = 0;  // GUI thread only: a handler is running
-  bool held_ = false;   // GUI thread only
+  int held_ = 0;        // GUI thread only
 };
 
 }  // namespace tarnix::gui

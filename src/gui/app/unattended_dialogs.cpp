@@ -4,10 +4,13 @@
 
 namespace tarnix::gui {
 
+// The box's default button, as Enter would answer it.
 int UnattendedDialogs::MessageBox(QWidget*, const QString&, const QString&, uint32_t type) {
+  const int def = (type & mb::kDefButtonMask) == mb::kDefButton3 ? 2 : (type & mb::kDefButtonMask) == mb::kDefButton2 ? 1 : 0;
   switch (type & mb::kButtonsMask) {
-    case mb::kYesNo:
-    case mb::kYesNoCancel: return IDYES;
+    case mb::kYesNo: return def == 1 ? IDNO : IDYES;
+    case mb::kYesNoCancel: return def == 2 ? IDCANCEL : def == 1 ? IDNO : IDYES;
+    case mb::kOkCancel: return def == 1 ? IDCANCEL : IDOK;
     default: return IDOK;
   }
 }

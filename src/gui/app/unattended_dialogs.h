@@ -1,6 +1,6 @@
 #pragma once
 // Dialogs for runs without a person at the screen (timings, screenshots):
-// every message box is answered at once with OK or Yes, every file dialog
+// every message box is answered at once with its default button, every file dialog
 // and dialog of the program's own is cancelled, nothing is handed to the
 // desktop, and beeps are silent.
 #include "gui/app/dialogs.h"

@@ -1,6 +1,7 @@
 #include "gui/mainwnd/results_table_model.h"
 
 #include <algorithm>
+#include <new>
 
 #include "gui/app/text_convert.h"
 #include "results/result_column.h"
@@ -29,7 +30,11 @@ void ResultsTableModel::BeginSearch(bool winApiSearch, bool modulesOnly) {
   // Address space for the results up front: growing a vector of a quarter
   // of a million entries would move them all on the GUI thread at once.
   // Only the pages the results fill are ever touched.
-  results_.mutableEntries().reserve(kReservedRows);
+  try {
+    results_.mutableEntries().reserve(kReservedRows);
+  } catch (const std::bad_alloc&) {
+    // Without the address space the list grows as it goes.
+  }
   endResetModel();
 }
 

@@ -15,7 +15,7 @@ namespace tarnix::gui {
 class ResultsTableModel final : public QAbstractTableModel {
   Q_OBJECT
  public:
-  static constexpr size_t kReservedRows = 1 << 20;
+  static constexpr size_t kReservedRows = 1 << 19;
 
   explicit ResultsTableModel(ResultsModel& results, QObject* parent = nullptr);
 

@@ -49,9 +49,6 @@ constexpr int kFolderMaxChars = 1040;
 constexpr int kFileNameMaxChars = 4096;
 constexpr int kSearchTextMaxChars = 1040;
 
-// History option bits of the two pattern boxes.
-constexpr uint64_t kOptionRegex = 0x1, kOptionCase = 0x2, kOptionWords = 0x4;
-
 // A command-line time stamp (seconds since 1970) as a file time.
 uint64_t SecondsToFileTime(uint64_t seconds) {
   return seconds ? seconds * 10000000ULL + 116444736000000000ULL : 0;
@@ -91,9 +88,6 @@ CTarnixDlg::CTarnixDlg(QWidget* parent) : QMainWindow(parent) {
   setAcceptDrops(true);
   if (CTarnixApp* app = CTarnixApp::Instance()) app->setMainWindow(this);
 
-  target_ = new DesktopMessageTarget([this](PostedMessage& m) { OnMessage(m); },
-                                     DesktopMessageTarget::kDefaultCapacity,
-                                     DesktopMessageTarget::kWindowPostIntervalMs, this);
   model_ = new ResultsTableModel(results_, this);
 
   BuildControls();
@@ -145,7 +139,9 @@ CTarnixDlg::~CTarnixDlg() {
     if (r->search && r->search->Running())
       (void)r.release();
   }
-  target_->Close();
+  RetireDetailsTarget();
+  if (details_.Running())
+    for (auto& t : retiredTargets_) (void)t.release();
   if (fileCheck_) fileCheck_->Detach();
   if (searchCheck_) searchCheck_->Detach();
   if (CTarnixApp* app = CTarnixApp::Instance(); app && app->mainWindow() == this)
@@ -388,9 +384,9 @@ void CTarnixDlg::LoadCriteria() {
   // Choosing an entry of a pattern history sets its three boxes.
   auto options = [](QCheckBox* regex, QCheckBox* cs, QCheckBox* words) {
     return [regex, cs, words](uint64_t v) {
-      regex->setChecked(v & kOptionRegex);
-      cs->setChecked(v & kOptionCase);
-      words->setChecked(v & kOptionWords);
+      regex->setChecked(v & kHistoryRegex);
+      cs->setChecked(v & kHistoryCase);
+      words->setChecked(v & kHistoryWords);
     };
   };
   folder_->Attach(false, L"FldrPath");
@@ -424,7 +420,15 @@ void CTarnixDlg::ApplyCommandLine() {
   const CommandLineValues& v = cmd.values;
   folder_->SetText(cmd.folder);
   if (!cmd.fileNames.empty()) {
-    fileName_->SetText(ExactFileNamesPattern(cmd.fileNames));
+    // The names as if dropped: those that fit in the box.
+    std::vector<DroppedItem> items;
+    for (const std::wstring& n : cmd.fileNames) items.push_back({cmd.folder + n});
+    const DropOutcome out = ApplyDroppedItems(items, false, L"", false);
+    if (out.skipped) {
+      EventLog::LogFormat(L"Not every file of the command line fits in 'File Name': %zu files", cmd.fileNames.size());
+      AppDialogs().Beep(mb::kIconWarning);
+    }
+    fileName_->SetText(out.fileName);
     fileRegex_->setChecked(true);
   } else {
     fileName_->SetText(L"");
@@ -509,7 +513,7 @@ void CTarnixDlg::closeEvent(QCloseEvent* event) {
     if (run_) run_->target->Discard();
   }
   searching_ = false;
-  target_->Discard();
+  RetireDetailsTarget();
   CloseToolWindows();
   if (fileCheck_) fileCheck_->Detach();
   if (searchCheck_) searchCheck_->Detach();

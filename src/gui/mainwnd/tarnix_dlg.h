@@ -48,6 +48,14 @@ class ResultsTableModel;
 struct BusyTexts;
 class BusyProgress;
 
+// The temporary files the window writes.
+inline constexpr char kTempLogView[] = "Tarnix TempLogView.html";
+inline constexpr char kTempPreview[] = "Tarnix TempPreview.html";
+
+// The option value a pattern history keeps with each entry: the states of
+// the box's three check boxes.
+inline constexpr uint64_t kHistoryRegex = 0x1, kHistoryCase = 0x2, kHistoryWords = 0x4;
+
 class CTarnixDlg : public QMainWindow {
   Q_OBJECT
  public:
@@ -268,7 +276,11 @@ class CTarnixDlg : public QMainWindow {
   ResultsModel results_;
   ResultsTableModel* model_ = nullptr;
   ResultDetailsLoader details_;
-  DesktopMessageTarget* target_ = nullptr;
+  // The details pass posts to a target of its own pass: a pass that did
+  // not stop in time posts into a closed target, never into the next list.
+  std::unique_ptr<DesktopMessageTarget> detailsTarget_;
+  std::vector<std::unique_ptr<DesktopMessageTarget>> retiredTargets_;
+  void RetireDetailsTarget();
   QTimer blinkTimer_;
   QTimer detailsTimer_;
   QTimer autoStartTimer_;

@@ -64,10 +64,6 @@ QString Plain(QString text) {
   return text;
 }
 
-// The temporary files the program writes.
-constexpr char kTempLogView[] = "Tarnix TempLogView.html";
-constexpr char kTempPreview[] = "Tarnix TempPreview.html";
-
 QString TempFile(const char* name) { return QDir(QDir::tempPath()).filePath(QString::fromLatin1(name)); }
 
 // Removes the program's temporary files; answers the first error (0 when
@@ -257,7 +253,10 @@ void CTarnixDlg::UpdateActions() {
     actRescan_->setEnabled(idleWithResults && results_.detailsInterrupted() && !details_.Running());
   if (actPreview_) actPreview_->setEnabled(!searching_ && searchedOnce_);
   if (actSaveResults_) actSaveResults_->setEnabled(!searching_ && searchedOnce_);
-  const bool one = view_ && view_->selectionModel() && view_->selectionModel()->selectedRows().size() == 1;
+  // From the selection's ranges: listing the selected rows of a quarter of
+  // a million would take the window's thread for a long moment.
+  const QItemSelection sel = view_ && view_->selectionModel() ? view_->selectionModel()->selection() : QItemSelection();
+  const bool one = sel.size() == 1 && sel.front().height() == 1;
   if (actResultInfo_) actResultInfo_->setEnabled(one);
   if (actListInfo_) actListInfo_->setEnabled(one);
   if (actListRescan_) actListRescan_->setEnabled(actRescan_ && actRescan_->isEnabled());
@@ -593,6 +592,7 @@ void CTarnixDlg::ExportEventLog(bool open) {
     err = GetLastError();
     return result;
   });
+  if (r < 0 && !err) err = GetLastError();  // the work never ran
   if (r == -2) return;
   if (r < 0) {
     AppDialogs().MessageBox(

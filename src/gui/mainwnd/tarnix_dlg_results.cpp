@@ -9,6 +9,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QPointer>
 #include <QScrollBar>
 #include <QTableView>
 
@@ -209,9 +210,14 @@ int32_t CTarnixDlg::ColumnAt(const QPoint& viewportPos) const {
 
 int CTarnixDlg::RunBusyWork(const BusyTexts& texts, const std::function<int(BusyProgress&)>& work) {
   // Messages that change the results wait until the work is done.
-  target_->SetHeld(true);
+  QPointer<DesktopMessageTarget> held[] = {detailsTarget_.get(), run_ ? run_->target.get() : nullptr};
+  for (auto& t : held)
+    if (t) t->SetHeld(true);
   const int r = RunBusy(this, texts, work);
-  target_->SetHeld(false);
+  const uint32_t err = GetLastError();
+  for (auto& t : held)
+    if (t) t->SetHeld(false);
+  SetLastError(err);
   return r;
 }
 
@@ -238,6 +244,7 @@ void CTarnixDlg::CopyRows() {
 }
 
 void CTarnixDlg::CopyColumn(int32_t column) {
+  if (searching_) return;
   const std::vector<size_t> rows = SelectedRows();
   if (rows.empty() || column < 0) return;
   std::wstring text;
@@ -317,6 +324,7 @@ void CTarnixDlg::SaveResults() {
     err = GetLastError();
     return saved;
   });
+  if (result < 0 && !err) err = GetLastError();  // the work never ran
   if (result < 0)
     AppDialogs().MessageBox(
         this,
@@ -328,7 +336,7 @@ void CTarnixDlg::SaveResults() {
 void CTarnixDlg::PreviewResults() {
   if (searching_ || !searchedOnce_) return;
   if (!ConfirmIncompleteDetails()) return;
-  const QString path = QDir(QDir::tempPath()).filePath(QStringLiteral("Tarnix TempPreview.html"));
+  const QString path = QDir(QDir::tempPath()).filePath(QString::fromLatin1(kTempPreview));
   ReportOptions options = ReportOptionsFromSettings(RegistrySettings(), output_->Text());
   const std::vector<int32_t> columns = ScreenColumns();
   const ReportCriteria criteria = LastCriteria();
@@ -344,6 +352,7 @@ void CTarnixDlg::PreviewResults() {
     err = GetLastError();
     return written;
   });
+  if (result < 0 && !err) err = GetLastError();  // the work never ran
   auto fail = [&](const wchar_t* what, uint32_t code) {
     AppDialogs().MessageBox(
         this, ToQ(WFormat(L"ERROR: Failed to %ls preview.\n\n%ls", what, ErrorText(code).c_str())),
@@ -380,16 +389,32 @@ void CTarnixDlg::StartDetailsLoader() {
     UpdateActions();
     return;
   }
+  // A retired target is closed: its queue is empty and it takes no posts,
+  // so only the new pass's messages reach the list.
+  RetireDetailsTarget();
+  detailsTarget_ = std::make_unique<DesktopMessageTarget>([this](PostedMessage& m) { OnMessage(m); });
   results_.DetailsStarted();
-  details_.Start(std::move(work), target_, flags, [] { return !BusyPopupShowing(); });
+  if (!details_.Start(std::move(work), detailsTarget_.get(), flags, [] { return !BusyPopupShowing(); })) {
+    // A pass that would not stop still runs; Re-Scan tries again.
+    EventLog::LogFormat(L"The details pass could not start (%u)", GetLastError());
+    results_.DetailsInterrupted();
+  }
   UpdateActions();
+}
+
+void CTarnixDlg::RetireDetailsTarget() {
+  if (detailsTarget_) {
+    detailsTarget_->Close();  // drops what is queued and refuses every later post
+    retiredTargets_.push_back(std::move(detailsTarget_));
+  }
+  // Only a pass that is still running can hold a retired target.
+  if (!details_.Running()) retiredTargets_.clear();
 }
 
 void CTarnixDlg::StopDetailsLoader() {
   detailsTimer_.stop();
-  if (!details_.Running()) return;
-  details_.Stop(std::chrono::milliseconds(3000));
-  target_->Discard([](const PostedMessage& m) { return m.id == kMsgDetailsBatch || m.id == kMsgDetailsDone; });
+  if (details_.Running()) details_.Stop(std::chrono::milliseconds(3000));
+  RetireDetailsTarget();
   UpdateActions();
 }
 

@@ -23,6 +23,7 @@
 #include "gui/app/text_convert.h"
 #include "gui/mainwnd/results_table_model.h"
 #include "gui/mainwnd/tarnix_dlg.h"
+#include "gui/widgets/busy_popup.h"
 #include "gui/widgets/combo_box_auto.h"
 #include "gui/widgets/link_label.h"
 #include "gui/widgets/output_text_box.h"
@@ -36,11 +37,9 @@
 namespace tarnix::gui {
 namespace {
 
-constexpr uint64_t kOptionRegex = 0x1, kOptionCase = 0x2, kOptionWords = 0x4;
-
 uint64_t Options(const QCheckBox* regex, const QCheckBox* cs, const QCheckBox* words) {
-  return (regex->isChecked() ? kOptionRegex : 0) | (cs->isChecked() ? kOptionCase : 0) |
-         (words->isChecked() ? kOptionWords : 0);
+  return (regex->isChecked() ? kHistoryRegex : 0) | (cs->isChecked() ? kHistoryCase : 0) |
+         (words->isChecked() ? kHistoryWords : 0);
 }
 
 }  // namespace
@@ -96,6 +95,11 @@ void CTarnixDlg::OnSearchButton() {
 
 bool CTarnixDlg::StartSearch(bool interactive) {
   if (searching_) return false;
+  if (BusyWorkRunning()) {
+    // The results are in the hands of other work; the start waits for it.
+    if (!interactive) autoStartTimer_.start();
+    return false;
+  }
   auto ask = [this](const std::wstring& text, uint32_t boxType, CriteriaControl focus) {
     if (QWidget* w = ControlOf(focus)) w->setFocus();
     const int answer = AppDialogs().MessageBox(this, ToQ(text), QStringLiteral("Tarnix"), boxType);
@@ -270,6 +274,9 @@ void CTarnixDlg::OnMessage(PostedMessage& m) {
       }
       break;
     case kMsgResults:
+      // Results of a search that was finished without its end message
+      // (its workers did not stop) are not added any more.
+      if (!searching_) break;
       if (auto* batch = m.As<std::vector<SymbolResult>>()) {
         resultsSeen_ += batch->size();
         model_->Append(std::move(*batch));
