@@ -24,7 +24,7 @@ class AppStartTest : public QObject {
   void init() {
     RegistrySettings store;
     for (const wchar_t* n : {L"TarnixSrchOutputBuffMaxChLn", L"ErrMsgSrchResultsBuffMaxChLn",
-                             L"ErrCodeSrchOutputBuffMaxChLn", L"OnlineSearchURL", L"SrchFor"})
+                             L"ErrCodeSrchOutputBuffMaxChLn", L"OnlineSearchURL", L"SrchFor", L"reGrammar"})
       store.DeleteValue(n);
   }
 
@@ -35,12 +35,14 @@ class AppStartTest : public QObject {
     store.SetText(L"ErrCodeSrchOutputBuffMaxChLn", L"not a number");  // wrongly typed
     store.SetText(L"OnlineSearchURL", L"https://example.org/?q=");
     store.SetDword(L"SrchFor", 3);
+    store.SetDword(L"reGrammar", 0x100);  // no grammar bit: every search would be refused
     FakeDialogs dialogs;
     CTarnixApp app({});
     QCOMPARE(app.settings().tarnixOutputMaxChars, 1000u);
     QCOMPARE(app.settings().errMsgResultsMaxChars, 0x1000000u);
     QCOMPARE(app.settings().errCodeOutputMaxChars, 100000u);
     QCOMPARE(app.settings().searchFor, 1u);
+    QCOMPARE(app.settings().regexGrammar, 1u);
     QVERIFY(app.settings().onlineSearchUrl.find(L"%S%") != std::wstring::npos);
     // The bad template is replaced for this run only, with a beep.
     QCOMPARE(dialogs.beeps.size(), size_t(1));
