@@ -124,34 +124,40 @@ int QtDialogs::MessageBoxWithCheck(QWidget* owner, const QString& text, const QS
   return RunBox(owner, text, caption, type, &checked);
 }
 
-bool QtDialogs::SaveFileName(QWidget* owner, FileDialogRequest& request, QString& path) {
+namespace {
+
+// A file dialog of the request, run; false when the user cancelled. The
+// chosen filter goes back into the request.
+bool RunFileDialog(QWidget* owner, FileDialogRequest& request, QFileDialog::AcceptMode mode,
+                   QStringList& chosen) {
   QFileDialog dlg(owner, request.caption, request.folder);
-  dlg.setAcceptMode(QFileDialog::AcceptSave);
-  dlg.setFileMode(QFileDialog::AnyFile);
-  QStringList filters = QtNameFilters(request.filter);
+  dlg.setAcceptMode(mode);
+  dlg.setFileMode(mode == QFileDialog::AcceptSave ? QFileDialog::AnyFile : QFileDialog::ExistingFiles);
+  const QStringList filters = QtNameFilters(request.filter);
   dlg.setNameFilters(filters);
   if (request.filterIndex >= 1 && request.filterIndex <= filters.size())
     dlg.selectNameFilter(filters[request.filterIndex - 1]);
-  if (!request.defaultExtension.isEmpty()) dlg.setDefaultSuffix(request.defaultExtension);
-  if (!request.fileName.isEmpty()) dlg.selectFile(request.fileName);
+  if (mode == QFileDialog::AcceptSave) {
+    if (!request.defaultExtension.isEmpty()) dlg.setDefaultSuffix(request.defaultExtension);
+    if (!request.fileName.isEmpty()) dlg.selectFile(request.fileName);
+  }
   if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return false;
   request.filterIndex = static_cast<int>(filters.indexOf(dlg.selectedNameFilter())) + 1;
-  path = WithDefaultExtension(dlg.selectedFiles().front(), request.defaultExtension);
+  chosen = dlg.selectedFiles();
+  return true;
+}
+
+}  // namespace
+
+bool QtDialogs::SaveFileName(QWidget* owner, FileDialogRequest& request, QString& path) {
+  QStringList chosen;
+  if (!RunFileDialog(owner, request, QFileDialog::AcceptSave, chosen)) return false;
+  path = WithDefaultExtension(chosen.front(), request.defaultExtension);
   return true;
 }
 
 bool QtDialogs::OpenFileNames(QWidget* owner, FileDialogRequest& request, QStringList& paths) {
-  QFileDialog dlg(owner, request.caption, request.folder);
-  dlg.setAcceptMode(QFileDialog::AcceptOpen);
-  dlg.setFileMode(QFileDialog::ExistingFiles);
-  QStringList filters = QtNameFilters(request.filter);
-  dlg.setNameFilters(filters);
-  if (request.filterIndex >= 1 && request.filterIndex <= filters.size())
-    dlg.selectNameFilter(filters[request.filterIndex - 1]);
-  if (dlg.exec() != QDialog::Accepted) return false;
-  request.filterIndex = static_cast<int>(filters.indexOf(dlg.selectedNameFilter())) + 1;
-  paths = dlg.selectedFiles();
-  return !paths.isEmpty();
+  return RunFileDialog(owner, request, QFileDialog::AcceptOpen, paths);
 }
 
 bool QtDialogs::ExistingFolder(QWidget* owner, const QString& caption, const QString& start,
