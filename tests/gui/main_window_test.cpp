@@ -141,8 +141,9 @@ class MainWindowTest : public QObject {
     QCOMPARE(win.w->resultsView()->model()->rowCount(), 13);
     QVERIFY(win.Output().find(L"Search Finished in ") != std::wstring::npos);
     QVERIFY(win.Output().find(L"Result(s) Found=13.") != std::wstring::npos);
-    // The finish box says how it went.
-    QVERIFY(!win.dialogs.boxes.empty());
+    // The finish box says how it went; it comes up once the end message
+    // has been handled.
+    QVERIFY(WaitUntil([&] { return !win.dialogs.boxes.empty(); }));
     QVERIFY(win.dialogs.boxes.back().text.startsWith(QStringLiteral("Search has finished.")));
     QVERIFY(WaitUntil([&] { return win.w->results().detailsComplete(); }));
   }
