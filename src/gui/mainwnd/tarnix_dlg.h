@@ -74,6 +74,7 @@ class CTarnixDlg : public QMainWindow {
   // The status of the last search (1 finished, 2 aborted by the user, 3
   // critical error; 0 before the first).
   uint32_t lastStatus() const { return outcomeKnown_ ? outcome_.status : 0; }
+  int64_t lastRunTimeMs() const { return outcomeKnown_ ? outcome_.runTimeMs : -1; }
 
   // Starts a search as the "&SEARCH" button does; `interactive` false
   // validates without message boxes (the command line's start).
