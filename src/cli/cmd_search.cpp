@@ -21,7 +21,6 @@
 #include "platform/last_error.h"
 #include "platform/message_target.h"
 #include "platform/text_encoding.h"
-#include "platform/time_utils.h"
 #include "results/details_loader.h"
 #include "results/html_report.h"
 #include "results/report_inputs.h"
@@ -255,8 +254,8 @@ int RunSearch(const std::vector<std::string>& args) {
   in.characteristicsValues = cmd.values.pecv;
   in.directoriesMask = cmd.values.pedm;
   in.directoriesValues = cmd.values.pedv;
-  in.timeStampFrom = cmd.values.petf ? UnixSecondsToFileTime(static_cast<int64_t>(cmd.values.petf)) : 0;
-  in.timeStampTo = cmd.values.pett ? UnixSecondsToFileTime(static_cast<int64_t>(cmd.values.pett)) : 0;
+  in.timeStampFrom = SwitchSecondsToFileTime(cmd.values.petf);
+  in.timeStampTo = SwitchSecondsToFileTime(cmd.values.pett);
   in.regexGrammar = settings.GetDword(L"reGrammar", kGrammarECMAScript);
 
   SearchParams params;

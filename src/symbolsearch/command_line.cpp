@@ -16,6 +16,7 @@
 #include "platform/errno_map.h"
 #include "platform/last_error.h"
 #include "platform/text_encoding.h"
+#include "platform/time_utils.h"
 #include "platform/win_errors.h"
 
 extern char** environ;
@@ -153,6 +154,43 @@ uint64_t Load(const CommandLineValues& values, const Switch& s) {
 }
 
 }  // namespace
+
+uint64_t SwitchSecondsToFileTime(uint64_t seconds) {
+  if (!seconds) return 0;
+  constexpr uint64_t kLastSeconds = (UINT64_MAX - kFileTimeOfUnixEpoch) / kFileTimePerSecond;
+  if (seconds > kLastSeconds) return UINT64_MAX;
+  return kFileTimeOfUnixEpoch + seconds * kFileTimePerSecond;
+}
+
+uint64_t FileTimeToSwitchSeconds(uint64_t fileTime) {
+  if (fileTime < kFileTimeOfUnixEpoch) return 0;
+  return (fileTime - kFileTimeOfUnixEpoch) / kFileTimePerSecond;
+}
+
+CommandLineValues SwitchValuesOf(const SearchCriteriaInput& in) {
+  CommandLineValues v;
+  v.isf = in.includeSubfolders;
+  v.fnrx = in.fileName.regex;
+  v.fncs = in.fileName.caseSensitive;
+  v.fnww = in.fileName.wholeWords;
+  v.snrx = in.search.regex;
+  v.sncs = in.search.caseSensitive;
+  v.snww = in.search.wholeWords;
+  v.pa = in.presentAs;
+  v.sf = in.searchFor;
+  v.li = in.lookIn;
+  if (in.peFiltersShown) {
+    v.petp = in.imageTypes;
+    v.pess = in.subsystems;
+    v.pecm = in.characteristicsMask;
+    v.pecv = in.characteristicsValues;
+    v.pedm = in.directoriesMask;
+    v.pedv = in.directoriesValues;
+    v.petf = FileTimeToSwitchSeconds(in.timeStampFrom);
+    v.pett = FileTimeToSwitchSeconds(in.timeStampTo);
+  }
+  return v;
+}
 
 CommandLineState ParseCommandLine(const std::vector<std::wstring>& args,
                                   const CommandLineDiagnostics& diagnostics) {

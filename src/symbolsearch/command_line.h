@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "symbolsearch/search_criteria.h"
+
 namespace tarnix {
 
 // The values of the switches from "isf" to "pett", in table order.
@@ -17,6 +19,18 @@ struct CommandLineValues {
   uint64_t pess = 0, pecm = 0, pecv = 0, pedm = 0, pedv = 0, petf = 0, pett = 0;
   bool operator==(const CommandLineValues&) const = default;
 };
+
+// A time-stamp switch (seconds since 1970, 0 = not set) as a FILETIME. A
+// value past the last FILETIME gives the last one, which the criteria
+// checks refuse like any other time out of range.
+uint64_t SwitchSecondsToFileTime(uint64_t seconds);
+// And back: 0 stays 0 (not set), and so does a time before 1970, which no
+// switch value can carry.
+uint64_t FileTimeToSwitchSeconds(uint64_t fileTime);
+
+// The switch values that give a window's criteria: the PE filters only
+// while their group is shown.
+CommandLineValues SwitchValuesOf(const SearchCriteriaInput& criteria);
 
 // Start-up actions of the "auto" switch.
 enum AutoActions : uint32_t { kAutoStartSearch = 0x1, kAutoForeground = 0x100 };

@@ -111,6 +111,48 @@ TEST(CommandLine, ComposedLineParsesBack) {
   EXPECT_EQ(p.state.autoActions, 1u);
 }
 
+// A window's criteria composed for another instance come back as the same
+// criteria; the PE filters travel only while their group is shown.
+TEST(CommandLine, CriteriaTravelThroughTheSwitches) {
+  SearchCriteriaInput in;
+  in.includeSubfolders = true;
+  in.fileName.caseSensitive = true;
+  in.search.regex = true;
+  in.searchFor = 2;
+  in.presentAs = 2;
+  in.lookIn = 0x41;
+  in.imageTypes = 3;
+  in.characteristicsMask = 0x2000;
+  in.timeStampFrom = SwitchSecondsToFileTime(1700000000);
+  in.timeStampTo = SwitchSecondsToFileTime(1700000000) + 9999999;  // seconds are floored
+  EXPECT_EQ(SwitchValuesOf(in).petp, 0u);
+  in.peFiltersShown = true;
+  const CommandLineValues v = SwitchValuesOf(in);
+  auto p = Parse(*ComposeArguments(0, {}, &v));
+  EXPECT_EQ(p.state.values, v);
+  EXPECT_EQ(v.isf + v.fncs + v.snrx, 3u);
+  EXPECT_EQ(v.sf, 2u);
+  EXPECT_EQ(v.li, 0x41u);
+  EXPECT_EQ(v.petp, 3u);
+  EXPECT_EQ(v.pecm, 0x2000u);
+  EXPECT_EQ(v.petf, 1700000000u);
+  EXPECT_EQ(v.pett, 1700000000u);
+}
+
+TEST(CommandLine, SwitchTimesOutOfRange) {
+  EXPECT_EQ(SwitchSecondsToFileTime(0), 0u);
+  EXPECT_EQ(SwitchSecondsToFileTime(1), 116444736010000000u);
+  // No overflow: past the last file time gives the last one, which the
+  // criteria checks refuse.
+  EXPECT_EQ(SwitchSecondsToFileTime(UINT64_MAX), UINT64_MAX);
+  EXPECT_EQ(SwitchSecondsToFileTime(1844674407370ull), UINT64_MAX);
+  uint32_t seconds = 0;
+  EXPECT_FALSE(FileTimeToTimeStampSeconds(SwitchSecondsToFileTime(UINT64_MAX), seconds));
+  // A time before 1970 has no switch value.
+  EXPECT_EQ(FileTimeToSwitchSeconds(1), 0u);
+  EXPECT_EQ(FileTimeToSwitchSeconds(0), 0u);
+}
+
 TEST(CommandLine, ExecutableChoices) {
   EXPECT_TRUE(ExecutablePath(0));
   EXPECT_FALSE(ExecutablePath(1));

@@ -38,7 +38,6 @@
 #include "gui/widgets/output_text_box.h"
 #include "gui/widgets/regex_edit_validator.h"
 #include "pe/look_in.h"
-#include "platform/time_utils.h"
 #include "symbolsearch/regex_escape.h"
 #include "tools/dropped_files.h"
 
@@ -48,11 +47,6 @@ namespace {
 constexpr int kFolderMaxChars = 1040;
 constexpr int kFileNameMaxChars = 4096;
 constexpr int kSearchTextMaxChars = 1040;
-
-// A command-line time stamp (seconds since 1970) as a file time.
-uint64_t SecondsToFileTime(uint64_t seconds) {
-  return seconds ? seconds * 10000000ULL + 116444736000000000ULL : 0;
-}
 
 QToolButton* MenuButton(QWidget* parent, const char* accessibleName) {
   auto* b = new QToolButton(parent);
@@ -453,8 +447,8 @@ void CTarnixDlg::ApplyCommandLine() {
   peCharsValues_ = v.pecv;
   peDirsMask_ = v.pedm;
   peDirsValues_ = v.pedv;
-  peFrom_ = SecondsToFileTime(v.petf);
-  peTo_ = SecondsToFileTime(v.pett);
+  peFrom_ = SwitchSecondsToFileTime(v.petf);
+  peTo_ = SwitchSecondsToFileTime(v.pett);
   if (v.petp || v.pess || v.pecm || v.pecv || v.pedm || v.pedv || v.petf || v.pett)
     ShowPeFilters(true, false);
   if (cmd.autoActions & kAutoStartSearch) autoStartTimer_.start();

@@ -44,7 +44,6 @@
 #include "platform/last_error.h"
 #include "platform/registry.h"
 #include "platform/text_encoding.h"
-#include "platform/time_utils.h"
 #include "platform/win_errors.h"
 #include "platform/windows_root.h"
 #include "results/html_report.h"
@@ -411,31 +410,7 @@ void CTarnixDlg::PickFolder() {
   folder_->SetText(FromQ(folder));
 }
 
-CommandLineValues CTarnixDlg::CurrentValues() const {
-  CommandLineValues v;
-  v.isf = subfolders_->isChecked();
-  v.fnrx = fileRegex_->isChecked();
-  v.fncs = fileCase_->isChecked();
-  v.fnww = fileWords_->isChecked();
-  v.snrx = searchRegex_->isChecked();
-  v.sncs = searchCase_->isChecked();
-  v.snww = searchWords_->isChecked();
-  v.pa = presentAs_->currentData().toUInt();
-  v.sf = searchFor_;
-  v.li = lookIn_;
-  // The PE filters travel only while their group is shown.
-  if (!peGroup_->isHidden()) {
-    v.petp = peTypes_;
-    v.pess = peSubsystems_;
-    v.pecm = peCharsMask_;
-    v.pecv = peCharsValues_;
-    v.pedm = peDirsMask_;
-    v.pedv = peDirsValues_;
-    v.petf = peFrom_ ? static_cast<uint64_t>(FileTimeToUnixSeconds(peFrom_)) : 0;
-    v.pett = peTo_ ? static_cast<uint64_t>(FileTimeToUnixSeconds(peTo_)) : 0;
-  }
-  return v;
-}
+CommandLineValues CTarnixDlg::CurrentValues() const { return SwitchValuesOf(GatherCriteria()); }
 
 bool CTarnixDlg::StartInstance(uint32_t autoActions, const std::vector<std::wstring>& files,
                                const CommandLineValues& values) {
