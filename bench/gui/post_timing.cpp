@@ -14,6 +14,7 @@
 
 #include "core/message_poster.h"
 #include "gui/app/desktop_message_target.h"
+#include "gui/app/loop_stall_meter.h"
 #include "gui/mainwnd/results_table_model.h"
 #include "results/column_layout.h"
 #include "results/text_export.h"
@@ -98,15 +99,10 @@ int RunPostTiming(int argc, char** argv) {
     if (m.id == kMsgResults) model.Append(std::move(*m.As<std::vector<SymbolResult>>()));
     if (m.id == kMsgSearchEnded) ended = true;
   });
-  qint64 longest = 0;
-  QElapsedTimer gap;
-  QTimer tick;
-  tick.setInterval(1);
-  QObject::connect(&tick, &QTimer::timeout, [&] { longest = std::max(longest, gap.restart()); });
+  gui::LoopStallMeter stall;
   QElapsedTimer t;
   t.start();
-  gap.start();
-  tick.start();
+  stall.Start();
   std::thread worker([&] { Produce(target, records); });
   while (!ended || results.entries().size() < count) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
   view.viewport()->repaint();
@@ -117,6 +113,6 @@ int RunPostTiming(int argc, char** argv) {
   std::printf("desktop list:            %.3f s (all %zu rows in the shown list)\n", desktop,
               results.entries().size());
   std::printf("ratio desktop / cli:     %.2f\n", desktop / cli);
-  std::printf("longest event-loop stall: %lld ms\n", static_cast<long long>(longest));
+  std::printf("longest event-loop stall: %lld ms\n", static_cast<long long>(stall.Stop()));
   return 0;
 }

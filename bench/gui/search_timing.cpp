@@ -14,6 +14,7 @@
 #include <cstdio>
 
 #include "gui/app/dialogs.h"
+#include "gui/app/loop_stall_meter.h"
 #include "gui/app/tarnix_app.h"
 #include "gui/app/unattended_dialogs.h"
 #include "gui/mainwnd/tarnix_dlg.h"
@@ -22,29 +23,6 @@ using namespace tarnix;
 using namespace tarnix::gui;
 
 namespace {
-
-// The longest gap between the ticks of a 1 ms timer.
-class StallMeter {
- public:
-  StallMeter() {
-    tick_.setInterval(1);
-    QObject::connect(&tick_, &QTimer::timeout, [this] { longest_ = std::max(longest_, gap_.restart()); });
-  }
-  void Start() {
-    longest_ = 0;
-    gap_.start();
-    tick_.start();
-  }
-  qint64 Stop() {
-    tick_.stop();
-    return longest_;
-  }
-
- private:
-  QTimer tick_;
-  QElapsedTimer gap_;
-  qint64 longest_ = 0;
-};
 
 void WaitFor(const std::function<bool()>& done) {
   while (!done()) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
@@ -75,7 +53,7 @@ int RunSearchTiming(int argc, char** argv) {
   CTarnixApp app({corpus, QStringLiteral("/isf"), QStringLiteral("1")});
   CTarnixDlg window;
   window.show();
-  StallMeter stall;
+  LoopStallMeter stall;
 
   QElapsedTimer t;
   t.start();

@@ -1,13 +1,13 @@
 // The application's start: the settings snapshot with its clamps and
 // fall-backs, the command line, the main window's title, and the desktop
 // message target under a flood of posts.
-#include <QElapsedTimer>
 #include <QTimer>
 #include <atomic>
 #include <thread>
 
 #include "core/registry_settings.h"
 #include "gui/app/desktop_message_target.h"
+#include "gui/app/loop_stall_meter.h"
 #include "gui/app/placement_binder.h"
 #include "gui/app/tarnix_app.h"
 #include "gui/mainwnd/tarnix_dlg.h"
@@ -107,22 +107,14 @@ class DesktopMessageTargetTest : public QObject {
       }
     });
     // A timer that must keep firing while the flood is delivered.
-    int ticks = 0;
-    qint64 longestGap = 0;
-    QElapsedTimer gap;
-    gap.start();
-    QTimer timer;
-    QObject::connect(&timer, &QTimer::timeout, [&] {
-      longestGap = std::max(longestGap, gap.restart());
-      ++ticks;
-    });
-    timer.start(10);
+    LoopStallMeter loop(10);
+    loop.Start();
     QVERIFY(WaitUntil([&] { return received == kCount; }, 60000));
     worker.join();
     QVERIFY(inOrder);
     QVERIFY(refusals > 0);
-    QVERIFY(ticks > 0);
-    QVERIFY2(longestGap < 250, qPrintable(QString::number(longestGap)));
+    QVERIFY(loop.Ticks() > 0);
+    QVERIFY2(loop.Longest() < 250, qPrintable(QString::number(loop.Longest())));
   }
 
   void closedTargetRefusesAndHandsThePayloadBack() {

@@ -4,7 +4,6 @@
 // progress and texts coming from the worker.
 #include <QAction>
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -16,6 +15,7 @@
 #include <stdexcept>
 #include <thread>
 
+#include "gui/app/loop_stall_meter.h"
 #include "gui/widgets/busy_popup.h"
 #include "gui/widgets/busy_progress_dlg.h"
 #include "platform/last_error.h"
@@ -130,17 +130,8 @@ class BusyPopupTest : public QObject {
     owner.show();
     owner.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&owner));
-    int ticks = 0;
-    qint64 longestGap = 0;
-    QElapsedTimer gap;
-    gap.start();
-    QTimer timer;
-    QObject::connect(&timer, &QTimer::timeout, [&] {
-      longestGap = std::max(longestGap, gap.restart());
-      ++ticks;
-      owner.update();
-    });
-    timer.start(10);
+    LoopStallMeter loop(10, [&] { owner.update(); });
+    loop.Start();
     int paintsBefore = 0;
     QTimer::singleShot(100, [&] {
       paintsBefore = owner.paints;
@@ -197,8 +188,8 @@ class BusyPopupTest : public QObject {
     QCOMPARE(barAtEnd, kBusyBarMax);
     QCOMPARE(owner.clicks, 0);
     QCOMPARE(owner.saves, 0);
-    QVERIFY(ticks > 50);
-    QVERIFY2(longestGap < 250, qPrintable(QString::number(longestGap)));
+    QVERIFY(loop.Ticks() > 50);
+    QVERIFY2(loop.Longest() < 250, qPrintable(QString::number(loop.Longest())));
     QVERIFY(owner.paints > paintsBefore);
     QVERIFY(!ShownPopup());
 
