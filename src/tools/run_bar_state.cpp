@@ -5,12 +5,8 @@
 namespace tarnix {
 
 void RunBarState::Start() {
+  Finish();
   phase_ = RunPhase::kRunning;
-  total_ = 0;
-  totalKnown_ = false;
-  position_ = 0;
-  current_.clear();
-  pausedShown_ = false;
 }
 
 void RunBarState::Pause() {
