@@ -26,6 +26,7 @@
 #include "gui/mainwnd/criteria_panel.h"
 #include "gui/mainwnd/results_pane.h"
 #include "gui/widgets/busy_popup.h"
+#include "gui/widgets/fit_scroll_area.h"
 #include "gui/widgets/output_text_box.h"
 #include "gui/widgets/search_run_bar.h"
 #include "pe/look_in.h"
@@ -66,8 +67,11 @@ CTarnixDlg::CTarnixDlg(QWidget* parent)
   });
   if (autoStart) autoStartTimer_.start();
 
-  // Centred on its screen first; the saved placement, if any, wins.
-  resize(1060, 760);
+  // The first size is what the compact layout needs at the desktop's font
+  // (the layout keeps the window from getting smaller than it needs as
+  // panels are shown); it is centred on its screen, inside the screen's
+  // available area. The saved placement, if any, wins.
+  resize(FirstSize());
   if (QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen()) {
     const QRect area = s->availableGeometry();
     move(area.center() - QPoint(width() / 2, height() / 2));
@@ -82,6 +86,16 @@ CTarnixDlg::~CTarnixDlg() {
   if (CTarnixApp* app = CTarnixApp::Instance(); app && app->mainWindow() == this) app->setMainWindow(nullptr);
 }
 
+QSize CTarnixDlg::FirstSize() const {
+  // The compact layout (criteria stacked) with the whole of the criteria
+  // and room for some rows, within the screen's available area.
+  const QFontMetrics fm(font());
+  QSize size(std::max(minimumSizeHint().width(), fm.averageCharWidth() * 100), sizeHint().height());
+  if (QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen())
+    size = size.boundedTo(s->availableGeometry().size());
+  return size.expandedTo(minimumSizeHint());
+}
+
 bool CTarnixDlg::detailsLoading() const { return results_->detailsRunning(); }
 ResultsModel& CTarnixDlg::results() { return results_->results(); }
 QTableView* CTarnixDlg::resultsView() const { return results_->view(); }
@@ -89,8 +103,8 @@ QTableView* CTarnixDlg::resultsView() const { return results_->view(); }
 void CTarnixDlg::BuildControls() {
   auto* central = new QWidget(this);
   auto* root = new QVBoxLayout(central);
-  criteria_ = new CriteriaPanel(central, *commands_);
-  root->addWidget(criteria_);
+  criteria_ = new CriteriaPanel(nullptr, *commands_);
+  root->addWidget(new FitScrollArea(criteria_, central));
   connect(criteria_, &CriteriaPanel::searchRequested, this, [this] { OnSearchButton(); });
   connect(criteria_, &CriteriaPanel::helpRequested, this, [this](const QString& anchor) { OpenHelp(anchor); });
   connect(criteria_, &CriteriaPanel::searchForChanged, this, [this] { UpdateCommands(); });
@@ -147,11 +161,16 @@ void CTarnixDlg::showEvent(QShowEvent* event) {
 void CTarnixDlg::closeEvent(QCloseEvent* event) {
   results_->SaveColumnLayout();
   if (run_.active() && !closing_) {
+    // The search goes on while the question is up; should it end
+    // meanwhile, its finish box waits for the answer.
+    askingToClose_ = true;
     const int answer = AppDialogs().MessageBox(
-        this, QStringLiteral("Search has not finished yet.\n\nDo you want close this program?"),
+        this, QStringLiteral("Search has not finished yet.\n\nDo you want to close this program?"),
         QStringLiteral("Tarnix"), mb::kYesNoCancel | mb::kIconQuestion);
+    askingToClose_ = false;
     if (answer != IDYES) {
       event->ignore();
+      if (pendingBox_.id) QTimer::singleShot(0, this, [this] { ShowFinishBox(); });
       return;
     }
   }
@@ -327,6 +346,10 @@ void CTarnixDlg::FinishSearch(bool completed) {
   end.elapsedMs = elapsed;
   end.results = resultsSeen_;
   end.statusOutputShown = !outputPane_->isHidden();
+  if (RevealStatusOutputAtFinish(end)) {
+    ShowStatusOutput(true, false);
+    end.statusOutputShown = true;
+  }
   const SearchFinishTexts t = SearchFinishOutcome(end);
   for (const std::wstring& line : t.lines) output_->AppendLine(line);
   outcome_.status = t.status;
@@ -347,6 +370,7 @@ void CTarnixDlg::FinishSearch(bool completed) {
 }
 
 void CTarnixDlg::ShowFinishBox() {
+  if (askingToClose_) return;  // shown once the close question is answered No
   const PendingBox box = pendingBox_;
   pendingBox_ = {};
   if (!box.id || closing_) return;

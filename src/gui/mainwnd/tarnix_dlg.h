@@ -8,6 +8,7 @@
 // the engine at a time (SearchRun), the results list (ResultsPane) and the
 // commands (CommandSet, ids in main_commands.h).
 #include <QMainWindow>
+#include <QPointer>
 #include <QTimer>
 #include <cstdint>
 #include <string>
@@ -64,6 +65,7 @@ class CTarnixDlg : public QMainWindow {
   using SymbolRun = SearchRun::EngineWorkers<SymbolSearch, SearchStatistics>;
 
   void BuildControls();
+  QSize FirstSize() const;
   void ShowStatusOutput(bool show, bool store);
   void UpdateCommands();
 
@@ -79,7 +81,6 @@ class CTarnixDlg : public QMainWindow {
   // --- the commands (tarnix_dlg_commands.cpp) ---
   void BuildCommands();
   void BuildMenus();
-  void NotBuiltYet(const char* command);
   void NewInstance();
   void OpenHelp(const QString& anchor);
   void CascadeWindows();
@@ -102,6 +103,7 @@ class CTarnixDlg : public QMainWindow {
 
   SearchRun run_;
   bool closing_ = false;
+  bool askingToClose_ = false;
   bool userStopped_ = false;
   bool searchedOnce_ = false;
   bool raised_ = false;
@@ -115,6 +117,7 @@ class CTarnixDlg : public QMainWindow {
     uint32_t icon = 0;
   } pendingBox_;
   QTimer autoStartTimer_;
+  QPointer<QWidget> helpWindow_;
 };
 
 }  // namespace tarnix::gui
