@@ -11,7 +11,7 @@
 #include <memory>
 
 #include "errcode/error_code_search_request.h"
-#include "errcode/search_stopwatch.h"
+#include "core/run_stopwatch.h"
 #include "platform/worker_group.h"
 
 namespace tarnix {
@@ -61,7 +61,7 @@ class ErrorCodeSearch {
   std::shared_ptr<ErrorCodeSearchShared> shared_;
   WorkerGroup workers_;
   StopFlag* stop_ = nullptr;
-  SearchStopwatch stopwatch_;
+  RunStopwatch stopwatch_;
 };
 
 }  // namespace tarnix

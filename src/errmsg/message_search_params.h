@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "core/run_stopwatch.h"
 #include "core/stop_flag.h"
 #include "errmsg/error_range.h"
 #include "platform/message_target.h"
@@ -39,7 +40,7 @@ struct MessageSearchCounters {
   std::mutex countersLock;
   uint64_t matches = 0;
   uint64_t processed = 0;  // set once, when the search completes
-  SearchRunClock clock;    // the window's elapsed-time bookkeeping
+  RunStopwatch clock;    // the window's elapsed-time bookkeeping
 };
 
 struct MessageSearchParams {

@@ -1,5 +1,6 @@
 #include "results/report_inputs.h"
 
+#include "core/program_settings.h"
 #include "core/registry_settings.h"
 #include "symbolsearch/regex_grammar.h"
 
@@ -37,6 +38,15 @@ ReportOptions ReportOptionsFromSettings(const RegistrySettings& settings, std::w
   o.links = settings.GetDword(L"UseOnlnSrchLnksOnWinApiResExp", 1) != 0;
   o.statusSection = settings.GetDword(L"AddStatOtpToWinApiResExp", 1) != 0;
   o.urlTemplate = settings.GetText(L"OnlineSearchURL", kDefaultOnlineSearchUrl);
+  o.statusText = std::move(statusText);
+  return o;
+}
+
+ReportOptions ReportOptionsFromSnapshot(const ProgramSettings& settings, std::wstring statusText) {
+  ReportOptions o;
+  o.links = settings.reportOnlineLinks;
+  o.statusSection = settings.reportStatusOutput;
+  o.urlTemplate = settings.onlineSearchUrl;
   o.statusText = std::move(statusText);
   return o;
 }

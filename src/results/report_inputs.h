@@ -9,11 +9,14 @@
 namespace tarnix {
 
 class RegistrySettings;
+struct ProgramSettings;
 
 ReportCriteria ReportCriteriaFromSearch(const SearchParams& params);
 
 // "UseOnlnSrchLnksOnWinApiResExp", "AddStatOtpToWinApiResExp" and
 // "OnlineSearchURL"; `statusText` is the status output box's text.
 ReportOptions ReportOptionsFromSettings(const RegistrySettings& settings, std::wstring statusText);
+// The same from the settings snapshot the windows read.
+ReportOptions ReportOptionsFromSnapshot(const ProgramSettings& settings, std::wstring statusText);
 
 }  // namespace tarnix

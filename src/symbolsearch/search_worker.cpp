@@ -394,30 +394,6 @@ bool SymbolSearch::Start(const SearchParams& params, const SearchStartSettings& 
   return true;
 }
 
-void SearchRunClock::Start() {
-  start_ = TickCount64();
-  pausedAt_ = pausedTotal_ = 0;
-  paused_ = false;
-}
-
-void SearchRunClock::Pause() {
-  if (paused_) return;
-  pausedAt_ = TickCount64();
-  paused_ = true;
-}
-
-void SearchRunClock::Resume() {
-  if (!paused_) return;
-  pausedTotal_ += TickCount64() - pausedAt_;
-  paused_ = false;
-}
-
-int64_t SearchRunClock::ElapsedMs() const {
-  uint64_t now = TickCount64();
-  uint64_t paused = pausedTotal_ + (paused_ ? now - pausedAt_ : 0);
-  return static_cast<int64_t>(now - start_ - paused);
-}
-
 std::vector<std::wstring> SearchSummaryLines(bool completed, int64_t elapsedMs,
                                              uint64_t filesSearched, uint64_t errors,
                                              uint64_t warnings, uint64_t results) {

@@ -51,22 +51,6 @@ class SymbolSearch {
   WorkerGroup workers_;
 };
 
-// The run time of a search as the window reckons it: from the start to the
-// end, less the time spent paused.
-class SearchRunClock {
- public:
-  void Start();
-  void Pause();   // no effect while paused
-  void Resume();  // no effect while running
-  int64_t ElapsedMs() const;
-
- private:
-  uint64_t start_ = 0;
-  uint64_t pausedAt_ = 0;
-  uint64_t pausedTotal_ = 0;
-  bool paused_ = false;
-};
-
 // The window's finish texts: "Search Finished in %s:" (or "Search was
 // ABORTED:"), "File(s) Searched=%Iu, Error(s)=%Iu, Warning(s)=%Iu." and
 // "Result(s) Found=%Iu.".

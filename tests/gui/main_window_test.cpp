@@ -20,8 +20,10 @@
 #include <sstream>
 
 #include "core/registry_settings.h"
+#include "gui/app/command_set.h"
 #include "gui/app/tarnix_app.h"
 #include "gui/app/text_convert.h"
+#include "gui/mainwnd/main_commands.h"
 #include "gui/mainwnd/tarnix_dlg.h"
 #include "gui/widgets/combo_box_auto.h"
 #include "gui/widgets/output_text_box.h"
@@ -184,7 +186,9 @@ class MainWindowTest : public QObject {
     QTest::mouseClick(Button(win.w.get(), QStringLiteral("St&op")), Qt::LeftButton);
     QVERIFY(!win.w->searchRunning());
     QVERIFY(win.Output().find(L"Search was aborted...") != std::wstring::npos);
-    QTest::qWait(50);
+    // A finish box would come up on the next turn of the event loop: the
+    // turn after it has passed.
+    QVERIFY(EventLoopTurned());
     QVERIFY(win.dialogs.boxes.empty());
     QCOMPARE(win.w->lastStatus(), 2u);
     QVERIFY(Button(win.w.get(), QStringLiteral("&SEARCH")));
@@ -195,11 +199,11 @@ class MainWindowTest : public QObject {
     QComboBox* present = FindChild<QComboBox>(win.w.get(), QStringLiteral("&Present Results As:"));
     QVERIFY(present);
     QCOMPARE(present->count(), 2);
-    win.w->action(QStringLiteral("Import Libraries"))->trigger();
+    win.w->commands().action(kCmdSearchForImportLibs)->trigger();
     QCOMPARE(present->count(), 1);
     QCOMPARE(present->itemText(0), QStringLiteral("Modules only"));
     QCOMPARE(tarnix::RegistrySettings().GetDword(L"SrchFor", 0), 2u);
-    win.w->action(QStringLiteral("WinAPIs"))->trigger();
+    win.w->commands().action(kCmdSearchForWinApis)->trigger();
     QCOMPARE(present->count(), 2);
   }
 
@@ -253,7 +257,7 @@ class MainWindowTest : public QObject {
       const std::string mine = (out.path() / (std::string("window") + ext)).string();
       const std::string theirs = (out.path() / (std::string("cli") + ext)).string();
       win.dialogs.AnswerFile(QString::fromStdString(mine));
-      win.w->action(QStringLiteral("Save Search Results..."))->trigger();
+      win.w->commands().action(kCmdSaveResults)->trigger();
       const auto cli = RunCli(out, "search", "'" + dir.path().string() + "' --for ReadFile --details --quiet --output '" + theirs + "'");
       QCOMPARE(cli.status, 0);
       QFile a(QString::fromStdString(mine)), b(QString::fromStdString(theirs));
@@ -309,7 +313,7 @@ class MainWindowTest : public QObject {
     Window win;
     win.w->move(40, 40);
     win.dialogs.AnswerMessageBox(IDYES);
-    win.w->action(QStringLiteral("Delete App's Temp Files & Registry Settings..."))->trigger();
+    win.w->commands().action(kCmdDeleteTempFilesAndSettings)->trigger();
     QVERIFY(!win.w->isVisible());
     win.w.reset();
     tarnix::RegistrySettings store;
@@ -334,7 +338,7 @@ class MainWindowTest : public QObject {
       dir.Write("tool.exe", b.Build().bytes);
     }
     Window win;
-    win.w->action(QStringLiteral("PE Header Filters"))->trigger();
+    win.w->commands().action(kCmdShowPeFilters)->trigger();
     win.Type("Folder:", QString::fromStdString(dir.path().string()));
     // Ticks the named rows (and their values), then OK.
     auto tick = [](QDialog& d, const QStringList& rows, bool values) {
@@ -348,19 +352,19 @@ class MainWindowTest : public QObject {
       return d.result();
     };
     struct Choice {
-      const char* command;
+      int command;
       QStringList rows;
       bool values;
     } choices[] = {
-        {"'Look In' Filter", {QStringLiteral("Look in \"Import\" table")}, false},
-        {"'PE Type' Filter", {QStringLiteral("64-bit Executable Images")}, false},
-        {"'PE Subsystems' Filter", {QStringLiteral("Graphical User Interface (GUI) Subsystem")}, false},
-        {"'PE Characteristics' Filter", {QStringLiteral("DLL")}, true},
-        {"'PE Directories' Filter", {QStringLiteral("Import Directory")}, true},
+        {kCmdLookInFilter, {QStringLiteral("Look in \"Import\" table")}, false},
+        {kCmdTypeFilter, {QStringLiteral("64-bit Executable Images")}, false},
+        {kCmdSubsystemsFilter, {QStringLiteral("Graphical User Interface (GUI) Subsystem")}, false},
+        {kCmdCharacteristicsFilter, {QStringLiteral("DLL")}, true},
+        {kCmdDirectoriesFilter, {QStringLiteral("Import Directory")}, true},
     };
     for (const Choice& c : choices) {
       win.dialogs.onExec = [&](QDialog& d) { return tick(d, c.rows, c.values); };
-      win.w->action(QString::fromLatin1(c.command))->trigger();
+      win.w->commands().action(c.command)->trigger();
     }
     // The TO bound: a day in 2030, local midnight.
     win.dialogs.onExec = [](QDialog& d) {
@@ -370,7 +374,7 @@ class MainWindowTest : public QObject {
       QTest::mouseClick(d.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok), Qt::LeftButton);
       return d.result();
     };
-    win.w->action(QStringLiteral("'PE Time Stamp: To' Filter"))->trigger();
+    win.w->commands().action(kCmdTimeToFilter)->trigger();
     tarnix::RegistrySettings store;
     QCOMPARE(store.GetDword(L"SrchLookIn", 0), 2u);
     QCOMPARE(store.GetQword(L"SrchPECharsV", 0), uint64_t{0x2000000});

@@ -177,6 +177,7 @@ class OutputTextBoxTest : public QObject {
     COutputTextBox box;
     box.AppendLine(L"text");
     dialogs.AnswerFile(path);
+    dialogs.AnswerMessageBox(IDOK);
     QCOMPARE(box.SaveToFile(nullptr, 7), -1);
     QCOMPARE(dialogs.boxes.size(), size_t(1));
     QCOMPARE(dialogs.boxes[0].text,

@@ -7,6 +7,7 @@
 
 #include <thread>
 
+#include "core/run_stopwatch.h"
 #include "pe/look_in.h"
 #include "platform/last_error.h"
 #include "platform/text_encoding.h"
@@ -204,8 +205,8 @@ TEST(SearchWorker, StartRefusals) {
   EXPECT_EQ(GetLastError(), 87u);
 }
 
-TEST(SearchRunClock, PausedTimeDoesNotCount) {
-  SearchRunClock clock;
+TEST(RunStopwatch, PausedTimeDoesNotCount) {
+  RunStopwatch clock;
   clock.Start();
   clock.Pause();
   std::this_thread::sleep_for(std::chrono::milliseconds(120));

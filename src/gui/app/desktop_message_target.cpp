@@ -4,7 +4,6 @@
 #include <QEvent>
 #include <QTimer>
 
-
 namespace tarnix::gui {
 namespace {
 
@@ -76,6 +75,25 @@ bool DesktopMessageTarget::event(QEvent* e) {
   Deliver(slice_);
   if (size() > 0) Wake();
   return true;
+}
+
+void DeliveryHold::Add(std::initializer_list<DesktopMessageTarget*> targets) {
+  for (DesktopMessageTarget* t : targets) {
+    if (!t) continue;
+    t->SetHeld(true);
+    held_.emplace_back(t);
+  }
+}
+
+void DeliveryHold::Add(DeliveryHold&& other) {
+  for (auto& t : other.held_) held_.push_back(t);
+  other.held_.clear();
+}
+
+void DeliveryHold::Release() {
+  for (auto& t : held_)
+    if (t) t->SetHeld(false);
+  held_.clear();
 }
 
 }  // namespace tarnix::gui

@@ -6,11 +6,14 @@
 // holds up input and painting. The queue is bounded, so a worker that
 // floods it meets "queue full" (1816) and waits, as the posting rules say.
 #include <QObject>
+#include <QPointer>
 #include <atomic>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
+#include <vector>
 
 #include "platform/message_target.h"
 
@@ -68,6 +71,27 @@ class DesktopMessageTarget final : public QObject, public MessageTarget {
   std::atomic<bool> wakePending_{false};
   int delivering_ = 0;  // GUI thread only: a handler is running
   int held_ = 0;        // GUI thread only
+};
+
+// Holds the delivery of some targets for as long as it lives: busy work
+// that reads the results on another thread keeps every target that would
+// change them held. Targets that go away meanwhile are skipped.
+class DeliveryHold {
+ public:
+  DeliveryHold() = default;
+  explicit DeliveryHold(std::initializer_list<DesktopMessageTarget*> targets) { Add(targets); }
+  DeliveryHold(DeliveryHold&& other) noexcept : held_(std::move(other.held_)) { other.held_.clear(); }
+  DeliveryHold& operator=(DeliveryHold&&) = delete;
+  DeliveryHold(const DeliveryHold&) = delete;
+  ~DeliveryHold() { Release(); }
+
+  void Add(std::initializer_list<DesktopMessageTarget*> targets);
+  void Add(DeliveryHold&& other);
+  // Delivers what waited (on the next turn of the event loop).
+  void Release();
+
+ private:
+  std::vector<QPointer<DesktopMessageTarget>> held_;
 };
 
 }  // namespace tarnix::gui

@@ -103,6 +103,8 @@ class Dialogs {
 Dialogs& AppDialogs();
 // Installs `dialogs` (not owned; null brings back the default).
 void SetAppDialogs(Dialogs* dialogs);
+// The installed dialogs; null while the default serves.
+Dialogs* InstalledAppDialogs();
 
 // The platform form of a file-dialog filter as Qt's name filters:
 // "Text File (*.txt)|*.txt|" gives "Text File (*.txt)".

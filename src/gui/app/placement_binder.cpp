@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include "core/registry_settings.h"
+#include "core/setting_names.h"
 #include "gui/app/tarnix_app.h"
 
 namespace tarnix::gui {
@@ -44,7 +45,7 @@ void PlacementBinder::Restore() {
   restored_ = true;
   WindowPlacement::Result r;
   const bool canMaximize = window_->windowFlags() & Qt::WindowMaximizeButtonHint;
-  if (placement_.Restore(RegistrySettings::SectionKey(L"Settings"), name_, ToRect(window_->geometry()),
+  if (placement_.Restore(RegistrySettings::SectionKey(setting::kSectionSettings), name_, ToRect(window_->geometry()),
                          canMaximize, ScreenAreas(), defaults_, r) &&
       r.moved) {
     window_->setGeometry(r.rect.left, r.rect.top, r.rect.width(), r.rect.height());

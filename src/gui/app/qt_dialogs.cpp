@@ -93,6 +93,8 @@ Dialogs& AppDialogs() {
 
 void SetAppDialogs(Dialogs* dialogs) { g_installed = dialogs; }
 
+Dialogs* InstalledAppDialogs() { return g_installed; }
+
 QStringList QtNameFilters(const QString& platformFilter) {
   QStringList parts = platformFilter.split(QLatin1Char('|'));
   QStringList out;

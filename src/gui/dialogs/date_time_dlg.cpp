@@ -11,9 +11,9 @@
 #include <algorithm>
 #include <utility>
 
-#include "core/error_text.h"
 #include "core/event_log.h"
 #include "core/wformat.h"
+#include "gui/app/desktop_actions.h"
 #include "gui/app/dialogs.h"
 #include "gui/app/text_convert.h"
 #include "platform/last_error.h"
@@ -47,7 +47,7 @@ void NameCalendarParts(QCalendarWidget& calendar) {
 }
 
 QString ConversionError(const wchar_t* what, uint32_t error) {
-  return ToQ(WFormat(L"ERROR: Failed to %ls provided date/time:\n\n%ls", what, ErrorText(error).c_str()));
+  return ErrorBoxText(WFormat(L"ERROR: Failed to %ls provided date/time:", what), error);
 }
 
 }  // namespace

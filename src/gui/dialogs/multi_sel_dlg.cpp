@@ -14,9 +14,8 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "core/error_text.h"
+#include "gui/app/desktop_actions.h"
 #include "gui/app/dialogs.h"
-#include "gui/app/online_search.h"
 #include "gui/app/placement_binder.h"
 #include "gui/app/text_convert.h"
 #include "platform/last_error.h"
@@ -364,12 +363,7 @@ void CMultiSelDlg::ValuesOffAll() {
 void CMultiSelDlg::SearchOnline() {
   const QString constant = searchOnline_->data().toString();
   if (constant.isEmpty()) return;
-  uint32_t error = 0;
-  if (!OpenOnlineSearch(FromQ(constant), error))
-    AppDialogs().MessageBox(
-        this,
-        ToQ(L"ERROR: Failed to open your web browser to perform online search.\n\n" + ErrorText(error)),
-        QString(), mb::kOk | mb::kIconError);
+  OpenOnlineSearchOrSay(this, FromQ(constant));
 }
 
 void CMultiSelDlg::showEvent(QShowEvent* event) {

@@ -9,9 +9,9 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
-#include "core/error_text.h"
 #include "core/event_log.h"
 #include "core/wformat.h"
+#include "gui/app/desktop_actions.h"
 #include "gui/app/dialogs.h"
 #include "gui/app/text_convert.h"
 #include "platform/file_output.h"
@@ -196,10 +196,7 @@ int COutputTextBox::SaveToFile(QWidget* owner, uint32_t ctrlId) {
   const uint32_t error = GetLastError();
   const std::wstring where = FromQ(path);
   EventLog::LogSiteFormat(239, L"ctrlID=%u, path=\"%ls\"", ctrlId, where.c_str());
-  const std::wstring message =
-      WFormat(L"ERROR: Failed to save contents in the following file:\n\n%ls\n\n%ls",
-              where.c_str(), ErrorText(error).c_str());
-  AppDialogs().MessageBox(owner, ToQ(message), QString(), mb::kOk | mb::kIconError);
+  ShowErrorBox(owner, WFormat(L"ERROR: Failed to save contents in the following file:\n\n%ls", where.c_str()), error);
   SetLastError(error);
   return -1;
 }

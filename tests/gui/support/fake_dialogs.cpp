@@ -1,14 +1,21 @@
 #include "support/fake_dialogs.h"
 
+#include <QTest>
 #include <QWidget>
 
 #include "platform/win_errors.h"
 
 namespace tarnix::gui::test {
 
-FakeDialogs::FakeDialogs() { SetAppDialogs(this); }
+FakeDialogs::FakeDialogs() : previous_(InstalledAppDialogs()) { SetAppDialogs(this); }
 
-FakeDialogs::~FakeDialogs() { SetAppDialogs(nullptr); }
+FakeDialogs::~FakeDialogs() { SetAppDialogs(previous_); }
+
+void FakeDialogs::Unexpected(const QString& what) {
+  unexpected.push_back(what);
+  if (failOnUnexpected)
+    QTest::qFail(qPrintable(QStringLiteral("unexpected %1 (answered with Cancel)").arg(what)), __FILE__, __LINE__);
+}
 
 int FakeDialogs::Box(const MessageBoxCall& call, bool& checked) {
   boxes.push_back(call);
@@ -19,7 +26,7 @@ int FakeDialogs::Box(const MessageBoxCall& call, bool& checked) {
     return a.answer;
   }
   if (onMessageBox) return onMessageBox(call, checked);
-  unexpected.push_back(QStringLiteral("message box: ") + call.text);
+  Unexpected(QStringLiteral("message box: ") + call.text);
   checked = false;
   switch (call.type & mb::kButtonsMask) {
     case mb::kOk: return IDOK;
@@ -41,7 +48,7 @@ int FakeDialogs::MessageBoxWithCheck(QWidget*, const QString& text, const QStrin
 bool FakeDialogs::SaveFileName(QWidget*, FileDialogRequest& request, QString& path) {
   fileDialogs.push_back({FileDialogCall::kSave, request});
   if (fileAnswers_.empty()) {
-    unexpected.push_back(QStringLiteral("save dialog: ") + request.caption);
+    Unexpected(QStringLiteral("save dialog: ") + request.caption);
     return false;
   }
   FileAnswer a = fileAnswers_.front();
@@ -55,7 +62,7 @@ bool FakeDialogs::SaveFileName(QWidget*, FileDialogRequest& request, QString& pa
 bool FakeDialogs::OpenFileNames(QWidget*, FileDialogRequest& request, QStringList& paths) {
   fileDialogs.push_back({FileDialogCall::kOpen, request});
   if (fileAnswers_.empty()) {
-    unexpected.push_back(QStringLiteral("open dialog: ") + request.caption);
+    Unexpected(QStringLiteral("open dialog: ") + request.caption);
     return false;
   }
   FileAnswer a = fileAnswers_.front();
@@ -72,7 +79,7 @@ bool FakeDialogs::ExistingFolder(QWidget*, const QString& caption, const QString
   r.folder = start;
   fileDialogs.push_back({FileDialogCall::kFolder, r});
   if (fileAnswers_.empty()) {
-    unexpected.push_back(QStringLiteral("folder dialog: ") + caption);
+    Unexpected(QStringLiteral("folder dialog: ") + caption);
     return false;
   }
   FileAnswer a = fileAnswers_.front();
@@ -85,7 +92,7 @@ bool FakeDialogs::ExistingFolder(QWidget*, const QString& caption, const QString
 int FakeDialogs::Exec(QDialog& dialog) {
   execs.push_back(QString::fromLatin1(dialog.metaObject()->className()));
   if (!onExec) {
-    unexpected.push_back(QStringLiteral("dialog: ") + execs.back());
+    Unexpected(QStringLiteral("dialog: ") + execs.back());
     return QDialog::Rejected;
   }
   dialog.setResult(QDialog::Rejected);

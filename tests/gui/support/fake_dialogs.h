@@ -1,9 +1,10 @@
 #pragma once
 // Dialogs for tests: every message box, file dialog and desktop hand-off is
 // recorded, and answered by the next queued answer of its kind (or by the
-// handler a test sets). A call that nothing answers is recorded as
-// unexpected and answered with Cancel / false, so a test can assert that
-// no dialog it did not expect came up.
+// handler a test sets). A call that nothing answers is unexpected: it fails
+// the running test at once (the test goes on, answered with Cancel /
+// false) and is recorded. The window tests' main installs one before any
+// test runs, so no test ever shows a real modal dialog or waits for one.
 #include <QDialog>
 #include <QString>
 #include <QStringList>
@@ -30,7 +31,7 @@ struct FileDialogCall {
 class FakeDialogs final : public Dialogs {
  public:
   FakeDialogs();  // installs itself
-  ~FakeDialogs() override;  // brings back the previous dialogs
+  ~FakeDialogs() override;  // brings back the dialogs installed before
 
   // --- answers ---
   // The answer of the next message box; `check` ticks its check box.
@@ -59,6 +60,9 @@ class FakeDialogs final : public Dialogs {
   std::vector<QStringList> started;  // program followed by its arguments
   std::vector<uint32_t> beeps;
   QStringList unexpected;  // calls nothing answered
+  // False: an unexpected call is only recorded (a test that checks for it
+  // itself).
+  bool failOnUnexpected = true;
 
   // --- Dialogs ---
   int MessageBox(QWidget* owner, const QString& text, const QString& caption,
@@ -80,6 +84,8 @@ class FakeDialogs final : public Dialogs {
 
  private:
   int Box(const MessageBoxCall& call, bool& checked);
+  void Unexpected(const QString& what);
+  Dialogs* previous_ = nullptr;
   struct BoxAnswer {
     int answer;
     bool check;

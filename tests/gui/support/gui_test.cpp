@@ -9,17 +9,18 @@
 #include <QAbstractSpinBox>
 #include <QPlainTextEdit>
 #include <QTextEdit>
+#include <QTimer>
 #include <map>
 
 namespace tarnix::gui::test {
 
-std::map<std::string, TestFactory>& Registry() {
-  static std::map<std::string, TestFactory> r;
+std::map<std::string, RegisteredTest>& Registry() {
+  static std::map<std::string, RegisteredTest> r;
   return r;
 }
 
-bool RegisterGuiTest(const char* name, TestFactory factory) {
-  Registry()[name] = std::move(factory);
+bool RegisterGuiTest(const char* name, TestFactory factory, bool hidden) {
+  Registry()[name] = {std::move(factory), hidden};
   return true;
 }
 
@@ -32,6 +33,12 @@ bool WaitUntil(const std::function<bool()>& done, int timeoutMs) {
     QTest::qSleep(1);
   }
   return true;
+}
+
+bool EventLoopTurned(int timeoutMs) {
+  bool turned = false;
+  QTimer::singleShot(0, [&turned] { turned = true; });
+  return WaitUntil([&turned] { return turned; }, timeoutMs);
 }
 
 namespace {

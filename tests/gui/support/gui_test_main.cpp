@@ -10,6 +10,7 @@
 #include <map>
 #include <string>
 
+#include "gui/app/coding_fault.h"
 #include "gui/app/resources.h"
 #include "gui/app/tarnix_app.h"
 #include "support/fake_dialogs.h"
@@ -17,13 +18,14 @@
 #include "support/temp_dir.h"
 
 namespace tarnix::gui::test {
-std::map<std::string, TestFactory>& Registry();
+std::map<std::string, RegisteredTest>& Registry();
 }
 
 int main(int argc, char** argv) {
   using namespace tarnix::gui::test;
   if (argc >= 2 && std::string(argv[1]) == "--list") {
-    for (const auto& [name, factory] : Registry()) std::printf("%s\n", name.c_str());
+    for (const auto& [name, test] : Registry())
+      if (!test.hidden) std::printf("%s\n", name.c_str());
     return 0;
   }
   if (argc < 2 || !Registry().count(argv[1])) {
@@ -57,7 +59,13 @@ int main(int argc, char** argv) {
   tarnix::gui::CTarnixApp::SetApplicationNames(app);
   QApplication::setFont(QFont(QStringLiteral("DejaVu Sans"), 9));
 
-  std::unique_ptr<QObject> test = Registry()[argv[1]]();
+  // No test ever shows a real modal dialog: whatever a test does not
+  // answer itself fails it, as does a coding fault the program reports.
+  FakeDialogs strict;
+  tarnix::gui::SetCodingFaultHandler([](const QString& what) {
+    QTest::qFail(qPrintable(QStringLiteral("coding fault: %1").arg(what)), __FILE__, __LINE__);
+  });
+  std::unique_ptr<QObject> test = Registry()[argv[1]].factory();
   // Qt Test sees the program name followed by the options after the class.
   std::vector<char*> testArgv{argv[0]};
   for (int i = 2; i < argc; ++i) testArgv.push_back(argv[i]);

@@ -1,37 +1,37 @@
-#include "errcode/search_stopwatch.h"
+#include "core/run_stopwatch.h"
 
 #include "platform/time_utils.h"
 
 namespace tarnix {
 
-uint64_t SearchStopwatch::Now() const { return finished_ ? finishedAt_ : TickCount64(); }
+uint64_t RunStopwatch::Now() const { return finished_ ? finishedAt_ : TickCount64(); }
 
-void SearchStopwatch::Start() {
+void RunStopwatch::Start() {
   start_ = TickCount64();
   pausedAt_ = pausedTotal_ = finishedAt_ = 0;
   paused_ = finished_ = false;
 }
 
-void SearchStopwatch::Pause() {
+void RunStopwatch::Pause() {
   if (paused_ || finished_) return;
   pausedAt_ = TickCount64();
   paused_ = true;
 }
 
-void SearchStopwatch::Resume() {
+void RunStopwatch::Resume() {
   if (!paused_ || finished_) return;
   pausedTotal_ += TickCount64() - pausedAt_;
   paused_ = false;
 }
 
-void SearchStopwatch::Finish() {
+void RunStopwatch::Finish() {
   if (finished_) return;
   Resume();
   finishedAt_ = TickCount64();
   finished_ = true;
 }
 
-int64_t SearchStopwatch::ElapsedMs() const {
+int64_t RunStopwatch::ElapsedMs() const {
   const uint64_t now = Now();
   const uint64_t paused = pausedTotal_ + (paused_ ? now - pausedAt_ : 0);
   // A clock that went backwards gives 0 rather than a huge time.

@@ -1,11 +1,12 @@
 #pragma once
-// The run time of a search as the window reports it: from the start to
-// now (or to the end), less the time spent paused.
+// The run time of a search as its window reports it: from the start to
+// now (or to the end), less the time spent paused. The symbol, error code
+// and message searches all keep their time with it.
 #include <cstdint>
 
 namespace tarnix {
 
-class SearchStopwatch {
+class RunStopwatch {
  public:
   void Start();
   void Pause();   // no effect while paused

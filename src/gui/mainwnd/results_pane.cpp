@@ -1,34 +1,29 @@
-// The main window's results list: columns and their stored layout,
-// sorting, the header and list context menus, copying, saving, the preview
-// and the details pass.
+#include "gui/mainwnd/results_pane.h"
+
 #include <QActionGroup>
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
-#include <QFileInfo>
 #include <QHeaderView>
-#include <QKeyEvent>
+#include <QLabel>
 #include <QMenu>
-#include <QPointer>
 #include <QScrollBar>
 #include <QTableView>
+#include <QVBoxLayout>
 
-#include "core/error_text.h"
 #include "core/event_log.h"
-#include "core/registry_settings.h"
 #include "core/wformat.h"
+#include "core/window_settings.h"
+#include "gui/app/command_set.h"
 #include "gui/app/confirmable.h"
-#include "gui/app/desktop_message_target.h"
+#include "gui/app/desktop_actions.h"
 #include "gui/app/dialogs.h"
-#include "gui/app/online_search.h"
-#include "gui/app/tarnix_app.h"
+#include "gui/app/module_menu.h"
 #include "gui/app/text_convert.h"
+#include "gui/mainwnd/main_commands.h"
 #include "gui/mainwnd/results_table_model.h"
-#include "gui/mainwnd/tarnix_dlg.h"
+#include "gui/mainwnd/temp_files.h"
 #include "gui/widgets/busy_popup.h"
-#include "gui/widgets/combo_box_auto.h"
-#include "gui/widgets/output_text_box.h"
-#include "pe/look_in.h"
 #include "pe/result_kind.h"
 #include "platform/last_error.h"
 #include "platform/text_encoding.h"
@@ -47,17 +42,117 @@ bool IsOrdinalKind(uint32_t kind) {
   return kind == kKindImportOrdinal || kind == kKindDelayImportOrdinal || kind == kKindExportOrdinal;
 }
 
-QString FileNameOf(const std::wstring& path) { return ToQ(ImageNameOf(path)); }
-
 }  // namespace
 
-int CTarnixDlg::ListClientWidth() const {
+ResultsPane::ResultsPane(QWidget* parent, const CommandSet& commands, Hooks hooks)
+    : QWidget(parent), commands_(commands), hooks_(std::move(hooks)) {
+  model_ = new ResultsTableModel(results_, this);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  view_ = new QTableView(this);
+  view_->setModel(model_);
+  view_->setAccessibleName(QStringLiteral("Results:"));
+  view_->setSelectionBehavior(QAbstractItemView::SelectRows);
+  view_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  view_->setShowGrid(false);
+  view_->setWordWrap(false);
+  view_->setAlternatingRowColors(true);
+  view_->setTextElideMode(Qt::ElideRight);
+  view_->verticalHeader()->hide();
+  view_->verticalHeader()->setDefaultSectionSize(view_->fontMetrics().height() + 6);
+  view_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  QHeaderView* header = view_->horizontalHeader();
+  header->setSectionsMovable(true);
+  header->setAccessibleName(QStringLiteral("Results Columns"));
+  header->setHighlightSections(false);
+  header->setContextMenuPolicy(Qt::CustomContextMenu);
+  header->setSortIndicatorShown(false);
+  header->setStretchLastSection(false);
+  view_->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(header, &QHeaderView::customContextMenuRequested, this, [this](const QPoint& p) { ShowHeaderMenu(p); });
+  connect(header, &QHeaderView::sectionClicked, this, [this](int logical) {
+    if (logical >= 0 && logical < static_cast<int>(model_->columns().size()))
+      SortBy(model_->columns()[static_cast<size_t>(logical)].column);
+  });
+  connect(view_, &QTableView::customContextMenuRequested, this, [this](const QPoint& p) { ShowContextMenu(p); });
+  connect(view_->selectionModel(), &QItemSelectionModel::selectionChanged, this, &ResultsPane::stateChanged);
+  auto* label = new QLabel(QStringLiteral("Results:"), this);
+  label->setBuddy(view_);
+  layout->addWidget(label);
+  layout->addWidget(view_);
+
+  detailsTimer_.setSingleShot(true);
+  detailsTimer_.setInterval(100);
+  connect(&detailsTimer_, &QTimer::timeout, this, [this] { StartDetails(); });
+}
+
+ResultsPane::~ResultsPane() {
+  closing_ = true;
+  details_.Stop();
+  RetireDetailsTarget();
+  // A pass that would not stop keeps the targets it may still post to.
+  if (details_.Running())
+    for (auto& t : retiredTargets_) (void)t.release();
+}
+
+bool ResultsPane::hasSelection() const { return view_->selectionModel() && view_->selectionModel()->hasSelection(); }
+
+bool ResultsPane::oneRowSelected() const {
+  // From the selection's ranges: listing the selected rows of a quarter of
+  // a million would take the window's thread for a long moment.
+  if (!view_->selectionModel()) return false;
+  const QItemSelection sel = view_->selectionModel()->selection();
+  return sel.size() == 1 && sel.front().height() == 1;
+}
+
+bool ResultsPane::rescanOffered() const {
+  return !searching_ && !empty() && results_.detailsInterrupted() && !details_.Running();
+}
+
+void ResultsPane::BeginSearch(bool winApiSearch, bool modulesOnly) {
+  StopDetails();
+  searching_ = true;
+  model_->BeginSearch(winApiSearch, modulesOnly);
+  view_->horizontalHeader()->setSortIndicatorShown(false);
+  view_->horizontalHeader()->setSectionsMovable(false);
+  emit stateChanged();
+}
+
+void ResultsPane::Append(std::vector<SymbolResult>&& batch, bool scrollToEnd) {
+  model_->Append(std::move(batch));
+  if (scrollToEnd) view_->scrollToBottom();
+}
+
+void ResultsPane::EndSearch(bool details) {
+  searching_ = false;
+  view_->horizontalHeader()->setSectionsMovable(true);
+  if (details && !closing_) detailsTimer_.start();
+  emit stateChanged();
+}
+
+void ResultsPane::Close() {
+  SaveColumnLayout();
+  closing_ = true;
+  StopDetails();
+}
+
+int ResultsPane::ListClientWidth() const {
   int w = view_->viewport()->width();
   if (!view_->verticalScrollBar()->isVisible()) w -= view_->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
   return std::max(w, 100);
 }
 
-void CTarnixDlg::BuildColumns(ColumnLayout layout) {
+void ResultsPane::BuildStoredColumns() {
+  if (columnsBuilt_) return;
+  columnsBuilt_ = true;
+  std::vector<uint8_t> stored;
+  ColumnLayout layout;
+  if (!ReadColumns(ColumnsSetting::kSymbolResults, stored) || !DecodeColumnLayout(stored, ListClientWidth(), layout))
+    layout = DefaultColumnLayout(ListClientWidth());
+  BuildColumns(std::move(layout));
+}
+
+void ResultsPane::BuildColumns(ColumnLayout layout) {
   QHeaderView* header = view_->horizontalHeader();
   // The new layout is in on-screen order: undo any moves of the old one.
   for (int logical = 0; logical < header->count(); ++logical)
@@ -72,7 +167,7 @@ void CTarnixDlg::BuildColumns(ColumnLayout layout) {
   }
 }
 
-ColumnLayout CTarnixDlg::ScreenOrderLayout() const {
+ColumnLayout ResultsPane::ScreenOrderLayout() const {
   const QHeaderView* header = view_->horizontalHeader();
   const ColumnLayout& cols = model_->columns();
   ColumnLayout out;
@@ -83,29 +178,27 @@ ColumnLayout CTarnixDlg::ScreenOrderLayout() const {
   return out;
 }
 
-std::vector<int32_t> CTarnixDlg::ScreenColumns() const {
+std::vector<int32_t> ResultsPane::ScreenColumns() const {
   std::vector<int32_t> ids;
   for (const ColumnLayoutEntry& e : ScreenOrderLayout()) ids.push_back(e.column);
   return ids;
 }
 
-void CTarnixDlg::SaveColumnLayout() {
-  if (!columnsBuilt_ || model_->columns().empty()) return;
+void ResultsPane::SaveColumnLayout() {
+  if (!columnsBuilt_ || model_->columns().empty() || AppSettingsDeleted()) return;
   const QHeaderView* header = view_->horizontalHeader();
   std::vector<int32_t> widths;
   for (int visual = 0; visual < header->count(); ++visual)
     widths.push_back(header->sectionSize(header->logicalIndex(visual)));
-  const std::vector<uint8_t> bytes = EncodeColumnLayout(ScreenOrderLayout(), widths);
-  if (!RegistrySettings().SetBinary(L"TarnixSrchResultsCols", bytes.data(), bytes.size()))
-    EventLog::LogFormat(L"Saving the results columns failed (%u)", GetLastError());
+  WriteColumns(ColumnsSetting::kSymbolResults, EncodeColumnLayout(ScreenOrderLayout(), widths));
 }
 
-void CTarnixDlg::RestoreDefaultColumns() {
+void ResultsPane::RestoreDefaultColumns() {
   if (searching_) return;
   BuildColumns(DefaultColumnLayout(ListClientWidth()));
 }
 
-void CTarnixDlg::ToggleColumn(int32_t column) {
+void ResultsPane::ToggleColumn(int32_t column) {
   if (searching_) return;
   ColumnLayout layout = ScreenOrderLayout();
   const QHeaderView* header = view_->horizontalHeader();
@@ -136,10 +229,10 @@ void CTarnixDlg::ToggleColumn(int32_t column) {
   BuildColumns(std::move(layout));
 }
 
-void CTarnixDlg::SortBy(int32_t column) {
+void ResultsPane::SortBy(int32_t column) {
   if (searching_ || results_.entries().empty()) return;
   if (!results_.SortOffered(column)) return;
-  if (!results_.detailsComplete()) StopDetailsLoader();
+  if (!results_.detailsComplete()) StopDetails();
   // The rows leave the view while they are sorted on the worker thread, as
   // the list is emptied and filled again, so the view never reads an entry
   // the sort is moving.
@@ -166,7 +259,7 @@ void CTarnixDlg::SortBy(int32_t column) {
   if (!results_.detailsComplete()) detailsTimer_.start();
 }
 
-void CTarnixDlg::ShowHeaderMenu(const QPoint& pos) {
+void ResultsPane::ShowHeaderMenu(const QPoint& pos) {
   QMenu menu(this);
   std::vector<int32_t> shown = ScreenColumns();
   auto isShown = [&](int32_t c) { return std::find(shown.begin(), shown.end(), c) != shown.end(); };
@@ -190,38 +283,36 @@ void CTarnixDlg::ShowHeaderMenu(const QPoint& pos) {
   ascending->setCheckable(true);
   ascending->setChecked(results_.ascending());
   ascending->setEnabled(!searching_ && results_.sortColumn() >= 0);
-  QAction* defaults = menu.addAction(QStringLiteral("Restore &Default Columns"), this, [this] { RestoreDefaultColumns(); });
-  defaults->setEnabled(!searching_);
+  commands_.Update();
+  commands_.Present(&menu, kCmdDefaultColumns, QStringLiteral("Restore &Default Columns"));
   menu.exec(view_->horizontalHeader()->mapToGlobal(pos));
 }
 
-std::vector<size_t> CTarnixDlg::SelectedRows() const {
+std::vector<size_t> ResultsPane::SelectedRows() const {
   std::vector<size_t> rows;
   for (const QItemSelectionRange& r : view_->selectionModel()->selection())
     for (int row = r.top(); row <= r.bottom(); ++row) rows.push_back(static_cast<size_t>(row));
   return rows;
 }
 
-int32_t CTarnixDlg::ColumnAt(const QPoint& viewportPos) const {
+int32_t ResultsPane::ColumnAt(const QPoint& viewportPos) const {
   const int logical = view_->columnAt(viewportPos.x());
   if (logical < 0 || logical >= static_cast<int>(model_->columns().size())) return -1;
   return model_->columns()[static_cast<size_t>(logical)].column;
 }
 
-int CTarnixDlg::RunBusyWork(const BusyTexts& texts, const std::function<int(BusyProgress&)>& work) {
+int ResultsPane::RunBusyWork(const BusyTexts& texts, const std::function<int(BusyProgress&)>& work) {
   // Messages that change the results wait until the work is done.
-  QPointer<DesktopMessageTarget> held[] = {detailsTarget_.get(), run_ ? run_->target.get() : nullptr};
-  for (auto& t : held)
-    if (t) t->SetHeld(true);
-  const int r = RunBusy(this, texts, work);
+  DeliveryHold hold = hooks_.holdSearch ? hooks_.holdSearch() : DeliveryHold{};
+  hold.Add({detailsTarget_.get()});
+  const int r = RunBusy(window(), texts, work);
   const uint32_t err = GetLastError();
-  for (auto& t : held)
-    if (t) t->SetHeld(false);
+  hold.Release();
   SetLastError(err);
   return r;
 }
 
-void CTarnixDlg::CopyRows() {
+void ResultsPane::CopyRows() {
   if (searching_) return;
   const std::vector<size_t> rows = SelectedRows();
   if (rows.empty()) return;
@@ -243,7 +334,7 @@ void CTarnixDlg::CopyRows() {
   else if (r == 0 && !cancelled) EventLog::LogFormat(L"Copying the selected results failed");
 }
 
-void CTarnixDlg::CopyColumn(int32_t column) {
+void ResultsPane::CopyColumn(int32_t column) {
   if (searching_) return;
   const std::vector<size_t> rows = SelectedRows();
   if (rows.empty() || column < 0) return;
@@ -264,53 +355,53 @@ void CTarnixDlg::CopyColumn(int32_t column) {
   else if (r == 0 && !cancelled) EventLog::LogFormat(L"colId=0x%x: %ls", column, L"the column has no text");
 }
 
-void CTarnixDlg::CopyImagePath() {
+std::wstring ResultsPane::SelectedImage() const {
   const std::vector<size_t> rows = SelectedRows();
-  if (rows.size() != 1) return;
-  QApplication::clipboard()->setText(ToQ(results_.entries()[rows.front()].result.file));
+  return rows.size() == 1 ? results_.entries()[rows.front()].result.file : std::wstring();
 }
 
-void CTarnixDlg::SelectAllResults() {
+void ResultsPane::CopyImagePath() {
+  const std::wstring image = SelectedImage();
+  if (!image.empty()) QApplication::clipboard()->setText(ToQ(image));
+}
+
+void ResultsPane::SelectAll() {
   if (searching_) return;
   view_->selectAll();
 }
 
-void CTarnixDlg::ClearResults() {
+void ResultsPane::Clear() {
   if (searching_) return;
-  StopDetailsLoader();
+  StopDetails();
   model_->Clear();
   view_->horizontalHeader()->setSortIndicatorShown(false);
-  UpdateActions();
+  emit stateChanged();
 }
 
-bool CTarnixDlg::ConfirmIncompleteDetails() {
+bool ResultsPane::ConfirmIncompleteDetails() {
   if (!results_.NeedsIncompleteWarning(details_.Running())) return true;
-  const int answer = ShowConfirmable(9, ToQ(kNotFullyProcessedQuestion), mb::kIconWarning, this);
-  return answer == IDYES;
+  return ShowConfirmable(9, ToQ(kNotFullyProcessedQuestion), mb::kIconWarning, window()) == IDYES;
 }
 
-ReportCriteria CTarnixDlg::LastCriteria() const { return ReportCriteriaFromSearch(lastParams_); }
-
-void CTarnixDlg::SaveResults() {
-  if (searching_ || !searchedOnce_) return;
+void ResultsPane::Save(const ReportCriteria& criteria, const ReportOutcome& outcome, const std::wstring& statusText) {
+  if (searching_) return;
   if (!ConfirmIncompleteDetails()) return;
-  RegistrySettings store;
   FileDialogRequest r;
   r.caption = QStringLiteral("Save Search Results");
   r.filter = QStringLiteral("HTML File (*.html;*.htm)|*.html;*.htm|Text File (*.txt)|*.txt|All Files (*.*)|*.*|");
   r.defaultExtension = QStringLiteral("html");
-  r.filterIndex = static_cast<int>(store.GetDword(L"SvTarnixSrchResFileIdx", 1));
+  r.filterIndex = static_cast<int>(ReadFilterIndex(FilterIndexSetting::kSaveSymbolResults));
   QString path;
-  if (!AppDialogs().SaveFileName(this, r, path)) return;
-  store.SetDword(L"SvTarnixSrchResFileIdx", static_cast<uint32_t>(r.filterIndex));
+  if (!AppDialogs().SaveFileName(window(), r, path)) return;
+  WriteFilterIndex(FilterIndexSetting::kSaveSymbolResults, static_cast<uint32_t>(r.filterIndex));
 
   SaveRequest request;
   request.path = ToUtf8(FromQ(path));
   request.columns = ScreenColumns();
   request.fullSymbols = model_->fullSymbols();
-  request.criteria = LastCriteria();
-  request.outcome = outcome_;
-  request.options = ReportOptionsFromSettings(store, output_->Text());
+  request.criteria = criteria;
+  request.outcome = outcome;
+  request.options = ReportOptionsFromSnapshot(AppSettings(), statusText);
   uint32_t err = 0;
   BusyTexts texts;
   texts.text2 = QStringLiteral("Saving data in a file...");
@@ -326,26 +417,21 @@ void CTarnixDlg::SaveResults() {
   });
   if (result < 0 && !err) err = GetLastError();  // the work never ran
   if (result < 0)
-    AppDialogs().MessageBox(
-        this,
-        ToQ(WFormat(L"ERROR: Failed to save search results in the following file:\n\n%ls\n\n%ls",
-                    FromQ(path).c_str(), ErrorText(err).c_str())),
-        QStringLiteral("Tarnix"), mb::kOk | mb::kIconError);
+    ShowErrorBox(window(), WFormat(L"ERROR: Failed to save search results in the following file:\n\n%ls", FromQ(path).c_str()), err);
 }
 
-void CTarnixDlg::PreviewResults() {
-  if (searching_ || !searchedOnce_) return;
+void ResultsPane::Preview(const ReportCriteria& criteria, const ReportOutcome& outcome, const std::wstring& statusText) {
+  if (searching_) return;
   if (!ConfirmIncompleteDetails()) return;
-  const QString path = QDir(QDir::tempPath()).filePath(QString::fromLatin1(kTempPreview));
-  ReportOptions options = ReportOptionsFromSettings(RegistrySettings(), output_->Text());
+  const QString path = TempFilePath(kTempPreview);
+  const ReportOptions options = ReportOptionsFromSnapshot(AppSettings(), statusText);
   const std::vector<int32_t> columns = ScreenColumns();
-  const ReportCriteria criteria = LastCriteria();
   uint32_t err = 0;
   BusyTexts texts;
   texts.range = results_.entries().size();
   const int result = RunBusyWork(texts, [&](BusyProgress& progress) {
-    const int written = WriteHtmlReport(ToUtf8(FromQ(path)), columns, results_.entries(), criteria,
-                                        outcome_, options, [&](size_t i) {
+    const int written = WriteHtmlReport(ToUtf8(FromQ(path)), columns, results_.entries(), criteria, outcome, options,
+                                        [&](size_t i) {
                                           progress.SetPosition(i);
                                           return progress.Cancelled();
                                         });
@@ -353,27 +439,21 @@ void CTarnixDlg::PreviewResults() {
     return written;
   });
   if (result < 0 && !err) err = GetLastError();  // the work never ran
-  auto fail = [&](const wchar_t* what, uint32_t code) {
-    AppDialogs().MessageBox(
-        this, ToQ(WFormat(L"ERROR: Failed to %ls preview.\n\n%ls", what, ErrorText(code).c_str())),
-        QStringLiteral("Tarnix"), mb::kOk | mb::kIconError);
-  };
   if (result == 0) return;
-  if (result < 0) return fail(L"generate", err);
+  if (result < 0) return ShowErrorBox(window(), L"ERROR: Failed to generate preview.", err);
   uint32_t openErr = 0;
-  if (!AppDialogs().OpenUrl(QUrl::fromLocalFile(path), openErr)) fail(L"open", openErr);
+  if (!AppDialogs().OpenUrl(QUrl::fromLocalFile(path), openErr))
+    ShowErrorBox(window(), L"ERROR: Failed to open preview.", openErr);
 }
 
-void CTarnixDlg::StartDetailsLoader() {
+void ResultsPane::StartDetails() {
   if (closing_ || searching_ || details_.Running() || results_.entries().empty()) return;
-  CTarnixApp* app = CTarnixApp::Instance();
-  const bool undecorate = app ? app->settings().undecorateCppNames : true;
-  const uint32_t flags = app ? app->settings().undecorationFlags : 2;
+  const ProgramSettings& s = AppSettings();
   DetailsWork work;
   BusyTexts texts;
   texts.range = results_.entries().size();
   const int collected = RunBusyWork(texts, [&](BusyProgress& progress) {
-    return CollectDetailsWork(results_, undecorate, work, [&](size_t i) {
+    return CollectDetailsWork(results_, s.undecorateCppNames, work, [&](size_t i) {
              progress.SetPosition(i);
              return progress.Cancelled();
            })
@@ -386,23 +466,37 @@ void CTarnixDlg::StartDetailsLoader() {
   }
   if (collected != 1) {
     results_.DetailsInterrupted();
-    UpdateActions();
+    emit stateChanged();
     return;
   }
   // A retired target is closed: its queue is empty and it takes no posts,
   // so only the new pass's messages reach the list.
   RetireDetailsTarget();
-  detailsTarget_ = std::make_unique<DesktopMessageTarget>([this](PostedMessage& m) { OnMessage(m); });
+  detailsTarget_ = std::make_unique<DesktopMessageTarget>([this](PostedMessage& m) { OnDetailsMessage(m); });
   results_.DetailsStarted();
-  if (!details_.Start(std::move(work), detailsTarget_.get(), flags, [] { return !BusyPopupShowing(); })) {
+  if (!details_.Start(std::move(work), detailsTarget_.get(), s.undecorationFlags, [] { return !BusyPopupShowing(); })) {
     // A pass that would not stop still runs; Re-Scan tries again.
     EventLog::LogFormat(L"The details pass could not start (%u)", GetLastError());
     results_.DetailsInterrupted();
   }
-  UpdateActions();
+  emit stateChanged();
 }
 
-void CTarnixDlg::RetireDetailsTarget() {
+void ResultsPane::OnDetailsMessage(PostedMessage& m) {
+  switch (m.id) {
+    case kMsgDetailsBatch:
+      if (auto* batch = m.As<std::vector<ResultDetails>>()) model_->ApplyDetails(*batch);
+      break;
+    case kMsgDetailsDone:
+      results_.DetailsDone();
+      emit stateChanged();
+      break;
+    default:
+      break;
+  }
+}
+
+void ResultsPane::RetireDetailsTarget() {
   if (detailsTarget_) {
     detailsTarget_->Close();  // drops what is queued and refuses every later post
     retiredTargets_.push_back(std::move(detailsTarget_));
@@ -411,105 +505,59 @@ void CTarnixDlg::RetireDetailsTarget() {
   if (!details_.Running()) retiredTargets_.clear();
 }
 
-void CTarnixDlg::StopDetailsLoader() {
+void ResultsPane::StopDetails() {
   detailsTimer_.stop();
   if (details_.Running()) details_.Stop(std::chrono::milliseconds(3000));
   RetireDetailsTarget();
-  UpdateActions();
+  emit stateChanged();
 }
 
-void CTarnixDlg::OpenModuleInstance(const std::wstring& modulePath, uint32_t lookIn, bool start) {
-  CommandLineValues v = CurrentValues();
-  if (lookIn) v.li = lookIn;
-  StartInstance(kAutoForeground | (start ? uint32_t{kAutoStartSearch} : 0u), {modulePath}, v);
-}
-
-void CTarnixDlg::ShowResultsMenu(const QPoint& pos) {
+void ResultsPane::ShowContextMenu(const QPoint& pos) {
   const QModelIndex clicked = view_->indexAt(pos);
   if (clicked.isValid() && !view_->selectionModel()->isRowSelected(clicked.row(), QModelIndex()))
     view_->selectRow(clicked.row());
   const std::vector<size_t> rows = SelectedRows();
   const int32_t column = ColumnAt(pos);
-  UpdateActions();
+  commands_.Update();
   // The row the menu was opened on.
   const ResultEntry* entry = clicked.isValid() ? &results_.entries()[static_cast<size_t>(clicked.row())]
-                                               : rows.size() == 1 ? &results_.entries()[rows.front()]
-                                                                  : nullptr;
+                             : rows.size() == 1 ? &results_.entries()[rows.front()]
+                                                : nullptr;
 
   QMenu menu(this);
-  menu.addAction(actListInfo_);
-  menu.setDefaultAction(actListInfo_);
+  menu.setDefaultAction(commands_.Present(&menu, kCmdResultInfo, QStringLiteral("&Show Info...\tCtrl+I")));
   if (entry && clicked.isValid() && !IsOrdinalKind(entry->result.kind)) {
     const QString cell = model_->data(clicked).toString();
-    if (!cell.isEmpty()) {
-      QString caption = QStringLiteral("Search &Online for '*'");
-      caption.replace(QLatin1Char('*'), cell);
-      menu.addAction(caption, this, [this, cell] {
-        uint32_t err = 0;
-        if (!OpenOnlineSearch(FromQ(cell), err))
-          AppDialogs().MessageBox(
-              this,
-              ToQ(WFormat(L"ERROR: Failed to open your web browser to perform online search.\n\n%ls",
-                          ErrorText(err).c_str())),
-              QStringLiteral("Tarnix"), mb::kOk | mb::kIconError);
-      });
-    }
+    if (!cell.isEmpty())
+      menu.addAction(QStringLiteral("Search &Online for '*'").replace(QLatin1Char('*'), cell), this,
+                     [this, cell] { OpenOnlineSearchOrSay(window(), FromQ(cell)); });
   }
   menu.addSeparator();
-  menu.addAction(actListCopy_);
+  commands_.Present(&menu, kCmdCopyResults, QStringLiteral("&Copy\tCtrl+C"));
   if (column >= 0)
     menu.addAction(ToQ(CopyColumnMenuText(column)), this, [this, column] { CopyColumn(column); })
         ->setEnabled(!rows.empty());
-  menu.addAction(QStringLiteral("Copy &Image Path"), this, [this] { CopyImagePath(); })
-      ->setEnabled(rows.size() == 1);
-  menu.addAction(actListSelectAll_);
-  if (actListRescan_->isEnabled()) menu.addAction(actListRescan_);
+  menu.addAction(QStringLiteral("Copy &Image Path"), this, [this] { CopyImagePath(); })->setEnabled(rows.size() == 1);
+  commands_.Present(&menu, kCmdSelectAllResults, QStringLiteral("Select &All\tCtrl+A"));
+  if (rescanOffered()) commands_.Present(&menu, kCmdRescan, QStringLiteral("R&e-Scan List"));
   menu.addSeparator();
-  menu.addAction(actPreview_);
+  commands_.Fill(&menu, {kCmdPreview});
 
   if (entry && clicked.isValid()) {
     const std::wstring& image = entry->result.file;
-    const WindowsRoot root = WindowsRoot::Find();
-    const std::wstring module = ResolveModulePath(image, entry->result.module, entry->result.properties.imageType, root);
+    const std::wstring module =
+        ResolveModulePath(image, entry->result.module, entry->result.properties.imageType, WindowsRoot::Find());
+    const ModuleMenu items(window(), hooks_.criteria);
     if (!module.empty()) {
-      const QString name = FileNameOf(module);
-      auto text = [&](const char* t) { return QString::fromUtf8(t).replace(QLatin1Char('#'), name); };
       menu.addSeparator();
-      menu.addAction(text("&Open '#' for Search..."), this, [this, module] { OpenModuleInstance(module, 0, false); });
-      menu.addAction(text("&Begin Searching '#'..."), this, [this, module] { OpenModuleInstance(module, 0, true); });
-      menu.addAction(text("Begin Searching '#' &Imports..."), this,
-                     [this, module] { OpenModuleInstance(module, kLookInImports, true); });
-      menu.addAction(text("Begin Searching '#' E&xports..."), this,
-                     [this, module] { OpenModuleInstance(module, kLookInExports, true); });
+      items.AddSearchItems(&menu, module);
     }
     menu.addSeparator();
-    auto show = [](const std::wstring& path) {
-      uint32_t err = 0;
-      if (AppDialogs().ShowInFileManager(ToQ(path), err)) return;
-      EventLog::LogFormat(L"path=\"%ls\", err=%u", path.c_str(), err);
-      AppDialogs().Beep(mb::kIconError);
-    };
-    menu.addAction(QStringLiteral("Open '*' in &Windows Explorer").replace(QLatin1Char('*'), FileNameOf(image)),
-                   this, [show, image] { show(image); });
-    if (!module.empty() && module != image)
-      menu.addAction(QStringLiteral("Open '*' in Windows E&xplorer").replace(QLatin1Char('*'), FileNameOf(module)),
-                     this, [show, module] { show(module); });
-    menu.addAction(QStringLiteral("Open &Folder in Windows Explorer"), this, [this, image] {
-      OpenUrlOrSay(QUrl::fromLocalFile(ToQ(FolderOf(image))));
-    });
-    if (AppDialogs().CanShowItemProperties()) {
-      auto props = [](const std::wstring& path) {
-        uint32_t err = 0;
-        if (AppDialogs().ShowItemProperties(ToQ(path), err)) return;
-        EventLog::LogFormat(L"path=\"%ls\", err=%u", path.c_str(), err);
-        AppDialogs().Beep(mb::kIconError);
-      };
-      menu.addAction(QStringLiteral("Proper&ties: '*'...").replace(QLatin1Char('*'), FileNameOf(image)), this,
-                     [props, image] { props(image); });
-      if (!module.empty() && module != image)
-        menu.addAction(QStringLiteral("Proper&ties: '*'...").replace(QLatin1Char('*'), FileNameOf(module)), this,
-                       [props, module] { props(module); });
-    }
+    items.Add(&menu, ModuleItem::kShowInFileManager, image, "Open '*' in &Windows Explorer");
+    if (module != image) items.Add(&menu, ModuleItem::kShowInFileManager, module, "Open '*' in Windows E&xplorer");
+    items.Add(&menu, ModuleItem::kOpenFolder, image, "Open &Folder in Windows Explorer");
+    items.Add(&menu, ModuleItem::kProperties, image, "Proper&ties: '*'...");
+    if (module != image) items.Add(&menu, ModuleItem::kProperties, module, "Proper&ties: '*'...");
   }
   menu.exec(view_->viewport()->mapToGlobal(pos));
 }

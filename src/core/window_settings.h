@@ -1,0 +1,69 @@
+#pragma once
+// The settings the windows change, each written through one function that
+// writes the store and, for the values the settings snapshot holds, the
+// snapshot too; the windows and the settings pages call these, never the
+// store with a value name. A value a setter cannot store as given (a mode
+// that does not exist, a bit that is not one of the window's) is stored as
+// the fall-back the readers would give it, and the setter answers false
+// with ERROR_INVALID_PARAMETER.
+#include <cstdint>
+#include <vector>
+
+#include "core/program_settings.h"
+
+namespace tarnix {
+
+namespace setting {
+// History names of the main window's three boxes.
+inline constexpr wchar_t kHistFolder[] = L"FldrPath";
+inline constexpr wchar_t kHistFileName[] = L"FileName";
+inline constexpr wchar_t kHistSearchName[] = L"SearchName";
+}  // namespace setting
+
+// The main window's criteria check boxes (default off).
+enum class CriteriaOption : uint32_t {
+  kIncludeSubfolders,
+  kFileNameRegex,
+  kFileNameCase,
+  kFileNameWords,
+  kSearchRegex,
+  kSearchCase,
+  kSearchWords,
+};
+bool ReadCriteriaOption(CriteriaOption option);
+bool WriteCriteriaOption(CriteriaOption option, bool on);
+
+// "&Present Results As:" of a search-for mode (1 WinAPIs, 2 Import Libs):
+// 1 "WinAPIs in modules" or 2 "Modules only"; Import Libs always 2.
+uint32_t ReadPresentAs(uint32_t searchFor);
+bool WritePresentAs(uint32_t searchFor, uint32_t presentAs);
+
+// Values the snapshot holds.
+bool WriteSearchFor(ProgramSettings& snapshot, uint32_t mode);  // 1 or 2
+// Shows or hides kShowStatusOutput or kShowPeFilters.
+bool WriteShowControl(ProgramSettings& snapshot, uint32_t bit, bool shown);
+bool WriteLookIn(ProgramSettings& snapshot, uint32_t mask);
+bool WritePeTypes(ProgramSettings& snapshot, uint32_t mask);
+bool WritePeSubsystems(ProgramSettings& snapshot, uint64_t mask);
+bool WritePeCharacteristics(ProgramSettings& snapshot, uint64_t mask, uint64_t values);
+bool WritePeDirectories(ProgramSettings& snapshot, uint64_t mask, uint64_t values);
+// A time-stamp bound as a FILETIME (0: no bound).
+bool WritePeTimeStamp(ProgramSettings& snapshot, bool from, uint64_t fileTime);
+// Every PE header filter back to "no filter" (Look In stays).
+bool ClearPeFilters(ProgramSettings& snapshot);
+
+// The stored column layouts of the results lists (binary, as the column
+// layout codec writes them).
+enum class ColumnsSetting : uint32_t { kSymbolResults, kErrCodeResults };
+bool ReadColumns(ColumnsSetting which, std::vector<uint8_t>& bytes);
+bool WriteColumns(ColumnsSetting which, const std::vector<uint8_t>& bytes);
+
+// The filter a file dialog chose last (1-based).
+enum class FilterIndexSetting : uint32_t { kSaveSymbolResults, kErrCodeAddFiles };
+uint32_t ReadFilterIndex(FilterIndexSetting which);
+bool WriteFilterIndex(FilterIndexSetting which, uint32_t index);
+
+// "ExportEvtLogMaxEntryCount" (0: every record).
+uint32_t ReadEventLogExportMax();
+
+}  // namespace tarnix

@@ -1,0 +1,116 @@
+#pragma once
+// The main window's results list: the view over the engine's results
+// model, its columns and their stored layout, sorting, the header and list
+// context menus, copying, saving, the preview and the details pass that
+// completes the rows after a search. Long work over the rows runs under
+// the busy popup, with every message that would change them held.
+#include <QTimer>
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "gui/app/desktop_message_target.h"
+#include "results/column_layout.h"
+#include "results/details_loader.h"
+#include "results/html_report.h"
+#include "results/results_model.h"
+#include "symbolsearch/command_line.h"
+#include "symbolsearch/symbol_result.h"
+
+class QTableView;
+
+namespace tarnix::gui {
+
+class BusyProgress;
+class CommandSet;
+class ResultsTableModel;
+struct BusyTexts;
+
+class ResultsPane : public QWidget {
+  Q_OBJECT
+ public:
+  struct Hooks {
+    // The hold on the search's messages while busy work owns the rows.
+    std::function<DeliveryHold()> holdSearch;
+    // The switches of the window's criteria (a module opened for search).
+    std::function<CommandLineValues()> criteria;
+  };
+  ResultsPane(QWidget* parent, const CommandSet& commands, Hooks hooks);
+  ~ResultsPane() override;
+
+  ResultsModel& results() { return results_; }
+  const ResultsModel& results() const { return results_; }
+  QTableView* view() const { return view_; }
+  bool empty() const { return results_.entries().empty(); }
+  bool hasSelection() const;
+  bool oneRowSelected() const;
+  bool detailsRunning() const { return details_.Running(); }
+  // "&Re-Scan Results List" may run: details were interrupted and no pass runs.
+  bool rescanOffered() const;
+
+  // The search's side: the list is emptied and filled by batches.
+  void BeginSearch(bool winApiSearch, bool modulesOnly);
+  void Append(std::vector<SymbolResult>&& batch, bool scrollToEnd);
+  // The search ended: the details pass starts 100 ms later when `details`.
+  void EndSearch(bool details);
+  // The window closes: no details any more, the layout saved.
+  void Close();
+
+  // Builds the columns from the stored layout (once the view has its size).
+  void BuildStoredColumns();
+  void SaveColumnLayout();
+
+  // The commands over the rows.
+  void CopyRows();
+  void SelectAll();
+  void Clear();
+  void RestoreDefaultColumns();
+  void StartDetails();
+  void StopDetails();
+  // Save and preview write the report of the last search.
+  void Save(const ReportCriteria& criteria, const ReportOutcome& outcome, const std::wstring& statusText);
+  void Preview(const ReportCriteria& criteria, const ReportOutcome& outcome, const std::wstring& statusText);
+  // The image path of the one selected row; empty otherwise.
+  std::wstring SelectedImage() const;
+
+ signals:
+  // The rows, the selection or the details state changed: commands may
+  // have to change their enabled state.
+  void stateChanged();
+
+ private:
+  void BuildColumns(ColumnLayout layout);
+  ColumnLayout ScreenOrderLayout() const;
+  std::vector<int32_t> ScreenColumns() const;
+  int ListClientWidth() const;
+  void ToggleColumn(int32_t column);
+  void SortBy(int32_t column);
+  void ShowHeaderMenu(const QPoint& pos);
+  void ShowContextMenu(const QPoint& pos);
+  std::vector<size_t> SelectedRows() const;
+  int32_t ColumnAt(const QPoint& viewportPos) const;
+  void CopyColumn(int32_t column);
+  void CopyImagePath();
+  bool ConfirmIncompleteDetails();
+  int RunBusyWork(const BusyTexts& texts, const std::function<int(BusyProgress&)>& work);
+  void OnDetailsMessage(PostedMessage& m);
+  void RetireDetailsTarget();
+
+  const CommandSet& commands_;
+  Hooks hooks_;
+  QTableView* view_ = nullptr;
+  ResultsModel results_;
+  ResultsTableModel* model_ = nullptr;
+  ResultDetailsLoader details_;
+  // The details pass posts to a target of its own pass: a pass that did
+  // not stop in time posts into a closed target, never into the next list.
+  std::unique_ptr<DesktopMessageTarget> detailsTarget_;
+  std::vector<std::unique_ptr<DesktopMessageTarget>> retiredTargets_;
+  QTimer detailsTimer_;
+  bool searching_ = false;
+  bool closing_ = false;
+  bool columnsBuilt_ = false;
+};
+
+}  // namespace tarnix::gui

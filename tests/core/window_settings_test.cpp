@@ -1,0 +1,75 @@
+// The setters the windows write their settings through: the store and the
+// snapshot agree, and a value a setter cannot take is stored as the
+// readers' fall-back and refused.
+#include "core/window_settings.h"
+
+#include <gtest/gtest.h>
+
+#include "core/registry_settings.h"
+#include "platform/last_error.h"
+#include "platform/win_errors.h"
+
+namespace tarnix {
+namespace {
+
+TEST(WindowSettings, SnapshotAndStoreAgree) {
+  ProgramSettings s;
+  EXPECT_TRUE(WriteLookIn(s, 7));
+  EXPECT_TRUE(WritePeCharacteristics(s, 0x2000000, 0x2000000));
+  EXPECT_TRUE(WritePeTimeStamp(s, false, 133000000000000000ULL));
+  EXPECT_TRUE(WriteShowControl(s, kShowPeFilters, true));
+  EXPECT_TRUE(WriteShowControl(s, kShowStatusOutput, true));
+  EXPECT_TRUE(WriteShowControl(s, kShowStatusOutput, false));
+  const ProgramSettings read = ProgramSettings::Load(RegistrySettings());
+  EXPECT_EQ(read.lookIn, 7u);
+  EXPECT_EQ(read.peCharsMask, 0x2000000u);
+  EXPECT_EQ(read.peCharsValues, 0x2000000u);
+  EXPECT_EQ(read.peTimeTo, 133000000000000000ULL);
+  EXPECT_EQ(read.showControls, kShowPeFilters);
+  EXPECT_EQ(s.showControls, kShowPeFilters);
+
+  EXPECT_TRUE(ClearPeFilters(s));
+  const ProgramSettings cleared = ProgramSettings::Load(RegistrySettings());
+  EXPECT_EQ(cleared.peCharsMask, 0u);
+  EXPECT_EQ(cleared.peTimeTo, 0u);
+  EXPECT_EQ(cleared.lookIn, 7u);  // Look In is not a PE header filter
+}
+
+TEST(WindowSettings, ValuesOutOfRangeFallBack) {
+  ProgramSettings s;
+  SetLastError(0);
+  EXPECT_FALSE(WriteSearchFor(s, 7));
+  EXPECT_EQ(GetLastError(), uint32_t{ERROR_INVALID_PARAMETER});
+  EXPECT_EQ(s.searchFor, 1u);
+  EXPECT_EQ(ProgramSettings::Load(RegistrySettings()).searchFor, 1u);
+  EXPECT_FALSE(WriteShowControl(s, 0x80, true));
+  EXPECT_EQ(s.showControls & 0x80, 0u);
+
+  EXPECT_TRUE(WritePresentAs(1, 2));
+  EXPECT_EQ(ReadPresentAs(1), 2u);
+  EXPECT_FALSE(WritePresentAs(1, 9));
+  EXPECT_EQ(ReadPresentAs(1), 1u);
+  EXPECT_EQ(ReadPresentAs(2), 2u);  // Import Libs present modules only
+
+  EXPECT_TRUE(WriteFilterIndex(FilterIndexSetting::kSaveSymbolResults, 2));
+  EXPECT_EQ(ReadFilterIndex(FilterIndexSetting::kSaveSymbolResults), 2u);
+  EXPECT_FALSE(WriteFilterIndex(FilterIndexSetting::kSaveSymbolResults, 0));
+  EXPECT_EQ(ReadFilterIndex(FilterIndexSetting::kSaveSymbolResults), 1u);
+  EXPECT_FALSE(WriteCriteriaOption(static_cast<CriteriaOption>(99), true));
+}
+
+TEST(WindowSettings, CriteriaOptionsAndColumns) {
+  EXPECT_FALSE(ReadCriteriaOption(CriteriaOption::kSearchWords));
+  EXPECT_TRUE(WriteCriteriaOption(CriteriaOption::kSearchWords, true));
+  EXPECT_TRUE(ReadCriteriaOption(CriteriaOption::kSearchWords));
+  EXPECT_EQ(RegistrySettings().GetDword(L"SearchNameWholeWords", 0), 1u);
+  const std::vector<uint8_t> bytes{1, 2, 3};
+  EXPECT_TRUE(WriteColumns(ColumnsSetting::kErrCodeResults, bytes));
+  std::vector<uint8_t> back;
+  EXPECT_TRUE(ReadColumns(ColumnsSetting::kErrCodeResults, back));
+  EXPECT_EQ(back, bytes);
+  EXPECT_FALSE(ReadColumns(ColumnsSetting::kSymbolResults, back));
+}
+
+}  // namespace
+}  // namespace tarnix

@@ -1,0 +1,44 @@
+// The main window idle, searching (paused), with results and in the
+// Import Libs mode.
+#include <QAction>
+#include <QPushButton>
+#include <QTableView>
+#include <QTest>
+
+#include "gui/app/command_set.h"
+#include "gui/app/tarnix_app.h"
+#include "gui/mainwnd/main_commands.h"
+#include "gui/mainwnd/tarnix_dlg.h"
+#include "shots.h"
+
+namespace tarnix::gui::shots {
+
+TARNIX_SCREENSHOTS(MainWindow) {
+  {
+    CTarnixApp idle({});
+    CTarnixDlg w;
+    w.resize(1100, 760);
+    Shoot(w, QStringLiteral("main-idle") + ctx.suffix);
+  }
+  CTarnixApp withFolder({ctx.samples});
+  CTarnixDlg w;
+  w.resize(1100, 760);
+  w.commands().Trigger(kCmdShowPeFilters);
+  w.commands().Trigger(kCmdShowStatusOutput);
+  w.show();
+  QTest::qWait(50);
+  w.StartSearch(false);
+  // Paused at once: the window shows its running controls.
+  if (QPushButton* pause = Button(&w, QStringLiteral("&Pause"))) pause->click();
+  Shoot(w, QStringLiteral("main-searching") + ctx.suffix);
+  if (QPushButton* resume = Button(&w, QStringLiteral("Res&ume"))) resume->click();
+  WaitFor([&] { return !w.searchRunning() && w.results().detailsComplete(); });
+  w.resultsView()->selectRow(2);
+  Shoot(w, QStringLiteral("main-results") + ctx.suffix);
+  w.commands().Trigger(kCmdSearchForImportLibs);
+  Shoot(w, QStringLiteral("main-importlibs") + ctx.suffix);
+  w.commands().Trigger(kCmdSearchForWinApis);
+  w.close();
+}
+
+}  // namespace tarnix::gui::shots
