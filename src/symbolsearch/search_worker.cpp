@@ -8,6 +8,7 @@
 
 #include "core/error_text.h"
 #include "core/event_log.h"
+#include "core/folder_walk_lines.h"
 #include "core/message_poster.h"
 #include "core/text_format.h"
 #include "core/wformat.h"
@@ -215,27 +216,39 @@ bool ReportWalkEvent(SearchContext& ctx, const FolderWalkEvent& ev, const std::w
       EventLog::LogFormat(L"srchStr=\"%ls\", fldr=\"%ls\", file=\"%ls\"", fileText.c_str(),
                           ev.folder.c_str(), ev.name.c_str());
       ctx.Status(WFormat(
-          L"ERROR: Search failed: (%ls) %ls. PlainSearchStr: \"%ls\", folder=\"%ls\", file=\"%ls\"",
-          ErrorCodeToText(ev.error).c_str(), ErrorDescription(ev.error).c_str(), fileText.c_str(),
-          ev.folder.c_str(), ev.name.c_str()));
+          L"ERROR: Search failed: %ls PlainSearchStr: \"%ls\", folder=\"%ls\", file=\"%ls\"",
+          ErrorSentence(ev.error).c_str(), fileText.c_str(), ev.folder.c_str(), ev.name.c_str()));
       ctx.Count(false);
       ctx.BeginFile(ev.folder + ev.name, 0);
       return !ctx.CheckProgressAndStop(true);
     }
     case kWalkContinueFailed:
-      ctx.Status(WFormat(L"ERROR: (%ls) %ls. Folder=\"%ls\", file=\"%ls\"",
-                         ErrorCodeToText(ev.error).c_str(), ErrorDescription(ev.error).c_str(),
-                         ev.folder.c_str(), ev.name.c_str()));
+      ctx.Status(FolderListingBrokeOffLine(ev.error, ev.folder, ev.name));
       ctx.Count(true);
       ctx.BeginFile(ev.folder + ev.name, 0);
       return !ctx.CheckProgressAndStop(true);
     case kWalkListFailed:
-      ctx.Status(WFormat(L"ERROR: Folder search failed: (%ls) %ls. Folder=\"%ls\"",
-                         ErrorCodeToText(ev.error).c_str(), ErrorDescription(ev.error).c_str(),
-                         ev.folder.c_str()));
+      ctx.Status(FolderSearchFailedLine(ev.error, ev.folder));
       ctx.Count(false);
       ctx.BeginFile(ev.folder, 0);
       return !ctx.CheckProgressAndStop(true);
+    case kWalkFolderLoop:
+    case kWalkFolderSeen:
+    case kWalkBrokenLink: {
+      const std::wstring path = ev.folder + ev.name;
+      if (ev.code == kWalkBrokenLink) {
+        EventLog::LogSiteFormat(932, L"e=%u, path=\"%ls\"", ev.error, path.c_str());
+        ctx.Status(BrokenLinkLine(ev.error, path));
+      } else {
+        const bool loop = ev.code == kWalkFolderLoop;
+        EventLog::LogSiteFormat(loop ? 930 : 931, L"link=%d, path=\"%ls\", walkedAs=\"%ls\"",
+                                ev.link ? 1 : 0, path.c_str(), ev.text.c_str());
+        ctx.Status(FolderSkippedLine(ev.link, loop, path, ev.text));
+      }
+      ctx.Count(true);
+      ctx.BeginFile(path, 0);
+      return !ctx.CheckProgressAndStop(true);
+    }
     case kWalkRegexFailed:
     case kWalkRegexCompileFailed: {
       EventLog::LogFormat(L"type=%d, regex: %ls. Component=%d. Fldr=\"%ls\"", ev.code,

@@ -2,12 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <ctime>
 #include <fstream>
 #include <iterator>
 
+#include "platform/locale_format.h"
 #include "platform/text_encoding.h"
 #include "results/result_column.h"
 #include "results/text_export.h"
+#include "support/env_value.h"
 #include "support/temp_dir.h"
 
 namespace tarnix {
@@ -36,6 +39,29 @@ std::wstring Field(int32_t col, const ResultEntry& e, bool verbose = false, bool
   std::wstring out;
   EXPECT_TRUE(FormatResultField(col, e, verbose, full, L" | ", out));
   return out;
+}
+
+// Build times show four-digit years: a two-digit "80" cannot tell 1980
+// from 2080, and time stamps reach 2106.
+TEST(ResultField, BuildTimeHasFourDigitYears) {
+  {
+    test::EnvValue tz("TZ", "UTC");
+    tzset();
+    ResultEntry e = Sample();
+    e.result.properties.timeStamp = 3480843909u;  // 2080-04-20 13:05:09
+    EXPECT_EQ(Field(kColBuildTime, e), L"04/20/2080 13:05:09");
+    e.result.properties.timeStamp = 325083909u;  // 1980-04-20 13:05:09
+    EXPECT_EQ(Field(kColBuildTime, e, true), L"04/20/1980 13:05:09");
+    e.result.properties.timeStamp = 4102542245u;  // 2100-01-02 03:04:05
+    EXPECT_EQ(Field(kColBuildTime, e), L"01/02/2100 03:04:05");
+  }
+  tzset();  // the run's own zone again
+
+  // Other locales keep their order and separators.
+  EXPECT_EQ(FourDigitYearFormat("%d.%m.%y %H:%M"), "%d.%m.%Y %H:%M");
+  EXPECT_EQ(FourDigitYearFormat("%D %r"), "%m/%d/%Y %r");
+  EXPECT_EQ(FourDigitYearFormat("%C%y-%m-%d %g"), "%Y-%m-%d %G");
+  EXPECT_EQ(FourDigitYearFormat("%Oy %EY %Ey %%y %Y"), "%Y %EY %Ey %%y %Y");
 }
 
 TEST(ResultField, ExportTexts) {
