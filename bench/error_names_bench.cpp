@@ -17,7 +17,8 @@ std::vector<std::wstring> LowerNames() {
   std::vector<std::wstring> names;
   for (const ErrorName& n : AllErrorNames()) {
     std::wstring w;
-    for (const char* c = n.name; *c; ++c) w += static_cast<wchar_t>(*c >= 'A' && *c <= 'Z' ? *c + 32 : *c);
+    for (const char* c = n.name; *c; ++c)
+      w += static_cast<wchar_t>(*c >= 'A' && *c <= 'Z' ? *c + 32 : *c);
     names.push_back(std::move(w));
   }
   std::shuffle(names.begin(), names.end(), std::mt19937(42));

@@ -48,9 +48,7 @@ void Fail(const std::string& arg, const std::wstring& reason) {
   PrintLine(stderr, L"tarnix-cli errname: '" + FromUtf8(arg) + L"': " + reason);
 }
 
-void PrintName(const ErrorName& n) {
-  std::printf("0x%08X\t%s\n", n.value, n.name);
-}
+void PrintName(const ErrorName& n) { std::printf("0x%08X\t%s\n", n.value, n.name); }
 
 void PrintReadings(uint32_t value) {
   for (const std::wstring& reading : CodeReadingTexts(value)) PrintLine(stdout, L"  " + reading);

@@ -47,8 +47,8 @@ bool ReadCodeOrName(std::wstring_view text, CodeOrName& out) {
     return false;
   }
   out.code = name->value;
-  out.kind = name->kind == ErrorNameKind::kWin32 ? ErrorCodeKind::Decimal
-                                                 : ErrorCodeKind::Hexadecimal;
+  out.kind =
+      name->kind == ErrorNameKind::kWin32 ? ErrorCodeKind::Decimal : ErrorCodeKind::Hexadecimal;
   out.name = name;
   SetLastError(ERROR_SUCCESS);
   return true;

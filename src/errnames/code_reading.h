@@ -10,12 +10,12 @@
 namespace tarnix {
 
 struct HresultReading {
-  uint32_t severity = 0;     // bit 31: 1 failure
-  bool reserved = false;     // bit 30
-  bool customer = false;     // bit 29
+  uint32_t severity = 0;      // bit 31: 1 failure
+  bool reserved = false;      // bit 30
+  bool customer = false;      // bit 29
   bool fromNtStatus = false;  // bit 28: an NTSTATUS made an HRESULT
-  uint32_t facility = 0;     // bits 16-26
-  uint32_t code = 0;         // bits 0-15
+  uint32_t facility = 0;      // bits 16-26
+  uint32_t code = 0;          // bits 0-15
 };
 HresultReading ReadHresult(uint32_t value);
 

@@ -1,8 +1,9 @@
 // An error code typed as a number or as a name: the code box and the
 // command line's arguments.
+#include "errnames/code_or_name.h"
+
 #include <gtest/gtest.h>
 
-#include "errnames/code_or_name.h"
 #include "platform/last_error.h"
 #include "platform/win_errors.h"
 
@@ -37,11 +38,12 @@ TEST(CodeOrName, FailuresSayWhy) {
     const wchar_t* text;
     uint32_t error;
   };
-  for (const Case& c : {Case{L"", ERROR_NOTHING_ENTERED}, Case{L"E_NO_SUCH_NAME", ERROR_NOT_FOUND},
-                        Case{L"E_ACCESSDENIED ", ERROR_BAD_NUMBER_TEXT},  // read as it stands
-                        Case{L"0x", ERROR_BAD_NUMBER_TEXT}, Case{L"0x1FFFFFFFF", ERROR_VALUE_TOO_LARGE},
-                        Case{L"FFFFFFFFFF", ERROR_VALUE_TOO_LARGE},  // a number, not a name
-                        Case{L"E-FAIL", ERROR_BAD_NUMBER_TEXT}}) {
+  for (const Case& c :
+       {Case{L"", ERROR_NOTHING_ENTERED}, Case{L"E_NO_SUCH_NAME", ERROR_NOT_FOUND},
+        Case{L"E_ACCESSDENIED ", ERROR_BAD_NUMBER_TEXT},  // read as it stands
+        Case{L"0x", ERROR_BAD_NUMBER_TEXT}, Case{L"0x1FFFFFFFF", ERROR_VALUE_TOO_LARGE},
+        Case{L"FFFFFFFFFF", ERROR_VALUE_TOO_LARGE},  // a number, not a name
+        Case{L"E-FAIL", ERROR_BAD_NUMBER_TEXT}}) {
     CodeOrName r;
     SetLastError(0);
     EXPECT_FALSE(ReadCodeOrName(c.text, r)) << c.text;
@@ -63,11 +65,14 @@ TEST(CodeOrName, CodeBoxTrimsAndShowsTheSpellingBack) {
   EXPECT_FALSE(ReadCodeBox(L"  E_NOPE ", r, shown));
   const uint32_t error = GetLastError();
   EXPECT_EQ(error, ERROR_NOT_FOUND);
-  EXPECT_EQ(CodeBoxErrorMessage(L"  E_NOPE ", error).rfind(L"Unknown error name: E_NOPE\n\n(1168) ", 0), 0u);
+  EXPECT_EQ(
+      CodeBoxErrorMessage(L"  E_NOPE ", error).rfind(L"Unknown error name: E_NOPE\n\n(1168) ", 0),
+      0u);
   EXPECT_FALSE(ReadCodeBox(L"   ", r, shown));
   EXPECT_EQ(CodeBoxErrorMessage(L"   ", GetLastError()), L"Provide an error code to search for.");
   EXPECT_FALSE(ReadCodeBox(L"12 34", r, shown));
-  EXPECT_EQ(CodeBoxErrorMessage(L"12 34", GetLastError()).rfind(L"Failed to read provided error code:\n\n(12027) ", 0),
+  EXPECT_EQ(CodeBoxErrorMessage(L"12 34", GetLastError())
+                .rfind(L"Failed to read provided error code:\n\n(12027) ", 0),
             0u);
 }
 

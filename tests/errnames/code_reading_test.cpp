@@ -1,7 +1,7 @@
 // What the bits of a value say, and the one-line description of a value.
-#include <gtest/gtest.h>
-
 #include "errnames/code_reading.h"
+
+#include <gtest/gtest.h>
 
 namespace tarnix {
 namespace {
@@ -18,7 +18,8 @@ TEST(CodeReading, HresultFields) {
   const HresultReading c = ReadHresult(0xA7FF1234);
   EXPECT_TRUE(c.customer);
   EXPECT_EQ(c.facility, 0x7FFu);  // 11 bits: bit 27 and up are not the facility
-  EXPECT_EQ(HresultReadingText(0xA7FF1234), L"HRESULT: severity 1, customer, facility 2047, code 0x1234");
+  EXPECT_EQ(HresultReadingText(0xA7FF1234),
+            L"HRESULT: severity 1, customer, facility 2047, code 0x1234");
   EXPECT_EQ(HresultReadingText(0x80040154), L"HRESULT: severity 1, facility ITF (4), code 0x0154");
   // An NTSTATUS made an HRESULT names the status it came from.
   EXPECT_EQ(HresultReadingText(0xD0000022),
@@ -32,10 +33,12 @@ TEST(CodeReading, NtStatusFields) {
   EXPECT_EQ(r.severity, 3u);
   EXPECT_EQ(r.facility, 0u);
   EXPECT_EQ(r.code, 0x22u);
-  EXPECT_EQ(NtStatusReadingText(0xC0000022), L"NTSTATUS: severity 3 (error), facility 0, code 0x0022");
+  EXPECT_EQ(NtStatusReadingText(0xC0000022),
+            L"NTSTATUS: severity 3 (error), facility 0, code 0x0022");
   EXPECT_EQ(ReadNtStatus(0xCFFF0001).facility, 0xFFFu);  // 12 bits
-  EXPECT_EQ(NtStatusReadingText(0x60020001),
-            L"NTSTATUS: severity 1 (informational), customer, facility RPC_RUNTIME (2), code 0x0001");
+  EXPECT_EQ(
+      NtStatusReadingText(0x60020001),
+      L"NTSTATUS: severity 1 (informational), customer, facility RPC_RUNTIME (2), code 0x0001");
 }
 
 TEST(CodeReading, WhichReadingsAValueGets) {
@@ -49,8 +52,8 @@ TEST(CodeReading, WhichReadingsAValueGets) {
   EXPECT_EQ(readings(0x80070005), "H");
   EXPECT_EQ(readings(0xC0000022), "N");
   EXPECT_EQ(readings(0x40000000), "N");
-  EXPECT_EQ(readings(0xD0000022), "H");       // the NT bit makes it an HRESULT
-  EXPECT_EQ(readings(0x80000005), "HN");      // STATUS_BUFFER_OVERFLOW, a warning
+  EXPECT_EQ(readings(0xD0000022), "H");   // the NT bit makes it an HRESULT
+  EXPECT_EQ(readings(0x80000005), "HN");  // STATUS_BUFFER_OVERFLOW, a warning
   EXPECT_EQ(readings(0x12345678), "H");
 
   EXPECT_EQ(HresultFromWin32(0), 0u);
@@ -63,7 +66,8 @@ TEST(CodeReading, WhichReadingsAValueGets) {
 
 TEST(CodeReading, DescriptionOfAValue) {
   EXPECT_EQ(CodeDescription(0x80070005),
-            L"E_ACCESSDENIED \u2014 HRESULT: severity 1, facility WIN32 (7), code 5 = ERROR_ACCESS_DENIED");
+            L"E_ACCESSDENIED \u2014 HRESULT: severity 1, facility WIN32 (7), code 5 = "
+            L"ERROR_ACCESS_DENIED");
   EXPECT_EQ(CodeDescription(5),
             L"ERROR_ACCESS_DENIED \u2014 Win32: code 5, as HRESULT 0x80070005 = E_ACCESSDENIED");
   EXPECT_EQ(CodeDescription(0xC0000022),
@@ -75,7 +79,8 @@ TEST(CodeReading, DescriptionOfAValue) {
             L"no known name \u2014 HRESULT: severity 1, facility 255, code 0x0001");
   const std::wstring zero = CodeDescription(0);
   EXPECT_EQ(zero.rfind(L"DNS_ERROR_RCODE_NO_ERROR, DS_S_SUCCESS, ERROR_SUCCESS, ", 0), 0u) << zero;
-  EXPECT_NE(zero.find(L" \u2014 Win32: code 0, as HRESULT 0x00000000 = SEC_E_OK, S_OK"), std::wstring::npos)
+  EXPECT_NE(zero.find(L" \u2014 Win32: code 0, as HRESULT 0x00000000 = SEC_E_OK, S_OK"),
+            std::wstring::npos)
       << zero;
 }
 

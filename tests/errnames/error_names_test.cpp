@@ -1,5 +1,7 @@
 // The error name table: lookups both ways, letter case, aliases, and the
 // shape of every name.
+#include "errnames/error_names.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,7 +11,6 @@
 #include <vector>
 
 #include "core/parse_error_code.h"
-#include "errnames/error_names.h"
 
 namespace tarnix {
 namespace {
@@ -49,7 +50,7 @@ TEST(ErrorNames, BothWaysForTheThreeKinds) {
 }
 
 TEST(ErrorNames, AliasesAndExpressionsResolveToTheirValues) {
-  EXPECT_EQ(ValueOf(L"WSAEINTR"), 10004u);                   // (WSABASEERR + 4)
+  EXPECT_EQ(ValueOf(L"WSAEINTR"), 10004u);                      // (WSABASEERR + 4)
   EXPECT_EQ(ValueOf(L"E_NOT_SUFFICIENT_BUFFER"), 0x8007007Au);  // HRESULT_FROM_WIN32(122)
   EXPECT_EQ(ValueOf(L"SEC_E_NO_SPM"), ValueOf(L"SEC_E_INTERNAL_ERROR"));
   EXPECT_EQ(ValueOf(L"DNS_ERROR_RCODE_LAST"), ValueOf(L"DNS_ERROR_RCODE_BADTIME"));
@@ -63,9 +64,8 @@ TEST(ErrorNames, AliasesAndExpressionsResolveToTheirValues) {
 }
 
 TEST(ErrorNames, OnlyTheExactSpellingMatches) {
-  for (const wchar_t* text :
-       {L"", L"E_ACCESSDENIED ", L" E_ACCESSDENIED", L"E_ACCESSDENIE", L"E_ACCESSDENIEDX",
-        L"E_ACCESS\u00C9DENIED"}) {
+  for (const wchar_t* text : {L"", L"E_ACCESSDENIED ", L" E_ACCESSDENIED", L"E_ACCESSDENIE",
+                              L"E_ACCESSDENIEDX", L"E_ACCESS\u00C9DENIED"}) {
     EXPECT_EQ(FindErrorName(text), nullptr);
   }
   EXPECT_EQ(FindErrorName(std::wstring_view(L"E_FAIL\0X", 8)), nullptr);
