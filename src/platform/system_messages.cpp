@@ -74,6 +74,7 @@ constexpr OwnText kOwnTexts[] = {
     {ERROR_INVALID_ADDRESS, L"The address is not inside any section."},
     {ERROR_INVALID_FLAGS, L"The flags are not valid."},
     {ERROR_NO_ASSOCIATION, L"No program is associated with this file or address."},
+    {ERROR_NOT_FOUND, L"The item was not found."},
     {ERROR_CANCELLED, L"The operation was cancelled."},
     {ERROR_INVALID_NAME_LENGTH, L"A name or path is too long."},
     {ERROR_INVALID_NE_IMAGE, L"The file is a 16-bit (NE) image."},

@@ -59,6 +59,7 @@ inline constexpr uint32_t ERROR_CHECKSUM_MISMATCH = 327;
 inline constexpr uint32_t ERROR_INVALID_ADDRESS = 487;
 inline constexpr uint32_t ERROR_INVALID_FLAGS = 1004;
 inline constexpr uint32_t ERROR_NO_ASSOCIATION = 1155;
+inline constexpr uint32_t ERROR_NOT_FOUND = 1168;
 inline constexpr uint32_t ERROR_INVALID_WINDOW_HANDLE = 1400;
 inline constexpr uint32_t ERROR_CANCELLED = 1223;
 inline constexpr uint32_t ERROR_INVALID_NE_IMAGE = 1286;  // 16-bit (NE) image
