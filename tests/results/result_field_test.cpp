@@ -134,5 +134,14 @@ TEST(TextExport, Utf16WithMarkTabsAndCrLf) {
   EXPECT_EQ(WriteResultsText((dir.path() / "no/such/dir.txt").string(), two, {0}, true), -1);
 }
 
+TEST(TextExport, NoFieldBreaksARow) {
+  ResultEntry e = Sample();
+  e.result.file = L"/a\nb/ker\nnel\t.dll";
+  e.result.name = L"back\\slash\rCR";
+  std::wstring line;
+  ASSERT_TRUE(ResultExportLine(e, {kColFunctionName, kColImageName, kColFolder}, true, line));
+  EXPECT_EQ(line, L"back\\\\slash\\rCR\tker\\nnel\\t.dll\t/a\\nb/");
+}
+
 }  // namespace
 }  // namespace tarnix
