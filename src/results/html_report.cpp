@@ -174,9 +174,7 @@ std::wstring UrlEscapeQuery(std::wstring_view text) {
 }
 
 std::wstring OnlineSearchUrl(std::wstring_view urlTemplate, std::wstring_view text) {
-  std::wstring url = urlTemplate.find(kOnlineSearchPlaceholder) != std::wstring_view::npos
-                         ? std::wstring(urlTemplate)
-                         : std::wstring(kDefaultOnlineSearchUrl);
+  std::wstring url = EffectiveOnlineSearchUrl(urlTemplate);
   ReplaceAll(url, kOnlineSearchPlaceholder, UrlEscapeQuery(text));
   return url;
 }
@@ -200,9 +198,7 @@ int WriteHtmlReport(const std::string& path, const std::vector<int32_t>& columns
   };
   if (!file.Write("\xEF\xBB\xBF")) return fail();
 
-  std::wstring urlTemplate = options.urlTemplate.find(L"%S%") != std::wstring::npos
-                                 ? options.urlTemplate
-                                 : std::wstring(kDefaultOnlineSearchUrl);
+  std::wstring urlTemplate = EffectiveOnlineSearchUrl(options.urlTemplate);
   std::wstring head = kHead;
   std::wstring title = HtmlEscape(L"Tarnix Results");
   ReplaceAll(head, L"#TITLE#", title);
