@@ -42,6 +42,7 @@ struct WriteOp {
   // is gone, nothing to write.
   std::function<int(sqlite3*)> body;
   std::vector<Effect> effects;
+  std::string path;  // the store it was meant for
 };
 
 constexpr auto kFailFastPeriod = std::chrono::seconds(5);
@@ -92,7 +93,8 @@ void NoteLocked(Store& s, uint32_t err, const std::string& aside, bool readOnly)
 }
 
 // Runs `body` on the calling threads' connection with a wait of `waitMs`.
-uint32_t RunOnCaller(bool write, int waitMs, const std::function<int(sqlite3*)>& body) {
+uint32_t RunOnCaller(bool write, int waitMs, const std::function<int(sqlite3*)>& body,
+                     const std::string& path = Registry::DatabasePath()) {
   Store& s = S();
   uint32_t err;
   std::string aside;
@@ -100,7 +102,7 @@ uint32_t RunOnCaller(bool write, int waitMs, const std::function<int(sqlite3*)>&
   {
     std::lock_guard<std::mutex> lock(s.dbLock);
     s.db.SetBusyTimeout(waitMs);
-    if (!s.db.Ensure(Registry::DatabasePath()))
+    if (!s.db.Ensure(path))
       err = GetLastError();
     else
       err = write ? s.db.Write(body) : s.db.Read(body);
@@ -134,8 +136,9 @@ void WriterLoop() {
   for (;;) {
     s.changed.wait(lock, [&] { return !s.pending.empty(); });
     const std::function<int(sqlite3*)> body = s.pending.front().body;
+    const std::string path = s.pending.front().path;
     lock.unlock();
-    uint32_t err = db.Ensure(Registry::DatabasePath()) ? db.Write(body) : GetLastError();
+    uint32_t err = db.Ensure(path) ? db.Write(body) : GetLastError();
     const std::string aside = db.setAsidePath();
     // Opened while it could not be written: open it anew for the next try.
     if (err == ERROR_ACCESS_DENIED || err == ERROR_WRITE_FAULT) db.Close();
@@ -174,6 +177,7 @@ uint32_t Write(WriteOp op, bool& queued) {
   Store& s = S();
   StoreWaits waits;
   queued = false;
+  op.path = Registry::DatabasePath();
   {
     std::lock_guard<std::mutex> lock(s.stateLock);
     waits = s.waits;
@@ -183,7 +187,7 @@ uint32_t Write(WriteOp op, bool& queued) {
       return EnqueueLocked(s, std::move(op));
     }
   }
-  const uint32_t err = RunOnCaller(true, static_cast<int>(waits.writeMs), op.body);
+  const uint32_t err = RunOnCaller(true, static_cast<int>(waits.writeMs), op.body, op.path);
   if (err && waits.deferBusyWrites && Retryable(err)) {
     std::lock_guard<std::mutex> lock(s.stateLock);
     queued = true;
@@ -207,7 +211,10 @@ bool KeyCovers(const std::string& tree, const std::string& key) {
 int PendingValue(const std::string& key, const std::string& name, uint32_t& type, std::string& data) {
   Store& s = S();
   std::lock_guard<std::mutex> lock(s.stateLock);
+  if (s.pending.empty()) return -1;
+  const std::string path = Registry::DatabasePath();
   for (auto op = s.pending.rbegin(); op != s.pending.rend(); ++op) {
+    if (op->path != path) continue;
     for (auto e = op->effects.rbegin(); e != op->effects.rend(); ++e) {
       if (e->kind == Effect::kDeleteTree && KeyCovers(e->key, key)) return 0;
       if (e->key != key || e->name != name) continue;
@@ -226,7 +233,10 @@ int PendingValue(const std::string& key, const std::string& name, uint32_t& type
 int PendingKey(const std::string& key) {
   Store& s = S();
   std::lock_guard<std::mutex> lock(s.stateLock);
+  if (s.pending.empty()) return -1;
+  const std::string path = Registry::DatabasePath();
   for (auto op = s.pending.rbegin(); op != s.pending.rend(); ++op) {
+    if (op->path != path) continue;
     for (auto e = op->effects.rbegin(); e != op->effects.rend(); ++e) {
       if (e->kind == Effect::kDeleteTree && KeyCovers(e->key, key)) return 0;
       if ((e->kind == Effect::kCreateKey || e->kind == Effect::kSetValue) && e->key == key) return 1;

@@ -131,6 +131,7 @@ TEST_F(MruHistoryTest, RemoveTakesTheExactTextOnly) {
 }
 
 TEST_F(MruHistoryTest, TwoInstancesAddingKeepBothEntries) {
+  store.SetDword(L"MRU_NumEntries", 64);
   // Two windows (or two programs) loaded the same history and each adds one.
   MruHistory mine(L"Test", true, true), theirs(L"Test", true, true);
   mine.Load();
