@@ -206,9 +206,9 @@ bool KeyCovers(const std::string& tree, const std::string& key) {
                          key[tree.size()] == '\\');
 }
 
-// What the queued writes say about a value: 1 it holds `type`/`data`, 0 it
-// is gone, -1 they do not touch it.
-int PendingValue(const std::string& key, const std::string& name, uint32_t& type, std::string& data) {
+// Walks the queued writes for this store, newest effect first, until
+// `decide` answers 0 or 1; -1 when none decided.
+int PendingDecides(const std::function<int(const Effect&)>& decide) {
   Store& s = S();
   std::lock_guard<std::mutex> lock(s.stateLock);
   if (s.pending.empty()) return -1;
@@ -216,33 +216,33 @@ int PendingValue(const std::string& key, const std::string& name, uint32_t& type
   for (auto op = s.pending.rbegin(); op != s.pending.rend(); ++op) {
     if (op->path != path) continue;
     for (auto e = op->effects.rbegin(); e != op->effects.rend(); ++e) {
-      if (e->kind == Effect::kDeleteTree && KeyCovers(e->key, key)) return 0;
-      if (e->key != key || e->name != name) continue;
-      if (e->kind == Effect::kDeleteValue) return 0;
-      if (e->kind == Effect::kSetValue) {
-        type = e->type;
-        data = e->data;
-        return 1;
-      }
+      const int answer = decide(*e);
+      if (answer >= 0) return answer;
     }
   }
   return -1;
 }
 
+// What the queued writes say about a value: 1 it holds `type`/`data`, 0 it
+// is gone, -1 they do not touch it.
+int PendingValue(const std::string& key, const std::string& name, uint32_t& type, std::string& data) {
+  return PendingDecides([&](const Effect& e) {
+    if (e.kind == Effect::kDeleteTree && KeyCovers(e.key, key)) return 0;
+    if (e.key != key || e.name != name) return -1;
+    if (e.kind == Effect::kDeleteValue) return 0;
+    if (e.kind != Effect::kSetValue) return -1;
+    type = e.type;
+    data = e.data;
+    return 1;
+  });
+}
+
 // The same for a key: 1 it exists, 0 it is gone, -1 not touched.
 int PendingKey(const std::string& key) {
-  Store& s = S();
-  std::lock_guard<std::mutex> lock(s.stateLock);
-  if (s.pending.empty()) return -1;
-  const std::string path = Registry::DatabasePath();
-  for (auto op = s.pending.rbegin(); op != s.pending.rend(); ++op) {
-    if (op->path != path) continue;
-    for (auto e = op->effects.rbegin(); e != op->effects.rend(); ++e) {
-      if (e->kind == Effect::kDeleteTree && KeyCovers(e->key, key)) return 0;
-      if ((e->kind == Effect::kCreateKey || e->kind == Effect::kSetValue) && e->key == key) return 1;
-    }
-  }
-  return -1;
+  return PendingDecides([&](const Effect& e) {
+    if (e.kind == Effect::kDeleteTree && KeyCovers(e.key, key)) return 0;
+    return (e.kind == Effect::kCreateKey || e.kind == Effect::kSetValue) && e.key == key ? 1 : -1;
+  });
 }
 
 // Checks a sub-key path ("A\\B\\C", one trailing backslash allowed) and
