@@ -64,6 +64,17 @@ int RunSearchTiming(int argc, char** argv) {
   const double search = t.elapsed() / 1000.0;
   const qint64 searchStall = stall.Stop();
   const size_t rows = window.results().entries().size();
+  if (rows == 0) {
+    // Nothing listed (a folder of files that are not images): no details
+    // to wait for and nothing to sort.
+    if (cli >= 0) std::printf("tarnix-cli search:           %.3f s\n", cli);
+    std::printf("window search, nothing listed: %.3f s%s (longest stall %lld ms)\n", search,
+                cli > 0 ? QStringLiteral(" (%1 x the CLI)").arg(search / cli, 0, 'f', 2).toUtf8().constData() : "",
+                static_cast<long long>(searchStall));
+    window.close();
+    SetAppDialogs(nullptr);
+    return 0;
+  }
 
   t.restart();
   stall.Start();
