@@ -89,7 +89,9 @@ bool FileOutput::Create(const std::string& path, size_t bufferSize) {
   temp_.clear();
   struct stat st {};
   const bool exists = ::stat(target_.c_str(), &st) == 0;
-  if (exists && S_ISDIR(st.st_mode)) {
+  // A folder, or a file the user may not write, is not replaced (renaming
+  // over it would succeed where writing to it is refused).
+  if (exists && (S_ISDIR(st.st_mode) || ::access(target_.c_str(), W_OK) != 0)) {
     SetLastError(ERROR_ACCESS_DENIED);
     return false;
   }
