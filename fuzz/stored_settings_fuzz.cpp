@@ -44,8 +44,12 @@ const uint32_t kTypes[] = {REG_DWORD, REG_QWORD, REG_SZ, REG_EXPAND_SZ, REG_MULT
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  static char home[] = "/tmp/tarnix-fuzz-settings-XXXXXX";
-  if (!mkdtemp(home)) std::abort();
+  // A memory file system when there is one: every input writes the store.
+  static char shm[] = "/dev/shm/tarnix-fuzz-settings-XXXXXX";
+  static char tmp[] = "/tmp/tarnix-fuzz-settings-XXXXXX";
+  const char* home = mkdtemp(shm);
+  if (!home) home = mkdtemp(tmp);
+  if (!home) std::abort();
   setenv("XDG_CONFIG_HOME", home, 1);
   setenv("XDG_STATE_HOME", home, 1);
   return 0;
