@@ -7,6 +7,7 @@
 // blocked in each phase.
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QHeaderView>
 #include <QProcess>
 #include <QTableView>
@@ -24,8 +25,15 @@ using namespace tarnix::gui;
 
 namespace {
 
+// Runs the event loop as the program does (sleeping while nothing comes)
+// until `done`: spinning on processEvents() would take a core from the
+// search threads, which run at a lower priority than this one.
 void WaitFor(const std::function<bool()>& done) {
-  while (!done()) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  while (!done()) {
+    QEventLoop loop;
+    QTimer::singleShot(5, &loop, &QEventLoop::quit);
+    loop.exec();
+  }
 }
 
 }  // namespace
