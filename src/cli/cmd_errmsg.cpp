@@ -141,7 +141,7 @@ int RunErrMsg(const std::vector<std::string>& args) {
   if (haveSet && !rangesFile.empty()) return Usage("--set and --ranges exclude each other");
 
   p.systemFolder = SystemFolder();
-  p.grammar = RegistrySettings().GetDword(L"reGrammar", kGrammarECMAScript);
+  p.grammar = LoadProgramSettings().regexGrammar;
   p.word = TrimSearchText(FromUtf8(word));
   if (p.word.empty()) return Refuse(L"Provide a search word to search error messages with");
   if (p.regex) {

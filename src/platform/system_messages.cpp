@@ -65,6 +65,7 @@ constexpr OwnText kOwnTexts[] = {
     {ERROR_BAD_EXE_FORMAT, L"The file is not a valid executable image."},
     {ERROR_FILENAME_EXCED_RANGE, L"The file name or path is too long."},
     {ERROR_FILE_TOO_LARGE, L"The file is too large."},
+    {ERROR_PIPE_NOT_CONNECTED, L"No process is on the other end of the pipe."},
     {ERROR_MORE_DATA, L"More data is available."},
     {ERROR_NO_MORE_ITEMS, L"There are no more items."},
     {ERROR_DIRECTORY, L"The name is not a valid folder name."},

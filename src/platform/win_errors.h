@@ -50,6 +50,7 @@ inline constexpr uint32_t ERROR_ALREADY_EXISTS = 183;
 inline constexpr uint32_t ERROR_BAD_EXE_FORMAT = 193;
 inline constexpr uint32_t ERROR_FILENAME_EXCED_RANGE = 206;
 inline constexpr uint32_t ERROR_FILE_TOO_LARGE = 223;
+inline constexpr uint32_t ERROR_PIPE_NOT_CONNECTED = 233;
 inline constexpr uint32_t ERROR_MORE_DATA = 234;
 inline constexpr uint32_t ERROR_NO_MORE_ITEMS = 259;
 inline constexpr uint32_t ERROR_DIRECTORY = 267;

@@ -2,7 +2,6 @@
 
 #include "core/project_pages.h"
 #include "core/text_format.h"
-#include "core/web_address.h"
 #include "core/wformat.h"
 #include "platform/file_output.h"
 #include "platform/last_error.h"
@@ -174,10 +173,8 @@ std::wstring UrlEscapeQuery(std::wstring_view text) {
 }
 
 std::wstring OnlineSearchUrl(std::wstring_view urlTemplate, std::wstring_view text) {
-  std::wstring url = urlTemplate.find(kOnlineSearchPlaceholder) != std::wstring_view::npos
-                         ? std::wstring(urlTemplate)
-                         : std::wstring(kDefaultOnlineSearchUrl);
-  if (!IsWebAddress(url)) return std::wstring();
+  // Only a web address goes into a link; any other template is the default.
+  std::wstring url = EffectiveOnlineSearchUrl(urlTemplate);
   ReplaceAll(url, kOnlineSearchPlaceholder, UrlEscapeQuery(text));
   return url;
 }
@@ -208,8 +205,7 @@ int WriteHtmlReport(const std::string& path, const std::vector<int32_t>& columns
   };
   if (!file.Write("\xEF\xBB\xBF")) return fail();
 
-  // A stored template that is not a web address gives no links at all.
-  const bool links = options.links && !OnlineSearchUrl(options.urlTemplate, L"").empty();
+  const bool links = options.links;
   std::wstring head = kHead;
   std::wstring title = HtmlEscape(L"Tarnix Results");
   ReplaceAll(head, L"#TITLE#", title);

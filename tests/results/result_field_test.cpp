@@ -152,12 +152,25 @@ TEST(TextExport, Utf16WithMarkTabsAndCrLf) {
     text += char16_t(uint8_t(bytes[i]) | (uint8_t(bytes[i + 1]) << 8));
   EXPECT_EQ(FromUtf16(text), L"CreateFileW\t17\r\nZ\x263A\t17");
 
-  // Cancelled and failed exports leave no file.
+  // Cancelled and failed exports leave the old file as it was, and make
+  // none where there was none.
   EXPECT_EQ(WriteResultsText(path, two, {0}, true, [](size_t i) { return i == 1; }), -2);
-  EXPECT_FALSE(std::filesystem::exists(path));
+  EXPECT_EQ(ReadAll(path), bytes);
   EXPECT_EQ(WriteResultsText(path, two, {0, 42}, true), -1);
-  EXPECT_FALSE(std::filesystem::exists(path));
+  EXPECT_EQ(ReadAll(path), bytes);
+  const auto fresh = (dir.path() / "fresh.txt").string();
+  EXPECT_EQ(WriteResultsText(fresh, two, {0}, true, [](size_t i) { return i == 1; }), -2);
+  EXPECT_FALSE(std::filesystem::exists(fresh));
   EXPECT_EQ(WriteResultsText((dir.path() / "no/such/dir.txt").string(), two, {0}, true), -1);
+}
+
+TEST(TextExport, NoFieldBreaksARow) {
+  ResultEntry e = Sample();
+  e.result.file = L"/a\nb/ker\nnel\t.dll";
+  e.result.name = L"back\\slash\rCR";
+  std::wstring line;
+  ASSERT_TRUE(ResultExportLine(e, {kColFunctionName, kColImageName, kColFolder}, true, line));
+  EXPECT_EQ(line, L"back\\\\slash\\rCR\tker\\nnel\\t.dll\t/a\\nb/");
 }
 
 }  // namespace

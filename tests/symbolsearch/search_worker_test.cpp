@@ -69,7 +69,8 @@ class SearchHarness {
       PostedMessage m;
       if (!target_.Take(m, std::chrono::milliseconds(5000))) break;
       if (onMessage) onMessage(m);
-      if (m.id == kMsgStatusLine) run.status.push_back(*m.As<std::wstring>());
+      if (m.id == kMsgStatusLines)
+        for (const auto& line : *m.As<std::vector<std::wstring>>()) run.status.push_back(line);
       if (m.id == kMsgResults)
         for (const SymbolResult& r : *m.As<std::vector<SymbolResult>>()) run.results.push_back(r);
       if (m.id == kMsgSearchEnded) run.ended = static_cast<int>(m.wParam);
@@ -265,6 +266,22 @@ TEST(SearchWorker, FullQueueLosesAndDuplicatesNothing) {
   });
   ASSERT_EQ(r.results.size(), 300u);
   for (int i = 0; i < 300; ++i) EXPECT_EQ(r.results[i].name, L"Func" + std::to_wstring(1000 + i));
+}
+
+TEST(SearchWorker, StatusLinesTravelInBatchesLikeResults) {
+  // 3,000 files that are not images: one warning line each. Sent one line
+  // per post, 5 ms apart, they would take 15 s.
+  test::TempDir dir;
+  for (int i = 0; i < 3000; ++i) dir.Write("f" + std::to_string(i) + ".dll", "");
+  SearchHarness h(1024, 5);
+  size_t statusPosts = 0;
+  SearchRun run = h.Go(h.Params(dir.path(), L"x"), [&](const PostedMessage& m) {
+    if (m.id == kMsgStatusLines) ++statusPosts;
+  });
+  EXPECT_EQ(run.ended, 1);
+  EXPECT_EQ(run.status.size(), 3000u);
+  EXPECT_EQ(run.errors + run.warnings, 3000u);
+  EXPECT_LT(statusPosts, 1000u);
 }
 
 TEST(SearchWorker, StopWhilePausedEndsAborted) {
