@@ -272,7 +272,7 @@ TEST(SearchWorker, StatusLinesTravelInBatchesLikeResults) {
   // 3,000 files that are not images: one warning line each. Sent one line
   // per post, 5 ms apart, they would take 15 s.
   test::TempDir dir;
-  for (int i = 0; i < 3000; ++i) dir.Write("f" + std::to_string(i) + ".dll", "");
+  for (int i = 0; i < 3000; ++i) dir.Write(std::string("f") + std::to_string(i).append(".dll"), "");
   SearchHarness h(1024, 5);
   size_t statusPosts = 0;
   SearchRun run = h.Go(h.Params(dir.path(), L"x"), [&](const PostedMessage& m) {
