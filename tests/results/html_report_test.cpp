@@ -97,9 +97,11 @@ TEST(HtmlReport, HostileSearchTemplates) {
   std::string html = ReadAll(path);
   EXPECT_FALSE(Has(html, "<script>"));
   EXPECT_FALSE(Has(html, "javascript"));
-  EXPECT_TRUE(Has(html, "<tr><td>CreateFileW</td><td>KERNEL32.dll</td></tr>"));
-  EXPECT_EQ(OnlineSearchUrl(o.urlTemplate, L"x"), L"");
-  EXPECT_EQ(OnlineSearchUrl(L"file:///etc/passwd?%S%", L"x"), L"");
+  // A template that is not a web address is not taken: the links search
+  // with the default one.
+  EXPECT_TRUE(Has(html, "<a href=\"https://www.google.com/search?q=CreateFileW\""));
+  EXPECT_EQ(OnlineSearchUrl(o.urlTemplate, L"x"), L"https://www.google.com/search?q=x");
+  EXPECT_EQ(OnlineSearchUrl(L"file:///etc/passwd?%S%", L"x"), L"https://www.google.com/search?q=x");
   EXPECT_EQ(OnlineSearchUrl(L"HTTPS://Example.org/?q=%S%", L"a b"), L"HTTPS://Example.org/?q=a%20b");
 
   // A web address that carries markup is escaped as an attribute.
