@@ -7,6 +7,7 @@
 // blocked in each phase.
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QHeaderView>
 #include <QProcess>
 #include <QTableView>
@@ -24,8 +25,15 @@ using namespace tarnix::gui;
 
 namespace {
 
+// Runs the event loop as the program does (sleeping while nothing comes)
+// until `done`: spinning on processEvents() would take a core from the
+// search threads, which run at a lower priority than this one.
 void WaitFor(const std::function<bool()>& done) {
-  while (!done()) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  while (!done()) {
+    QEventLoop loop;
+    QTimer::singleShot(5, &loop, &QEventLoop::quit);
+    loop.exec();
+  }
 }
 
 }  // namespace
@@ -64,6 +72,17 @@ int RunSearchTiming(int argc, char** argv) {
   const double search = t.elapsed() / 1000.0;
   const qint64 searchStall = stall.Stop();
   const size_t rows = window.results().entries().size();
+  if (rows == 0) {
+    // Nothing listed (a folder of files that are not images): no details
+    // to wait for and nothing to sort.
+    if (cli >= 0) std::printf("tarnix-cli search:           %.3f s\n", cli);
+    std::printf("window search, nothing listed: %.3f s%s (longest stall %lld ms)\n", search,
+                cli > 0 ? QStringLiteral(" (%1 x the CLI)").arg(search / cli, 0, 'f', 2).toUtf8().constData() : "",
+                static_cast<long long>(searchStall));
+    window.close();
+    SetAppDialogs(nullptr);
+    return 0;
+  }
 
   t.restart();
   stall.Start();

@@ -3,6 +3,9 @@
 #include <cstring>
 #include <string>
 
+#include "core/event_log.h"
+#include "core/registry_settings.h"
+#include "core/store_notes.h"
 #include "platform/text_encoding.h"
 
 namespace tarnix::cli {
@@ -17,6 +20,18 @@ void OnInterrupt(int) {
 }
 
 }  // namespace
+
+ProgramSettings LoadProgramSettings() {
+  return ProgramSettings::Load(RegistrySettings(), [](const std::wstring& text) {
+    EventLog::LogFormat(L"%ls", text.c_str());
+  });
+}
+
+void SayStoreNotes() {
+  // A damaged store was already said on stderr when it was moved aside.
+  for (const StoreNote& note : TakeStoreNotes())
+    if (note.kind.rfind("damaged:", 0) != 0) PrintLine(stderr, L"tarnix-cli: " + note.text);
+}
 
 void PrintUtf8(FILE* to, std::wstring_view text) {
   const std::string s = ToUtf8(text);

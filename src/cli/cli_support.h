@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/program_settings.h"
 #include "core/stop_flag.h"
 
 namespace tarnix::cli {
@@ -29,6 +30,18 @@ class ArgCursor {
   const std::vector<std::string>& args_;
   size_t next_ = 0;
 };
+
+// How long tarnix-cli waits for a settings store another program holds
+// locked, before it says so and goes on with the defaults.
+inline constexpr uint32_t kStoreWaitMs = 2000;
+
+// The settings snapshot, read and normalised as the window reads it; a
+// stored value that cannot be used is logged.
+ProgramSettings LoadProgramSettings();
+
+// Prints, once each, what went wrong with the settings store so far
+// (damaged, locked, read-only, full) on stderr.
+void SayStoreNotes();
 
 void PrintUtf8(FILE* to, std::wstring_view text);
 // The text and a line feed.

@@ -16,13 +16,13 @@
 #include "cli/cli_support.h"
 #include "cli/command.h"
 #include "core/error_text.h"
-#include "core/parse_error_code.h"
 #include "core/registry_settings.h"
 #include "core/setting_names.h"
 #include "errcode/builtin_presets.h"
 #include "errcode/error_code_search.h"
 #include "errcode/module_details.h"
 #include "errcode/search_texts.h"
+#include "errnames/code_or_name.h"
 #include "pe/system_message_sources.h"
 #include "platform/languages.h"
 #include "platform/last_error.h"
@@ -36,9 +36,11 @@ namespace {
 int Usage(const char* message) {
   if (message) std::fprintf(stderr, "tarnix-cli errcode: %s\n", message);
   std::fprintf(stderr,
-               "usage: tarnix-cli errcode CODE [--in PATH [--subfolders]]... [--ext LIST] [--lang ID]\n"
-               "         [--details]\n"
+               "usage: tarnix-cli errcode CODE|NAME [--in PATH [--subfolders]]... [--ext LIST]\n"
+               "         [--lang ID] [--details]\n"
                "  CODE          decimal (5, -1), hexadecimal (0x80070005, 80070005h, 1A)\n"
+               "  NAME          an error name in any letter case (ERROR_ACCESS_DENIED is 5,\n"
+               "                E_ACCESSDENIED is 0x80070005)\n"
                "  --in PATH     a folder or a file to look in (repeatable); --subfolders after a\n"
                "                folder searches its whole tree. Default: System32 and the Program\n"
                "                Files folders of the Windows installation found, with subfolders\n"
@@ -153,12 +155,15 @@ int RunErrCode(const std::vector<std::string>& args) {
   Options o;
   if (const int parsed = ParseOptions(args, o); parsed >= 0) return parsed;
 
-  uint32_t code = 0;
-  ErrorCodeKind kind = ErrorCodeKind::None;
-  if (!ParseErrorCode(Trimmed(o.code), code, kind)) {
-    PrintLine(stderr, ErrorCodeReadMessage(GetLastError()));
+  // A name searches what its number searches and is shown as that number.
+  CodeOrName read;
+  std::wstring shown;
+  if (!ReadCodeBox(o.code, read, shown)) {
+    PrintLine(stderr, CodeBoxErrorMessage(o.code, GetLastError()));
     return kExitUsage;
   }
+  const uint32_t code = read.code;
+  const ErrorCodeKind kind = read.kind;
 
   const RegistrySettings settings;
   const WindowsRoot root = WindowsRoot::Find(ToUtf8(settings.GetText(L"WindowsRoot", L"")));

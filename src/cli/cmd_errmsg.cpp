@@ -22,6 +22,7 @@
 #include "errmsg/message_search_worker.h"
 #include "errmsg/range_line.h"
 #include "errmsg/range_set.h"
+#include "errnames/message_line_names.h"
 #include "platform/last_error.h"
 #include "platform/text_encoding.h"
 #include "platform/windows_root.h"
@@ -34,11 +35,12 @@ int Usage(const char* message) {
   if (message) std::fprintf(stderr, "tarnix-cli errmsg: %s\n", message);
   std::fprintf(stderr,
                "usage: tarnix-cli errmsg WORD [--regex] [--case] [--words] [--lang ID]\n"
-               "         [--set N | --ranges FILE] [--every-code]\n"
+               "         [--set N | --ranges FILE] [--every-code] [--names]\n"
                "  --set N       a built-in range set, 0 to 7 (default 0, Win32 Error Codes)\n"
                "  --ranges FILE one range per line: FROM|TO|FLAGS|LIBRARY|NAME\n"
                "  --lang ID     language identifier (default 0x400, the user's default)\n"
-               "  --every-code  ask for every code of the ranges in turn (slow; for checks)\n");
+               "  --every-code  ask for every code of the ranges in turn (slow; for checks)\n"
+               "  --names       append TAB and the code's error names to each result line\n");
   return kExitUsage;
 }
 
@@ -98,7 +100,7 @@ std::filesystem::path SystemFolder() {
 int RunErrMsg(const std::vector<std::string>& args) {
   MessageSearchParams p;
   std::string word, rangesFile;
-  bool haveWord = false, haveSet = false, haveLang = false;
+  bool haveWord = false, haveSet = false, haveLang = false, names = false;
   uint64_t setId = 0, language = 0x400;
   for (ArgCursor in(args); in.More();) {
     const std::string& a = in.Next();
@@ -109,6 +111,8 @@ int RunErrMsg(const std::vector<std::string>& args) {
       p.caseSensitive = true;
     } else if (a == "--words") {
       p.wholeWords = true;
+    } else if (a == "--names") {
+      names = true;
     } else if (a == "--every-code") {
       p.lookup = MessageLookup::kEveryCode;
     } else if (a == "--lang") {
@@ -137,7 +141,7 @@ int RunErrMsg(const std::vector<std::string>& args) {
   if (haveSet && !rangesFile.empty()) return Usage("--set and --ranges exclude each other");
 
   p.systemFolder = SystemFolder();
-  p.grammar = RegistrySettings().GetDword(L"reGrammar", kGrammarECMAScript);
+  p.grammar = LoadProgramSettings().regexGrammar;
   p.word = TrimSearchText(FromUtf8(word));
   if (p.word.empty()) return Refuse(L"Provide a search word to search error messages with");
   if (p.regex) {
@@ -183,7 +187,8 @@ int RunErrMsg(const std::vector<std::string>& args) {
     PostedMessage msg;
     if (!target.Take(msg, std::chrono::milliseconds(200))) continue;
     if (msg.id == kMsgErrMsgLine) {
-      if (const std::wstring* line = msg.As<std::wstring>()) transcript.Line(*line);
+      if (const std::wstring* line = msg.As<std::wstring>())
+        transcript.Line(names ? WithErrorNames(*line) : *line);
     } else if (msg.id == kMsgErrMsgEnded) {
       completed = msg.wParam == 1;
       break;

@@ -61,7 +61,9 @@ int Usage(const char* message) {
                "         [--undecorate 0|1] [--undecorate-flags N] [--columns IDS] [--header]\n"
                "         [--format tsv|json] [--output FILE] [--details] [--sort COLUMN[:desc]] [--quiet]\n"
                "switches: /auto /isf /fnrx /fncs /fnww /snrx /sncs /snww /pa /sf /li /petp /pess\n"
-               "          /pecm /pecv /pedm /pedv /petf /pett (decimal values; '-' works as '/')\n");
+               "          /pecm /pecv /pedm /pedv /petf /pett (decimal values; '-' works as '/')\n"
+               "tsv output (stdout and --output text files): fields joined by TAB; a tab, line feed,\n"
+               "carriage return or backslash inside a field is written as \\t, \\n, \\r or \\\\.\n");
   return kExitUsage;
 }
 
@@ -227,7 +229,7 @@ int RunSearch(const std::vector<std::string>& args) {
     if (!opt.quiet) PrintUtf8(stderr, L"Warning: " + text + L"\n");
   });
 
-  RegistrySettings settings;
+  const ProgramSettings settings = LoadProgramSettings();
   SearchCriteriaInput in;
   in.folder = cmd.folder;
   in.includeSubfolders = cmd.values.isf;
@@ -256,7 +258,7 @@ int RunSearch(const std::vector<std::string>& args) {
   in.directoriesValues = cmd.values.pedv;
   in.timeStampFrom = SwitchSecondsToFileTime(cmd.values.petf);
   in.timeStampTo = SwitchSecondsToFileTime(cmd.values.pett);
-  in.regexGrammar = settings.GetDword(L"reGrammar", kGrammarECMAScript);
+  in.regexGrammar = settings.regexGrammar;
 
   SearchParams params;
   CriteriaOutcome outcome = ValidateAndBuildSearch(in, false, nullptr, params);
@@ -266,12 +268,10 @@ int RunSearch(const std::vector<std::string>& args) {
   }
 
   SearchStartSettings start;
-  start.emptyMatchesAll = settings.GetDword(L"EmptySrchStrAsMatchAll", 1) != 0;
-  start.undecorate = opt.undecorate >= 0 ? opt.undecorate == 1
-                                         : settings.GetDword(L"UndecorCppNames", 1) != 0;
-  start.undecorationFlags = opt.undecorateFlags >= 0
-                                ? static_cast<uint32_t>(opt.undecorateFlags)
-                                : settings.GetDword(L"UndecorCppNamesFlags", 2);
+  start.emptyMatchesAll = settings.emptySearchMatchesAll;
+  start.undecorate = opt.undecorate >= 0 ? opt.undecorate == 1 : settings.undecorateCppNames;
+  start.undecorationFlags = opt.undecorateFlags >= 0 ? static_cast<uint32_t>(opt.undecorateFlags)
+                                                     : settings.undecorationFlags;
 
   StopFlag stop{kStopRun};
   SearchStatistics stats;
@@ -304,8 +304,10 @@ int RunSearch(const std::vector<std::string>& args) {
 
   if (opt.header && !toFile && !opt.json) {
     std::wstring line;
-    for (size_t i = 0; i < opt.columns.size(); ++i)
-      line += (i ? L"\t" : L"") + std::wstring(ResultColumnCaption(opt.columns[i]));
+    for (size_t i = 0; i < opt.columns.size(); ++i) {
+      if (i) line += L'\t';
+      AppendTsvField(line, ResultColumnCaption(opt.columns[i]));
+    }
     PrintUtf8(stdout, line + L"\n");
   }
 
@@ -346,11 +348,18 @@ int RunSearch(const std::vector<std::string>& args) {
           }
         }
         break;
-      case kMsgStatusLine:
-        status(*m.As<std::wstring>());
-        if (!opt.quiet) {
-          bar.Clear();
-          PrintUtf8(stderr, *m.As<std::wstring>() + L"\n");
+      case kMsgStatusLines:
+        if (auto* lines = m.As<std::vector<std::wstring>>()) {
+          std::wstring text;
+          for (const std::wstring& l : *lines) {
+            status(l);
+            text += l;
+            text += L'\n';
+          }
+          if (!opt.quiet) {
+            bar.Clear();
+            PrintUtf8(stderr, text);
+          }
         }
         break;
       case kMsgProgress: {

@@ -2,9 +2,11 @@
 #include <cstring>
 #include <filesystem>
 
+#include "cli/cli_support.h"
 #include "cli/command.h"
 #include "core/registry_settings.h"
 #include "pe/system_message_sources.h"
+#include "platform/registry.h"
 #include "platform/text_encoding.h"
 #include "platform/windows_root.h"
 
@@ -39,16 +41,25 @@ int main(int argc, char** argv) {
     PrintUsage(argc < 2 ? stderr : stdout);
     return argc < 2 ? tarnix::cli::kExitUsage : tarnix::cli::kExitOk;
   }
+  // A store another program holds locked costs a few seconds at most; the
+  // commands then go on with the defaults and say so.
+  tarnix::StoreWaits waits;
+  waits.readMs = waits.writeMs = tarnix::cli::kStoreWaitMs;
+  tarnix::Registry::SetWaits(waits);
   // Error texts come from the message tables of the Windows folders this
   // machine has, when it has any.
   if (std::strcmp(argv[1], "undecorate") != 0) {
     const std::wstring setting = tarnix::RegistrySettings().GetText(L"WindowsRoot", L"");
     tarnix::InstallSystemMessageSources(
         tarnix::WindowsRoot::Find(std::filesystem::path(tarnix::ToUtf8(setting))));
+    tarnix::cli::SayStoreNotes();
   }
   for (const auto& c : tarnix::cli::Commands()) {
-    if (std::strcmp(c.name, argv[1]) == 0)
-      return c.run(std::vector<std::string>(argv + 2, argv + argc));
+    if (std::strcmp(c.name, argv[1]) == 0) {
+      const int rc = c.run(std::vector<std::string>(argv + 2, argv + argc));
+      tarnix::cli::SayStoreNotes();
+      return rc;
+    }
   }
   std::fprintf(stderr, "tarnix-cli: unknown command '%s'\n\n", argv[1]);
   PrintUsage(stderr);

@@ -50,4 +50,11 @@ std::wstring ErrorText(uint32_t code) {
   return L"(" + ErrorCodeToText(code) + L") " + ErrorDescription(code);
 }
 
+std::wstring ErrorSentence(uint32_t code) {
+  std::wstring text = ErrorText(code);
+  while (!text.empty() && text.back() == L' ') text.pop_back();
+  if (text.empty() || text.back() != L'.') text += L'.';
+  return text;
+}
+
 }  // namespace tarnix

@@ -19,4 +19,8 @@ std::wstring ErrorDescription(uint32_t code);
 // "(%s) %s" filled with ErrorCodeToText and ErrorDescription of `code`.
 std::wstring ErrorText(uint32_t code);
 
+// ErrorText as a sentence that more text follows: ending with exactly one
+// full stop, whether the description brings its own or not.
+std::wstring ErrorSentence(uint32_t code);
+
 }  // namespace tarnix

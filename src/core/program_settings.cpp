@@ -4,11 +4,28 @@
 
 #include "core/registry_settings.h"
 #include "core/setting_names.h"
+#include "core/web_address.h"
 #include "core/wformat.h"
 
 namespace tarnix {
 
 const wchar_t kDefaultOnlineSearchUrl[] = L"https://www.google.com/search?q=%S%";
+
+bool IsValidOnlineSearchUrl(std::wstring_view url) {
+  if (!IsWebAddress(url)) return false;
+  for (wchar_t c : url)
+    if (c <= L' ' || c == 0x7F || (c >= 0x80 && c <= 0x9F)) return false;
+  return url.find(kOnlineSearchPlaceholder) != std::wstring_view::npos;
+}
+
+std::wstring EffectiveOnlineSearchUrl(std::wstring_view url) {
+  return IsValidOnlineSearchUrl(url) ? std::wstring(url) : std::wstring(kDefaultOnlineSearchUrl);
+}
+
+uint32_t NormalizeRegexGrammar(uint32_t stored) {
+  const uint32_t grammar = stored & 0x3F;
+  return grammar ? grammar & (~grammar + 1) : 1;
+}
 
 uint32_t ClampOutputBufferSize(uint32_t chars) {
   return std::clamp(chars, kOutputBufferMin, kOutputBufferMax);
@@ -31,11 +48,16 @@ ProgramSettings ProgramSettings::Load(const RegistrySettings& store, const Diagn
                      L"default: %ls",
                      kOnlineSearchPlaceholder, kDefaultOnlineSearchUrl));
     url = kDefaultOnlineSearchUrl;
+  } else if (!IsValidOnlineSearchUrl(url)) {
+    // Only web addresses go into the report's links and the browser.
+    if (badUrl)
+      badUrl(WFormat(L"Online search URL is not an http or https address, will use default: %ls",
+                     kDefaultOnlineSearchUrl));
+    url = kDefaultOnlineSearchUrl;
   }
   s.onlineSearchUrl = url;
   s.clearOutputBeforeSearch = flag(kTarnixSrchClearOutputBuffBeforeSrch, true);
-  s.regexGrammar = store.GetDword(kReGrammar, 1);
-  if ((s.regexGrammar & 0x3F) == 0) s.regexGrammar = 1;  // no grammar: searches would all be refused
+  s.regexGrammar = NormalizeRegexGrammar(store.GetDword(kReGrammar, 1));
   s.emptySearchMatchesAll = flag(kEmptySrchStrAsMatchAll, true);
   s.undecorateCppNames = flag(kUndecorCppNames, true);
   s.undecorationFlags = store.GetDword(kUndecorCppNamesFlags, 2);

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 
 namespace tarnix {
 
@@ -14,6 +15,19 @@ class RegistrySettings;
 extern const wchar_t kDefaultOnlineSearchUrl[];
 // The placeholder that stands for the search text in that query.
 inline constexpr wchar_t kOnlineSearchPlaceholder[] = L"%S%";
+
+// True when `url` can be the online-search template: an "http://" or
+// "https://" address (scheme in any case) with something after the scheme,
+// no white space or control characters, and the placeholder "%S%". The
+// one rule for the stored setting, the settings page and the report.
+bool IsValidOnlineSearchUrl(std::wstring_view url);
+// `url` when it is valid, else the default template.
+std::wstring EffectiveOnlineSearchUrl(std::wstring_view url);
+
+// The stored "reGrammar" as one of the six grammar values (1, 2, 4, 8, 16,
+// 32): the lowest grammar bit of its low six bits, 1 (ECMAScript) when it
+// has none. Other bits are dropped.
+uint32_t NormalizeRegexGrammar(uint32_t stored);
 
 // The limits of the three output sizes, in characters.
 inline constexpr uint32_t kOutputBufferMin = 1000;
@@ -60,7 +74,7 @@ inline constexpr wchar_t kMRUNumEntries[] = L"MRU_NumEntries";
 struct ProgramSettings {
   uint32_t tarnixOutputMaxChars = kOutputBufferDefault;  // clamped
   bool clearOutputBeforeSearch = true;
-  uint32_t regexGrammar = 1;
+  uint32_t regexGrammar = 1;  // one of the six grammar values
   bool emptySearchMatchesAll = true;
   bool undecorateCppNames = true;
   uint32_t undecorationFlags = 2;
@@ -72,7 +86,7 @@ struct ProgramSettings {
   bool errMsgWarnOverflow = true;
   uint32_t errCodeOutputMaxChars = kOutputBufferDefault;  // clamped
   bool errCodeClearOutputBeforeSearch = true;
-  std::wstring onlineSearchUrl = kDefaultOnlineSearchUrl;  // always holds "%S%"
+  std::wstring onlineSearchUrl = kDefaultOnlineSearchUrl;  // always valid (above)
   uint32_t showControls = 0;  // kShowStatusOutput | kShowPeFilters
   uint32_t searchFor = 1;     // 1 WinAPIs, 2 Import Libs; anything else reads as 1
   uint32_t lookIn = 0;
@@ -80,14 +94,15 @@ struct ProgramSettings {
   uint64_t peSubsystems = 0, peCharsMask = 0, peCharsValues = 0, peDirsMask = 0, peDirsValues = 0;
   uint64_t peTimeFrom = 0, peTimeTo = 0;  // FILETIMEs, 0 = not set
 
-  // Told when the stored online-search URL lacked the placeholder (the
-  // caller logs it and beeps); gets the log text.
+  // Told when the stored online-search URL cannot be used (the caller logs
+  // it and beeps); gets the log text.
   using Diagnostics = std::function<void(const std::wstring& text)>;
 
   // Reads every value with its default from `store`: the three output
-  // sizes clamped into 1000..0x1000000, a URL without "%S%" replaced by the
-  // default for this run (the stored value is kept), "SrchFor" forced to 1
-  // unless it is 1 or 2.
+  // sizes clamped into 1000..0x1000000, a URL that is not valid replaced by
+  // the default for this run (the stored value is kept), "reGrammar"
+  // normalised, "SrchFor" forced to 1 unless it is 1 or 2. The window and
+  // tarnix-cli both take their settings from here.
   static ProgramSettings Load(const RegistrySettings& store, const Diagnostics& badUrl = nullptr);
 };
 

@@ -90,6 +90,25 @@ Rect KeepOnMonitor(Rect r, const std::vector<MonitorArea>& monitors) {
   return r;
 }
 
+bool ClampPlacement(Rect& r, const std::vector<MonitorArea>& monitors) {
+  auto outside = [](int v) { return v < -kMaxPlacementCoordinate || v > kMaxPlacementCoordinate; };
+  if (outside(r.left) || outside(r.top) || outside(r.right) || outside(r.bottom)) return false;
+  r = NormalizeRect(r);
+  if (r.width() < 1 || r.height() < 1) return false;
+  const MonitorArea* m = MonitorNearestPoint(monitors, (r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  if (!m || m->work.width() < 1 || m->work.height() < 1) return true;
+  const Rect& work = m->work;
+  r.right = r.left + std::min(r.width(), work.width());
+  r.bottom = r.top + std::min(r.height(), work.height());
+  r = KeepOnMonitor(r, monitors);
+  // The title bar stays where it can be grabbed.
+  const int margin = std::max(work.width() / 30, work.height() / 30);
+  const int top = std::clamp(r.top, work.top, std::max(work.top, work.bottom - margin));
+  r.bottom += top - r.top;
+  r.top = top;
+  return true;
+}
+
 bool PlacementFromDefaults(const Rect& current, const std::vector<MonitorArea>& monitors,
                            const PlacementDefaults& defaults, Rect& out) {
   const Rect cur = NormalizeRect(current);
@@ -132,7 +151,7 @@ bool WindowPlacement::Restore(std::wstring_view subKey, std::wstring_view name, 
   LastErrorKeeper keep;
   bool maximized = false;
   Rect r;
-  if (!ReadStored(subKey_, name_, maximized, r)) {
+  if (!ReadStored(subKey_, name_, maximized, r) || !ClampPlacement(r, monitors)) {
     maximized = (defaults.flags & kPlacementMaximized) != 0;
     if (!PlacementFromDefaults(current, monitors, defaults, r)) {
       // The window stays as its template put it; that is what gets saved.
@@ -140,7 +159,10 @@ bool WindowPlacement::Restore(std::wstring_view subKey, std::wstring_view name, 
       return true;
     }
   }
-  r = KeepOnMonitor(r, monitors);
+  if (!ClampPlacement(r, monitors)) {
+    Remember(false, false, current);
+    return true;
+  }
   result.rect = r;
   result.moved = true;
   result.showMaximized = maximized && canMaximize;
@@ -158,23 +180,30 @@ void WindowPlacement::Remember(bool maximized, bool minimized, const Rect& windo
   }
 }
 
-bool WindowPlacement::Save() const {
+bool WindowPlacement::Save(const std::vector<MonitorArea>& monitors) const {
   if (!ready_ || subKey_.empty() || name_.empty()) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return false;
   }
-  RegistrySettings settings(subKey_);
-  const int32_t v[5] = {maximized_ ? 1 : 0, normal_.left, normal_.top, normal_.right, normal_.bottom};
-  bool ok = true;
-  uint32_t firstError = 0;
-  for (int i = 0; i < 5; ++i) {
-    if (!settings.SetDword(name_ + kSuffixes[i], static_cast<uint32_t>(v[i]))) {
-      if (ok) firstError = GetLastError();
-      ok = false;
-    }
+  Rect r = normal_;
+  if (!ClampPlacement(r, monitors)) {
+    SetLastError(ERROR_INVALID_DATA);
+    return false;
   }
-  SetLastError(firstError);
-  return ok;
+  const int32_t v[5] = {maximized_ ? 1 : 0, r.left, r.top, r.right, r.bottom};
+  // All five values in one transaction: a kill never leaves half a placement.
+  std::vector<RegValueWrite> values;
+  for (int i = 0; i < 5; ++i) {
+    const uint32_t u = static_cast<uint32_t>(v[i]);
+    values.push_back({name_ + kSuffixes[i], REG_DWORD,
+                      {static_cast<uint8_t>(u), static_cast<uint8_t>(u >> 8), static_cast<uint8_t>(u >> 16),
+                       static_cast<uint8_t>(u >> 24)}});
+  }
+  RegKey key;
+  uint32_t err = key.Create(subKey_);
+  if (!err) err = key.SetMany(values);
+  SetLastError(err);
+  return err == ERROR_SUCCESS;
 }
 
 }  // namespace tarnix

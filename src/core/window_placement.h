@@ -46,6 +46,18 @@ Rect NormalizeRect(Rect r);
 // area's and centred in it); otherwise unchanged.
 Rect KeepOnMonitor(Rect r, const std::vector<MonitorArea>& monitors);
 
+// Coordinates beyond this cannot belong to a window on any screen (the
+// window systems' own limit).
+inline constexpr int kMaxPlacementCoordinate = 32767;
+
+// The rectangle a placement may use on these screens: false when it cannot
+// be a window at all (no width or height, or an edge beyond
+// kMaxPlacementCoordinate); otherwise `r` normalised, no larger than the
+// work area of the monitor nearest to its centre, kept on a monitor as
+// KeepOnMonitor does, and with its top edge (where the title bar is) inside
+// that work area. With no monitors only the first check applies.
+bool ClampPlacement(Rect& r, const std::vector<MonitorArea>& monitors);
+
 // The first-start rectangle of a window now at `current`: scaled from its
 // top-left corner (mode scale) or centred on the nearest monitor's work area
 // (mode centre). False when nothing is to change (a factor below 1 in scale
@@ -65,8 +77,9 @@ class WindowPlacement {
   };
 
   // Restores the placement stored under `subKey` / `name` for a window now
-  // at `current`: the five stored values when all are 4-byte REG_DWORDs,
-  // else the defaults; then kept on a monitor. False (last error
+  // at `current`: the five stored values when all are 4-byte REG_DWORDs and
+  // make a window (ClampPlacement), else the defaults; then clamped to the
+  // monitors. False (last error
   // ERROR_INVALID_PARAMETER) for a missing or too long sub-key or name; then
   // the window stays where it is.
   bool Restore(std::wstring_view subKey, std::wstring_view name, const Rect& current,
@@ -77,8 +90,11 @@ class WindowPlacement {
   // rectangle only while it is neither minimized nor maximized.
   void Remember(bool maximized, bool minimized, const Rect& windowRect);
 
-  // Writes the five values from the remembered state (each its own write).
-  bool Save() const;
+  // Writes the five values from the remembered state in one transaction,
+  // the rectangle clamped to `monitors` first. False (ERROR_INVALID_DATA)
+  // when the rectangle cannot be a window; nothing is written then.
+  bool Save(const std::vector<MonitorArea>& monitors) const;
+  bool Save() const { return Save({}); }
 
   bool maximized() const { return maximized_; }
   const Rect& normalRect() const { return normal_; }

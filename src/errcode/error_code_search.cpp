@@ -11,6 +11,7 @@
 
 #include "core/error_text.h"
 #include "core/event_log.h"
+#include "core/folder_walk_lines.h"
 #include "core/message_poster.h"
 #include "core/wformat.h"
 #include "errcode/extension_filter.h"
@@ -83,9 +84,12 @@ class CountingWalk final : public LocationWalkHandler {
     ++count;
     return true;
   }
+  // The search thread reports these.
   bool OnFolderError(const std::wstring&, const std::wstring&, uint32_t, bool) override {
-    return true;  // the search thread reports it
+    return true;
   }
+  bool OnFolderSkipped(const std::wstring&, const std::wstring&, bool, bool) override { return true; }
+  bool OnBrokenLink(const std::wstring&, uint32_t) override { return true; }
   bool ShouldStop() override { return CheckStop(stop_); }
   uint64_t count = 0;
 
@@ -128,16 +132,26 @@ class SearchWalk final : public LocationWalkHandler {
 
   bool OnFolderError(const std::wstring& folder, const std::wstring& name, uint32_t error,
                      bool listingFailed) override {
-    const std::wstring line =
-        listingFailed
-            ? WFormat(L"ERROR: Folder search failed: (%ls) %ls. Folder=\"%ls\"",
-                      ErrorCodeToText(error).c_str(), ErrorDescription(error).c_str(),
-                      folder.c_str())
-            : WFormat(L"ERROR: (%ls) %ls. Folder=\"%ls\", file=\"%ls\"",
-                      ErrorCodeToText(error).c_str(), ErrorDescription(error).c_str(),
-                      folder.c_str(), name.c_str());
+    const std::wstring line = listingFailed ? FolderSearchFailedLine(error, folder)
+                                            : FolderListingBrokeOffLine(error, folder, name);
     if (!Status(line)) return false;
     currentPath_ = folder;
+    return ProgressStep();
+  }
+
+  bool OnFolderSkipped(const std::wstring& path, const std::wstring& walkedAs, bool link,
+                       bool loop) override {
+    EventLog::LogSiteFormat(loop ? 933 : 934, L"link=%d, path=\"%ls\", walkedAs=\"%ls\"",
+                            link ? 1 : 0, path.c_str(), walkedAs.c_str());
+    if (!Status(FolderSkippedLine(link, loop, path, walkedAs))) return false;
+    currentPath_ = path;
+    return ProgressStep();
+  }
+
+  bool OnBrokenLink(const std::wstring& path, uint32_t error) override {
+    EventLog::LogSiteFormat(935, L"e=%u, path=\"%ls\"", error, path.c_str());
+    if (!Status(BrokenLinkLine(error, path))) return false;
+    currentPath_ = path;
     return ProgressStep();
   }
 

@@ -3,10 +3,12 @@
 // the counting thread and the search thread. Locations are taken in list
 // order. A folder's files are examined before any of its subfolders, which
 // follow depth first in the order they were found; entries come in name
-// order ignoring case, so every run sees the same order. Anything that is
-// not a plain folder (a file, a symbolic link to a folder) is a file
-// candidate, so links are never entered. A file location goes to the
-// lookup as it stands, without the extension filter.
+// order ignoring case, so every run sees the same order. A symbolic link
+// to a file is that file; a link to a folder is walked as a folder, once per
+// real folder: a link that would loop, or a second way to a folder the walk
+// enters anyway, is reported and skipped, and so is a link whose target
+// cannot be reached. A file location goes to the lookup as it stands,
+// without the extension filter.
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -28,6 +30,14 @@ class LocationWalkHandler {
   // Answers false to stop the walk.
   virtual bool OnFolderError(const std::wstring& folder, const std::wstring& name,
                              uint32_t error, bool listingFailed) = 0;
+  // A subfolder that is not walked (see FolderSkippedLine): `path` where it
+  // was found, `walkedAs` the path the folder is walked under. Answers false
+  // to stop the walk.
+  virtual bool OnFolderSkipped(const std::wstring& path, const std::wstring& walkedAs, bool link,
+                               bool loop) = 0;
+  // A symbolic link whose target cannot be reached, met where it could have
+  // been a subfolder or a file the walk examines. Answers false to stop.
+  virtual bool OnBrokenLink(const std::wstring& path, uint32_t error) = 0;
   // The stop check before every entry (waits while paused). True to stop.
   virtual bool ShouldStop() = 0;
 };

@@ -2,12 +2,34 @@
 
 #include <bit>
 
+#include "core/error_text.h"
+#include "core/parse_error_code.h"
 #include "core/text_format.h"
 #include "core/wformat.h"
 #include "errmsg/facility_table.h"
 #include "errmsg/message_languages.h"
 
 namespace tarnix {
+
+namespace {
+constexpr std::wstring_view kResultSeparator = L"\t= ";
+}  // namespace
+
+std::wstring MessageResultLine(uint32_t code, const std::wstring& text) {
+  std::wstring line = ErrorCodeToText(code);
+  line.append(kResultSeparator);
+  line.append(text);
+  return line;
+}
+
+bool MessageResultLineCode(std::wstring_view line, uint32_t& code) {
+  const size_t end = line.find(kResultSeparator);
+  if (end == std::wstring_view::npos || end == 0) return false;
+  const std::wstring_view text = line.substr(0, end);
+  ErrorCodeKind kind;
+  // Only the exact text ErrorCodeToText writes: a header never passes.
+  return ParseErrorCode(text, code, kind) && ErrorCodeToText(code) == text;
+}
 
 std::wstring MessageSearchSummaryLine(const MessageSearchParams& p) {
   const std::wstring words =

@@ -5,10 +5,18 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 
 #include "errmsg/message_search_params.h"
 
 namespace tarnix {
+
+// A result line: "%s\t= %s" with ErrorCodeToText of the code and the
+// message text.
+std::wstring MessageResultLine(uint32_t code, const std::wstring& text);
+// The code of a result line made by MessageResultLine; false for every other
+// line (range headers, empty lines, "ERROR: " lines).
+bool MessageResultLineCode(std::wstring_view line, uint32_t& code);
 
 // 38 dashes.
 inline constexpr const wchar_t* kResultsSeparator = L"--------------------------------------";

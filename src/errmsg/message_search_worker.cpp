@@ -17,6 +17,7 @@
 #include "errmsg/message_code_index.h"
 #include "errmsg/message_languages.h"
 #include "errmsg/message_matcher.h"
+#include "errmsg/message_search_lines.h"
 #include "errmsg/range_module.h"
 #include "pe/message_module.h"
 #include "platform/char_class.h"
@@ -53,13 +54,6 @@ std::wstring MatchText(const std::wstring& text) {
   for (wchar_t& c : out)
     if (c == L'\r' || c == L'\n') c = L' ';
   return out;
-}
-
-std::wstring ResultLine(uint32_t code, const std::wstring& text) {
-  std::wstring line = ErrorCodeToText(code);
-  line.append(L"\t= ");
-  line.append(text);
-  return line;
 }
 
 bool HasSeparator(const std::wstring& name) {
@@ -202,7 +196,7 @@ bool SearchRun::HandleCode(size_t rangeIndex, uint32_t code) {
     const std::wstring text(TrimWhiteSpace(raw));
     result = matcher_.Match(MatchText(text), error);
     if (result == MessageMatcher::kMatch) {
-      if (!Report(rangeIndex, ResultLine(code, LineText(text)), 502)) return false;
+      if (!Report(rangeIndex, MessageResultLine(code, LineText(text)), 502)) return false;
       std::lock_guard<std::mutex> lock(p_.counters->countersLock);
       ++p_.counters->matches;
       return true;
@@ -215,7 +209,7 @@ bool SearchRun::HandleCode(size_t rangeIndex, uint32_t code) {
   result = matcher_.Match(ErrorCodeToText(code), error);
   if (result == MessageMatcher::kMatch) {
     if (!Format(rangeIndex, code, raw)) return true;
-    if (!Report(rangeIndex, ResultLine(code, LineText(raw)), 504)) return false;
+    if (!Report(rangeIndex, MessageResultLine(code, LineText(raw)), 504)) return false;
     std::lock_guard<std::mutex> lock(p_.counters->countersLock);
     ++p_.counters->matches;
   } else if (result == MessageMatcher::kError) {

@@ -37,8 +37,9 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   tarnix::gui::InitResources();
   tarnix::gui::CTarnixApp::SetApplicationNames(app);
-  QStringList args = QApplication::arguments();
-  if (!args.isEmpty()) args.removeFirst();
-  tarnix::gui::CTarnixApp tarnixApp(args);
+  // The arguments as bytes (Qt has taken its own options out of argv):
+  // QApplication::arguments() would turn a name that is not UTF-8 into
+  // replacement characters.
+  tarnix::gui::CTarnixApp tarnixApp(argc, argv);
   return tarnixApp.Run();
 }

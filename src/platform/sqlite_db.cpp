@@ -167,7 +167,7 @@ bool SqliteDb::OpenFile() {
     SetLastError(Win32FromSqlite(rc));
     return false;
   }
-  sqlite3_busy_timeout(db, options_.busyTimeoutMs);
+  sqlite3_busy_timeout(db, busyTimeoutMs_);
   rc = Exec(db, "PRAGMA journal_mode=WAL");
   if (rc == SQLITE_OK)
     rc = Exec(db, options_.fullSync ? "PRAGMA synchronous=FULL" : "PRAGMA synchronous=NORMAL");
@@ -191,7 +191,7 @@ bool SqliteDb::SetAside() {
     int rc = sqlite3_open_v2(path_.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     bool bad = true;
     if (rc == SQLITE_OK) {
-      sqlite3_busy_timeout(db, options_.busyTimeoutMs);
+      sqlite3_busy_timeout(db, busyTimeoutMs_);
       SqliteStmt check(db, "PRAGMA quick_check(1)");
       if (check.ok() && check.Step() == SQLITE_ROW && check.Text(0) == "ok") bad = false;
     } else if ((rc & 0xFF) == SQLITE_CANTOPEN) {
@@ -213,7 +213,8 @@ bool SqliteDb::SetAside() {
     std::string from = path_ + suffix;
     if (access(from.c_str(), F_OK) == 0) rename(from.c_str(), (aside + suffix).c_str());
   }
-  ReportSetAside(path_, aside);
+  setAside_ = aside;
+  if (options_.reportSetAside) ReportSetAside(path_, aside);
   return true;
 }
 
@@ -239,6 +240,14 @@ uint32_t SqliteDb::Run(const std::function<int(sqlite3*)>& body, bool write) {
   }
   return ERROR_GEN_FAILURE;
 }
+
+void SqliteDb::SetBusyTimeout(int ms) {
+  if (ms == busyTimeoutMs_) return;
+  busyTimeoutMs_ = ms;
+  if (db_ && pid_ == getpid()) sqlite3_busy_timeout(db_, ms);
+}
+
+bool SqliteDb::readOnly() const { return db_ && sqlite3_db_readonly(db_, "main") == 1; }
 
 uint32_t SqliteDb::Write(const std::function<int(sqlite3*)>& body) { return Run(body, true); }
 uint32_t SqliteDb::Read(const std::function<int(sqlite3*)>& body) { return Run(body, false); }

@@ -1,8 +1,8 @@
 #pragma once
 // One SQLite database file shared by every instance of the program: opened in
 // WAL mode with a busy timeout, created when missing, and set aside (renamed
-// with a time stamp, reported once on stderr) and made anew when it is
-// corrupt or not a database. Used by the registry and the event store.
+// with a time stamp) and made anew when it is corrupt or not a database.
+// Used by the registry and the event store.
 #include <sqlite3.h>
 #include <sys/types.h>
 
@@ -46,9 +46,10 @@ class SqliteDb {
     bool fullSync;            // synchronous=FULL (else NORMAL)
     int busyTimeoutMs;
     uint32_t corruptError;    // Win32 code reported for a corrupt file
+    bool reportSetAside = true;  // say on stderr (once per path) that a file was set aside
   };
 
-  explicit SqliteDb(Options options) : options_(options) {}
+  explicit SqliteDb(Options options) : options_(options), busyTimeoutMs_(options.busyTimeoutMs) {}
   ~SqliteDb();
   SqliteDb(const SqliteDb&) = delete;
   SqliteDb& operator=(const SqliteDb&) = delete;
@@ -58,6 +59,19 @@ class SqliteDb {
   bool Ensure(const std::string& path);
   sqlite3* handle() const { return db_; }
   const std::string& path() const { return path_; }
+
+  // Closes the file; the next use opens it again (a file that was opened
+  // read-only stays so until then).
+  void Close() { CloseFile(); }
+
+  // How long the next statements wait for a lock another connection holds
+  // (SQLITE_BUSY after that); applies to opening too.
+  void SetBusyTimeout(int ms);
+  // Where a damaged file was last moved to by this object; empty if never.
+  const std::string& setAsidePath() const { return setAside_; }
+  // True when the open file can only be read (its permissions or its file
+  // system's).
+  bool readOnly() const;
 
   // Runs `body` inside one write transaction (BEGIN IMMEDIATE ... COMMIT).
   // `body` returns an SQLite result code; anything but SQLITE_OK or
@@ -79,6 +93,8 @@ class SqliteDb {
   uint32_t Run(const std::function<int(sqlite3*)>& body, bool write);
 
   Options options_;
+  int busyTimeoutMs_;
+  std::string setAside_;
   sqlite3* db_ = nullptr;
   std::string path_;
   pid_t pid_ = 0;

@@ -20,14 +20,14 @@ namespace tarnix {
 namespace {
 
 constexpr const wchar_t* kHomePage = kHomePageUrl;
-constexpr const wchar_t* kOsVersionDocs =
+constexpr const wchar_t* kOsReleaseDocs =
     L"https://www.freedesktop.org/software/systemd/man/os-release.html";
-constexpr const wchar_t* kProductTypeDocs = L"https://man7.org/linux/man-pages/man2/uname.2.html";
+constexpr const wchar_t* kKernelDocs = L"https://man7.org/linux/man-pages/man2/uname.2.html";
 
 constexpr const wchar_t kHead[] =
     L"<!DOCTYPE html>\n<html>\n<head>\n"
     L"<meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\" />\n"
-    L"<title>#TITLE#</title>\n</head>\n<style>\n"
+    L"<title>#TITLE#</title>\n<style>\n"
     L"body, p, table, tr, td, th {\n\tbackground-color: White;\n"
     L"\tfont-family: Segoe UI, \"Trebuchet MS\", Arial, Helvetica, sans-serif;\n"
     L"\tfont-size:12px;\n}\n"
@@ -42,7 +42,7 @@ constexpr const wchar_t kHead[] =
     L".tac{\n\ttext-align: center;\n}\n"
     L".txta{\n\twidth: 100%;\n\tfont-size:12px;\n\tborder: 1px solid #dcdcdc;\n}\n"
     L".dvso{\n  padding-top: 3em;\n}\n.txtso{\n  padding-bottom: 0.3em;\n  display: inline-block;\n}\n"
-    L"</style>\n<body>\n<h1>#HEADER#</h1>\n<div>\n"
+    L"</style>\n</head>\n<body>\n<h1>#HEADER#</h1>\n<div>\n"
     L"<p><table border=\"0\" cellpadding=\"1\" cellspacing=\"0\" class=\"nbrd\">\n"
     L"#STATS#\n</table>\n</div>\n"
     L"<table width='100%' border='1' cellpadding='1' cellspacing='0'>\n";
@@ -58,13 +58,11 @@ std::wstring WholeWords(bool regex, bool words) {
   return regex ? std::wstring() : WFormat(L", Whole Words=%ls", YesNo(words));
 }
 
-std::wstring OsText() {
-  OsInfo os = QueryOsInfo();
-  return WFormat(
-      L"<a href=\"%ls\" target=\"_blank\">%u.%u b.%u %ls sp_v.%u.%u, STE=0x%x, Type=0x%x</a>, "
-      L"ProductType=<a href=\"%ls\" target=\"_blank\">0x%X</a>, Bitness=%ls",
-      kOsVersionDocs, os.major, os.minor, os.build, HtmlEscape(os.prettyName).c_str(), 0u, 0u,
-      0u, 1u, kProductTypeDocs, 0u, os.bitness.c_str());
+// A link as every link of the page is written: the address escaped as an
+// attribute, the text as given (already markup).
+std::wstring Link(std::wstring_view url, std::wstring_view markup) {
+  return L"<a href=\"" + HtmlEscape(std::wstring(url)) + L"\" target=\"_blank\">" +
+         std::wstring(markup) + L"</a>";
 }
 
 std::wstring StatusText(const ReportOutcome& o) {
@@ -126,10 +124,11 @@ std::wstring StatsRows(const ReportCriteria& c, const ReportOutcome& o) {
       L"Case Sensitive=%ls%ls</td></tr><tr><td>Search For: </td><td>&quot;%ls&quot;</td></tr>"
       L"<tr><td>Search String: </td><td>%ls</td></tr><tr><td></td><td>Regex=%ls, Case "
       L"Sensitive=%ls%ls</td></tr>%ls<tr><td>Look In: </td><td>%ls</td></tr><tr><td>PE Filter: "
-      L"</td><td>%ls</td></tr><tr><td>PresentA s: </td><td>%ls</td></tr><tr><td>Search: "
+      L"</td><td>%ls</td></tr><tr><td>Present As: </td><td>%ls</td></tr><tr><td>Search: "
       L"</td><td>%ls</td></tr><tr><td>Stats: </td><td>%ls</td></tr><tr><td>Found: </td><td>%llu "
       L"%ls</td></tr>",
-      HtmlEscape(generated).c_str(), sizeof(void*) == 8 ? L"64" : L"32", OsText().c_str(),
+      HtmlEscape(generated).c_str(), sizeof(void*) == 8 ? L"64" : L"32",
+      ReportOsText(QueryOsInfo()).c_str(),
       HtmlEscape(c.folder).c_str(), c.subfolders ? L"With subfolders" : L"No subfolders",
       HtmlEscape(c.fileName).c_str(), YesNo(c.fileNameRegex), YesNo(c.fileNameCase),
       WholeWords(c.fileNameRegex, c.fileNameWords).c_str(), searchFor.c_str(),
@@ -174,11 +173,17 @@ std::wstring UrlEscapeQuery(std::wstring_view text) {
 }
 
 std::wstring OnlineSearchUrl(std::wstring_view urlTemplate, std::wstring_view text) {
-  std::wstring url = urlTemplate.find(kOnlineSearchPlaceholder) != std::wstring_view::npos
-                         ? std::wstring(urlTemplate)
-                         : std::wstring(kDefaultOnlineSearchUrl);
+  // Only a web address goes into a link; any other template is the default.
+  std::wstring url = EffectiveOnlineSearchUrl(urlTemplate);
   ReplaceAll(url, kOnlineSearchPlaceholder, UrlEscapeQuery(text));
   return url;
+}
+
+std::wstring ReportOsText(const OsInfo& os) {
+  std::wstring text = Link(kOsReleaseDocs, HtmlEscape(os.prettyName));
+  if (os.wsl) text += WFormat(L" (WSL %u)", os.wsl);
+  return text + L", Kernel=" + Link(kKernelDocs, HtmlEscape(os.kernelRelease)) +
+         L", Architecture=" + HtmlEscape(os.machine) + L", Bitness=" + HtmlEscape(os.bitness);
 }
 
 int WriteHtmlReport(const std::string& path, const std::vector<int32_t>& columns,
@@ -200,9 +205,7 @@ int WriteHtmlReport(const std::string& path, const std::vector<int32_t>& columns
   };
   if (!file.Write("\xEF\xBB\xBF")) return fail();
 
-  std::wstring urlTemplate = options.urlTemplate.find(L"%S%") != std::wstring::npos
-                                 ? options.urlTemplate
-                                 : std::wstring(kDefaultOnlineSearchUrl);
+  const bool links = options.links;
   std::wstring head = kHead;
   std::wstring title = HtmlEscape(L"Tarnix Results");
   ReplaceAll(head, L"#TITLE#", title);
@@ -230,11 +233,8 @@ int WriteHtmlReport(const std::string& path, const std::vector<int32_t>& columns
     for (int32_t col : columns) {
       if (!FormatResultField(col, entries[i], true, fullSymbols, L" | ", text)) text = L"<Error>";
       std::wstring escaped = HtmlEscape(text);
-      if (options.links && !text.empty() && LinkedColumn(col, entries[i].result.kind)) {
-        std::wstring url = urlTemplate;
-        ReplaceAll(url, L"%S%", UrlEscapeQuery(text));
-        row += WFormat(L"<td><a href=\"%ls\" target=\"_blank\">%ls</a></td>", url.c_str(),
-                       escaped.c_str());
+      if (links && !text.empty() && LinkedColumn(col, entries[i].result.kind)) {
+        row += L"<td>" + Link(OnlineSearchUrl(options.urlTemplate, text), escaped) + L"</td>";
       } else {
         row += L"<td>" + escaped + L"</td>";
       }
@@ -254,9 +254,7 @@ int WriteHtmlReport(const std::string& path, const std::vector<int32_t>& columns
                         HtmlEscape(options.statusText).c_str())))
     return fail();
   std::wstring footer = L"<div><p class='smFont'>Generated by #APP_V#</p></div>\n</body>\n</html>\n";
-  ReplaceAll(footer, L"#APP_V#",
-             WFormat(L"<a href=\"%ls\" target=\"_blank\">%ls</a>", kHomePage,
-                     HtmlEscape(L"Tarnix v.1.0.4.0").c_str()));
+  ReplaceAll(footer, L"#APP_V#", Link(kHomePage, HtmlEscape(L"Tarnix v.1.0.4.0")));
   if (!sink.Put(footer)) return fail();
   if (!file.Commit()) return -1;
   return 1;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/program_settings.h"  // kDefaultOnlineSearchUrl
+#include "platform/os_info.h"
 #include "results/result_entry.h"
 
 namespace tarnix {
@@ -65,7 +66,13 @@ int WriteHtmlReport(const std::string& path, const std::vector<int32_t>& columns
 std::wstring UrlEscapeQuery(std::wstring_view text);
 
 // The online-search address of `text`: the template (the default one when
-// it holds no "%S%") with every "%S%" replaced by the escaped text.
+// it holds no "%S%") with every "%S%" replaced by the escaped text. Empty
+// when the template is not an http or https address.
 std::wstring OnlineSearchUrl(std::wstring_view urlTemplate, std::wstring_view text);
+
+// The report's "OS:" value (markup): the distribution, linked to what
+// os-release means, "(WSL n)" under WSL, then the kernel release, the
+// architecture and the bitness.
+std::wstring ReportOsText(const OsInfo& os);
 
 }  // namespace tarnix

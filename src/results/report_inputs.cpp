@@ -33,11 +33,20 @@ ReportCriteria ReportCriteriaFromSearch(const SearchParams& params) {
   return c;
 }
 
+ReportOptions ReportOptionsFromSettings(const ProgramSettings& settings, std::wstring statusText) {
+  ReportOptions o;
+  o.links = settings.reportOnlineLinks;
+  o.statusSection = settings.reportStatusOutput;
+  o.urlTemplate = settings.onlineSearchUrl;
+  o.statusText = std::move(statusText);
+  return o;
+}
+
 ReportOptions ReportOptionsFromSettings(const RegistrySettings& settings, std::wstring statusText) {
   ReportOptions o;
   o.links = settings.GetDword(L"UseOnlnSrchLnksOnWinApiResExp", 1) != 0;
   o.statusSection = settings.GetDword(L"AddStatOtpToWinApiResExp", 1) != 0;
-  o.urlTemplate = settings.GetText(L"OnlineSearchURL", kDefaultOnlineSearchUrl);
+  o.urlTemplate = EffectiveOnlineSearchUrl(settings.GetText(L"OnlineSearchURL", kDefaultOnlineSearchUrl));
   o.statusText = std::move(statusText);
   return o;
 }

@@ -18,6 +18,18 @@ void AppendUtf16le(std::string& out, std::wstring_view text) {
 
 }  // namespace
 
+void AppendTsvField(std::wstring& line, std::wstring_view field) {
+  for (wchar_t c : field) {
+    switch (c) {
+      case L'\t': line += L"\\t"; break;
+      case L'\n': line += L"\\n"; break;
+      case L'\r': line += L"\\r"; break;
+      case L'\\': line += L"\\\\"; break;
+      default: line += c;
+    }
+  }
+}
+
 bool ResultExportLine(const ResultEntry& entry, const std::vector<int32_t>& columns,
                       bool fullSymbols, std::wstring& line) {
   line.clear();
@@ -28,7 +40,7 @@ bool ResultExportLine(const ResultEntry& entry, const std::vector<int32_t>& colu
       return false;
     }
     if (i) line += L'\t';
-    line += field;
+    AppendTsvField(line, field);
   }
   return true;
 }

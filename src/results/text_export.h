@@ -1,7 +1,10 @@
 #pragma once
 // Results as tab-separated text: one line per result with the export text of
 // each column (separator " | " inside a field), fields joined by TAB, lines
-// by CR LF, no header and no line break after the last line.
+// by CR LF, no header and no line break after the last line. A field never
+// breaks its row: tab, line feed, carriage return and backslash in a field
+// are written as "\t", "\n", "\r" and "\\" (file and folder names may hold
+// any of them).
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -11,7 +14,11 @@
 
 namespace tarnix {
 
-// The export line of one result; false for an unknown column id.
+// Appends `field` to `line` with tab, line feed, carriage return and
+// backslash escaped as above.
+void AppendTsvField(std::wstring& line, std::wstring_view field);
+
+// The export line of one result (fields escaped); false for an unknown column id.
 bool ResultExportLine(const ResultEntry& entry, const std::vector<int32_t>& columns,
                       bool fullSymbols, std::wstring& line);
 

@@ -1,98 +1,59 @@
 #include "symbolsearch/folder_walker.h"
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <algorithm>
-#include <cerrno>
-#include <cstring>
 #include <vector>
 
 #include "platform/case_fold.h"
 #include "platform/errno_map.h"
-#include "platform/text_encoding.h"
+#include "platform/folder_listing.h"
 #include "platform/win_errors.h"
 #include "symbolsearch/plain_match.h"
 
 namespace tarnix {
 namespace {
 
-struct Entry {
-  std::wstring name;
-  bool folder = false;  // a real folder (not a link to one)
-  uint64_t size = 0;
-};
+// How one name fares against the 'File Name' string.
+enum class NameMatch { kAccepted, kSkipped, kReported, kStop };
 
-class DirHandle {
- public:
-  explicit DirHandle(DIR* d) : dir_(d) {}
-  ~DirHandle() {
-    if (dir_) closedir(dir_);
+NameMatch MatchName(const FolderWalkOptions& o, const std::wstring& folder, const std::wstring& name,
+                    const FolderWalker::Callback& onEvent) {
+  if (o.pattern != L"*") return NameMatch::kAccepted;  // the listing looked the name up
+  FolderWalkEvent ev;
+  ev.folder = folder;
+  ev.name = name;
+  int m;
+  if (o.flags & kWalkRegex) {
+    if (o.fileName->components().empty())
+      return o.flags & kWalkEmptyMatchesAll ? NameMatch::kAccepted : NameMatch::kSkipped;
+    m = o.fileName->Match(name, ev.text);
+    ev.code = kWalkRegexFailed;
+  } else if (o.fileName->text().empty() && (o.flags & kWalkEmptyMatchesAll)) {
+    return NameMatch::kAccepted;
+  } else {
+    m = PlainMatch(o.fileName->plainFlags(), name, o.fileName->text());
+    ev.code = kWalkPlainMatchFailed;
   }
-  DIR* get() const { return dir_; }
-
- private:
-  DIR* dir_;
-};
-
-// Lists `folder`. Answers 0 on success, else the Win32 error; `continueFailed`
-// tells whether the listing started and broke off.
-uint32_t ListFolder(const std::wstring& folder, std::vector<Entry>& out, bool& continueFailed) {
-  continueFailed = false;
-  std::string path = ToUtf8(folder);
-  DirHandle dir(opendir(path.c_str()));
-  if (!dir.get()) return Win32FromErrno(errno);
-  int fd = dirfd(dir.get());
-  for (;;) {
-    errno = 0;
-    struct dirent* d = readdir(dir.get());
-    if (!d) {
-      if (errno != 0) {
-        continueFailed = true;
-        return Win32FromErrno(errno);
-      }
-      break;
-    }
-    if (std::strcmp(d->d_name, ".") == 0 || std::strcmp(d->d_name, "..") == 0) continue;
-    Entry e;
-    e.name = FromUtf8(d->d_name);
-    struct stat st;
-    bool isLink = d->d_type == DT_LNK;
-    bool isDir = d->d_type == DT_DIR;
-    if (d->d_type == DT_UNKNOWN && fstatat(fd, d->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0) {
-      isLink = S_ISLNK(st.st_mode);
-      isDir = S_ISDIR(st.st_mode);
-    }
-    e.folder = isDir && !isLink;
-    if (!e.folder && fstatat(fd, d->d_name, &st, 0) == 0 && S_ISREG(st.st_mode))
-      e.size = static_cast<uint64_t>(st.st_size);
-    out.push_back(std::move(e));
-  }
-  std::sort(out.begin(), out.end(), [](const Entry& a, const Entry& b) {
-    int c = CompareIgnoreCase(a.name, b.name);
-    return c != 0 ? c < 0 : a.name < b.name;
-  });
-  return 0;
+  if (m >= 0) return m == 1 ? NameMatch::kAccepted : NameMatch::kSkipped;
+  ev.error = ERROR_INVALID_PARAMETER;
+  return onEvent(ev) ? NameMatch::kReported : NameMatch::kStop;
 }
 
-int WalkOne(const FolderWalkOptions& o, const std::wstring& folder,
+int WalkOne(const FolderWalkOptions& o, const std::wstring& folder, FolderVisits& visits,
             const FolderWalker::Callback& onEvent, const FolderWalker::StopCheck& shouldStop) {
   const bool literal = o.pattern != L"*";
-  std::vector<Entry> entries;
-  bool continueFailed = false;
-  uint32_t err = ListFolder(folder, entries, continueFailed);
+  const bool descend = o.flags & kWalkSubfolders;
+  FolderListing listing = ListFolder(folder, true);
+  std::vector<FolderEntry>& entries = listing.entries;
+  uint32_t err = listing.OpenError();
   if (literal && err == 0) {
     // A literal lookup finds the name as the platform does: ignoring case
     // unless asked otherwise.
     const bool caseSensitive = o.flags & kWalkCaseSensitive;
-    std::erase_if(entries, [&](const Entry& e) {
+    std::erase_if(entries, [&](const FolderEntry& e) {
       return caseSensitive ? e.name != o.pattern : !EqualsIgnoreCase(e.name, o.pattern);
     });
-    if (entries.empty()) err = ERROR_FILE_NOT_FOUND;
+    if (entries.empty() && listing.readErrno == 0) err = ERROR_FILE_NOT_FOUND;
   }
-  if (err != 0 && !continueFailed) {
+  if (err != 0) {
     FolderWalkEvent ev;
     ev.code = kWalkListFailed;
     ev.folder = folder;
@@ -100,68 +61,59 @@ int WalkOne(const FolderWalkOptions& o, const std::wstring& folder,
     ev.error = err;
     return onEvent(ev) ? 1 : 0;
   }
+  if (descend) visits.ClaimSubfolders(folder, L'/', entries);
 
   std::vector<std::wstring> subfolders;
-  for (const Entry& e : entries) {
+  for (const FolderEntry& e : entries) {
     if (shouldStop && shouldStop()) {
       FolderWalkEvent ev;
       ev.code = kWalkStopped;
       onEvent(ev);
       return 0;
     }
-    if (e.folder) {
-      if (o.flags & kWalkSubfolders) subfolders.push_back(folder + e.name + L"/");
-      continue;
-    }
     FolderWalkEvent ev;
     ev.folder = folder;
     ev.name = e.name;
     ev.size = e.size;
-    bool accept = literal;
-    if (!literal) {
-      if (o.flags & kWalkRegex) {
-        const auto& parts = o.fileName->components();
-        if (parts.empty()) {
-          accept = o.flags & kWalkEmptyMatchesAll;
-        } else {
-          std::wstring error;
-          int m = o.fileName->Match(e.name, error);
-          if (m < 0) {
-            ev.code = kWalkRegexFailed;
-            ev.text = error;
-            ev.error = ERROR_INVALID_PARAMETER;
-            if (!onEvent(ev)) return 0;
-            continue;
-          }
-          accept = m == 1;
-        }
-      } else if (o.fileName->text().empty() && (o.flags & kWalkEmptyMatchesAll)) {
-        accept = true;
-      } else {
-        int m = PlainMatch(o.fileName->plainFlags(), e.name, o.fileName->text());
-        if (m < 0) {
-          ev.code = kWalkPlainMatchFailed;
-          ev.error = ERROR_INVALID_PARAMETER;
-          if (!onEvent(ev)) return 0;
+    switch (e.kind) {
+      case FolderEntryKind::kFolder:
+      case FolderEntryKind::kFolderLink:
+        if (!descend) continue;
+        if (e.visit == FolderVisit::kEnter) {
+          subfolders.push_back(folder + e.name + L"/");
           continue;
         }
-        accept = m == 1;
-      }
+        ev.code = e.visit == FolderVisit::kLoop ? kWalkFolderLoop : kWalkFolderSeen;
+        ev.text = e.walkedAs;
+        ev.link = e.kind == FolderEntryKind::kFolderLink;
+        if (!onEvent(ev)) return 0;
+        continue;
+      case FolderEntryKind::kBrokenLink:
+      case FolderEntryKind::kFile:
+        break;
     }
-    if (!accept) continue;
-    ev.code = kWalkFile;
+    // A link that leads nowhere is reported where it could have been a
+    // subfolder, or a file the walk would read.
+    const bool broken = e.kind == FolderEntryKind::kBrokenLink;
+    if (!(broken && descend)) {
+      const NameMatch m = MatchName(o, folder, e.name, onEvent);
+      if (m == NameMatch::kStop) return 0;
+      if (m != NameMatch::kAccepted) continue;
+    }
+    ev.code = broken ? kWalkBrokenLink : kWalkFile;
+    ev.error = e.error;
     if (!onEvent(ev)) return 0;
   }
-  if (continueFailed) {
+  if (listing.readErrno != 0) {
     FolderWalkEvent ev;
     ev.code = kWalkContinueFailed;
     ev.folder = folder;
     ev.name = o.pattern;
-    ev.error = err;
+    ev.error = Win32FromErrno(listing.readErrno);
     if (!onEvent(ev)) return 0;
   }
   for (const auto& sub : subfolders)
-    if (WalkOne(o, sub, onEvent, shouldStop) == 0) return 0;
+    if (WalkOne(o, sub, visits, onEvent, shouldStop) == 0) return 0;
   return 1;
 }
 
@@ -169,7 +121,9 @@ int WalkOne(const FolderWalkOptions& o, const std::wstring& folder,
 
 int FolderWalker::Walk(const FolderWalkOptions& options, const Callback& onEvent,
                        const StopCheck& shouldStop) {
-  return WalkOne(options, options.folder, onEvent, shouldStop);
+  FolderVisits visits;
+  if (options.flags & kWalkSubfolders) visits.ClaimRoot(options.folder);
+  return WalkOne(options, options.folder, visits, onEvent, shouldStop);
 }
 
 }  // namespace tarnix

@@ -1,9 +1,11 @@
 #pragma once
 // Walks one folder (and, when asked, its subfolders depth first) and hands
 // every file whose name passes the 'File Name' string to a callback. A
-// symbolic link, to a file or to a folder, is a file candidate and never
-// descended into. Entries are visited in name order, ignoring case, so that
-// results come in the same order on every run.
+// symbolic link to a file is that file; a link to a folder is walked as a
+// folder, once per real folder: a link that would loop, or a second way to a
+// folder the walk enters anyway, is reported and skipped, and so is a link
+// whose target cannot be reached. Entries are visited in name order,
+// ignoring case, so that results come in the same order on every run.
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -30,6 +32,9 @@ enum FolderWalkCode : int {
   kWalkPlainMatchFailed = -3,  // the plain match failed: folder, name, error
   kWalkRegexFailed = -4,       // a regular expression failed: folder, name, text, error
   kWalkRegexCompileFailed = -5,  // a regular expression did not compile: folder, text, component
+  kWalkFolderLoop = -6,   // a subfolder holds itself: folder, name, link, text = the folder it is
+  kWalkFolderSeen = -7,   // a second way to a walked folder: folder, name, link, text = its path
+  kWalkBrokenLink = -8,   // a link whose target cannot be reached: folder, name, error
 };
 
 struct FolderWalkEvent {
@@ -40,6 +45,7 @@ struct FolderWalkEvent {
   uint32_t error = 0;
   std::wstring text;    // a regular expression's error description
   int component = 0;    // 0-based component index for -5
+  bool link = false;    // -6, -7: the entry is a symbolic link (else a folder mounted twice)
 };
 
 struct FolderWalkOptions {

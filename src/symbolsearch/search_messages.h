@@ -8,11 +8,12 @@ namespace tarnix {
 
 enum SearchMessage : uint32_t {
   kMsgSizeScanEnded = 32872,  // wParam 1 completed (the statistics hold the total), 0 not
-  kMsgStatusLine = 32873,     // payload: std::wstring
+  kMsgStatusLine = 32873,     // payload: std::wstring (one line; the worker posts kMsgStatusLines)
   kMsgSearchEnded = 32874,    // wParam 1 completed, 0 stopped or failed
   kMsgProgress = 32875,       // wParam low 32 bits, lParam high 32 bits of the bytes done
   kMsgCurrentFile = 32878,    // payload: std::wstring, the full path
   kMsgResults = 32880,        // payload: std::vector<SymbolResult>, in the order found
+  kMsgStatusLines = 32881,    // payload: std::vector<std::wstring>, status lines in order
 };
 
 // Owned by the window; the workers change the counters under countersLock

@@ -8,6 +8,7 @@
 
 #include "core/error_text.h"
 #include "core/event_log.h"
+#include "core/folder_walk_lines.h"
 #include "core/message_poster.h"
 #include "core/text_format.h"
 #include "core/wformat.h"
@@ -27,6 +28,10 @@ namespace {
 constexpr uint32_t kProgressIntervalMs = 100;
 // The most results one post carries; a fuller batch waits for room.
 constexpr size_t kMaxResultBatch = 16384;
+// Status lines travel in batches as results do: the post spacing limits the
+// number of posts, never the number of lines (a folder of 100,000 files
+// that are not images gives 100,000 lines).
+constexpr size_t kMaxStatusBatch = 4096;
 
 // Workers run at background priority so the desktop stays responsive.
 void LowerThreadPriority() {
@@ -88,6 +93,7 @@ class SearchContext final : public SearchProgress, public ResultSink, public Sta
         stop_(stop),
         poster_(p.window, stop),
         results_(poster_, kMsgResults, kMaxResultBatch),
+        statusLines_(poster_, kMsgStatusLines, kMaxStatusBatch),
         lastTick_(p.lastPostTick) {
     poster_.SetRetryHook([this] { PostProgressIfDue(false); });
   }
@@ -127,15 +133,20 @@ class SearchContext final : public SearchProgress, public ResultSink, public Sta
   // 100 ms have passed. True when the search must stop.
   bool CheckProgressAndStop(bool postFile) {
     // What was found so far is shown while the search is paused.
-    if (stop_.load() == kStopPause) results_.Flush();
+    if (stop_.load() == kStopPause) FlushResults();
     if (tarnix::CheckStop(stop_)) return true;
+    statusLines_.PostIfDue();
     results_.PostIfDue();
     PostProgressIfDue(postFile);
     return false;
   }
 
-  // Posts the results still held; the search-ended message comes after them.
-  void FlushResults() { results_.Flush(); }
+  // Posts the status lines and results still held; the search-ended
+  // message comes after them.
+  void FlushResults() {
+    statusLines_.Flush();
+    results_.Flush();
+  }
 
   void PostProgressIfDue(bool postFile) {
     uint32_t now = TickCount();
@@ -155,9 +166,8 @@ class SearchContext final : public SearchProgress, public ResultSink, public Sta
 
   // --- StatusOutput ---
   void Status(const std::wstring& line) override {
-    auto m = Message(kMsgStatusLine, 1);
-    m.payload = std::make_unique<PayloadOf<std::wstring>>(line);
-    poster_.Post(m);  // a status line that cannot be posted is dropped
+    // A batch that cannot be posted is dropped with its lines.
+    statusLines_.Add(line);
   }
 
   // --- ResultSink ---
@@ -194,6 +204,7 @@ class SearchContext final : public SearchProgress, public ResultSink, public Sta
   const StopFlag& stop_;
   MessagePoster poster_;
   BatchPoster<SymbolResult> results_;
+  BatchPoster<std::wstring> statusLines_;
   uint32_t lastTick_;
   std::wstring currentFile_;
   uint64_t progress_ = 0, fileStart_ = 0, fileSize_ = 0, symbols_ = 0, visited_ = 0;
@@ -215,27 +226,39 @@ bool ReportWalkEvent(SearchContext& ctx, const FolderWalkEvent& ev, const std::w
       EventLog::LogFormat(L"srchStr=\"%ls\", fldr=\"%ls\", file=\"%ls\"", fileText.c_str(),
                           ev.folder.c_str(), ev.name.c_str());
       ctx.Status(WFormat(
-          L"ERROR: Search failed: (%ls) %ls. PlainSearchStr: \"%ls\", folder=\"%ls\", file=\"%ls\"",
-          ErrorCodeToText(ev.error).c_str(), ErrorDescription(ev.error).c_str(), fileText.c_str(),
-          ev.folder.c_str(), ev.name.c_str()));
+          L"ERROR: Search failed: %ls PlainSearchStr: \"%ls\", folder=\"%ls\", file=\"%ls\"",
+          ErrorSentence(ev.error).c_str(), fileText.c_str(), ev.folder.c_str(), ev.name.c_str()));
       ctx.Count(false);
       ctx.BeginFile(ev.folder + ev.name, 0);
       return !ctx.CheckProgressAndStop(true);
     }
     case kWalkContinueFailed:
-      ctx.Status(WFormat(L"ERROR: (%ls) %ls. Folder=\"%ls\", file=\"%ls\"",
-                         ErrorCodeToText(ev.error).c_str(), ErrorDescription(ev.error).c_str(),
-                         ev.folder.c_str(), ev.name.c_str()));
+      ctx.Status(FolderListingBrokeOffLine(ev.error, ev.folder, ev.name));
       ctx.Count(true);
       ctx.BeginFile(ev.folder + ev.name, 0);
       return !ctx.CheckProgressAndStop(true);
     case kWalkListFailed:
-      ctx.Status(WFormat(L"ERROR: Folder search failed: (%ls) %ls. Folder=\"%ls\"",
-                         ErrorCodeToText(ev.error).c_str(), ErrorDescription(ev.error).c_str(),
-                         ev.folder.c_str()));
+      ctx.Status(FolderSearchFailedLine(ev.error, ev.folder));
       ctx.Count(false);
       ctx.BeginFile(ev.folder, 0);
       return !ctx.CheckProgressAndStop(true);
+    case kWalkFolderLoop:
+    case kWalkFolderSeen:
+    case kWalkBrokenLink: {
+      const std::wstring path = ev.folder + ev.name;
+      if (ev.code == kWalkBrokenLink) {
+        EventLog::LogSiteFormat(932, L"e=%u, path=\"%ls\"", ev.error, path.c_str());
+        ctx.Status(BrokenLinkLine(ev.error, path));
+      } else {
+        const bool loop = ev.code == kWalkFolderLoop;
+        EventLog::LogSiteFormat(loop ? 930 : 931, L"link=%d, path=\"%ls\", walkedAs=\"%ls\"",
+                                ev.link ? 1 : 0, path.c_str(), ev.text.c_str());
+        ctx.Status(FolderSkippedLine(ev.link, loop, path, ev.text));
+      }
+      ctx.Count(true);
+      ctx.BeginFile(path, 0);
+      return !ctx.CheckProgressAndStop(true);
+    }
     case kWalkRegexFailed:
     case kWalkRegexCompileFailed: {
       EventLog::LogFormat(L"type=%d, regex: %ls. Component=%d. Fldr=\"%ls\"", ev.code,
@@ -291,6 +314,7 @@ void SearchThread(std::unique_ptr<SearchParams> p, UndecorateFn undecorate, bool
     ev.text = error.text;
     ev.component = error.component;
     ReportWalkEvent(ctx, ev, p->fileName.text);
+    ctx.FlushResults();
     PostEnd(ctx.poster(), kMsgSearchEnded, false, p->window);
   };
 

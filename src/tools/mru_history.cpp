@@ -85,25 +85,66 @@ bool MruHistory::Store() const {
   return store_.SetBinary(valueName_, bytes.data(), bytes.size());
 }
 
+namespace {
+
+// The history after adding `text` with `option` to `entries`: an equal
+// entry (as `caseSensitive` says) moves to the newest place as it is spelt
+// and takes the option; the oldest beyond `max` go.
+void AddEntry(std::vector<MruEntry>& entries, const std::wstring& text, uint64_t option, bool caseSensitive,
+              size_t max) {
+  const auto same = std::find_if(entries.begin(), entries.end(), [&](const MruEntry& e) {
+    return caseSensitive ? e.text == text : EqualsIgnoreCase(e.text, text);
+  });
+  MruEntry entry{option, text};
+  if (same != entries.end()) {
+    entry.text = std::move(same->text);
+    entries.erase(same);
+  }
+  entries.push_back(std::move(entry));
+  if (entries.size() > max) entries.erase(entries.begin(), entries.end() - static_cast<std::ptrdiff_t>(max));
+}
+
+}  // namespace
+
+bool MruHistory::Update(const std::function<bool(std::vector<MruEntry>&)>& change) {
+  // Read, changed and written in one transaction, so that another instance
+  // adding at the same moment keeps its entry too.
+  const bool withOptions = withOptions_;
+  RegUpdateFn update = [withOptions, change](bool found, uint32_t type, const std::vector<uint8_t>& data,
+                                             std::vector<uint8_t>& out) {
+    std::vector<MruEntry> entries;
+    if (found && type == REG_BINARY) entries = Decode(data.data(), data.size(), withOptions);
+    if (!change(entries)) return false;
+    out = Encode(entries, withOptions);
+    return true;
+  };
+  RegKey key;
+  std::vector<uint8_t> stored;
+  uint32_t err = key.Create(store_.subKey());
+  if (!err) err = key.Update(valueName_, REG_BINARY, update, &stored);
+  if (err == ERROR_SUCCESS) {
+    entries_ = Decode(stored.data(), stored.size(), withOptions_);
+  } else {
+    // The store cannot take it: the change still holds for this window.
+    change(entries_);
+  }
+  SetLastError(err == ERROR_CANCELLED ? ERROR_SUCCESS : err);
+  return err == ERROR_SUCCESS || err == ERROR_CANCELLED;
+}
+
 bool MruHistory::Add(std::wstring_view text, uint64_t option) {
   const std::wstring trimmed(TrimWhiteSpace(text));
   if (trimmed.empty()) {
     SetLastError(ERROR_EMPTY_TEXT);
     return false;
   }
-  const auto same = std::find_if(entries_.begin(), entries_.end(), [&](const MruEntry& e) {
-    return caseSensitive_ ? e.text == trimmed : EqualsIgnoreCase(e.text, trimmed);
-  });
-  MruEntry entry{withOptions_ ? option : 0, trimmed};
-  if (same != entries_.end()) {
-    // The entry moves as it is spelt; only its option is the new one.
-    entry.text = std::move(same->text);
-    entries_.erase(same);
-  }
-  entries_.push_back(std::move(entry));
+  const uint64_t value = withOptions_ ? option : 0;
+  const bool caseSensitive = caseSensitive_;
   const size_t max = maximum();
-  if (entries_.size() > max) entries_.erase(entries_.begin(), entries_.end() - max);
-  return Store();
+  return Update([=](std::vector<MruEntry>& entries) {
+    AddEntry(entries, trimmed, value, caseSensitive, max);
+    return true;
+  });
 }
 
 bool MruHistory::Remove(std::wstring_view text) {
@@ -113,8 +154,14 @@ bool MruHistory::Remove(std::wstring_view text) {
     SetLastError(ERROR_FILE_NOT_FOUND);
     return false;
   }
-  entries_.erase(it);
-  return Store();
+  const std::wstring gone(text);
+  return Update([gone](std::vector<MruEntry>& entries) {
+    const auto at = std::find_if(entries.begin(), entries.end(),
+                                 [&](const MruEntry& e) { return e.text == gone; });
+    if (at == entries.end()) return false;
+    entries.erase(at);
+    return true;
+  });
 }
 
 }  // namespace tarnix

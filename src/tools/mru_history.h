@@ -10,6 +10,7 @@
 // entry that does not fit in the value.
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -45,11 +46,14 @@ class MruHistory {
   // Adds `text` trimmed of white space as the newest entry with `option`:
   // an equal entry moves to the newest place and takes the option; a new
   // one is appended and the oldest beyond "MRU_NumEntries" (read now) go.
-  // Stores the history. False when the trimmed text is empty
-  // (ERROR_EMPTY_TEXT, nothing changed) or the store refused.
+  // The stored history is read, changed and written in one transaction, so
+  // entries another instance added meanwhile are kept (and show up here).
+  // False when the trimmed text is empty (ERROR_EMPTY_TEXT, nothing
+  // changed) or the store refused (the entry is then kept in memory).
   bool Add(std::wstring_view text, uint64_t option);
-  // Removes the entry whose text is exactly `text` and stores the history.
-  // False when there is none (ERROR_NOT_FOUND) or the store refused.
+  // Removes the entry whose text is exactly `text` from the stored history
+  // (in one transaction, as Add). False when there is none
+  // (ERROR_FILE_NOT_FOUND) or the store refused.
   bool Remove(std::wstring_view text);
 
   // Oldest first.
@@ -61,6 +65,10 @@ class MruHistory {
   static std::vector<MruEntry> Decode(const uint8_t* data, size_t size, bool withOptions);
 
  private:
+  // Applies `change` to the stored entries in one transaction and takes the
+  // result; `change` answers false when it changes nothing.
+  bool Update(const std::function<bool(std::vector<MruEntry>&)>& change);
+
   RegistrySettings store_;
   std::wstring valueName_;
   bool caseSensitive_;

@@ -1,6 +1,7 @@
 // tarnix-cli search, run as a user runs it.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -141,6 +142,37 @@ TEST_F(SearchCommand, ErrorsAreCountedInTheExitStatus) {
   CliRun all = Search(dir_, Folder() + " --for CreateFile");
   EXPECT_EQ(all.status, 0);  // with every file selected it is only a warning
   EXPECT_NE(all.err.find("Warning: Searching file: \""), std::string::npos);
+}
+
+// A folder holding a link to a folder of images and a link to itself finds
+// what a search of the images' folder finds, with one warning for the loop.
+TEST_F(SearchCommand, FolderOfLinksFindsWhatItsTargetFinds) {
+  ImportModule k32{"KERNEL32.dll", {ImportSymbol::Named("CreateFileW", 7)}};
+  const std::string image = PeBuilder().Import(k32).Build().bytes;
+  dir_.Write("imgs/sub/deeper.dll", image);
+  dir_.Write("imgs/sub/more/deepest.exe", image);
+  const std::filesystem::path links = dir_.path() / "links";
+  std::filesystem::create_directories(links);
+  ASSERT_EQ(symlink(Folder().c_str(), (links / "x86_64-windows").c_str()), 0);
+  ASSERT_EQ(symlink(links.c_str(), (links / "self").c_str()), 0);
+
+  const std::string args = " /isf 1 --for CreateFileW --columns 0,1,2,3,4,14,15";
+  CliRun direct = Search(dir_, Folder() + args);
+  CliRun linked = Search(dir_, links.string() + args);
+  ASSERT_EQ(direct.status, 0) << direct.err;
+  ASSERT_EQ(linked.status, 0) << linked.err;
+  std::vector<std::string> expected = Lines(direct.out);
+  ASSERT_EQ(expected.size(), 3u);
+  const std::string from = "\t" + Folder() + "/", to = "\t" + (links / "x86_64-windows").string() + "/";
+  for (auto& line : expected) line.replace(line.find(from), from.size(), to);
+  EXPECT_EQ(Lines(linked.out), expected);
+
+  std::vector<std::string> warnings;
+  for (const auto& line : Lines(linked.err))
+    if (line.rfind("Warning:", 0) == 0) warnings.push_back(line);
+  EXPECT_EQ(warnings, std::vector<std::string>{"Warning: Folder link not followed: \"" + (links / "self").string() +
+                                               "\" loops back to \"" + links.string() + "/\"."});
+  EXPECT_NE(linked.err.find("Error(s)=0, Warning(s)=1."), std::string::npos);
 }
 
 // A file name in another encoding (Latin-1 here) is read like any other and

@@ -33,6 +33,9 @@ TEST_F(ErrorDescriptionTest, OwnTextsAndFallbacks) {
   EXPECT_EQ(ErrorDescription(1234567), L"Error 1234567");
   EXPECT_EQ(ErrorDescription(0xFFFFFFFE), L"Error -2");
   EXPECT_EQ(ErrorText(5), L"(5) Access is denied.");
+  // A sentence that more text follows ends with one full stop, never two.
+  EXPECT_EQ(ErrorSentence(5), L"(5) Access is denied.");
+  EXPECT_EQ(ErrorSentence(1234567), L"(0x0012D687) Error 1234567.");
 }
 
 TEST_F(ErrorDescriptionTest, SystemTextIsMadeOneSafeLine) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/program_settings.h"
 #include "core/setting_names.h"
 #include "core/window_layout.h"
 #include "core/window_placement.h"
@@ -119,6 +120,28 @@ TEST(RegistrySettings, FileExtensionsKeepValidEntriesOnce) {
   EXPECT_EQ(ReadErrCodeSrchFileExts(s), (std::vector<std::wstring>{longest, L".\u00c9"}));
 }
 
+TEST(ProgramSettings, GrammarsAndSearchAddressesAreNormalised) {
+  for (auto [stored, grammar] : std::vector<std::pair<uint32_t, uint32_t>>{
+           {0, 1}, {0x40000000, 1}, {0x80, 1}, {0x100, 1}, {2, 2}, {0x6, 2}, {0x620, 0x20}, {0xFFFFFFFF, 1}})
+    EXPECT_EQ(NormalizeRegexGrammar(stored), grammar) << stored;
+  EXPECT_TRUE(IsValidOnlineSearchUrl(L"https://example.org/?q=%S%"));
+  EXPECT_TRUE(IsValidOnlineSearchUrl(L"HTTP://example.org/%S%"));
+  for (const wchar_t* bad : {L"javascript:alert(1)//%S%", L"https://%S% x", L"http://", L"ftp://h/%S%",
+                             L"https://example.org/?q=", L"data:text/html,%S%", L" https://h/%S%",
+                             L"https://h/\n%S%"})
+    EXPECT_FALSE(IsValidOnlineSearchUrl(bad)) << bad;
+  EXPECT_EQ(EffectiveOnlineSearchUrl(L"javascript:x//%S%"), kDefaultOnlineSearchUrl);
+
+  RegistrySettings store;
+  store.SetDword(setting::kReGrammar, 0x40000000);
+  store.SetText(setting::kOnlineSearchURL, L"javascript:alert(1)//\"><script>%S%");
+  std::vector<std::wstring> said;
+  const ProgramSettings s = ProgramSettings::Load(store, [&](const std::wstring& t) { said.push_back(t); });
+  EXPECT_EQ(s.regexGrammar, 1u);
+  EXPECT_EQ(s.onlineSearchUrl, kDefaultOnlineSearchUrl);
+  EXPECT_EQ(said.size(), 1u);
+}
+
 // --- window placement ---
 
 const std::wstring kSub = L"Software\\TarnixProject\\Tarnix\\Settings";
@@ -223,6 +246,48 @@ TEST(WindowPlacement, SavesTheLastNormalRectangle) {
 
 namespace tarnix {
 namespace {
+
+TEST(WindowPlacement, ValuesThatCannotBeAWindowGiveTheDefaultsAndSizesFitTheScreen) {
+  // A right edge of two billion: never a window on any screen.
+  StorePlacement(L"MainWnd", 0, {100, 100, 2000000000, 800});
+  WindowPlacement p;
+  WindowPlacement::Result r;
+  ASSERT_TRUE(p.Restore(kSub, L"MainWnd", {100, 100, 600, 500}, true, kOneMonitor, {0, 1.6, 1.5}, r));
+  EXPECT_EQ(r.rect, (Rect{100, 100, 900, 700}));
+  // No width, and edges at the extremes: the same.
+  for (Rect bad : {Rect{100, 100, 100, 800}, Rect{INT32_MIN, 0, INT32_MAX, 10}, Rect{0, -40000, 10, 10}}) {
+    StorePlacement(L"MainWnd", 0, bad);
+    ASSERT_TRUE(p.Restore(kSub, L"MainWnd", {100, 100, 600, 500}, true, kOneMonitor, {0, 1.6, 1.5}, r));
+    EXPECT_EQ(r.rect, (Rect{100, 100, 900, 700}));
+  }
+  // Larger than the screen, or with the title bar above it: made to fit.
+  StorePlacement(L"MainWnd", 0, {-10, -300, 30000, 20000});
+  ASSERT_TRUE(p.Restore(kSub, L"MainWnd", {100, 100, 600, 500}, true, kOneMonitor, {}, r));
+  EXPECT_EQ(r.rect, (Rect{-10, 0, 1910, 1040}));
+
+  // What is written is clamped the same way, all five values at once.
+  p.Remember(false, false, {50, 50, 30000, 30000});
+  ASSERT_TRUE(p.Save(kOneMonitor));
+  RegistrySettings s(kSub);
+  EXPECT_EQ(s.GetDword(L"MainWnd_r", 0), 1970u);
+  EXPECT_EQ(s.GetDword(L"MainWnd_b", 0), 1090u);
+  p.Remember(false, false, {0, 0, 0, 0});
+  EXPECT_FALSE(p.Save(kOneMonitor));
+  EXPECT_EQ(GetLastError(), static_cast<uint32_t>(ERROR_INVALID_DATA));
+  EXPECT_EQ(s.GetDword(L"MainWnd_r", 0), 1970u);
+}
+
+TEST(Registry, SetManyWritesAllValuesOrNone) {
+  RegKey key;
+  ASSERT_EQ(key.Create(kSub), 0u);
+  ASSERT_EQ(key.SetMany({{L"A", REG_DWORD, {1, 0, 0, 0}}, {L"B", REG_DWORD, {2, 0, 0, 0}}}), 0u);
+  RegistrySettings s(kSub);
+  EXPECT_EQ(s.GetDword(L"A", 0) + s.GetDword(L"B", 0), 3u);
+  // A name that cannot be stored spoils the whole write.
+  EXPECT_EQ(key.SetMany({{L"A", REG_DWORD, {5, 0, 0, 0}}, {std::wstring(20000, L'n'), REG_DWORD, {}}}),
+            static_cast<uint32_t>(ERROR_INVALID_PARAMETER));
+  EXPECT_EQ(s.GetDword(L"A", 0), 1u);
+}
 
 TEST(WindowLayout, ControlsFollowTheirAnchors) {
   const Rect c{10, 20, 110, 70};  // 100 x 50

@@ -106,6 +106,23 @@ TEST_F(CliErrCode, DefaultLocationsNothingFoundAndBadUsage) {
   EXPECT_NE(missing.err.find("ERROR: Folder search failed: (3) "), std::string::npos);
 }
 
+TEST_F(CliErrCode, ANameSearchesWhatItsNumberSearches) {
+  const std::string in = " --in " + Quoted(mods_.path());
+  const CliRun byNumber = RunCli(env_, "5" + in);
+  const CliRun byName = RunCli(env_, "' error_access_denied '" + in);
+  EXPECT_EQ(byName.status, 0);
+  EXPECT_EQ(byName.out, byNumber.out);
+  EXPECT_NE(byName.err.find("ErrorCode=5, SearchPath(s)=1:"), std::string::npos) << byName.err;
+
+  const CliRun hr = RunCli(env_, "E_ACCESSDENIED");
+  EXPECT_EQ(hr.out, RunCli(env_, "0x80070005").out);
+  EXPECT_NE(hr.out.find("0x80070005 = HRESULT text\t"), std::string::npos);
+
+  const CliRun unknown = RunCli(env_, "E_NO_SUCH_NAME");
+  EXPECT_EQ(unknown.status, 2);
+  EXPECT_EQ(unknown.err.rfind("Unknown error name: E_NO_SUCH_NAME\n\n(1168) ", 0), 0u) << unknown.err;
+}
+
 TEST(SearchTexts, CodeShownAsTypedAndDisplayText) {
   EXPECT_EQ(CodeShownByKind(5, ErrorCodeKind::Decimal), L"5");
   EXPECT_EQ(CodeShownByKind(0xFFFFFFFF, ErrorCodeKind::Decimal), L"-1");

@@ -8,7 +8,9 @@
 
 #include "errcode/extension_filter.h"
 #include "errcode/module_lookup.h"
+#include "core/error_text.h"
 #include "errcode_fixture.h"
+#include "support/link_tree.h"
 #include "platform/last_error.h"
 #include "platform/win_errors.h"
 
@@ -97,7 +99,7 @@ TEST(ExtensionFilter, LowerCasedExactExtensions) {
   EXPECT_TRUE(ExtensionFilter({huge, L".exe"}).Passes(L"a.EXE"));
 }
 
-TEST(ErrorCodeWalk, FilesBeforeSubfoldersLinksNotEnteredFileLocationsAsTheyStand) {
+TEST(ErrorCodeWalk, FilesBeforeSubfoldersFileLocationsAsTheyStand) {
   SystemTable system({{5, u"Access is denied."}});
   TempDir dir("walk");
   const std::string m = PlainModule();
@@ -115,13 +117,21 @@ TEST(ErrorCodeWalk, FilesBeforeSubfoldersLinksNotEnteredFileLocationsAsTheyStand
   SearchHarness h;
   SearchRecord flat = h.Go(h.Request(5, {Folder(dir.path())}));
   EXPECT_EQ(Names(flat), Strings({"b.dll", "c.DLL"}));
-  EXPECT_EQ(h.search.filesExamined(), 3u);  // link.dll is a file candidate that does not load
+  EXPECT_EQ(h.search.filesExamined(), 2u);  // link.dll leads to a folder
+  EXPECT_TRUE(flat.status.empty());
 
+  // The links to "other" give way to the folder itself.
   SearchRecord deep = h.Go(h.Request(5, {Folder(dir.path(), true)}));
   EXPECT_EQ(Names(deep), Strings({"b.dll", "c.DLL", "inside.dll", "a.dll", "y.dll", "z.dll", "x.dll"}));
+  const std::wstring root = Wide(dir.path());
+  EXPECT_EQ(deep.status, (std::vector<std::wstring>{
+                             L"Warning: Folder link not followed: \"" + root +
+                                 L"/link.dll\" is the same folder as \"" + root + L"/other/\".",
+                             L"Warning: Folder link not followed: \"" + root +
+                                 L"/linkdir\" is the same folder as \"" + root + L"/other/\"."}));
   uint64_t total = 0;
   EXPECT_TRUE(h.search.TotalFiles(total));
-  EXPECT_EQ(total, 8u);  // both threads walk alike: 7 modules and link.dll
+  EXPECT_EQ(total, 7u);  // both threads walk alike
   EXPECT_EQ(deep.counted, 1);
 
   // A file location is examined whatever its extension; one that does not
@@ -138,6 +148,32 @@ TEST(ErrorCodeWalk, FilesBeforeSubfoldersLinksNotEnteredFileLocationsAsTheyStand
   EXPECT_EQ(Names(missing), Strings({"x.dll"}));
   ASSERT_EQ(missing.status.size(), 1u);
   EXPECT_EQ(missing.status[0].rfind(L"ERROR: Folder search failed: (3) ", 0), 0u);
+}
+
+TEST(ErrorCodeWalk, FolderLinksAreWalkedOncePerRealFolder) {
+  SystemTable system({{5, u"Access is denied."}});
+  LinkTree tree(PlainModule());
+  const std::wstring root = Wide(tree.root());
+  SearchHarness h;
+  SearchRecord r = h.Go(h.Request(5, {Folder(tree.root(), true)}));
+  EXPECT_EQ(r.finished, 1);
+  std::vector<std::string> files;
+  for (const auto& x : r.results) files.push_back(ToUtf8(x.path.substr(root.size() + 1)));
+  EXPECT_EQ(files, LinkTree::WalkedFiles());
+  EXPECT_EQ(h.search.filesExamined(), files.size());
+  ASSERT_EQ(r.status.size(), LinkTree::kWarnings);
+  EXPECT_EQ(r.status[1], L"Warning: Link not followed: \"" + root + L"/dangling\". " + ErrorText(2));
+  EXPECT_EQ(r.status[4], L"Warning: Folder link not followed: \"" + root + L"/self\" loops back to \"" +
+                             root + L"/\".");
+  uint64_t total = 0;
+  EXPECT_TRUE(h.search.TotalFiles(total));
+  EXPECT_EQ(total, files.size());
+
+  // Without subfolders: the two files, and no word about links whose names
+  // the extension filter skips.
+  SearchRecord flat = h.Go(h.Request(5, {Folder(tree.root())}));
+  EXPECT_EQ(Names(flat), Strings({".dll", "a.dll"}));
+  EXPECT_TRUE(flat.status.empty());
 }
 
 // A window whose queue can be made to refuse every post as full.

@@ -56,6 +56,15 @@ TEST(ErrMsgCommand, PrintsTheResultsWindowLines) {
       "Search finished, found 2 match(es) in ";
   EXPECT_EQ(run.out.substr(0, expected.size()), expected);
 
+  // --names adds the names of each result's code; headers stay as they are.
+  run = ErrMsg(dir, "access --names --ranges '" + ranges + "'");
+  EXPECT_EQ(run.status, 0) << run.out;
+  EXPECT_NE(run.out.find("Code\tSmall\n\n5\t= Access is denied.\tERROR_ACCESS_DENIED\n\n"
+                         "Code\t\tFacility 7|HRESULTs [FACILITY_WIN32]\n\n"
+                         "0x80070005\t= Access is denied.\tE_ACCESSDENIED\n"),
+            std::string::npos)
+      << run.out;
+
   // The window's refusals are usage errors.
   run = ErrMsg(dir, "'  '");
   EXPECT_EQ(run.status, 2);

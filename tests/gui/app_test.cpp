@@ -1,7 +1,10 @@
 // The application's start: the settings snapshot with its clamps and
 // fall-backs, the command line, the main window's title, and the desktop
 // message target under a flood of posts.
+#include <QDir>
 #include <QTimer>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <atomic>
 #include <thread>
 
@@ -12,6 +15,7 @@
 #include "gui/app/tarnix_app.h"
 #include "gui/mainwnd/tarnix_dlg.h"
 #include "platform/last_error.h"
+#include "platform/text_encoding.h"
 #include "platform/win_errors.h"
 #include "support/fake_dialogs.h"
 #include "support/gui_test.h"
@@ -62,6 +66,23 @@ class AppStartTest : public QObject {
     QCOMPARE(app.commandLine().values.li, 0x7Fu);
     QVERIFY(!dialogs.beeps.empty());
     QVERIFY(app.errorCodePresetsLock() && app.errorRangePresetsLock());
+  }
+
+  // The arguments as the process got them: a folder whose name is not
+  // UTF-8 is taken as the file system names it, as tarnix-cli takes it.
+  void commandLinePathsAreBytes() {
+    FakeDialogs dialogs;
+    const std::string folder = QDir::tempPath().toStdString() + "/tarnix-\xff\xfe-" + std::to_string(getpid());
+    QVERIFY(::mkdir(folder.c_str(), 0700) == 0);
+    std::string isf = "/isf", one = "1", name = "tarnix", path = folder;
+    char* argv[] = {name.data(), path.data(), isf.data(), one.data(), nullptr};
+    {
+      CTarnixApp app(4, argv);
+      QVERIFY(app.commandLineHasCriteria());
+      QCOMPARE(ToUtf8(app.commandLine().folder), folder + "/");
+      QCOMPARE(app.commandLine().values.isf, 1u);
+    }
+    ::rmdir(folder.c_str());
   }
 
   void mainWindowHasTitleAndCloses() {

@@ -1,9 +1,10 @@
-// The exports' output file: whole files or nothing, and a failed output never
-// removes a file it did not create.
+// The exports' output file: whole files or nothing, and a failed output
+// leaves the file it was to replace as it was.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -11,6 +12,7 @@
 #include "platform/file_output.h"
 #include "platform/last_error.h"
 #include "platform/win_errors.h"
+#include "support/small_fs.h"
 #include "support/temp_dir.h"
 
 namespace tarnix {
@@ -34,37 +36,104 @@ TEST(FileOutput, CommitWritesEveryBufferAndReplacesAnOldFile) {
   EXPECT_EQ(Slurp(path), "abcdefghij");
 }
 
-TEST(FileOutput, DiscardRemovesThePartialFileAndKeepsTheLastError) {
+// Nothing but the old file and the new one may ever be seen in the folder.
+std::vector<std::string> Names(const std::filesystem::path& dir) {
+  std::vector<std::string> out;
+  for (const auto& e : std::filesystem::directory_iterator(dir)) out.push_back(e.path().filename().string());
+  std::sort(out.begin(), out.end());
+  return out;
+}
+
+TEST(FileOutput, AFailedOrDiscardedOutputLeavesTheOldFileAsItWas) {
   test::TempDir dir;
-  const auto path = dir.path() / "partial.txt";
+  const auto path = dir.Write("out.txt", "the old export");
   {
     FileOutput out;
     ASSERT_TRUE(out.Create(path.string(), 4));
     ASSERT_TRUE(out.Write("0123456789"));
+    EXPECT_EQ(Slurp(path), "the old export");  // nothing touches it before the end
     SetLastError(ERROR_CANCELLED);
     out.Discard();
     EXPECT_EQ(GetLastError(), static_cast<uint32_t>(ERROR_CANCELLED));
   }
-  EXPECT_FALSE(std::filesystem::exists(path));
   {
-    FileOutput out;  // neither committed nor discarded: gone with its scope
+    FileOutput out;  // neither committed nor discarded: dropped with its scope
     ASSERT_TRUE(out.Create(path.string()));
     ASSERT_TRUE(out.Write("x"));
   }
-  EXPECT_FALSE(std::filesystem::exists(path));
+  {
+    // The disk fills up in the middle of the output.
+    FileOutput::FailWritesAfterForTesting(6, ERROR_DISK_FULL);
+    FileOutput out;
+    ASSERT_TRUE(out.Create(path.string(), 4));
+    EXPECT_FALSE(out.Write("0123456789abcdef"));
+    EXPECT_EQ(GetLastError(), static_cast<uint32_t>(ERROR_DISK_FULL));
+    EXPECT_FALSE(out.Commit());
+    FileOutput::FailWritesAfterForTesting(-1, 0);
+  }
+  {
+    // The same when it fills up on the last flush.
+    FileOutput::FailWritesAfterForTesting(0, ERROR_WRITE_FAULT);
+    FileOutput out;
+    ASSERT_TRUE(out.Create(path.string()));
+    ASSERT_TRUE(out.Write("short"));
+    EXPECT_FALSE(out.Commit());
+    EXPECT_EQ(GetLastError(), static_cast<uint32_t>(ERROR_WRITE_FAULT));
+    FileOutput::FailWritesAfterForTesting(-1, 0);
+  }
+  EXPECT_EQ(Slurp(path), "the old export");
+  EXPECT_EQ(Names(dir.path()), std::vector<std::string>{"out.txt"});
+
+  const auto fresh = dir.path() / "new.txt";
+  FileOutput::FailWritesAfterForTesting(0, ERROR_DISK_FULL);
+  FileOutput out;
+  ASSERT_TRUE(out.Create(fresh.string()));
+  EXPECT_FALSE(out.Write("x") && out.Commit());
+  FileOutput::FailWritesAfterForTesting(-1, 0);
+  EXPECT_FALSE(std::filesystem::exists(fresh));
 }
 
-TEST(FileOutput, DiscardLeavesAFileThatReplacedTheOutput) {
-  test::TempDir dir;
-  const auto path = dir.path() / "report.html";
+TEST(FileOutput, AFullFileSystemKeepsTheOldFile) {
+  test::SmallFileSystem fs(64 * 1024);
+  if (!fs.ok()) GTEST_SKIP() << fs.reason();
+  const auto path = fs.path() / "report.html";
+  { std::ofstream(path) << std::string(8 * 1024, 'o'); }
   FileOutput out;
-  ASSERT_TRUE(out.Create(path.string()));
-  ASSERT_TRUE(out.Write("partial"));
-  // Another program moves the file away and writes its own in its place.
-  std::filesystem::rename(path, dir.path() / "moved.html");
-  dir.Write("report.html", "someone else's");
-  out.Discard();
-  EXPECT_EQ(Slurp(path), "someone else's");
+  ASSERT_TRUE(out.Create(path.string(), 4096));
+  const std::string chunk(4096, 'n');
+  bool ok = true;
+  for (int i = 0; i < 64 && ok; ++i) ok = out.Write(chunk);
+  EXPECT_FALSE(ok && out.Commit());
+  EXPECT_EQ(GetLastError(), static_cast<uint32_t>(ERROR_DISK_FULL));
+  EXPECT_EQ(Slurp(path), std::string(8 * 1024, 'o'));
+  EXPECT_EQ(Names(fs.path()), std::vector<std::string>{"report.html"});
+}
+
+TEST(FileOutput, ALinkStaysALinkAndKeepsItsFilesPermissions) {
+  test::TempDir dir;
+  const auto real = dir.Write("real.txt", "old");
+  std::filesystem::permissions(real, std::filesystem::perms(0640));
+  const auto link = dir.path() / "link.txt";
+  std::filesystem::create_symlink("real.txt", link);
+  FileOutput out;
+  ASSERT_TRUE(out.Create(link.string()));
+  ASSERT_TRUE(out.Write("new"));
+  ASSERT_TRUE(out.Commit());
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
+  EXPECT_EQ(Slurp(real), "new");
+  EXPECT_EQ(std::filesystem::status(real).permissions() & std::filesystem::perms::all,
+            std::filesystem::perms(0640));
+}
+
+TEST(FileOutput, AFifoWithoutReaderAndAFolderAreRefused) {
+  test::TempDir dir;
+  const auto fifo = dir.path() / "pipe";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  FileOutput out;
+  EXPECT_FALSE(out.Create(fifo.string()));
+  EXPECT_EQ(GetLastError(), static_cast<uint32_t>(ERROR_PIPE_NOT_CONNECTED));
+  EXPECT_FALSE(out.Create(dir.path().string()));
+  EXPECT_EQ(GetLastError(), static_cast<uint32_t>(ERROR_ACCESS_DENIED));
 }
 
 TEST(FileOutput, FailedWritesToADeviceDoNotRemoveIt) {

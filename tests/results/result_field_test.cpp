@@ -2,12 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <ctime>
 #include <fstream>
 #include <iterator>
 
+#include "platform/locale_format.h"
 #include "platform/text_encoding.h"
 #include "results/result_column.h"
 #include "results/text_export.h"
+#include "support/env_value.h"
 #include "support/temp_dir.h"
 
 namespace tarnix {
@@ -36,6 +39,29 @@ std::wstring Field(int32_t col, const ResultEntry& e, bool verbose = false, bool
   std::wstring out;
   EXPECT_TRUE(FormatResultField(col, e, verbose, full, L" | ", out));
   return out;
+}
+
+// Build times show four-digit years: a two-digit "80" cannot tell 1980
+// from 2080, and time stamps reach 2106.
+TEST(ResultField, BuildTimeHasFourDigitYears) {
+  {
+    test::EnvValue tz("TZ", "UTC");
+    tzset();
+    ResultEntry e = Sample();
+    e.result.properties.timeStamp = 3480843909u;  // 2080-04-20 13:05:09
+    EXPECT_EQ(Field(kColBuildTime, e), L"04/20/2080 13:05:09");
+    e.result.properties.timeStamp = 325083909u;  // 1980-04-20 13:05:09
+    EXPECT_EQ(Field(kColBuildTime, e, true), L"04/20/1980 13:05:09");
+    e.result.properties.timeStamp = 4102542245u;  // 2100-01-02 03:04:05
+    EXPECT_EQ(Field(kColBuildTime, e), L"01/02/2100 03:04:05");
+  }
+  tzset();  // the run's own zone again
+
+  // Other locales keep their order and separators.
+  EXPECT_EQ(FourDigitYearFormat("%d.%m.%y %H:%M"), "%d.%m.%Y %H:%M");
+  EXPECT_EQ(FourDigitYearFormat("%D %r"), "%m/%d/%Y %r");
+  EXPECT_EQ(FourDigitYearFormat("%C%y-%m-%d %g"), "%Y-%m-%d %G");
+  EXPECT_EQ(FourDigitYearFormat("%Oy %EY %Ey %%y %Y"), "%Y %EY %Ey %%y %Y");
 }
 
 TEST(ResultField, ExportTexts) {
@@ -126,12 +152,25 @@ TEST(TextExport, Utf16WithMarkTabsAndCrLf) {
     text += char16_t(uint8_t(bytes[i]) | (uint8_t(bytes[i + 1]) << 8));
   EXPECT_EQ(FromUtf16(text), L"CreateFileW\t17\r\nZ\x263A\t17");
 
-  // Cancelled and failed exports leave no file.
+  // Cancelled and failed exports leave the old file as it was, and make
+  // none where there was none.
   EXPECT_EQ(WriteResultsText(path, two, {0}, true, [](size_t i) { return i == 1; }), -2);
-  EXPECT_FALSE(std::filesystem::exists(path));
+  EXPECT_EQ(ReadAll(path), bytes);
   EXPECT_EQ(WriteResultsText(path, two, {0, 42}, true), -1);
-  EXPECT_FALSE(std::filesystem::exists(path));
+  EXPECT_EQ(ReadAll(path), bytes);
+  const auto fresh = (dir.path() / "fresh.txt").string();
+  EXPECT_EQ(WriteResultsText(fresh, two, {0}, true, [](size_t i) { return i == 1; }), -2);
+  EXPECT_FALSE(std::filesystem::exists(fresh));
   EXPECT_EQ(WriteResultsText((dir.path() / "no/such/dir.txt").string(), two, {0}, true), -1);
+}
+
+TEST(TextExport, NoFieldBreaksARow) {
+  ResultEntry e = Sample();
+  e.result.file = L"/a\nb/ker\nnel\t.dll";
+  e.result.name = L"back\\slash\rCR";
+  std::wstring line;
+  ASSERT_TRUE(ResultExportLine(e, {kColFunctionName, kColImageName, kColFolder}, true, line));
+  EXPECT_EQ(line, L"back\\\\slash\\rCR\tker\\nnel\\t.dll\t/a\\nb/");
 }
 
 }  // namespace

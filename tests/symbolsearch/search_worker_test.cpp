@@ -3,14 +3,18 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <sstream>
 #include <thread>
 
+#include "core/error_text.h"
 #include "core/run_stopwatch.h"
 #include "pe/look_in.h"
 #include "platform/last_error.h"
 #include "platform/text_encoding.h"
+#include "support/link_tree.h"
 #include "support/pe_builder.h"
 #include "support/temp_dir.h"
 #include "symbolsearch/symbol_result.h"
@@ -65,7 +69,8 @@ class SearchHarness {
       PostedMessage m;
       if (!target_.Take(m, std::chrono::milliseconds(5000))) break;
       if (onMessage) onMessage(m);
-      if (m.id == kMsgStatusLine) run.status.push_back(*m.As<std::wstring>());
+      if (m.id == kMsgStatusLines)
+        for (const auto& line : *m.As<std::vector<std::wstring>>()) run.status.push_back(line);
       if (m.id == kMsgResults)
         for (const SymbolResult& r : *m.As<std::vector<SymbolResult>>()) run.results.push_back(r);
       if (m.id == kMsgSearchEnded) run.ended = static_cast<int>(m.wParam);
@@ -163,6 +168,92 @@ TEST(SearchWorker, UnlistableSubfolderIsOneErrorAndTheSearchGoesOn) {
   EXPECT_EQ(r.errors, 1u);
 }
 
+TEST(SearchWorker, FolderLinksAreWalkedOncePerRealFolder) {
+  test::LinkTree tree(Dll({"CreateFileW"}));
+  const std::wstring root = FromUtf8(tree.root().string());
+  SearchHarness h;
+  auto p = h.Params(tree.root(), L"CreateFileW");
+  p.includeSubfolders = true;
+  SearchRun r = h.Go(p);
+  EXPECT_EQ(r.ended, 1);
+  std::vector<std::string> files;
+  for (const auto& x : r.results) files.push_back(ToUtf8(x.file.substr(root.size() + 1)));
+  EXPECT_EQ(files, test::LinkTree::WalkedFiles());
+  EXPECT_EQ(r.files, files.size());
+  EXPECT_EQ(r.errors, 0u);
+  EXPECT_EQ(r.warnings, test::LinkTree::kWarnings);
+  const std::wstring unresolvable = ErrorText(1921);
+  EXPECT_EQ(r.status,
+            (std::vector<std::wstring>{
+                L"Warning: Folder link not followed: \"" + root + L"/again\" is the same folder as \"" +
+                    root + L"/sub/\".",
+                L"Warning: Link not followed: \"" + root + L"/dangling\". " + ErrorText(2),
+                L"Warning: Link not followed: \"" + root + L"/deep\". " + unresolvable,
+                L"Warning: Link not followed: \"" + root + L"/me\". " + unresolvable,
+                L"Warning: Folder link not followed: \"" + root + L"/self\" loops back to \"" + root + L"/\".",
+                L"Warning: Folder link not followed: \"" + root + L"/sub/up\" loops back to \"" + root +
+                    L"/\"."}));
+  {
+    // The size scan walks alike: the bytes it adds up are those of the files read.
+    std::lock_guard<std::mutex> lock(h.stats.sizeLock);
+    EXPECT_TRUE(h.stats.sizeKnown);
+    EXPECT_EQ(h.stats.totalSize, files.size() * Dll({"CreateFileW"}).size());
+  }
+
+  // Without subfolders no link to a folder is followed or reported; a link
+  // that leads nowhere is reported only where its name would be read.
+  p.includeSubfolders = false;
+  SearchRun flat = h.Go(p);
+  ASSERT_EQ(flat.results.size(), 2u);
+  EXPECT_EQ(flat.results[0].file, root + L"/.dll");
+  EXPECT_EQ(flat.warnings, 3u);  // dangling, deep, me: the empty 'File Name' reads every name
+  p.fileName.text = L"*.dll";
+  SearchRun dlls = h.Go(p);
+  EXPECT_EQ(dlls.results.size(), 2u);
+  EXPECT_TRUE(dlls.status.empty());
+}
+
+// A folder the user may not read, seen by a user other than root (a child
+// process that gives up root first when the tests run as root).
+TEST(SearchWorker, FolderTheUserMayNotReadIsOneErrorAndTheSearchGoesOn) {
+  test::TempDir dir;
+  dir.Write("open/a.dll", Dll({"CreateFileW"}));
+  dir.Write("shut/b.dll", Dll({"CreateFileW"}));
+  chmod(dir.path().c_str(), 0755);
+  chmod((dir.path() / "open").c_str(), 0755);
+  const std::string shut = (dir.path() / "shut").string();
+  chmod(shut.c_str(), geteuid() == 0 ? 0700 : 0);  // root's own folder shuts out everyone else
+  int fds[2];
+  ASSERT_EQ(pipe(fds), 0);
+  pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    close(fds[0]);
+    if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(77);
+    SearchHarness h;
+    auto p = h.Params(dir.path(), L"CreateFileW");
+    p.includeSubfolders = true;
+    SearchRun r = h.Go(p);
+    std::string out = std::to_string(r.results.size()) + " " + std::to_string(r.errors) + " " +
+                      std::to_string(r.warnings) + "\n";
+    for (const auto& line : r.status) out += ToUtf8(line) + "\n";
+    if (write(fds[1], out.data(), out.size()) != static_cast<ssize_t>(out.size())) _exit(1);
+    _exit(0);
+  }
+  close(fds[1]);
+  std::string out;
+  char buffer[4096];
+  for (ssize_t n; (n = read(fds[0], buffer, sizeof buffer)) > 0;) out.append(buffer, static_cast<size_t>(n));
+  close(fds[0]);
+  int status = 0;
+  waitpid(child, &status, 0);
+  chmod(shut.c_str(), 0700);
+  if (WIFEXITED(status) && WEXITSTATUS(status) == 77) GTEST_SKIP() << "cannot run as another user here";
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  EXPECT_EQ(out, "1 1 0\nERROR: Folder search failed: (5) " + ToUtf8(ErrorDescription(5)) +
+                     " Folder=\"" + shut + "/\"\n");
+}
+
 TEST(SearchWorker, FullQueueLosesAndDuplicatesNothing) {
   test::TempDir dir;
   std::vector<std::string> names;
@@ -175,6 +266,22 @@ TEST(SearchWorker, FullQueueLosesAndDuplicatesNothing) {
   });
   ASSERT_EQ(r.results.size(), 300u);
   for (int i = 0; i < 300; ++i) EXPECT_EQ(r.results[i].name, L"Func" + std::to_wstring(1000 + i));
+}
+
+TEST(SearchWorker, StatusLinesTravelInBatchesLikeResults) {
+  // 3,000 files that are not images: one warning line each. Sent one line
+  // per post, 5 ms apart, they would take 15 s.
+  test::TempDir dir;
+  for (int i = 0; i < 3000; ++i) dir.Write(std::string("f") + std::to_string(i).append(".dll"), "");
+  SearchHarness h(1024, 5);
+  size_t statusPosts = 0;
+  SearchRun run = h.Go(h.Params(dir.path(), L"x"), [&](const PostedMessage& m) {
+    if (m.id == kMsgStatusLines) ++statusPosts;
+  });
+  EXPECT_EQ(run.ended, 1);
+  EXPECT_EQ(run.status.size(), 3000u);
+  EXPECT_EQ(run.errors + run.warnings, 3000u);
+  EXPECT_LT(statusPosts, 1000u);
 }
 
 TEST(SearchWorker, StopWhilePausedEndsAborted) {

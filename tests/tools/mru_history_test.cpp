@@ -1,6 +1,8 @@
 // The search boxes' histories: order, maximum, duplicates and the stored
 // form, including damaged values.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "core/registry_settings.h"
 #include "tools/mru_history.h"
@@ -126,6 +128,42 @@ TEST_F(MruHistoryTest, RemoveTakesTheExactTextOnly) {
   MruHistory again(L"Test", false, false);
   again.Load();
   EXPECT_EQ(Texts(again), (std::vector<std::wstring>{L"beta"}));
+}
+
+TEST_F(MruHistoryTest, TwoInstancesAddingKeepBothEntries) {
+  store.SetDword(L"MRU_NumEntries", 64);
+  // Two windows (or two programs) loaded the same history and each adds one.
+  MruHistory mine(L"Test", true, true), theirs(L"Test", true, true);
+  mine.Load();
+  theirs.Load();
+  ASSERT_TRUE(mine.Add(L"mine", 1));
+  ASSERT_TRUE(theirs.Add(L"theirs", 2));
+  MruHistory later(L"Test", true, true);
+  later.Load();
+  EXPECT_EQ(Texts(later), (std::vector<std::wstring>{L"mine", L"theirs"}));
+  EXPECT_EQ(Texts(theirs), (std::vector<std::wstring>{L"mine", L"theirs"}));
+
+  // Processes adding at the same moment lose nothing either.
+  constexpr int kEach = 20;
+  pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    MruHistory h(L"Test", true, true);
+    bool ok = true;
+    for (int i = 0; i < kEach; ++i) ok = h.Add(L"child" + std::to_wstring(i), 0) && ok;
+    _exit(ok ? 0 : 1);
+  }
+  for (int i = 0; i < kEach; ++i) EXPECT_TRUE(mine.Add(L"parent" + std::to_wstring(i), 0));
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  later.Load();
+  EXPECT_EQ(later.entries().size(), 2u + 2 * kEach);
+
+  // Removing is read, changed and written the same way.
+  ASSERT_TRUE(theirs.Remove(L"mine"));
+  later.Load();
+  EXPECT_EQ(later.entries().size(), 1u + 2 * kEach);
 }
 
 }  // namespace

@@ -63,7 +63,7 @@ void PlacementBinder::Remember() {
 bool PlacementBinder::Save() {
   Remember();
   if (CTarnixApp* app = CTarnixApp::Instance(); app && app->settingsDeleted()) return false;
-  return placement_.Save();
+  return placement_.Save(ScreenAreas());
 }
 
 bool PlacementBinder::eventFilter(QObject* watched, QEvent* event) {

@@ -2,21 +2,29 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <cstdio>
 #include <cstdlib>
 
 #include "core/event_log.h"
 #include "core/registry_settings.h"
+#include "core/store_notes.h"
 #include "gui/app/dialogs.h"
 #include "gui/app/text_convert.h"
 #include "gui/mainwnd/tarnix_dlg.h"
 #include "platform/last_error.h"
 #include "platform/registry.h"
+#include "platform/text_encoding.h"
 #include "platform/win_errors.h"
 
 namespace tarnix::gui {
 namespace {
 
 CTarnixApp* g_app = nullptr;
+
+// How long the window's thread waits for a locked store: reads, then writes
+// (which then go to the store's queue).
+constexpr uint32_t kWindowStoreReadWaitMs = 250;
+constexpr uint32_t kWindowStoreWriteWaitMs = 100;
 
 // A lock that cannot be used is logged; the store it guards then runs
 // unguarded.
@@ -35,7 +43,26 @@ std::unique_ptr<NamedLock> MakeLock(const char* name) {
 }  // namespace
 
 CTarnixApp::CTarnixApp(const QStringList& arguments) : mainThread_(std::this_thread::get_id()) {
+  std::vector<std::wstring> args;
+  for (const QString& a : arguments) args.push_back(FromQ(a));
+  Start(args);
+}
+
+CTarnixApp::CTarnixApp(int argc, char** argv) : mainThread_(std::this_thread::get_id()) {
+  std::vector<std::wstring> args;
+  for (int i = 1; i < argc; ++i) args.push_back(FromUtf8(argv[i]));
+  Start(args);
+}
+
+void CTarnixApp::Start(const std::vector<std::wstring>& args) {
   g_app = this;
+  // The window never waits on a store another program holds: reads give
+  // up after a moment (the defaults apply), writes wait in a queue.
+  StoreWaits waits;
+  waits.readMs = kWindowStoreReadWaitMs;
+  waits.writeMs = kWindowStoreWriteWaitMs;
+  waits.deferBusyWrites = true;
+  Registry::SetWaits(waits);
   rangesLock_ = MakeLock(kErrMsgPresetsLockName);
   codesLock_ = MakeLock(kErrCodePresetsLockName);
 
@@ -45,11 +72,6 @@ CTarnixApp::CTarnixApp(const QStringList& arguments) : mainThread_(std::this_thr
     AppDialogs().Beep(mb::kIconError);
   });
 
-  std::vector<std::wstring> args;
-  for (const QString& a : arguments) args.push_back(FromQ(a));
-  std::wstring whole;
-  for (const auto& a : args) whole += (whole.empty() ? L"" : L" ") + a;
-  (void)whole;
   commandLine_ = ParseCommandLine(args, [](const std::wstring& text) {
     EventLog::LogFormat(L"%ls", text.c_str());
     AppDialogs().Beep(mb::kIconError);
@@ -81,6 +103,13 @@ int CTarnixApp::Run() {
   dlg.show();
   const int rc = QApplication::exec();
   mainWindow_ = nullptr;
+  // Settings writes still queued for a locked or full store get a last
+  // chance; what cannot be saved is logged.
+  const std::wstring unsaved = FinishStoreWrites();
+  if (!unsaved.empty()) {
+    EventLog::LogFormat(L"%ls", unsaved.c_str());
+    std::fprintf(stderr, "tarnix: %s\n", ToUtf8(unsaved).c_str());
+  }
   return rc;
 }
 

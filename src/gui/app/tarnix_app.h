@@ -25,6 +25,10 @@ class CTarnixApp {
   // `arguments` are the program's arguments without the program name (as
   // Qt leaves them once it has taken its own).
   explicit CTarnixApp(const QStringList& arguments);
+  // The same from the process's argument vector (after QApplication took
+  // its own options out of it), byte for byte: a path that is not valid
+  // UTF-8 is kept as the file system names it, as tarnix-cli does.
+  CTarnixApp(int argc, char** argv);
   ~CTarnixApp();
   CTarnixApp(const CTarnixApp&) = delete;
   CTarnixApp& operator=(const CTarnixApp&) = delete;
@@ -63,6 +67,8 @@ class CTarnixApp {
   static QString MainWindowTitle();
 
  private:
+  void Start(const std::vector<std::wstring>& args);
+
   std::thread::id mainThread_;
   ProgramSettings settings_;
   CommandLineState commandLine_;
