@@ -21,9 +21,10 @@ TARNIX_SCREENSHOTS(MainWindow) {
   }
   CTarnixApp withFolder({ctx.samples});
   CTarnixDlg w;
+  w.show();
+  QTest::qWait(50);
   w.commands().Trigger(kCmdShowPeFilters);
   w.commands().Trigger(kCmdShowStatusOutput);
-  w.show();
   QTest::qWait(50);
   w.StartSearch(false);
   // Paused at once: the window shows its running controls.

@@ -307,6 +307,8 @@ void CriteriaPanel::FillPresentAs() {
   presentAs_->setCurrentIndex(at >= 0 ? at : 0);
 }
 
+QWidget* CriteriaPanel::peFilters() const { return peGroup_; }
+
 bool CriteriaPanel::peFiltersShown() const { return !peGroup_->isHidden(); }
 
 void CriteriaPanel::ShowPeFilters(bool show, bool store) {

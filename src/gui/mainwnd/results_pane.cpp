@@ -465,7 +465,7 @@ void ResultsPane::Save(const ReportCriteria& criteria, const ReportOutcome& outc
   request.fullSymbols = model_->fullSymbols();
   request.criteria = criteria;
   request.outcome = outcome;
-  request.options = ReportOptionsFromSnapshot(AppSettings(), statusText);
+  request.options = ReportOptionsFromSettings(AppSettings(), statusText);
   uint32_t err = 0;
   BusyTexts texts;
   texts.text2 = QStringLiteral("Saving data in a file...");
@@ -488,7 +488,7 @@ void ResultsPane::Preview(const ReportCriteria& criteria, const ReportOutcome& o
   if (searching_) return;
   if (!ConfirmIncompleteDetails()) return;
   const QString path = TempFilePath(kTempPreview);
-  const ReportOptions options = ReportOptionsFromSnapshot(AppSettings(), statusText);
+  const ReportOptions options = ReportOptionsFromSettings(AppSettings(), statusText);
   const std::vector<int32_t> columns = ScreenColumns();
   uint32_t err = 0;
   BusyTexts texts;

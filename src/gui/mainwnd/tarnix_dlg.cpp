@@ -33,6 +33,7 @@
 #include "platform/last_error.h"
 #include "results/report_inputs.h"
 #include "core/setting_names.h"
+#include "core/store_notes.h"
 #include "tools/message_box_table.h"
 #include "tools/search_description.h"
 #include "tools/search_finish.h"
@@ -77,6 +78,9 @@ CTarnixDlg::CTarnixDlg(QWidget* parent)
     move(area.center() - QPoint(width() / 2, height() / 2));
   }
   new PlacementBinder(this, setting::kMainWnd, PlacementDefaults{});
+  // Writes the store could not take are said while the window runs.
+  storeNotesTimer_.setInterval(5000);
+  connect(&storeNotesTimer_, &QTimer::timeout, this, [this] { ShowStoreNotes(); });
   UpdateCommands();
 }
 
@@ -147,6 +151,17 @@ void CTarnixDlg::ShowStatusOutput(bool show, bool store) {
   UpdateCommands();
 }
 
+void CTarnixDlg::GrowForShownPanel(QWidget* panel) {
+  // A panel the user shows takes its room from the screen where there is
+  // some, not from the results list.
+  if (isMaximized() || isFullScreen()) return;
+  QScreen* s = screen();
+  if (!s) return;
+  const QRect area = s->availableGeometry();
+  const int grow = std::min(panel->sizeHint().height(), area.bottom() - frameGeometry().bottom());
+  if (grow > 0) resize(width(), height() + grow);
+}
+
 void CTarnixDlg::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
   CTarnixApp* app = CTarnixApp::Instance();
@@ -156,6 +171,21 @@ void CTarnixDlg::showEvent(QShowEvent* event) {
     activateWindow();
   }
   results_->BuildStoredColumns();
+  // What the settings store could not do is said once the window is up.
+  if (!storeNotesTimer_.isActive()) {
+    QTimer::singleShot(0, this, [this] { ShowStoreNotes(); });
+    storeNotesTimer_.start();
+  }
+}
+
+void CTarnixDlg::ShowStoreNotes() {
+  for (const StoreNote& note : TakeStoreNotes()) {
+    output_->AppendLine(note.text);
+    if (note.firstTime && !closing_) {
+      AppDialogs().MessageBox(this, ToQ(note.text), QStringLiteral("Tarnix"), mb::kOk | mb::kIconWarning);
+      MarkStoreNoteShown(note.kind);
+    }
+  }
 }
 
 void CTarnixDlg::closeEvent(QCloseEvent* event) {
@@ -185,6 +215,12 @@ void CTarnixDlg::closeEvent(QCloseEvent* event) {
   }
   CloseToolWindows();
   criteria_->Detach();
+  storeNotesTimer_.stop();
+  // Closing waits a moment for the settings still on their way to the
+  // store, and says so when they could not be saved.
+  const std::wstring unsaved = FinishStoreWrites();
+  if (!unsaved.empty())
+    AppDialogs().MessageBox(this, ToQ(unsaved), QStringLiteral("Tarnix"), mb::kOk | mb::kIconWarning);
   event->accept();
 }
 
@@ -299,6 +335,9 @@ void CTarnixDlg::OnMessage(PostedMessage& m) {
   switch (m.id) {
     case kMsgStatusLine:
       if (auto* text = m.As<std::wstring>()) output_->AppendLine(*text);
+      break;
+    case kMsgStatusLines:
+      if (auto* lines = m.As<std::vector<std::wstring>>()) output_->AppendLines(*lines);
       break;
     case kMsgSizeScanEnded:
       if (run_.active() && m.wParam == 1) runBar_->SetTotal(total());

@@ -67,7 +67,9 @@ class CTarnixDlg : public QMainWindow {
   void BuildControls();
   QSize FirstSize() const;
   void ShowStatusOutput(bool show, bool store);
+  void GrowForShownPanel(QWidget* panel);
   void UpdateCommands();
+  void ShowStoreNotes();
 
   // --- the search (tarnix_dlg.cpp) ---
   void OnSearchButton();
@@ -117,6 +119,7 @@ class CTarnixDlg : public QMainWindow {
     uint32_t icon = 0;
   } pendingBox_;
   QTimer autoStartTimer_;
+  QTimer storeNotesTimer_;
   QPointer<QWidget> helpWindow_;
 };
 

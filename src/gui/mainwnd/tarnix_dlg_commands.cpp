@@ -81,9 +81,19 @@ void CTarnixDlg::BuildCommands() {
       .Keys("Ctrl+Shift+D");
   later(kCmdSettings, "&Settings...\tCtrl+K").Keys("Ctrl+K");
   // View
-  c.Add(kCmdShowPeFilters, "&PE Header Filters", [this] { criteria_->ShowPeFilters(!criteria_->peFiltersShown(), true); })
+  c.Add(kCmdShowPeFilters, "&PE Header Filters",
+        [this] {
+          const bool show = !criteria_->peFiltersShown();
+          criteria_->ShowPeFilters(show, true);
+          if (show) GrowForShownPanel(criteria_->peFilters());
+        })
       .Checked([this] { return criteria_->peFiltersShown(); });
-  c.Add(kCmdShowStatusOutput, "Status &Output", [this] { ShowStatusOutput(outputPane_->isHidden(), true); })
+  c.Add(kCmdShowStatusOutput, "Status &Output",
+        [this] {
+          const bool show = outputPane_->isHidden();
+          ShowStatusOutput(show, true);
+          if (show) GrowForShownPanel(outputPane_);
+        })
       .Checked([this] { return !outputPane_->isHidden(); });
   later(kCmdResultInfo, "Search Result &Info...");
   later(kCmdErrorCodeSearch, "Error Co&de Search...");
