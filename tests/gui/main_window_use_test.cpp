@@ -193,6 +193,19 @@ class MainWindowUseTest : public QObject {
     QTRY_COMPARE(count->text(), QStringLiteral("9 result(s), sorted by Function Name (ascending)"));
   }
 
+  // A filter dialog opens over the middle of the main window the first time.
+  void filterDialogsOpenOverTheMainWindow() {
+    Window win;
+    win.w.move(win.w.screen()->availableGeometry().topLeft() + QPoint(10, 10));
+    QPoint dialogCentre;
+    win.dialogs.onExec = [&](QDialog& d) {
+      dialogCentre = d.geometry().center();
+      return static_cast<int>(QDialog::Rejected);
+    };
+    win.w.commands().Trigger(kCmdLookInFilter);
+    QVERIFY((dialogCentre - win.w.geometry().center()).manhattanLength() < 40);
+  }
+
   // "/a/b" and "/a/b/" are one folder, kept once in the history.
   void folderHistoryKeepsAFolderOnce() {
     TempDir dir;

@@ -59,6 +59,9 @@ CMoreInfoDlg::CMoreInfoDlg(QWidget* parent, const QString& anchor)
   setWindowTitle(QString::fromUtf8(kTitle));
   browser_ = new QTextBrowser(this);
   browser_->setAccessibleName(QString::fromUtf8(kTitle));
+  // A caret that the keyboard moves through the page: a screen reader reads
+  // it line by line, as it reads any document.
+  browser_->setTextInteractionFlags(Qt::TextBrowserInteraction | Qt::TextSelectableByKeyboard);
   // Every link is ours to follow: anchors scroll here, the rest goes to the
   // user's browser.
   browser_->setOpenLinks(false);

@@ -108,7 +108,9 @@ void CTarnixDlg::BuildControls() {
   auto* central = new QWidget(this);
   auto* root = new QVBoxLayout(central);
   criteria_ = new CriteriaPanel(nullptr, *commands_);
-  root->addWidget(new FitScrollArea(criteria_, central));
+  auto* criteriaArea = new FitScrollArea(criteria_, central);
+  criteriaArea->setAccessibleName(QStringLiteral("Search Criteria"));
+  root->addWidget(criteriaArea);
   connect(criteria_, &CriteriaPanel::searchRequested, this, [this] { OnSearchButton(); });
   connect(criteria_, &CriteriaPanel::helpRequested, this, [this](const QString& anchor) { OpenHelp(anchor); });
   connect(criteria_, &CriteriaPanel::searchForChanged, this, [this] { UpdateCommands(); });

@@ -13,6 +13,8 @@ FitScrollArea::FitScrollArea(QWidget* content, QWidget* parent) : QScrollArea(pa
   setWidgetResizable(true);
   setWidget(content);
   setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
+  // The controls inside take the focus, not the area around them.
+  setFocusPolicy(Qt::NoFocus);
   // The content's hints change as its parts are shown or hidden.
   content->installEventFilter(this);
 }
