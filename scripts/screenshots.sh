@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the release configuration and writes a PNG of every window of the
-# desktop program into build/screenshots/ (offscreen, fixed sizes, DejaVu
-# fonts): once in the light palette, once in a dark one, and once at 200 %.
+# desktop program into build/screenshots/ (offscreen, DejaVu fonts): on a
+# 1280x800 screen in the light palette and in a dark one, on a 1024x768
+# screen, on a 1920x1080 screen at 150 % and at 200 %.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -16,13 +17,22 @@ build/release/tests/tarnix-make-samples "$samples" >/dev/null
 home=$(mktemp -d)
 trap 'rm -rf "$home"' EXIT
 shots=build/release/tests/tarnix-screenshots
+# The offscreen platform's screen, WIDTHxHEIGHT.
+screen() {
+  printf '{"screens":[{"name":"S","x":0,"y":0,"width":%s,"height":%s,"logicalDpiX":96,"logicalDpiY":96}]}' \
+    "${1%x*}" "${1#*x}" > "$home/screen-$1.json"
+  echo "offscreen:configfile=$home/screen-$1.json"
+}
 run() {
+  local size=$1; shift
   rm -rf "$home/config" "$home/state"
   env HOME="$home" XDG_CONFIG_HOME="$home/config" XDG_STATE_HOME="$home/state" \
-      XDG_RUNTIME_DIR="$home/run" QT_QPA_PLATFORM=offscreen LANG=C.UTF-8 TZ=UTC "$@" >/dev/null
+      XDG_RUNTIME_DIR="$home/run" QT_QPA_PLATFORM="$(screen "$size")" LANG=C.UTF-8 TZ=UTC "$@" >/dev/null
 }
 mkdir -p "$home/run" && chmod 700 "$home/run"
-run "$shots" "$out" "$samples"
-run "$shots" "$out" "$samples" --dark
-run env QT_SCALE_FACTOR=2 "$shots" "$out/200" "$samples"
+run 1280x800 "$shots" "$out" "$samples"
+run 1280x800 "$shots" "$out" "$samples" --dark
+run 1024x768 "$shots" "$out/1024x768" "$samples"
+run 1920x1080 env QT_SCALE_FACTOR=1.5 "$shots" "$out/150" "$samples"
+run 1920x1080 env QT_SCALE_FACTOR=2 "$shots" "$out/200" "$samples"
 echo "$(find "$out" -name '*.png' | wc -l) pictures in $out/" >&2

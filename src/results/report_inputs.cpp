@@ -1,7 +1,6 @@
 #include "results/report_inputs.h"
 
 #include "core/program_settings.h"
-#include "core/registry_settings.h"
 #include "symbolsearch/regex_grammar.h"
 
 namespace tarnix {
@@ -34,24 +33,6 @@ ReportCriteria ReportCriteriaFromSearch(const SearchParams& params) {
 }
 
 ReportOptions ReportOptionsFromSettings(const ProgramSettings& settings, std::wstring statusText) {
-  ReportOptions o;
-  o.links = settings.reportOnlineLinks;
-  o.statusSection = settings.reportStatusOutput;
-  o.urlTemplate = settings.onlineSearchUrl;
-  o.statusText = std::move(statusText);
-  return o;
-}
-
-ReportOptions ReportOptionsFromSettings(const RegistrySettings& settings, std::wstring statusText) {
-  ReportOptions o;
-  o.links = settings.GetDword(L"UseOnlnSrchLnksOnWinApiResExp", 1) != 0;
-  o.statusSection = settings.GetDword(L"AddStatOtpToWinApiResExp", 1) != 0;
-  o.urlTemplate = EffectiveOnlineSearchUrl(settings.GetText(L"OnlineSearchURL", kDefaultOnlineSearchUrl));
-  o.statusText = std::move(statusText);
-  return o;
-}
-
-ReportOptions ReportOptionsFromSnapshot(const ProgramSettings& settings, std::wstring statusText) {
   ReportOptions o;
   o.links = settings.reportOnlineLinks;
   o.statusSection = settings.reportStatusOutput;

@@ -8,7 +8,6 @@
 
 namespace tarnix {
 
-class RegistrySettings;
 struct ProgramSettings;
 
 ReportCriteria ReportCriteriaFromSearch(const SearchParams& params);
@@ -17,9 +16,5 @@ ReportCriteria ReportCriteriaFromSearch(const SearchParams& params);
 // "OnlineSearchURL" of the settings snapshot; `statusText` is the status
 // output box's text.
 ReportOptions ReportOptionsFromSettings(const ProgramSettings& settings, std::wstring statusText);
-// The same read from the store (a URL that is not valid gives the default).
-ReportOptions ReportOptionsFromSettings(const RegistrySettings& settings, std::wstring statusText);
-// The same from the settings snapshot the windows read.
-ReportOptions ReportOptionsFromSnapshot(const ProgramSettings& settings, std::wstring statusText);
 
 }  // namespace tarnix

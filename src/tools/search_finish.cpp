@@ -46,6 +46,11 @@ SearchFinishTexts SearchFinishOutcome(const SearchEnd& e) {
   return t;
 }
 
+bool RevealStatusOutputAtFinish(const SearchEnd& end) {
+  return !end.statusOutputShown && !end.stoppedByUser && end.errors > 0 && end.filesSearched == 0 &&
+         end.results == 0;
+}
+
 bool BeepInsteadOfFinishBox(const SearchFinishTexts& t, bool beepSetting) {
   return t.boxId != 0 && beepSetting && t.boxIcon != kFinishIconInformation;
 }

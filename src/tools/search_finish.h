@@ -31,6 +31,11 @@ struct SearchFinishTexts {
 
 SearchFinishTexts SearchFinishOutcome(const SearchEnd& end);
 
+// A search whose only outcome is errors (no file searched, nothing found:
+// the search folder itself could not be read) shows the hidden status
+// output, which says why; the finish box then points to it.
+bool RevealStatusOutputAtFinish(const SearchEnd& end);
+
 // Whether a finish box that the user chose not to see is replaced by a beep
 // ("ErrBeepAfterSearchNoMsgBox" on, and the icon is not information).
 bool BeepInsteadOfFinishBox(const SearchFinishTexts& t, bool beepSetting);

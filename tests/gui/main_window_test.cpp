@@ -239,7 +239,7 @@ class MainWindowTest : public QObject {
     QVERIFY(!win.w->close());
     QVERIFY(win.w->searchRunning());
     QCOMPARE(win.dialogs.boxes.back().text,
-             QStringLiteral("Search has not finished yet.\n\nDo you want close this program?"));
+             QStringLiteral("Search has not finished yet.\n\nDo you want to close this program?"));
     win.dialogs.AnswerMessageBox(IDYES);
     QVERIFY(win.w->close());
   }

@@ -17,15 +17,14 @@ TARNIX_SCREENSHOTS(MainWindow) {
   {
     CTarnixApp idle({});
     CTarnixDlg w;
-    w.resize(1100, 760);
     Shoot(w, QStringLiteral("main-idle") + ctx.suffix);
   }
   CTarnixApp withFolder({ctx.samples});
   CTarnixDlg w;
-  w.resize(1100, 760);
+  w.show();
+  QTest::qWait(50);
   w.commands().Trigger(kCmdShowPeFilters);
   w.commands().Trigger(kCmdShowStatusOutput);
-  w.show();
   QTest::qWait(50);
   w.StartSearch(false);
   // Paused at once: the window shows its running controls.
@@ -35,6 +34,11 @@ TARNIX_SCREENSHOTS(MainWindow) {
   WaitFor([&] { return !w.searchRunning() && w.results().detailsComplete(); });
   w.resultsView()->selectRow(2);
   Shoot(w, QStringLiteral("main-results") + ctx.suffix);
+  // As small as a small screen makes it: every control still reachable.
+  w.resize(w.minimumSize());
+  Shoot(w, QStringLiteral("main-results-smallest") + ctx.suffix);
+  w.resize(1400, 900);
+  Shoot(w, QStringLiteral("main-results-wide") + ctx.suffix);
   w.commands().Trigger(kCmdSearchForImportLibs);
   Shoot(w, QStringLiteral("main-importlibs") + ctx.suffix);
   w.commands().Trigger(kCmdSearchForWinApis);

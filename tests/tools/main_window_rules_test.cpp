@@ -6,6 +6,8 @@
 #include "symbolsearch/search_params.h"
 #include "tools/dropped_files.h"
 #include "tools/filter_link_text.h"
+#include "tools/folder_entry.h"
+#include "tools/results_count_text.h"
 #include "tools/search_description.h"
 #include "tools/search_finish.h"
 
@@ -153,6 +155,41 @@ TEST(DroppedFiles, ShiftAppendsAndNamesStopAtTheLimit) {
   EXPECT_LE(out.fileName.size(), kMaxDroppedNamesLength);
   EXPECT_GT(out.fileName.size(), kMaxDroppedNamesLength - 40);
   EXPECT_TRUE(out.skipped);
+}
+
+// A search whose only outcome is errors shows the hidden status output;
+// anything found or searched, a stop, or a shown output leave it.
+TEST(SearchFinish, OnlyErrorsRevealTheStatusOutput) {
+  SearchEnd e;
+  e.completed = true;
+  e.errors = 1;
+  e.statusOutputShown = false;
+  EXPECT_TRUE(RevealStatusOutputAtFinish(e));
+  SearchEnd found = e;
+  found.results = 1;
+  SearchEnd searched = e;
+  searched.filesSearched = 3;
+  SearchEnd stopped = e;
+  stopped.stoppedByUser = true;
+  SearchEnd shown = e;
+  shown.statusOutputShown = true;
+  SearchEnd clean = e;
+  clean.errors = 0;
+  for (const SearchEnd& s : {found, searched, stopped, shown, clean}) EXPECT_FALSE(RevealStatusOutputAtFinish(s));
+}
+
+TEST(FolderEntry, OneFormForAFolder) {
+  EXPECT_EQ(FolderEntryForm(L"/a/b"), L"/a/b/");
+  EXPECT_EQ(FolderEntryForm(L"/a/b/"), L"/a/b/");
+  EXPECT_EQ(FolderEntryForm(L"/a/b//"), L"/a/b/");
+  EXPECT_EQ(FolderEntryForm(L"/"), L"/");
+  EXPECT_EQ(FolderEntryForm(L""), L"");
+}
+
+TEST(ResultsCount, RowsAndTheSort) {
+  EXPECT_EQ(ResultsCountText(0, -1, true), L"0 result(s)");
+  EXPECT_EQ(ResultsCountText(274158, 4, false), L"274158 result(s), sorted by Folder (descending)");
+  EXPECT_EQ(ResultsCountText(2, 99, true), L"2 result(s)");  // no such column: no sort named
 }
 
 }  // namespace

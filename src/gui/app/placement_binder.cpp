@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
+#include <algorithm>
 
 #include "core/registry_settings.h"
 #include "core/setting_names.h"
@@ -45,11 +46,25 @@ void PlacementBinder::Restore() {
   restored_ = true;
   WindowPlacement::Result r;
   const bool canMaximize = window_->windowFlags() & Qt::WindowMaximizeButtonHint;
-  if (placement_.Restore(RegistrySettings::SectionKey(setting::kSectionSettings), name_, ToRect(window_->geometry()),
-                         canMaximize, ScreenAreas(), defaults_, r) &&
+  const std::wstring subKey = RegistrySettings::SectionKey(setting::kSectionSettings);
+  // A window of another window that has no place of its own yet opens over
+  // the middle of that window (the first time), not somewhere on the screen.
+  QWidget* owner = window_->parentWidget() ? window_->parentWidget()->window() : nullptr;
+  const bool stored = RegistrySettings::Probe(subKey, name_ + L"_l") == 1;
+  if (placement_.Restore(subKey, name_, ToRect(window_->geometry()), canMaximize, ScreenAreas(), defaults_, r) &&
       r.moved) {
     window_->setGeometry(r.rect.left, r.rect.top, r.rect.width(), r.rect.height());
     if (r.showMaximized) window_->setWindowState(window_->windowState() | Qt::WindowMaximized);
+  }
+  if (!stored && owner && owner->isVisible()) {
+    QRect g = window_->geometry();
+    g.moveCenter(owner->geometry().center());
+    if (QScreen* s = owner->screen()) {
+      const QRect area = s->availableGeometry();
+      g.moveLeft(std::clamp(g.left(), area.left(), std::max(area.left(), area.right() - g.width())));
+      g.moveTop(std::clamp(g.top(), area.top(), std::max(area.top(), area.bottom() - g.height())));
+    }
+    window_->setGeometry(g);
   }
   Remember();
 }

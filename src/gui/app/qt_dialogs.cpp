@@ -13,6 +13,7 @@
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
+#include <QStandardPaths>
 
 #include "platform/win_errors.h"
 
@@ -80,6 +81,38 @@ int RunBox(QWidget* owner, const QString& text, const QString& caption, uint32_t
 QString WithDefaultExtension(const QString& path, const QString& ext) {
   if (ext.isEmpty() || !QFileInfo(path).suffix().isEmpty()) return path;
   return path + QLatin1Char('.') + ext;
+}
+
+// Runs the desktop's opener on `target`. Openers that hand the request on
+// end at once with their answer; one that runs the program itself (a plain
+// desktop with $BROWSER) is still running after a moment, and then it took
+// the request. It is left to run; the program's end does not end what it
+// started.
+bool RunOpener(const QString& opener, const QString& target, uint32_t& error) {
+  constexpr int kAnswerWaitMs = 1000;
+  auto* p = new QProcess;
+  p->setProgram(opener);
+  p->setArguments({target});
+  p->setStandardInputFile(QProcess::nullDevice());
+  p->setStandardOutputFile(QProcess::nullDevice());
+  p->setStandardErrorFile(QProcess::nullDevice());
+  p->start();
+  if (!p->waitForStarted(3000)) {
+    delete p;
+    error = ERROR_FILE_NOT_FOUND;
+    return false;
+  }
+  if (!p->waitForFinished(kAnswerWaitMs)) {
+    p->setParent(QCoreApplication::instance());
+    QObject::connect(p, &QProcess::finished, p, &QObject::deleteLater);
+    return true;
+  }
+  const int code = p->exitStatus() == QProcess::NormalExit ? p->exitCode() : -1;
+  delete p;
+  if (code == 0) return true;
+  // 2: the file is not there; 3: no program for it; 4: the program failed.
+  error = code == 2 ? ERROR_FILE_NOT_FOUND : ERROR_NO_ASSOCIATION;
+  return false;
 }
 
 }  // namespace
@@ -175,9 +208,16 @@ bool QtDialogs::OpenUrl(const QUrl& url, uint32_t& error) {
     error = ERROR_INVALID_PARAMETER;
     return false;
   }
-  if (QDesktopServices::openUrl(url)) return true;
-  error = ERROR_NO_ASSOCIATION;
-  return false;
+  // The desktop's opener says whether something took the request: it ends
+  // at once with 0 when a program took it, with 3 or 4 when none did or it
+  // failed (Qt's own call only knows that the opener started).
+  const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+  if (opener.isEmpty()) {
+    if (QDesktopServices::openUrl(url)) return true;
+    error = ERROR_NO_ASSOCIATION;
+    return false;
+  }
+  return RunOpener(opener, url.isLocalFile() ? url.toLocalFile() : url.toString(QUrl::FullyEncoded), error);
 }
 
 namespace {

@@ -18,6 +18,7 @@
 #include "core/program_settings.h"
 #include "core/registry_settings.h"
 #include "core/setting_names.h"
+#include "gui/app/command_set.h"
 #include "gui/app/dialogs.h"
 #include "gui/app/placement_binder.h"
 #include "gui/app/tarnix_app.h"
@@ -49,16 +50,6 @@ void FinishLayout(QTextDocument& document) {
     layout->blockBoundingRect(document.lastBlock());
 }
 
-QAction* MakeAction(QWidget* owner, const char* text, QKeySequence key = {}) {
-  auto* action = new QAction(QString::fromUtf8(text), owner);
-  if (!key.isEmpty()) {
-    action->setShortcut(key);
-    action->setShortcutContext(Qt::WindowShortcut);
-  }
-  owner->addAction(action);
-  return action;
-}
-
 }  // namespace
 
 const char CMoreInfoDlg::kPageUrl[] = "qrc:/help/search_strings.html";
@@ -68,6 +59,9 @@ CMoreInfoDlg::CMoreInfoDlg(QWidget* parent, const QString& anchor)
   setWindowTitle(QString::fromUtf8(kTitle));
   browser_ = new QTextBrowser(this);
   browser_->setAccessibleName(QString::fromUtf8(kTitle));
+  // A caret that the keyboard moves through the page: a screen reader reads
+  // it line by line, as it reads any document.
+  browser_->setTextInteractionFlags(Qt::TextBrowserInteraction | Qt::TextSelectableByKeyboard);
   // Every link is ours to follow: anchors scroll here, the rest goes to the
   // user's browser.
   browser_->setOpenLinks(false);
@@ -89,35 +83,21 @@ CMoreInfoDlg::CMoreInfoDlg(QWidget* parent, const QString& anchor)
 CMoreInfoDlg::~CMoreInfoDlg() = default;
 
 void CMoreInfoDlg::MakeActions() {
-  QAction* preview = MakeAction(this, "Print &Preview...");
-  QAction* close = MakeAction(this, "&Close");
-  QAction* zoomIn = MakeAction(this, "Zoom &In\tCtrl++");
+  enum { kPreview = 1, kClose, kZoomIn, kZoomOut, kResetZoom, kTryRegex, kPrint };
+  auto* c = new CommandSet(this);
+  c->Add(kPreview, "Print &Preview...", [this] { Print(true); });
+  // Escape and Ctrl+W close the window, as other tool windows close.
+  c->Add(kClose, "&Close", [this] { close(); }).Keys("Ctrl+W", "Esc");
   // Ctrl+= is Ctrl++ without the SHIFT that "+" needs on most keyboards.
-  zoomIn->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)});
-  QAction* zoomOut = MakeAction(this, "Zoom &Out\tCtrl+-", QKeySequence(Qt::CTRL | Qt::Key_Minus));
-  QAction* reset = MakeAction(this, "&Reset Zoom\tCtrl+0", QKeySequence(Qt::CTRL | Qt::Key_0));
-  QAction* tryRegex = MakeAction(this, "Try Rege&x Matches\tCtrl+T", QKeySequence(Qt::CTRL | Qt::Key_T));
-  QAction* print = MakeAction(this, "&Print");
-
-  connect(preview, &QAction::triggered, this, [this] { Print(true); });
-  connect(print, &QAction::triggered, this, [this] { Print(false); });
-  connect(close, &QAction::triggered, this, &QWidget::close);
-  connect(zoomIn, &QAction::triggered, this, [this] { UserZoom(HelpZoomIn(zoom_)); });
-  connect(zoomOut, &QAction::triggered, this, [this] { UserZoom(HelpZoomOut(zoom_)); });
-  connect(reset, &QAction::triggered, this, [this] { UserZoom(kHelpZoomNormal); });
-  connect(tryRegex, &QAction::triggered, this, &CMoreInfoDlg::tryRegexRequested);
-
-  QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
-  file->addAction(preview);
-  file->addSeparator();
-  file->addAction(close);
-  QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
-  view->addAction(zoomIn);
-  view->addAction(zoomOut);
-  view->addAction(reset);
-  view->addSeparator();
-  view->addAction(tryRegex);
-  menuBar()->addAction(print);
+  c->Add(kZoomIn, "Zoom &In\tCtrl++", [this] { UserZoom(HelpZoomIn(zoom_)); }).Keys("Ctrl++", "Ctrl+=");
+  c->Add(kZoomOut, "Zoom &Out\tCtrl+-", [this] { UserZoom(HelpZoomOut(zoom_)); }).Keys("Ctrl+-");
+  c->Add(kResetZoom, "&Reset Zoom\tCtrl+0", [this] { UserZoom(kHelpZoomNormal); }).Keys("Ctrl+0");
+  c->Add(kTryRegex, "Try Rege&x Matches\tCtrl+T", [this] { emit tryRegexRequested(); }).Keys("Ctrl+T");
+  c->Add(kPrint, "&Print", [this] { Print(false); });
+  c->Fill(menuBar()->addMenu(QStringLiteral("&File")), {kPreview, CommandSet::kSeparator, kClose});
+  c->Fill(menuBar()->addMenu(QStringLiteral("&View")),
+          {kZoomIn, kZoomOut, kResetZoom, CommandSet::kSeparator, kTryRegex});
+  menuBar()->addAction(c->action(kPrint));
 }
 
 void CMoreInfoDlg::LoadPage() {

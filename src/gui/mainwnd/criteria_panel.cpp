@@ -23,6 +23,7 @@
 #include "gui/dialogs/date_time_dlg.h"
 #include "gui/dialogs/multi_sel_dlg.h"
 #include "gui/mainwnd/main_commands.h"
+#include "gui/widgets/adaptive_box_layout.h"
 #include "gui/widgets/combo_box_auto.h"
 #include "gui/widgets/link_label.h"
 #include "gui/widgets/pattern_box.h"
@@ -33,6 +34,7 @@
 #include "tools/binary_file_presets.h"
 #include "tools/dropped_files.h"
 #include "tools/filter_link_text.h"
+#include "tools/folder_entry.h"
 
 namespace tarnix::gui {
 namespace {
@@ -55,7 +57,7 @@ CriteriaPanel::CriteriaPanel(QWidget* parent, const CommandSet& commands)
     : QWidget(parent), commands_(commands) {
   auto* root = new QVBoxLayout(this);
   root->setContentsMargins(0, 0, 0, 0);
-  auto* groups = new QHBoxLayout;
+  auto* groups = new AdaptiveBoxLayout;
   groups->addWidget(BuildSearchLocation(), 1);
   groups->addWidget(BuildSearchFor(), 1);
   root->addLayout(groups);
@@ -76,7 +78,7 @@ QWidget* CriteriaPanel::BuildSearchLocation() {
   fileName_ = new PatternBox(group, {"Contains regular e&xpressions", "C&ase-sensitive", "Who&le words only",
                                      "File Name:", "File Name Menu", kFileNameMaxChars});
 
-  grid->addWidget(BuddyLabel("&Folder:", folder_, group), 0, 0);
+  grid->addWidget(BuddyLabel("Fol&der:", folder_, group), 0, 0);
   grid->addWidget(folder_, 0, 1);
   grid->addWidget(folderMenuButton_, 0, 2);
   grid->addWidget(subfolders_, 1, 1);
@@ -99,7 +101,7 @@ QWidget* CriteriaPanel::BuildSearchFor() {
   auto* group = new QGroupBox(QStringLiteral("Search For"), this);
   auto* grid = new QGridLayout(group);
   searchForLink_ = new LinkLabel(group);
-  search_ = new PatternBox(group, {"Contains regular &expressions", "&Case-sensitive", "Whole wo&rds only",
+  search_ = new PatternBox(group, {"Contains re&gular expressions", "&Case-sensitive", "Whole words o&nly",
                                    "Search String", "Search String Menu", kSearchTextMaxChars});
   lookInLink_ = new LinkLabel(group);
   presentAs_ = new QComboBox(group);
@@ -169,6 +171,7 @@ QWidget* CriteriaPanel::BuildPeFilters() {
 bool CriteriaPanel::Load(const CommandLineState* commandLine) {
   subfolders_->setChecked(ReadCriteriaOption(CriteriaOption::kIncludeSubfolders));
   folder_->Attach(false, setting::kHistFolder);
+  folder_->SetEntryForm(FolderEntryForm);
   fileName_->Attach(setting::kHistFileName, Grammar,
                     PatternBox::OptionSettings{CriteriaOption::kFileNameRegex, CriteriaOption::kFileNameCase,
                                                CriteriaOption::kFileNameWords});
@@ -288,7 +291,7 @@ std::wstring CriteriaPanel::folder() const { return folder_->Text(); }
 void CriteriaPanel::SetSearchFor(uint32_t mode, bool store) {
   searchFor_ = mode == kSearchForImportLibs ? kSearchForImportLibs : kSearchForSymbols;
   searchForLink_->SetLinkText(searchFor_ == kSearchForImportLibs ? QStringLiteral("<a>Imp&ort Libs:</a>")
-                                                                  : QStringLiteral("<a>&WinAPIs:</a>"));
+                                                                  : QStringLiteral("<a>W&inAPIs:</a>"));
   searchForLink_->setAccessibleName(QStringLiteral("search for:"));
   if (store) WriteSearchFor(AppSettings(), searchFor_);
   FillPresentAs();
@@ -303,6 +306,8 @@ void CriteriaPanel::FillPresentAs() {
   const int at = presentAs_->findData(ReadPresentAs(searchFor_));
   presentAs_->setCurrentIndex(at >= 0 ? at : 0);
 }
+
+QWidget* CriteriaPanel::peFilters() const { return peGroup_; }
 
 bool CriteriaPanel::peFiltersShown() const { return !peGroup_->isHidden(); }
 

@@ -46,6 +46,7 @@ class CriteriaPanel : public QWidget {
   uint32_t searchFor() const { return searchFor_; }
   void SetSearchFor(uint32_t mode, bool store);
   bool peFiltersShown() const;
+  QWidget* peFilters() const;
   void ShowPeFilters(bool show, bool store);
 
   // The commands of the criteria.

@@ -4,10 +4,13 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
+#include <QEvent>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QScrollBar>
+#include <QStyledItemDelegate>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -34,9 +37,29 @@
 #include "results/result_field.h"
 #include "results/results_copy.h"
 #include "tools/module_location.h"
+#include "tools/results_count_text.h"
 
 namespace tarnix::gui {
 namespace {
+
+// Paths tell rows apart at their end: the Folder column is shortened in the
+// middle.
+class FolderElideDelegate final : public QStyledItemDelegate {
+ public:
+  FolderElideDelegate(const ResultsTableModel* model, QObject* parent) : QStyledItemDelegate(parent), model_(model) {}
+
+ protected:
+  void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+    QStyledItemDelegate::initStyleOption(option, index);
+    const ColumnLayout& columns = model_->columns();
+    if (index.column() >= 0 && static_cast<size_t>(index.column()) < columns.size() &&
+        columns[static_cast<size_t>(index.column())].column == kColFolder)
+      option->textElideMode = Qt::ElideMiddle;
+  }
+
+ private:
+  const ResultsTableModel* model_;
+};
 
 bool IsOrdinalKind(uint32_t kind) {
   return kind == kKindImportOrdinal || kind == kKindDelayImportOrdinal || kind == kKindExportOrdinal;
@@ -51,6 +74,7 @@ ResultsPane::ResultsPane(QWidget* parent, const CommandSet& commands, Hooks hook
   layout->setContentsMargins(0, 0, 0, 0);
   view_ = new QTableView(this);
   view_->setModel(model_);
+  view_->setItemDelegate(new FolderElideDelegate(model_, view_));
   view_->setAccessibleName(QStringLiteral("Results:"));
   view_->setSelectionBehavior(QAbstractItemView::SelectRows);
   view_->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -58,6 +82,8 @@ ResultsPane::ResultsPane(QWidget* parent, const CommandSet& commands, Hooks hook
   view_->setWordWrap(false);
   view_->setAlternatingRowColors(true);
   view_->setTextElideMode(Qt::ElideRight);
+  // Tab leaves the list; the arrow keys move within it.
+  view_->setTabKeyNavigation(false);
   view_->verticalHeader()->hide();
   view_->verticalHeader()->setDefaultSectionSize(view_->fontMetrics().height() + 6);
   view_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -75,11 +101,23 @@ ResultsPane::ResultsPane(QWidget* parent, const CommandSet& commands, Hooks hook
       SortBy(model_->columns()[static_cast<size_t>(logical)].column);
   });
   connect(view_, &QTableView::customContextMenuRequested, this, [this](const QPoint& p) { ShowContextMenu(p); });
+  view_->viewport()->installEventFilter(this);
   connect(view_->selectionModel(), &QItemSelectionModel::selectionChanged, this, &ResultsPane::stateChanged);
   auto* label = new QLabel(QStringLiteral("Results:"), this);
   label->setBuddy(view_);
-  layout->addWidget(label);
+  count_ = new QLabel(this);
+  count_->setAccessibleName(QStringLiteral("Results Count"));
+  count_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  auto* heading = new QHBoxLayout;
+  heading->addWidget(label);
+  heading->addWidget(count_, 1);
+  layout->addLayout(heading);
   layout->addWidget(view_);
+  // The count follows the rows as they arrive, are sorted and cleared.
+  for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
+    connect(model_, signal, this, [this] { ShowCount(); });
+  connect(model_, &QAbstractItemModel::modelReset, this, [this] { ShowCount(); });
+  connect(model_, &QAbstractItemModel::layoutChanged, this, [this] { ShowCount(); });
 
   detailsTimer_.setSingleShot(true);
   detailsTimer_.setInterval(100);
@@ -93,6 +131,12 @@ ResultsPane::~ResultsPane() {
   // A pass that would not stop keeps the targets it may still post to.
   if (details_.Running())
     for (auto& t : retiredTargets_) (void)t.release();
+}
+
+void ResultsPane::ShowCount() {
+  const bool shown = searching_ || !results_.entries().empty();
+  count_->setText(shown ? ToQ(ResultsCountText(results_.entries().size(), results_.sortColumn(), results_.ascending()))
+                        : QString());
 }
 
 bool ResultsPane::hasSelection() const { return view_->selectionModel() && view_->selectionModel()->hasSelection(); }
@@ -115,6 +159,7 @@ void ResultsPane::BeginSearch(bool winApiSearch, bool modulesOnly) {
   model_->BeginSearch(winApiSearch, modulesOnly);
   view_->horizontalHeader()->setSortIndicatorShown(false);
   view_->horizontalHeader()->setSectionsMovable(false);
+  ShowCount();
   emit stateChanged();
 }
 
@@ -165,6 +210,24 @@ void ResultsPane::BuildColumns(ColumnLayout layout) {
     header->setSortIndicatorShown(at >= 0);
     if (at >= 0) header->setSortIndicator(at, results_.ascending() ? Qt::AscendingOrder : Qt::DescendingOrder);
   }
+}
+
+bool ResultsPane::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == view_->viewport() && event->type() == QEvent::Resize) FitStretchColumns();
+  return QWidget::eventFilter(watched, event);
+}
+
+void ResultsPane::FitStretchColumns() {
+  // The stretch columns share what the other columns leave of the list's
+  // width, as the list grows and shrinks with the window.
+  if (!columnsBuilt_ || model_->columns().empty()) return;
+  ColumnLayout layout = model_->columns();
+  QHeaderView* header = view_->horizontalHeader();
+  for (size_t i = 0; i < layout.size(); ++i)
+    if (!(layout[i].flags & kColumnStretch)) layout[i].width = header->sectionSize(static_cast<int>(i));
+  const std::vector<int32_t> widths = ColumnPixelWidths(layout, ListClientWidth());
+  for (size_t i = 0; i < widths.size() && i < layout.size(); ++i)
+    if (layout[i].flags & kColumnStretch) header->resizeSection(static_cast<int>(i), std::max(widths[i], 0));
 }
 
 ColumnLayout ResultsPane::ScreenOrderLayout() const {
@@ -256,6 +319,7 @@ void ResultsPane::SortBy(int32_t column) {
   const int at = model_->ModelColumnOf(results_.sortColumn());
   header->setSortIndicatorShown(at >= 0 && results_.sortColumn() >= 0);
   if (at >= 0) header->setSortIndicator(at, results_.ascending() ? Qt::AscendingOrder : Qt::DescendingOrder);
+  ShowCount();
   if (!results_.detailsComplete()) detailsTimer_.start();
 }
 
@@ -401,7 +465,7 @@ void ResultsPane::Save(const ReportCriteria& criteria, const ReportOutcome& outc
   request.fullSymbols = model_->fullSymbols();
   request.criteria = criteria;
   request.outcome = outcome;
-  request.options = ReportOptionsFromSnapshot(AppSettings(), statusText);
+  request.options = ReportOptionsFromSettings(AppSettings(), statusText);
   uint32_t err = 0;
   BusyTexts texts;
   texts.text2 = QStringLiteral("Saving data in a file...");
@@ -424,7 +488,7 @@ void ResultsPane::Preview(const ReportCriteria& criteria, const ReportOutcome& o
   if (searching_) return;
   if (!ConfirmIncompleteDetails()) return;
   const QString path = TempFilePath(kTempPreview);
-  const ReportOptions options = ReportOptionsFromSnapshot(AppSettings(), statusText);
+  const ReportOptions options = ReportOptionsFromSettings(AppSettings(), statusText);
   const std::vector<int32_t> columns = ScreenColumns();
   uint32_t err = 0;
   BusyTexts texts;

@@ -18,6 +18,7 @@
 #include "symbolsearch/command_line.h"
 #include "symbolsearch/symbol_result.h"
 
+class QLabel;
 class QTableView;
 
 namespace tarnix::gui {
@@ -79,8 +80,13 @@ class ResultsPane : public QWidget {
   // have to change their enabled state.
   void stateChanged();
 
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
   void BuildColumns(ColumnLayout layout);
+  void FitStretchColumns();
+  void ShowCount();
   ColumnLayout ScreenOrderLayout() const;
   std::vector<int32_t> ScreenColumns() const;
   int ListClientWidth() const;
@@ -100,6 +106,7 @@ class ResultsPane : public QWidget {
   const CommandSet& commands_;
   Hooks hooks_;
   QTableView* view_ = nullptr;
+  QLabel* count_ = nullptr;
   ResultsModel results_;
   ResultsTableModel* model_ = nullptr;
   ResultDetailsLoader details_;

@@ -26,12 +26,14 @@
 #include "gui/mainwnd/criteria_panel.h"
 #include "gui/mainwnd/results_pane.h"
 #include "gui/widgets/busy_popup.h"
+#include "gui/widgets/fit_scroll_area.h"
 #include "gui/widgets/output_text_box.h"
 #include "gui/widgets/search_run_bar.h"
 #include "pe/look_in.h"
 #include "platform/last_error.h"
 #include "results/report_inputs.h"
 #include "core/setting_names.h"
+#include "core/store_notes.h"
 #include "tools/message_box_table.h"
 #include "tools/search_description.h"
 #include "tools/search_finish.h"
@@ -66,13 +68,19 @@ CTarnixDlg::CTarnixDlg(QWidget* parent)
   });
   if (autoStart) autoStartTimer_.start();
 
-  // Centred on its screen first; the saved placement, if any, wins.
-  resize(1060, 760);
+  // The first size is what the compact layout needs at the desktop's font
+  // (the layout keeps the window from getting smaller than it needs as
+  // panels are shown); it is centred on its screen, inside the screen's
+  // available area. The saved placement, if any, wins.
+  resize(FirstSize());
   if (QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen()) {
     const QRect area = s->availableGeometry();
     move(area.center() - QPoint(width() / 2, height() / 2));
   }
   new PlacementBinder(this, setting::kMainWnd, PlacementDefaults{});
+  // Writes the store could not take are said while the window runs.
+  storeNotesTimer_.setInterval(5000);
+  connect(&storeNotesTimer_, &QTimer::timeout, this, [this] { ShowStoreNotes(); });
   UpdateCommands();
 }
 
@@ -82,6 +90,16 @@ CTarnixDlg::~CTarnixDlg() {
   if (CTarnixApp* app = CTarnixApp::Instance(); app && app->mainWindow() == this) app->setMainWindow(nullptr);
 }
 
+QSize CTarnixDlg::FirstSize() const {
+  // The compact layout (criteria stacked) with the whole of the criteria
+  // and room for some rows, within the screen's available area.
+  const QFontMetrics fm(font());
+  QSize size(std::max(minimumSizeHint().width(), fm.averageCharWidth() * 100), sizeHint().height());
+  if (QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen())
+    size = size.boundedTo(s->availableGeometry().size());
+  return size.expandedTo(minimumSizeHint());
+}
+
 bool CTarnixDlg::detailsLoading() const { return results_->detailsRunning(); }
 ResultsModel& CTarnixDlg::results() { return results_->results(); }
 QTableView* CTarnixDlg::resultsView() const { return results_->view(); }
@@ -89,8 +107,10 @@ QTableView* CTarnixDlg::resultsView() const { return results_->view(); }
 void CTarnixDlg::BuildControls() {
   auto* central = new QWidget(this);
   auto* root = new QVBoxLayout(central);
-  criteria_ = new CriteriaPanel(central, *commands_);
-  root->addWidget(criteria_);
+  criteria_ = new CriteriaPanel(nullptr, *commands_);
+  auto* criteriaArea = new FitScrollArea(criteria_, central);
+  criteriaArea->setAccessibleName(QStringLiteral("Search Criteria"));
+  root->addWidget(criteriaArea);
   connect(criteria_, &CriteriaPanel::searchRequested, this, [this] { OnSearchButton(); });
   connect(criteria_, &CriteriaPanel::helpRequested, this, [this](const QString& anchor) { OpenHelp(anchor); });
   connect(criteria_, &CriteriaPanel::searchForChanged, this, [this] { UpdateCommands(); });
@@ -133,6 +153,17 @@ void CTarnixDlg::ShowStatusOutput(bool show, bool store) {
   UpdateCommands();
 }
 
+void CTarnixDlg::GrowForShownPanel(QWidget* panel) {
+  // A panel the user shows takes its room from the screen where there is
+  // some, not from the results list.
+  if (isMaximized() || isFullScreen()) return;
+  QScreen* s = screen();
+  if (!s) return;
+  const QRect area = s->availableGeometry();
+  const int grow = std::min(panel->sizeHint().height(), area.bottom() - frameGeometry().bottom());
+  if (grow > 0) resize(width(), height() + grow);
+}
+
 void CTarnixDlg::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
   CTarnixApp* app = CTarnixApp::Instance();
@@ -142,16 +173,36 @@ void CTarnixDlg::showEvent(QShowEvent* event) {
     activateWindow();
   }
   results_->BuildStoredColumns();
+  // What the settings store could not do is said once the window is up.
+  if (!storeNotesTimer_.isActive()) {
+    QTimer::singleShot(0, this, [this] { ShowStoreNotes(); });
+    storeNotesTimer_.start();
+  }
+}
+
+void CTarnixDlg::ShowStoreNotes() {
+  for (const StoreNote& note : TakeStoreNotes()) {
+    output_->AppendLine(note.text);
+    if (note.firstTime && !closing_) {
+      AppDialogs().MessageBox(this, ToQ(note.text), QStringLiteral("Tarnix"), mb::kOk | mb::kIconWarning);
+      MarkStoreNoteShown(note.kind);
+    }
+  }
 }
 
 void CTarnixDlg::closeEvent(QCloseEvent* event) {
   results_->SaveColumnLayout();
   if (run_.active() && !closing_) {
+    // The search goes on while the question is up; should it end
+    // meanwhile, its finish box waits for the answer.
+    askingToClose_ = true;
     const int answer = AppDialogs().MessageBox(
-        this, QStringLiteral("Search has not finished yet.\n\nDo you want close this program?"),
+        this, QStringLiteral("Search has not finished yet.\n\nDo you want to close this program?"),
         QStringLiteral("Tarnix"), mb::kYesNoCancel | mb::kIconQuestion);
+    askingToClose_ = false;
     if (answer != IDYES) {
       event->ignore();
+      if (pendingBox_.id) QTimer::singleShot(0, this, [this] { ShowFinishBox(); });
       return;
     }
   }
@@ -166,6 +217,12 @@ void CTarnixDlg::closeEvent(QCloseEvent* event) {
   }
   CloseToolWindows();
   criteria_->Detach();
+  storeNotesTimer_.stop();
+  // Closing waits a moment for the settings still on their way to the
+  // store, and says so when they could not be saved.
+  const std::wstring unsaved = FinishStoreWrites();
+  if (!unsaved.empty())
+    AppDialogs().MessageBox(this, ToQ(unsaved), QStringLiteral("Tarnix"), mb::kOk | mb::kIconWarning);
   event->accept();
 }
 
@@ -281,6 +338,9 @@ void CTarnixDlg::OnMessage(PostedMessage& m) {
     case kMsgStatusLine:
       if (auto* text = m.As<std::wstring>()) output_->AppendLine(*text);
       break;
+    case kMsgStatusLines:
+      if (auto* lines = m.As<std::vector<std::wstring>>()) output_->AppendLines(*lines);
+      break;
     case kMsgSizeScanEnded:
       if (run_.active() && m.wParam == 1) runBar_->SetTotal(total());
       break;
@@ -327,6 +387,10 @@ void CTarnixDlg::FinishSearch(bool completed) {
   end.elapsedMs = elapsed;
   end.results = resultsSeen_;
   end.statusOutputShown = !outputPane_->isHidden();
+  if (RevealStatusOutputAtFinish(end)) {
+    ShowStatusOutput(true, false);
+    end.statusOutputShown = true;
+  }
   const SearchFinishTexts t = SearchFinishOutcome(end);
   for (const std::wstring& line : t.lines) output_->AppendLine(line);
   outcome_.status = t.status;
@@ -347,6 +411,7 @@ void CTarnixDlg::FinishSearch(bool completed) {
 }
 
 void CTarnixDlg::ShowFinishBox() {
+  if (askingToClose_) return;  // shown once the close question is answered No
   const PendingBox box = pendingBox_;
   pendingBox_ = {};
   if (!box.id || closing_) return;

@@ -8,6 +8,7 @@
 // the engine at a time (SearchRun), the results list (ResultsPane) and the
 // commands (CommandSet, ids in main_commands.h).
 #include <QMainWindow>
+#include <QPointer>
 #include <QTimer>
 #include <cstdint>
 #include <string>
@@ -64,8 +65,11 @@ class CTarnixDlg : public QMainWindow {
   using SymbolRun = SearchRun::EngineWorkers<SymbolSearch, SearchStatistics>;
 
   void BuildControls();
+  QSize FirstSize() const;
   void ShowStatusOutput(bool show, bool store);
+  void GrowForShownPanel(QWidget* panel);
   void UpdateCommands();
+  void ShowStoreNotes();
 
   // --- the search (tarnix_dlg.cpp) ---
   void OnSearchButton();
@@ -79,7 +83,6 @@ class CTarnixDlg : public QMainWindow {
   // --- the commands (tarnix_dlg_commands.cpp) ---
   void BuildCommands();
   void BuildMenus();
-  void NotBuiltYet(const char* command);
   void NewInstance();
   void OpenHelp(const QString& anchor);
   void CascadeWindows();
@@ -102,6 +105,7 @@ class CTarnixDlg : public QMainWindow {
 
   SearchRun run_;
   bool closing_ = false;
+  bool askingToClose_ = false;
   bool userStopped_ = false;
   bool searchedOnce_ = false;
   bool raised_ = false;
@@ -115,6 +119,8 @@ class CTarnixDlg : public QMainWindow {
     uint32_t icon = 0;
   } pendingBox_;
   QTimer autoStartTimer_;
+  QTimer storeNotesTimer_;
+  QPointer<QWidget> helpWindow_;
 };
 
 }  // namespace tarnix::gui

@@ -41,21 +41,14 @@ namespace tarnix::gui {
 
 void CTarnixDlg::UpdateCommands() { commands_->Update(); }
 
-void CTarnixDlg::NotBuiltYet(const char* command) {
-  QString text = QString::fromUtf8(command);
-  text.truncate(text.indexOf(QLatin1Char('\t')) >= 0 ? text.indexOf(QLatin1Char('\t')) : text.size());
-  text.remove(QLatin1Char('&'));
-  output_->AppendLine(FromQ(QStringLiteral("The '%1' window is not part of this version of Tarnix yet.").arg(text)));
-}
-
 void CTarnixDlg::BuildCommands() {
   CommandSet& c = *commands_;
   // The list's state for the results commands.
   auto idleWithResults = [this] { return !run_.active() && !results_->empty(); };
   auto searched = [this] { return !run_.active() && searchedOnce_; };
-  // Windows that a later version brings; until then the command says so.
-  auto later = [this, &c](int id, const char* caption) {
-    return c.Add(id, caption, [this, caption] { NotBuiltYet(caption); });
+  // Windows that a later version brings: their commands are shown, greyed.
+  auto later = [&c](int id, const char* caption) {
+    return c.Add(id, caption, [] {}).Enabled([] { return false; });
   };
 
   // File
@@ -88,11 +81,21 @@ void CTarnixDlg::BuildCommands() {
       .Keys("Ctrl+Shift+D");
   later(kCmdSettings, "&Settings...\tCtrl+K").Keys("Ctrl+K");
   // View
-  c.Add(kCmdShowPeFilters, "&PE Header Filters", [this] { criteria_->ShowPeFilters(!criteria_->peFiltersShown(), true); })
+  c.Add(kCmdShowPeFilters, "&PE Header Filters",
+        [this] {
+          const bool show = !criteria_->peFiltersShown();
+          criteria_->ShowPeFilters(show, true);
+          if (show) GrowForShownPanel(criteria_->peFilters());
+        })
       .Checked([this] { return criteria_->peFiltersShown(); });
-  c.Add(kCmdShowStatusOutput, "Status &Output", [this] { ShowStatusOutput(outputPane_->isHidden(), true); })
+  c.Add(kCmdShowStatusOutput, "Status &Output",
+        [this] {
+          const bool show = outputPane_->isHidden();
+          ShowStatusOutput(show, true);
+          if (show) GrowForShownPanel(outputPane_);
+        })
       .Checked([this] { return !outputPane_->isHidden(); });
-  later(kCmdResultInfo, "Search Result &Info...").Enabled([this] { return results_->oneRowSelected(); });
+  later(kCmdResultInfo, "Search Result &Info...");
   later(kCmdErrorCodeSearch, "Error Co&de Search...");
   later(kCmdErrorMessageSearch, "&Error Message Search...");
   later(kCmdUndecorate, "&Undecorate C++ Symbols...");
@@ -167,9 +170,9 @@ void CTarnixDlg::BuildMenus() {
 
 void CTarnixDlg::OpenHelp(const QString& anchor) {
   CMoreInfoDlg* help = CMoreInfoDlg::Show(this, anchor);
-  if (!help) return;
-  connect(help, &CMoreInfoDlg::tryRegexRequested, this, [this] { commands_->Trigger(kCmdTryRegex); },
-          Qt::UniqueConnection);
+  if (!help || help == helpWindow_) return;
+  helpWindow_ = help;  // one window, refilled: connected once
+  connect(help, &CMoreInfoDlg::tryRegexRequested, this, [this] { commands_->Trigger(kCmdTryRegex); });
 }
 
 void CTarnixDlg::NewInstance() {
@@ -223,7 +226,7 @@ void CTarnixDlg::DeleteTempFiles() {
 
 void CTarnixDlg::DeleteTempFilesAndSettings() {
   const std::wstring question = WFormat(
-      L"WARNING: This option will permenantly remove all temporary files used by %ls app, as well as "
+      L"WARNING: This option will permanently remove all temporary files used by %ls app, as well as "
       L"all of its settings stored in the System Registry. (You would normally do this right before "
       L"deleting the app itself.)\n\nNote that after this option is finished %ls will close. "
       L"Restarting it will recreate some of its settings in the System Registry.\n\nDo you want to "

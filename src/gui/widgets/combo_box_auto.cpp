@@ -62,8 +62,9 @@ void CComboBoxAuto::Refill() {
 
 void CComboBoxAuto::AddToHistory(uint64_t option) {
   if (!history_) return;
-  const std::wstring text(TrimWhiteSpace(Text()));
+  std::wstring text(TrimWhiteSpace(Text()));
   if (text.empty()) return;
+  if (entryForm_) text = entryForm_(text);
   // A history that could not be stored still holds the entry for this run.
   if (!history_->Add(text, option)) AppDialogs().Beep(0);
   Refill();

@@ -29,6 +29,10 @@ class CComboBoxAuto : public QComboBox {
   // the history and shows the trimmed text. Empty text adds nothing.
   void AddToHistory(uint64_t option = 0);
 
+  // How an entry is written before it is added (the folder box keeps
+  // "/a/b" and "/a/b/" as one entry); null keeps the trimmed text.
+  void SetEntryForm(std::function<std::wstring(std::wstring_view)> form) { entryForm_ = std::move(form); }
+
   std::wstring Text() const;
   void SetText(const std::wstring& text);
   // The most characters the edit takes.
@@ -44,6 +48,7 @@ class CComboBoxAuto : public QComboBox {
 
   std::unique_ptr<MruHistory> history_;
   std::function<void(uint64_t)> optionCallback_;
+  std::function<std::wstring(std::wstring_view)> entryForm_;
 };
 
 }  // namespace tarnix::gui

@@ -101,6 +101,16 @@ bool COutputTextBox::AppendLine(const std::wstring& text, bool scroll) {
   return kept;
 }
 
+bool COutputTextBox::AppendLines(const std::vector<std::wstring>& lines) {
+  if (lines.empty()) return true;
+  std::wstring text;
+  for (const std::wstring& line : lines) {
+    if (!text.empty()) text += L'\n';
+    text += line;
+  }
+  return AppendLine(text);
+}
+
 bool COutputTextBox::AppendSeparator() {
   if (!buffer_.AppendSeparator()) return false;
   Queue(kOutputSeparatorLine, true);

@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <cstdint>
 #include <string>
+#include <vector>
 #include <string_view>
 
 #include "tools/output_buffer.h"
@@ -26,6 +27,8 @@ class COutputTextBox : public QPlainTextEdit {
   // False when older text had to be dropped; with `scroll` the box shows
   // the last line.
   bool AppendLine(const std::wstring& text, bool scroll = true);
+  // A batch of lines in order, as one append.
+  bool AppendLines(const std::vector<std::wstring>& lines);
   // The separator line unless the last line written was one.
   bool AppendSeparator();
   void Clear();
