@@ -159,6 +159,10 @@ class SearchContext final : public SearchProgress, public ResultSink, public Sta
     m.payload = std::make_unique<PayloadOf<std::wstring>>(line);
     poster_.Post(m);  // a status line that cannot be posted is dropped
   }
+  void Warning(const std::wstring& line) override {
+    Status(line);
+    Count(true);
+  }
 
   // --- ResultSink ---
   Delivery Deliver(ResultKind kind, std::wstring_view name, std::wstring_view module,

@@ -30,11 +30,13 @@ class Recorder : public ResultSink, public StatusOutput, public SearchProgress {
     return Delivery::kDelivered;
   }
   void Status(const std::wstring& line) override { lines.push_back(line); }
+  void Warning(const std::wstring& line) override { warnings.push_back(line); }
   void BeginImage(uint64_t) override {}
   void SymbolsVisited(uint64_t n) override { visited += n; }
   bool CheckStop() override { return false; }
   std::vector<Found> found;
   std::vector<std::wstring> lines;
+  std::vector<std::wstring> warnings;
   uint64_t visited = 0;
 };
 
