@@ -53,10 +53,15 @@ void PlainPattern::Prepare(uint32_t flags, std::wstring_view pattern) {
         masks_[part.masks + m * part.words + word] |= bit;
       }
     }
-    for (size_t k = 0; k < keys.size(); ++k) {
-      const auto u = static_cast<uint32_t>(keys[k]);
-      if (u < 128) part.ascii[u] = static_cast<uint16_t>(k + 1);
-      else part.others.emplace_back(keys[k], static_cast<uint32_t>(k + 1));
+    for (size_t k = 0; k < keys.size(); ++k)
+      if (static_cast<uint32_t>(keys[k]) >= 128)
+        part.others.emplace_back(keys[k], static_cast<uint32_t>(k + 1));
+    // Every ASCII character answers from the table, folded or not.
+    for (uint32_t c = 0; c < 128; ++c) {
+      const wchar_t key = Key(static_cast<wchar_t>(c));
+      auto it = std::lower_bound(keys.begin(), keys.end(), key);
+      if (it != keys.end() && *it == key)
+        part.ascii[c] = static_cast<uint16_t>(it - keys.begin() + 1);
     }
     parts_.push_back(std::move(part));
   };
@@ -86,11 +91,11 @@ void PlainPattern::Prepare(uint32_t flags, std::wstring_view pattern) {
 }
 
 const uint64_t* PlainPattern::MaskOf(const Part& part, wchar_t c) const {
-  const wchar_t key = Key(c);
-  const auto u = static_cast<uint32_t>(key);
   size_t m = 0;
-  if (u < 128) {
-    m = part.ascii[u];
+  if (static_cast<uint32_t>(c) < 128) return &masks_[part.masks + part.ascii[c] * part.words];
+  const wchar_t key = Key(c);
+  if (static_cast<uint32_t>(key) < 128) {
+    m = part.ascii[key];  // a character that folds to an ASCII one (the Kelvin sign)
   } else if (!part.others.empty()) {
     auto it = std::lower_bound(part.others.begin(), part.others.end(), key,
                                [](const std::pair<wchar_t, uint32_t>& e, wchar_t k) {

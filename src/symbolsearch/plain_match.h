@@ -44,7 +44,7 @@ class PlainPattern {
     size_t words = 0;          // 64-bit words per position mask
     size_t masks = 0;          // index in masks_ of its first mask, the "?" positions
     size_t skip = 0;           // the "?"s of the run of stars before it
-    uint16_t ascii[128] = {};  // the mask number of each ASCII key; 0: only the "?"s
+    uint16_t ascii[128] = {};  // the mask number of each ASCII character; 0: only the "?"s
     std::vector<std::pair<wchar_t, uint32_t>> others;  // other keys, sorted
   };
 
