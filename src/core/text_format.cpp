@@ -72,4 +72,11 @@ std::wstring HtmlEscape(std::wstring_view text) {
   return out;
 }
 
+std::wstring ShortenText(std::wstring_view text, size_t maxLength) {
+  if (text.size() <= maxLength) return std::wstring(text);
+  std::wstring out(text.substr(0, maxLength));
+  out += L"...";
+  return out;
+}
+
 }  // namespace tarnix

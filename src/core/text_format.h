@@ -16,4 +16,8 @@ std::wstring FormatByteSize(uint64_t bytes);
 // & < > " replaced by their entities; everything else unchanged.
 std::wstring HtmlEscape(std::wstring_view text);
 
+// The first `maxLength` characters of `text` followed by "..." when it is
+// longer, for names shown in status lines.
+std::wstring ShortenText(std::wstring_view text, size_t maxLength);
+
 }  // namespace tarnix

@@ -3,8 +3,6 @@
 #include "core/error_text.h"
 #include "core/wformat.h"
 #include "platform/last_error.h"
-#include "platform/text_encoding.h"
-#include "symbolsearch/plain_match.h"
 
 namespace tarnix {
 
@@ -20,6 +18,7 @@ void MessageMatcher::Prepare(std::wstring_view word, bool regex, bool caseSensit
   failedComponent_.clear();
   regexErrorCode_ = -1;
   regexErrorText_.clear();
+  plain_.Prepare(plainFlags_, regex ? std::wstring_view() : std::wstring_view(word_));
   if (!regex) return;
   const std::vector<std::wstring> parts = SplitSearchString(word_);
   RegexCompileError error;
@@ -37,31 +36,34 @@ bool MessageMatcher::Usable() const {
 
 MessageMatcher::Result MessageMatcher::Match(std::wstring_view text, std::wstring& error) const {
   if (!regex_) {
-    const int r = PlainMatch(plainFlags_, text, word_);
+    const int r = text.empty() ? (word_.empty() ? 1 : 0) : plain_.Match(text);
     if (r >= 0) return r ? kMatch : kNoMatch;
     error = WFormat(L"Search: Pattern=\"%ls\", in=\"%ls\". Error: %ls", word_.c_str(),
                     std::wstring(text).c_str(), ErrorText(GetLastError()).c_str());
     return kError;
   }
+  // A text that a component cannot decide within the engine's work bound
+  // is a regular-expression failure of the match, unless a later component
+  // finds the text.
+  const SearchStringComponent* undecided = nullptr;
   for (const SearchStringComponent& c : components_) {
-    try {
-      if (std::regex_search(text.begin(), text.end(), c.regex)) return kMatch;
-    } catch (const std::regex_error& e) {
-      error = WFormat(L"Regex: \"%ls\", (%d) %ls", c.source.c_str(), static_cast<int>(e.code()),
-                      FromUtf8(e.what()).c_str());
-      return kError;
-    }
+    const RegexAnswer r = c.regex.Search(text);
+    if (r == kRegexMatch) return kMatch;
+    if (r == kRegexUndecided && !undecided) undecided = &c;
   }
-  return kNoMatch;
+  if (!undecided) return kNoMatch;
+  error = RegexUndecidedError(undecided->source);
+  return kError;
 }
 
 bool MessageMatcher::MatchCanFail() const {
   if (!regex_) return false;
-#if defined(__GLIBCXX__)
+  // A code's text form ("0x%08X") is short; only deeply nested lookaheads
+  // could take the engine past its bound on it.
+  constexpr size_t kCodeTextLength = 16;
+  for (const SearchStringComponent& c : components_)
+    if (!c.regex.AlwaysDecides(kCodeTextLength)) return true;
   return false;
-#else
-  return true;
-#endif
 }
 
 }  // namespace tarnix

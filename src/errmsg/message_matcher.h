@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "symbolsearch/plain_match.h"
 #include "symbolsearch/search_string.h"
 
 namespace tarnix {
@@ -30,8 +31,8 @@ class MessageMatcher {
   Result Match(std::wstring_view text, std::wstring& error) const;
 
   // Whether matching can fail on a short text such as a code's text form.
-  // The plain matcher cannot fail; this library's regular-expression search
-  // reports no errors while matching (only others raise complexity errors).
+  // The plain matcher cannot fail; a regular expression can run out of its
+  // work bound, on a short text only with deeply nested lookaheads.
   bool MatchCanFail() const;
 
   bool regex() const { return regex_; }
@@ -50,6 +51,7 @@ class MessageMatcher {
   bool wholeWords_ = false;
   uint32_t plainFlags_ = 0;
   std::wstring word_;
+  PlainPattern plain_;
   SearchStringComponents components_;
   std::wstring failedComponent_;
   int regexErrorCode_ = -1;

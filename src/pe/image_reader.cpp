@@ -1,5 +1,7 @@
 #include "pe/image_reader.h"
 
+#include "core/text_format.h"
+#include "core/wformat.h"
 #include "pe/image_headers.h"
 #include "pe/image_info.h"
 #include "pe/pe_format.h"
@@ -7,6 +9,7 @@
 #include "platform/fault_guard.h"
 #include "platform/last_error.h"
 #include "platform/mapped_file.h"
+#include "platform/text_encoding.h"
 #include "platform/win_errors.h"
 
 namespace tarnix {
@@ -70,6 +73,19 @@ class FaultCheck {
   const ImageView& view_;
   const FaultGuard* guard_;
 };
+
+// One warning per image for the names the view cut at their bound.
+void ReportCutNames(const ImageView& view, std::string_view path, SymbolSink& sink) {
+  if (view.cutNames() == 0) return;
+  constexpr size_t kShown = 64;
+  LastErrorKeeper keep;
+  sink.Warning(WFormat(
+      L"Warning: Searching file: \"%ls\". %llu name(s) longer than %zu characters cut to that "
+      L"length, the first at file offset 0x%llX: \"%ls\"",
+      FromUtf8(path).c_str(), static_cast<unsigned long long>(view.cutNames()),
+      ImageView::kMaxNameLength, static_cast<unsigned long long>(view.firstCutOffset()),
+      ShortenText(FromCp1252(view.FirstCutStart(kShown + 1)), kShown).c_str()));
+}
 
 template <class W>
 int Walk(ImageInfo& image, const ScanOptions& options, SymbolSink& sink,
@@ -170,8 +186,11 @@ int ImageReader::ReadMemory(const uint8_t* data, size_t size, std::string_view p
   sink.AttachImage(image);
   if (faulted()) return Fail(location, kLocationMalformed, ERROR_INVALID_EXCEPTION_HANDLER);
 
-  if (headers.pe64) return Walk<pe::Pe64>(image, options, sink, nameIndex_, faulted, location);
-  return Walk<pe::Pe32>(image, options, sink, nameIndex_, faulted, location);
+  const int read = headers.pe64
+                       ? Walk<pe::Pe64>(image, options, sink, nameIndex_, faulted, location)
+                       : Walk<pe::Pe32>(image, options, sink, nameIndex_, faulted, location);
+  if (read != kReadStop) ReportCutNames(view, path, sink);
+  return read;
 }
 
 int ReadImage(const std::string& path, const ScanOptions& options, SymbolSink& sink,

@@ -48,20 +48,39 @@ class ImageView {
     return value;
   }
 
-  // The zero-terminated 8-bit string at `offset`, without its terminator. A
-  // string that the view ends before its terminator faults.
+  // Names longer than this are cut there, so that no later stage holds
+  // more per name than this, whatever an image claims.
+  static constexpr size_t kMaxNameLength = 65536;
+
+  // The zero-terminated 8-bit string at `offset`, without its terminator,
+  // of at most kMaxNameLength characters: a longer one is cut there and
+  // counted (cutNames). A string that the view ends before its terminator,
+  // within the bound, faults.
   std::optional<std::string_view> String(uint64_t offset) const {
     if (offset >= size_) {
       faulted_ = true;
       return std::nullopt;
     }
-    const void* end = std::memchr(data_ + offset, 0, size_ - offset);
-    if (!end) {
+    const size_t room = size_ - static_cast<size_t>(offset);
+    const char* begin = reinterpret_cast<const char*>(data_ + offset);
+    const void* end = std::memchr(begin, 0, room < kMaxNameLength + 1 ? room : kMaxNameLength + 1);
+    if (end) return std::string_view(begin, static_cast<const char*>(end) - begin);
+    if (room <= kMaxNameLength) {
       faulted_ = true;
       return std::nullopt;
     }
-    const char* begin = reinterpret_cast<const char*>(data_ + offset);
-    return std::string_view(begin, static_cast<const char*>(end) - begin);
+    if (cutNames_++ == 0) firstCut_ = offset;
+    return std::string_view(begin, kMaxNameLength);
+  }
+
+  // How many names String() has cut, and where the first one starts.
+  uint64_t cutNames() const { return cutNames_; }
+  uint64_t firstCutOffset() const { return firstCut_; }
+  // Up to `length` bytes of the first cut name.
+  std::string_view FirstCutStart(size_t length) const {
+    if (cutNames_ == 0) return {};
+    return std::string_view(reinterpret_cast<const char*>(data_ + firstCut_),
+                            length < kMaxNameLength ? length : kMaxNameLength);
   }
 
   // Marks the image as malformed (a table that would run past the view).
@@ -71,6 +90,8 @@ class ImageView {
   const uint8_t* data_;
   size_t size_;
   mutable bool faulted_ = false;
+  mutable uint64_t cutNames_ = 0;
+  mutable uint64_t firstCut_ = 0;
 };
 
 }  // namespace tarnix

@@ -57,6 +57,10 @@ class SymbolSink {
   // A status line for the search output (for example a resource directory
   // that failed to parse).
   virtual void Status(const std::wstring& line) = 0;
+
+  // A status line that the search counts as a warning (for example names
+  // cut at their bound). Shown as an ordinary status line by default.
+  virtual void Warning(const std::wstring& line) { Status(line); }
 };
 
 }  // namespace tarnix

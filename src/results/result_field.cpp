@@ -1,7 +1,9 @@
 #include "results/result_field.h"
 
+#include "core/text_format.h"
 #include "core/wformat.h"
 #include "pe/result_kind.h"
+#include "results/result_column.h"
 #include "platform/locale_format.h"
 
 namespace tarnix {
@@ -144,6 +146,7 @@ constexpr Subsystem kSubsystems[] = {
     {0x80000000, L"Other", L"Other", nullptr}};
 
 constexpr size_t kListFolderBuffer = 520;  // characters, terminator included
+constexpr size_t kListNameLength = 1024;   // characters of a name the list shows
 constexpr size_t kListFlagLimit = 520;
 
 template <size_t N>
@@ -300,7 +303,14 @@ bool FormatResultField(int32_t column, const ResultEntry& e, bool verbose, bool 
 }
 
 bool ListDisplayText(int32_t column, ResultEntry& e, bool fullSymbols, std::wstring& out) {
-  if (CommonField(column, e, fullSymbols, out)) return true;
+  if (CommonField(column, e, fullSymbols, out)) {
+    // The list lays out every character of a cell each time it paints it:
+    // names of tens of thousands of characters froze the window for
+    // seconds. It shows their start; copies and exports keep them whole.
+    if ((column == kColFunctionName || column == kColModule) && out.size() > kListNameLength)
+      out = ShortenText(out, kListNameLength);
+    return true;
+  }
   const SymbolResult& r = e.result;
   const ImageProperties& p = r.properties;
   if (!e.cachesFilled) {

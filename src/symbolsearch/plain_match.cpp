@@ -1,5 +1,6 @@
 #include "symbolsearch/plain_match.h"
 
+#include <algorithm>
 #include <cstddef>
 
 #include "platform/char_class.h"
@@ -7,102 +8,192 @@
 namespace tarnix {
 namespace {
 
-// The state of one scan. a: position in the pattern; s: start of the
-// attempt in the text; k: offset from s of the current text character;
-// r, rk: a and k right after the last run of "*" (0 before any).
-class PlainMatcher {
- public:
-  PlainMatcher(uint32_t flags, std::wstring_view text, std::wstring_view pattern)
-      : text_(text), pat_(pattern),
-        caseSensitive_(flags & kPlainCaseSensitive), wholeWords_(flags & kPlainWholeWords) {}
+constexpr size_t kNotFound = SIZE_MAX;
+// Parts up to this many 64-bit words scan with a state on the stack.
+constexpr size_t kStackWords = 16;
 
-  int Run() {
-    for (;;) {
-      if (a_ == pat_.size()) {
-        if (AtWordEnd(s_ + k_)) return 1;
-        if (!Retry()) return 0;
-        continue;
-      }
-      const wchar_t p = pat_[a_];
-      if (p == L'*') {
-        // The whole run of "*" and "?"; each "?" takes one character.
-        size_t questions = 0;
-        wchar_t last = p;
-        while (a_ < pat_.size() && (pat_[a_] == L'*' || pat_[a_] == L'?')) {
-          last = pat_[a_];
-          if (last == L'?') ++questions;
-          ++a_;
-        }
-        k_ += questions;
-        if (a_ == pat_.size()) {
-          if (questions && s_ + k_ > text_.size()) {
-            if (!Retry()) return 0;
-            continue;
-          }
-          if (last == L'*') return 1;
-          continue;  // ends with "?": the end-of-pattern test at s + k
-        }
-        r_ = a_;
-        rk_ = k_;
-        continue;
-      }
-      const size_t at = s_ + k_;
-      if (at >= text_.size()) {
-        // "?" needs a character: a later start might still give one only
-        // in theory, Retry ends the scan once the start passes the text.
-        if (p == L'?') {
-          if (!Retry()) return 0;
-          continue;
-        }
-        return 0;
-      }
-      if (p != L'?' && !Same(text_[at], p)) {
-        if (!Retry()) return 0;
-        continue;
-      }
-      // Matched character. With whole words the first pattern character may
-      // not follow a word character; the attempt then starts one later.
-      if (wholeWords_ && a_ == 0 && s_ > 0 && IsWordChar(text_[s_ - 1])) {
-        if (!Retry()) return 0;
-        continue;
-      }
-      ++a_;
-      ++k_;
-    }
-  }
-
- private:
-  bool Same(wchar_t t, wchar_t p) const {
-    return caseSensitive_ ? t == p : EqualIgnoreCase(t, p);
-  }
-
-  bool AtWordEnd(size_t at) const {
-    return !wholeWords_ || at >= text_.size() || !IsWordChar(text_[at]);
-  }
-
-  // A new attempt one character later, from the last "*" (or the pattern's
-  // start). False when the start has passed the end of the text: no later
-  // attempt can match.
-  bool Retry() {
-    a_ = r_;
-    k_ = rk_;
-    ++s_;
-    return s_ <= text_.size();
-  }
-
-  std::wstring_view text_;
-  std::wstring_view pat_;
-  bool caseSensitive_;
-  bool wholeWords_;
-  size_t a_ = 0, s_ = 0, k_ = 0, r_ = 0, rk_ = 0;
-};
+bool IsStarRun(wchar_t c) { return c == L'*' || c == L'?'; }
 
 }  // namespace
 
+wchar_t PlainPattern::Key(wchar_t c) const { return caseSensitive_ ? c : FoldCase(c); }
+
+void PlainPattern::Prepare(uint32_t flags, std::wstring_view pattern) {
+  caseSensitive_ = flags & kPlainCaseSensitive;
+  wholeWords_ = flags & kPlainWholeWords;
+  empty_ = pattern.empty();
+  trailingRun_ = false;
+  trailingQuestions_ = 0;
+  trailingQuestionLast_ = false;
+  parts_.clear();
+  masks_.clear();
+
+  auto addPart = [&](std::wstring_view text, size_t skip) {
+    Part part;
+    part.length = text.size();
+    part.words = (text.size() + 63) / 64;
+    part.masks = masks_.size();
+    part.skip = skip;
+    // Mask 0: the "?" positions; one more per distinct key, each with the
+    // "?" positions too.
+    std::vector<wchar_t> keys;
+    for (wchar_t c : text)
+      if (c != L'?') keys.push_back(Key(c));
+    std::sort(keys.begin(), keys.end());
+    keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
+    masks_.resize(masks_.size() + part.words * (keys.size() + 1), 0);
+    for (size_t i = 0; i < text.size(); ++i) {
+      const uint64_t bit = uint64_t{1} << (i % 64);
+      const size_t word = i / 64;
+      if (text[i] == L'?') {
+        for (size_t m = 0; m <= keys.size(); ++m) masks_[part.masks + m * part.words + word] |= bit;
+      } else {
+        const size_t m = static_cast<size_t>(
+            std::lower_bound(keys.begin(), keys.end(), Key(text[i])) - keys.begin() + 1);
+        masks_[part.masks + m * part.words + word] |= bit;
+      }
+    }
+    for (size_t k = 0; k < keys.size(); ++k)
+      if (static_cast<uint32_t>(keys[k]) >= 128)
+        part.others.emplace_back(keys[k], static_cast<uint32_t>(k + 1));
+    // Every ASCII character answers from the table, folded or not.
+    for (uint32_t c = 0; c < 128; ++c) {
+      const wchar_t key = Key(static_cast<wchar_t>(c));
+      auto it = std::lower_bound(keys.begin(), keys.end(), key);
+      if (it != keys.end() && *it == key)
+        part.ascii[c] = static_cast<uint16_t>(it - keys.begin() + 1);
+    }
+    parts_.push_back(std::move(part));
+  };
+
+  size_t i = 0;
+  while (i < pattern.size() && pattern[i] != L'*') ++i;
+  addPart(pattern.substr(0, i), 0);
+  while (i < pattern.size()) {
+    // A run of "*" and "?" that starts with "*".
+    size_t questions = 0;
+    wchar_t last = L'*';
+    while (i < pattern.size() && IsStarRun(pattern[i])) {
+      last = pattern[i];
+      if (last == L'?') ++questions;
+      ++i;
+    }
+    if (i == pattern.size()) {
+      trailingRun_ = true;
+      trailingQuestions_ = questions;
+      trailingQuestionLast_ = last == L'?';
+      break;
+    }
+    const size_t start = i;
+    while (i < pattern.size() && pattern[i] != L'*') ++i;
+    addPart(pattern.substr(start, i - start), questions);
+  }
+}
+
+const uint64_t* PlainPattern::MaskOf(const Part& part, wchar_t c) const {
+  size_t m = 0;
+  if (static_cast<uint32_t>(c) < 128) return &masks_[part.masks + part.ascii[c] * part.words];
+  const wchar_t key = Key(c);
+  if (static_cast<uint32_t>(key) < 128) {
+    m = part.ascii[key];  // a character that folds to an ASCII one (the Kelvin sign)
+  } else if (!part.others.empty()) {
+    auto it = std::lower_bound(part.others.begin(), part.others.end(), key,
+                               [](const std::pair<wchar_t, uint32_t>& e, wchar_t k) {
+                                 return e.first < k;
+                               });
+    if (it != part.others.end() && it->first == key) m = it->second;
+  }
+  return &masks_[part.masks + m * part.words];
+}
+
+template <class Accept>
+size_t PlainPattern::Find(const Part& part, std::wstring_view text, size_t from,
+                          Accept accept) const {
+  const size_t n = text.size();
+  if (part.length == 0) {
+    // The empty text before the first "*" occurs at every position.
+    for (size_t o = from; o <= n; ++o)
+      if (accept(o)) return o;
+    return kNotFound;
+  }
+  if (from > n || n - from < part.length) return kNotFound;
+  const size_t words = part.words;
+  const size_t top = part.length - 1;
+  if (words == 1) {
+    uint64_t state = 0;
+    for (size_t j = from; j < n; ++j) {
+      state = ((state << 1) | 1) & MaskOf(part, text[j])[0];
+      if ((state >> top) & 1) {
+        const size_t o = j - top;
+        if (accept(o)) return o;
+      }
+    }
+    return kNotFound;
+  }
+  uint64_t stack[kStackWords];
+  std::vector<uint64_t> heap;
+  uint64_t* state = stack;
+  if (words > kStackWords) {
+    heap.resize(words);
+    state = heap.data();
+  }
+  std::fill(state, state + words, 0);
+  for (size_t j = from; j < n; ++j) {
+    const uint64_t* mask = MaskOf(part, text[j]);
+    for (size_t w = words - 1; w > 0; --w)
+      state[w] = ((state[w] << 1) | (state[w - 1] >> 63)) & mask[w];
+    state[0] = ((state[0] << 1) | 1) & mask[0];
+    if ((state[top / 64] >> (top % 64)) & 1) {
+      const size_t o = j - top;
+      if (accept(o)) return o;
+    }
+  }
+  return kNotFound;
+}
+
+bool PlainPattern::AtWordEnd(std::wstring_view text, size_t at) const {
+  return !wholeWords_ || at >= text.size() || !IsWordChar(text[at]);
+}
+
+// What follows the last part: the end of the pattern (a word end under
+// whole words), or the trailing run of stars, whose "?"s need characters.
+bool PlainPattern::TailFits(std::wstring_view text, size_t end) const {
+  if (!trailingRun_) return AtWordEnd(text, end);
+  const size_t after = end + trailingQuestions_;
+  if (after > text.size()) return false;
+  return !trailingQuestionLast_ || AtWordEnd(text, after);
+}
+
+int PlainPattern::Match(std::wstring_view text) const {
+  if (text.empty()) return empty_ ? 1 : 0;
+  if (empty_) return 0;
+  const size_t last = parts_.size() - 1;
+  // Under whole words the first part may not start right after a word
+  // character; a pattern that starts with "*" has no such start.
+  auto startFits = [&](size_t i, size_t o) {
+    return i != 0 || !wholeWords_ || parts_[0].length == 0 || o == 0 ||
+           !IsWordChar(text[o - 1]);
+  };
+  size_t pos = 0;
+  for (size_t i = 0; i < last; ++i) {
+    const Part& part = parts_[i];
+    pos += part.skip;
+    if (i == 0 && part.length == 0) continue;  // the pattern starts with "*"
+    const size_t o = Find(part, text, pos, [&](size_t at) { return startFits(i, at); });
+    if (o == kNotFound) return 0;
+    pos = o + part.length;
+  }
+  const Part& part = parts_[last];
+  pos += part.skip;
+  const size_t o = Find(part, text, pos, [&](size_t at) {
+    return startFits(last, at) && TailFits(text, at + part.length);
+  });
+  return o == kNotFound ? 0 : 1;
+}
+
 int PlainMatch(uint32_t flags, std::wstring_view text, std::wstring_view pattern) {
   if (text.empty()) return pattern.empty() ? 1 : 0;
-  if (pattern.empty()) return 0;
-  return PlainMatcher(flags, text, pattern).Run();
+  return PlainPattern(flags, pattern).Match(text);
 }
 
 }  // namespace tarnix

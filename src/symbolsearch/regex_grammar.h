@@ -2,9 +2,8 @@
 // The regular-expression grammars a user can choose (setting "reGrammar"),
 // with the values the program stores and shows. The values are the
 // platform's syntax-option bits, so stored settings and presets keep their
-// meaning; RegexSyntaxFlags maps them to this standard library's flags.
+// meaning; the regex engine (regex_engine.h) reads the grammar bits.
 #include <cstdint>
-#include "symbolsearch/std_regex.h"
 #include <string>
 
 namespace tarnix {
@@ -30,10 +29,5 @@ inline constexpr uint32_t kDefaultRegexSyntax = 0x601;
 // "ECMAScript", "Basic POSIX", "Extended POSIX", "Awk POSIX", "Grep POSIX",
 // "Egrep POSIX"; any other value "<0x%x>".
 std::wstring RegexGrammarName(uint32_t grammar);
-
-// The standard flags for the grammar bits of `grammar` (the lowest one when
-// several are set, ECMAScript when none is) with nosubs and optimize, and
-// icase unless `caseSensitive`.
-std::regex_constants::syntax_option_type RegexSyntaxFlags(uint32_t grammar, bool caseSensitive);
 
 }  // namespace tarnix

@@ -2,9 +2,7 @@
 
 #include "core/wformat.h"
 #include "platform/char_class.h"
-#include "platform/text_encoding.h"
 #include "symbolsearch/plain_match.h"
-#include "symbolsearch/regex_grammar.h"
 
 namespace tarnix {
 namespace {
@@ -18,11 +16,16 @@ void AddComponent(std::wstring_view part, std::vector<std::wstring>& out) {
   if (e > b) out.emplace_back(part.substr(b, e - b));
 }
 
-std::wstring RegexErrorText(const std::regex_error& e) {
-  return WFormat(L"(%d) %ls", static_cast<int>(e.code()), FromUtf8(e.what()).c_str());
+}  // namespace
+
+std::wstring RegexErrorText(const RegexError& error) {
+  return WFormat(L"(%d) %ls", error.code, error.message.c_str());
 }
 
-}  // namespace
+std::wstring RegexUndecidedError(const std::wstring& component) {
+  return WFormat(L"Regex: \"%ls\", (%d) %ls", component.c_str(),
+                 static_cast<int>(kRegexErrorComplexity), RegexUndecidedText());
+}
 
 std::wstring TrimSearchText(std::wstring_view text) { return std::wstring(TrimWhiteSpace(text)); }
 
@@ -46,18 +49,18 @@ bool CompileSearchString(const std::vector<std::wstring>& parts, uint32_t gramma
                          bool caseSensitive, SearchStringComponents& out,
                          RegexCompileError& error) {
   out.clear();
-  const auto flags = RegexSyntaxFlags(grammar, caseSensitive);
   out.reserve(parts.size());
   for (size_t i = 0; i < parts.size(); ++i) {
-    try {
-      out.push_back({parts[i], std::wregex(parts[i], flags)});
-    } catch (const std::regex_error& e) {
+    SearchStringComponent component{parts[i], Regex()};
+    RegexError failure;
+    if (!component.regex.Compile(parts[i], grammar, caseSensitive, failure)) {
       error.component = static_cast<int>(i);
-      error.code = static_cast<int>(e.code());
-      error.text = RegexErrorText(e);
+      error.code = failure.code;
+      error.text = RegexErrorText(failure);
       out.clear();
       return false;
     }
+    out.push_back(std::move(component));
   }
   return true;
 }
@@ -82,6 +85,7 @@ bool SearchString::Prepare(const SearchStringSpec& spec, uint32_t grammar, bool 
   emptyMatchesAll_ = emptyMatchesAll;
   matchesAll_ = DeriveMatchAll(text_, regex_, emptyMatchesAll);
   components_.clear();
+  plain_.Prepare(plainFlags_, regex_ ? std::wstring_view() : std::wstring_view(text_));
   if (!regex_) return true;
   return CompileSearchString(SplitSearchString(text_), grammar, spec.caseSensitive, components_,
                              error);
@@ -95,18 +99,20 @@ int SearchString::Match(std::wstring_view text, std::wstring& error) const {
   if (matchesAll_) return 1;
   if (regex_) {
     if (components_.empty()) return emptyMatchesAll_ ? 1 : 0;
+    // A later component may still find the text when an earlier one could
+    // not decide it.
+    const SearchStringComponent* undecided = nullptr;
     for (const auto& c : components_) {
-      try {
-        if (std::regex_search(text.begin(), text.end(), c.regex)) return 1;
-      } catch (const std::regex_error& e) {
-        error = WFormat(L"Regex: \"%ls\", %ls", c.source.c_str(), RegexErrorText(e).c_str());
-        return -1;
-      }
+      const RegexAnswer r = c.regex.Search(text, workBound_);
+      if (r == kRegexMatch) return 1;
+      if (r == kRegexUndecided && !undecided) undecided = &c;
     }
-    return 0;
+    if (!undecided) return 0;
+    error = RegexUndecidedError(undecided->source);
+    return kMatchUndecided;
   }
   if (text_.empty()) return emptyMatchesAll_ ? 1 : 0;
-  return PlainMatch(plainFlags_, text, text_);
+  return plain_.Match(text);
 }
 
 }  // namespace tarnix

@@ -5,10 +5,12 @@
 // in plain mode it is one wildcard pattern (PlainMatch) in which "||" has
 // no special meaning.
 #include <cstdint>
-#include "symbolsearch/std_regex.h"
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "symbolsearch/plain_match.h"
+#include "symbolsearch/regex_engine.h"
 
 namespace tarnix {
 
@@ -23,9 +25,15 @@ std::vector<std::wstring> SplitSearchString(std::wstring_view text);
 
 struct SearchStringComponent {
   std::wstring source;
-  std::wregex regex;
+  Regex regex;
 };
 using SearchStringComponents = std::vector<SearchStringComponent>;
+
+// "(%d) %s": the engine's error code and message.
+std::wstring RegexErrorText(const RegexError& error);
+
+// "Regex: \"%s\", (%d) %s": a component that could not decide a text.
+std::wstring RegexUndecidedError(const std::wstring& component);
 
 // Why a component did not compile.
 struct RegexCompileError {
@@ -33,6 +41,10 @@ struct RegexCompileError {
   int code = 0;         // the regular-expression error code
   std::wstring text;    // "(%d) %s": code and the engine's message
 };
+
+// The answer of SearchString::Match for a text that a regular expression
+// could not decide within the engine's work bound; it counts as no match.
+inline constexpr int kMatchUndecided = kRegexUndecided;
 
 // Compiles `parts` in order with the grammar (stored value of "reGrammar")
 // and icase unless `caseSensitive`. The first failure stops it: answers
@@ -66,10 +78,15 @@ class SearchString {
   bool Prepare(const SearchStringSpec& spec, uint32_t grammar, bool emptyMatchesAll,
                RegexCompileError& error);
 
-  // 1 = `text` matches, 0 = it does not, -1 = a regular-expression error
-  // while searching, described in `error` as "Regex: ...". The plain path
-  // allocates nothing.
+  // 1 = `text` matches, 0 = it does not, kMatchUndecided = no component
+  // matched and one could not decide within the engine's work bound
+  // (described in `error` as "Regex: ..."; the text counts as not matched).
+  // Nothing else fails. Allocates nothing unless it answers kMatchUndecided.
   int Match(std::wstring_view text, std::wstring& error) const;
+
+  // The steps a component may take on one text (Regex::kDefaultWorkBound
+  // unless changed; tests lower it).
+  void SetWorkBound(uint64_t bound) { workBound_ = bound; }
 
   uint32_t plainFlags() const { return plainFlags_; }
   bool regex() const { return regex_; }
@@ -83,6 +100,8 @@ class SearchString {
   uint32_t plainFlags_ = 0;
   bool emptyMatchesAll_ = true;
   bool matchesAll_ = false;
+  uint64_t workBound_ = Regex::kDefaultWorkBound;
+  PlainPattern plain_;
   SearchStringComponents components_;
 };
 

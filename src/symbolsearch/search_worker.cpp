@@ -169,6 +169,10 @@ class SearchContext final : public SearchProgress, public ResultSink, public Sta
     // A batch that cannot be posted is dropped with its lines.
     statusLines_.Add(line);
   }
+  void Warning(const std::wstring& line) override {
+    Status(line);
+    Count(true);
+  }
 
   // --- ResultSink ---
   Delivery Deliver(ResultKind kind, std::wstring_view name, std::wstring_view module,

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "core/error_text.h"
+#include "core/text_format.h"
 #include "core/wformat.h"
 #include "pe/look_in.h"
 #include "platform/last_error.h"
@@ -30,6 +31,9 @@ bool ConvertName(std::string_view name, std::wstring& out) {
   return false;
 }
 
+// Long names are shown by their start in status lines.
+constexpr size_t kShownNameLength = 64;
+
 }  // namespace
 
 SymbolMatcher::SymbolMatcher(const SearchString& search, const SymbolMatchOptions& options,
@@ -47,6 +51,8 @@ void SymbolMatcher::BeginImage(uint64_t symbolCount) { progress_.BeginImage(symb
 void SymbolMatcher::SkipSymbols(uint64_t count) { progress_.SymbolsVisited(count); }
 
 void SymbolMatcher::Status(const std::wstring& line) { status_.Status(line); }
+
+void SymbolMatcher::Warning(const std::wstring& line) { status_.Warning(line); }
 
 int SymbolMatcher::MatchNamed(const ImageProperties& props, ResultKind plainKind,
                               std::string_view name, std::string_view module, uint32_t ordinal,
@@ -149,9 +155,18 @@ int SymbolMatcher::MatchWide(std::wstring_view text) {
   std::wstring error;
   const int r = search_.Match(text, error);
   if (r >= 0) return r;
+  matchFailed_ = true;
+  if (r == kMatchUndecided) {
+    if (!undecidedReported_) {
+      undecidedReported_ = true;
+      Warning(WFormat(L"Warning: Searching file: \"%ls\". %ls. Name: \"%ls\" (%zu characters). "
+                      L"Such names of this file count as not matched.",
+                      file_.c_str(), error.c_str(), ShortenText(text, kShownNameLength).c_str(), text.size()));
+    }
+    return 0;
+  }
   Status(WFormat(L"ERROR: Failed to perform a match: \"%ls\". %ls", file_.c_str(),
                  error.c_str()));
-  matchFailed_ = true;
   return 0;
 }
 

@@ -5,7 +5,9 @@
 // the 'Search For' string and delivers a result of the right kind.
 //
 // Answers of the Match* calls: 1 matched and delivered, 0 not matched (a
-// failed match is reported as a status line and counts as no match), -1
+// failed match is reported as a status line and counts as no match; a name
+// that the regular expression cannot decide within its work bound counts as
+// no match and is reported once per image as a warning), -1
 // stop the search (stop requested, queue full while stopping, a result that
 // could not be delivered, or a name that could not be converted).
 #include <cstdint>
@@ -45,6 +47,7 @@ class SymbolMatcher final : public SymbolSink {
   void SetCurrentFile(std::wstring path) {
     file_ = std::move(path);
     image_ = nullptr;
+    undecidedReported_ = false;
   }
   const std::wstring& currentFile() const { return file_; }
 
@@ -61,6 +64,7 @@ class SymbolMatcher final : public SymbolSink {
                   std::string_view module) override;
   bool DeliverImage(const ImageProperties& props) override;
   void Status(const std::wstring& line) override;
+  void Warning(const std::wstring& line) override;
 
  private:
   // Matches an 8-bit text (converted with Windows-1252) or a wide one;
@@ -95,6 +99,9 @@ class SymbolMatcher final : public SymbolSink {
   };
   std::unordered_map<std::string, bool, NameHash, std::equal_to<>> undecoratedMatch_;
   bool matchFailed_ = false;  // the last match reported a failure
+  // A name of the current image that the regular expression could not
+  // decide has been reported (once per image).
+  bool undecidedReported_ = false;
 };
 
 }  // namespace tarnix

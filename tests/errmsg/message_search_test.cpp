@@ -132,6 +132,18 @@ TEST(MessageMatcher, PlainAndRegexModes) {
   EXPECT_EQ(m.Match(L"zz", error), MessageMatcher::kNoMatch);
   EXPECT_FALSE(m.MatchCanFail());
 
+  // A text the engine cannot decide within its bound is a matching error,
+  // unless a later component finds it; a code's text form is always decided
+  // but with deeply nested lookaheads.
+  m.Prepare(L"(?=.*x) || denied", true, false, false, kGrammarECMAScript);
+  EXPECT_FALSE(m.MatchCanFail());
+  const std::wstring longText(10000, L'a');
+  EXPECT_EQ(m.Match(longText, error), MessageMatcher::kError);
+  EXPECT_EQ(error.rfind(L"Regex: \"(?=.*x)\", (11) ", 0), 0u) << error;
+  EXPECT_EQ(m.Match(longText + L" denied", error), MessageMatcher::kMatch);
+  m.Prepare(L"(?=(?=(?=(?=(?=(?=(?=(?=.*x))))))))", true, false, false, kGrammarECMAScript);
+  EXPECT_TRUE(m.MatchCanFail());
+
   m.Prepare(L"ok||(", true, false, false, kGrammarECMAScript);
   EXPECT_FALSE(m.Usable());
   EXPECT_EQ(m.failedComponent(), L"(");

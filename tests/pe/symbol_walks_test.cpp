@@ -225,6 +225,66 @@ TEST(Stop, SinkOrDeliveryFailureStopsTheRead) {
             kReadStop);
 }
 
+TEST(Names, LongerThanTheBoundAreCutWithOneWarningPerImage) {
+  const size_t bound = ImageView::kMaxNameLength;
+  for (K kind : {K::kPe32, K::kPe64}) {
+    PeBuilder b(kind);
+    b.Import({"KERNEL32.dll", {N("ReadFile", 1), N(std::string(100000, 'I').c_str(), 2)}});
+    b.Exports({"lib.dll", 1,
+               {{1, "Alpha", ""},
+                {2, std::string(bound, 'E'), ""},  // exactly the bound: kept whole
+                {3, std::string(bound + 1, 'F'), ""},
+                {4, "Beta", "NTDLL." + std::string(70000, 'R')}}});
+    RecordingSink sink;
+    ReadOutcome r = ReadBytes(b.Build().bytes, sink);
+    ASSERT_EQ(r.result, kReadDone);
+    std::vector<size_t> lengths;
+    for (const Handed& h : sink.handed) lengths.push_back(h.name.size());
+    EXPECT_EQ(lengths, (std::vector<size_t>{8, bound, 5, bound, bound, 4, bound}));
+    EXPECT_EQ(sink.handed[1].name, std::string(bound, 'I'));
+    EXPECT_EQ(sink.handed.back().name.substr(0, 7), "NTDLL.R");
+    ASSERT_EQ(sink.status.size(), 1u);
+    const std::wstring& line = sink.status[0];
+    EXPECT_EQ(line.rfind(L"Warning: Searching file: \"", 0), 0u) << line;
+    EXPECT_NE(line.find(L"3 name(s) longer than 65536 characters cut"), std::wstring::npos) << line;
+    EXPECT_NE(line.find(L": \"" + std::wstring(64, L'I') + L"...\""), std::wstring::npos) << line;
+  }
+}
+
+TEST(Names, RunningToTheEndOfTheFileAreCutNotRefused) {
+  // Every export name starts in one run of letters that has no terminator
+  // before the end of the file, as in an image whose names were overwritten.
+  PeBuilder b(K::kPe64);
+  b.Exports({"lib.dll", 1, {{1, "Alpha", ""}, {2, "Beta", ""}}});
+  b.Resource(16, 1, 1033, "version");  // .rsrc, the last section, ends the file
+  BuiltImage img = b.Build();
+  std::string bytes = img.bytes;
+  const size_t run = bytes.size();
+  bytes.append(200000, 'Z');
+  // The last section covers the run, and both names point into it.
+  const uint32_t runRva = static_cast<uint32_t>(run - img.layout.rsrcOffset + img.layout.rsrcRva);
+  Poke<uint32_t>(bytes, img.layout.sectionTable + 80 + 8, 0x100000);   // VirtualSize
+  Poke<uint32_t>(bytes, img.layout.sectionTable + 80 + 16, 0x100000);  // SizeOfRawData
+  const uint32_t names = Peek<uint32_t>(bytes, img.layout.exportDirectory + 32);
+  const uint32_t namesAt = names - img.layout.rdataRva + img.layout.rdataOffset;
+  Poke<uint32_t>(bytes, namesAt, runRva);
+  Poke<uint32_t>(bytes, namesAt + 4, runRva + 10);
+  RecordingSink sink;
+  ReadOutcome r = ReadBytes(bytes, sink);
+  ASSERT_EQ(r.result, kReadDone);
+  ASSERT_EQ(sink.handed.size(), 2u);
+  EXPECT_EQ(sink.handed[0].name, std::string(ImageView::kMaxNameLength, 'Z'));
+  EXPECT_EQ(sink.handed[1].name.size(), ImageView::kMaxNameLength);
+  ASSERT_EQ(sink.status.size(), 1u);
+  EXPECT_NE(sink.status[0].find(L"2 name(s)"), std::wstring::npos) << sink.status[0];
+
+  // A short name that the view ends before its terminator still faults.
+  ImageView view(reinterpret_cast<const uint8_t*>("abc"), 3);
+  EXPECT_FALSE(view.String(0).has_value());
+  EXPECT_TRUE(view.faulted());
+  EXPECT_EQ(view.cutNames(), 0u);
+}
+
 TEST(Rom, ReportedOnlyToAnOpenModuleSearch) {
   std::string rom = PeBuilder(K::kRom).Characteristics(0x0103).TimeStamp(77).Build().bytes;
   const ScanOptions open{0, kSearchForSymbols, kPresentModulesOnly, true};

@@ -129,6 +129,16 @@ TEST(ResultField, ListTextsAreShorter) {
   ASSERT_TRUE(ListDisplayText(kColFolder, e, true, out));
   EXPECT_EQ(out, L"-");
   EXPECT_EQ(Field(kColFolder, e), L"/" + std::wstring(600, L'd') + L"/");
+
+  // Names as long as an image may make them show their start in the list;
+  // the export keeps them whole.
+  e.result.name = std::wstring(65536, L'n');
+  e.result.module = std::wstring(65536, L'm');
+  ASSERT_TRUE(ListDisplayText(kColFunctionName, e, true, out));
+  EXPECT_EQ(out, std::wstring(1024, L'n') + L"...");
+  ASSERT_TRUE(ListDisplayText(kColModule, e, true, out));
+  EXPECT_EQ(out, std::wstring(1024, L'm') + L"...");
+  EXPECT_EQ(Field(kColFunctionName, e), e.result.name);
 }
 
 std::string ReadAll(const std::filesystem::path& p) {

@@ -30,11 +30,13 @@ class Recorder : public ResultSink, public StatusOutput, public SearchProgress {
     return Delivery::kDelivered;
   }
   void Status(const std::wstring& line) override { lines.push_back(line); }
+  void Warning(const std::wstring& line) override { warnings.push_back(line); }
   void BeginImage(uint64_t) override {}
   void SymbolsVisited(uint64_t n) override { visited += n; }
   bool CheckStop() override { return false; }
   std::vector<Found> found;
   std::vector<std::wstring> lines;
+  std::vector<std::wstring> warnings;
   uint64_t visited = 0;
 };
 
@@ -119,6 +121,57 @@ TEST(ImageSearch, FiltersRefuseImages) {
   EXPECT_EQ(Search(dll, L"CreateFile", 0, r).size(), 1u);
   r.directoriesValues = kDirResources;
   EXPECT_TRUE(Search(dll, L"CreateFile", 0, r).empty());
+}
+
+// Runs a regex search for `pattern` over `image`; the recorder keeps what
+// was found and the status lines.
+void RegexSearch(const std::string& image, const std::wstring& pattern, Recorder& recorder) {
+  SearchString search;
+  RegexCompileError err;
+  ASSERT_TRUE(search.Prepare({pattern, true}, kGrammarECMAScript, true, err));
+  SymbolMatcher matcher(search, {0, true, 2}, recorder, recorder, recorder);
+  matcher.SetCurrentFile(L"/w/hostile.dll");
+  ScanOptions options;
+  uint32_t location = 0;
+  ImageReader reader;
+  EXPECT_EQ(reader.ReadMemory(reinterpret_cast<const uint8_t*>(image.data()), image.size(),
+                              "/w/hostile.dll", options, matcher, nullptr, location),
+            kReadDone);
+}
+
+TEST(ImageSearch, LongNamesAreSearchedAndCut) {
+  // Names of the bound's length are searched whole by a pattern that makes
+  // a backtracking matcher recurse per character or take quadratic time.
+  const std::string full(65536, 'A');
+  const std::string withC = std::string(65535, 'A') + "C";
+  const std::string longer = std::string(99999, 'B') + "C";  // cut before its "C"
+  const std::string image = PeBuilder(PeBuilder::Kind::kPe64)
+                                .Exports({"hostile.dll", 1,
+                                          {{1, full, ""},
+                                           {2, withC, ""},
+                                           {3, longer, ""},
+                                           {4, "CreateFileW", ""}}})
+                                .Build()
+                                .bytes;
+  Recorder recorder;
+  RegexSearch(image, L"(A|B)*C", recorder);
+  std::vector<size_t> lengths;
+  for (const Found& f : recorder.found) lengths.push_back(f.name.size());
+  // The cut name has lost its "C"; the other symbols are searched as usual.
+  EXPECT_EQ(lengths, (std::vector<size_t>{65536, 11}));
+  EXPECT_EQ(recorder.found.back().name, L"CreateFileW");
+  EXPECT_TRUE(recorder.lines.empty());
+  ASSERT_EQ(recorder.warnings.size(), 1u);
+  EXPECT_NE(recorder.warnings[0].find(L"\"/w/hostile.dll\". 1 name(s) longer than 65536"),
+            std::wstring::npos)
+      << recorder.warnings[0];
+
+  // Every name of the bound's length reaches the matcher and the results.
+  Recorder all;
+  RegexSearch(image, L"^B", all);
+  ASSERT_EQ(all.found.size(), 1u);
+  EXPECT_EQ(all.found[0].name, std::wstring(65536, L'B'));
+  EXPECT_EQ(all.warnings.size(), 1u);
 }
 
 }  // namespace

@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+#include <string>
+
+#include "platform/char_class.h"
+
 namespace tarnix {
 namespace {
 
@@ -98,6 +103,105 @@ TEST(PlainMatch, WholeWordsWithALeadingQuestionMark) {
   EXPECT_EQ(PlainMatch(kWords, L"x cat", L"?cat"), 0);
   EXPECT_EQ(PlainMatch(kWords, L"xcat", L"?at"), 0);
   EXPECT_EQ(PlainMatch(kWords, L"x at", L"?at"), 0);
+}
+
+TEST(PlainMatch, LongTextsAndPatternsStayLinear) {
+  // Each of these took seconds or minutes with a matcher that retried every
+  // start against the whole part after the last "*".
+  const std::wstring as(65536, L'A');
+  EXPECT_EQ(PlainMatch(0, as, L"*A*A*A*B"), 0);
+  EXPECT_EQ(PlainMatch(0, as + L"B", L"*A*A*A*B"), 1);
+  const std::wstring part = std::wstring(1023, L'A') + L"B";
+  EXPECT_EQ(PlainMatch(0, as, part), 0);
+  EXPECT_EQ(PlainMatch(kCase, as + L"B", L"*" + part), 1);
+  // Under whole words no run of 1,024 letters inside the text is a word.
+  EXPECT_EQ(PlainMatch(kWords, as, std::wstring(1024, L'?')), 0);
+  EXPECT_EQ(PlainMatch(kWords, std::wstring(1024, L'A'), std::wstring(1024, L'?')), 1);
+  EXPECT_EQ(PlainMatch(0, std::wstring(1000, L'A'), std::wstring(1024, L'?')), 0);
+  // A part longer than 64 characters with "?" across its words.
+  std::wstring pattern = std::wstring(70, L'x') + L"?" + std::wstring(70, L'y');
+  EXPECT_EQ(PlainMatch(0, L"--" + std::wstring(70, L'X') + L"#" + std::wstring(70, L'Y'), pattern), 1);
+  EXPECT_EQ(PlainMatch(kCase, L"--" + std::wstring(70, L'X') + L"#" + std::wstring(70, L'Y'), pattern), 0);
+  EXPECT_EQ(PlainMatch(kWords, L"a" + std::wstring(70, L'x') + L"#" + std::wstring(70, L'y'), pattern), 0);
+  // A prepared pattern answers the same, text after text.
+  PlainPattern prepared(0, L"*at*e?.exe");
+  EXPECT_EQ(prepared.Match(L"crater.exe"), 1);
+  EXPECT_EQ(prepared.Match(L"craters.exe"), 0);
+  EXPECT_EQ(prepared.Match(L"formatted.exe"), 1);
+}
+
+// The matcher as its rules read, step by step: a = pattern position, s =
+// start of the attempt, k = offset of the current character, r and rk =
+// a and k after the last run of stars.
+int StepwiseMatch(uint32_t flags, std::wstring_view t, std::wstring_view p) {
+  if (t.empty()) return p.empty() ? 1 : 0;
+  if (p.empty()) return 0;
+  const bool cs = flags & kCase, words = flags & kWords;
+  size_t a = 0, s = 0, k = 0, r = 0, rk = 0;
+  auto retry = [&] {
+    a = r;
+    k = rk;
+    return ++s <= t.size();
+  };
+  auto wordEnd = [&](size_t at) { return !words || at >= t.size() || !IsWordChar(t[at]); };
+  for (;;) {
+    if (a == p.size()) {
+      if (wordEnd(s + k)) return 1;
+      if (!retry()) return 0;
+      continue;
+    }
+    if (p[a] == L'*') {
+      size_t q = 0;
+      wchar_t last = L'*';
+      for (; a < p.size() && (p[a] == L'*' || p[a] == L'?'); ++a) {
+        last = p[a];
+        q += p[a] == L'?';
+      }
+      k += q;
+      if (a < p.size()) {
+        r = a;
+        rk = k;
+      } else if (q && s + k > t.size()) {
+        if (!retry()) return 0;
+      } else if (last == L'*') {
+        return 1;
+      }
+      continue;
+    }
+    if (s + k >= t.size()) {
+      if (p[a] != L'?') return 0;
+      if (!retry()) return 0;
+      continue;
+    }
+    const bool same = p[a] == L'?' || (cs ? t[s + k] == p[a] : EqualIgnoreCase(t[s + k], p[a]));
+    if (!same || (words && a == 0 && s > 0 && IsWordChar(t[s - 1]))) {
+      if (!retry()) return 0;
+      continue;
+    }
+    ++a;
+    ++k;
+  }
+}
+
+TEST(PlainMatch, AgreesWithTheStepwiseRules) {
+  const wchar_t patternChars[] = L"ab?*A_ \u00e9\u00c9.";
+  const wchar_t textChars[] = L"abAB_ .\u00e9\u00c9x";
+  std::mt19937 rng(42);
+  for (int i = 0; i < 200000; ++i) {
+    std::wstring p, t;
+    for (int n = static_cast<int>(rng() % 9); n > 0; --n)
+      p += patternChars[rng() % (std::size(patternChars) - 1)];
+    for (int n = static_cast<int>(rng() % 12); n > 0; --n)
+      t += textChars[rng() % (std::size(textChars) - 1)];
+    if (rng() % 8 == 0 && !p.empty()) {
+      // Parts longer than one 64-bit word.
+      p.insert(rng() % p.size(), std::wstring(70, L'a'));
+      t += std::wstring(75, L'a');
+    }
+    const uint32_t flags = rng() % 4;
+    ASSERT_EQ(PlainMatch(flags, t, p), StepwiseMatch(flags, t, p))
+        << "flags " << flags << " pattern length " << p.size() << " text length " << t.size();
+  }
 }
 
 }  // namespace

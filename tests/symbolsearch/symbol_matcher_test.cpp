@@ -32,6 +32,7 @@ class RecordingSink : public ResultSink, public StatusOutput, public SearchProgr
     return answer;
   }
   void Status(const std::wstring& line) override { lines.push_back(line); }
+  void Warning(const std::wstring& line) override { warnings.push_back(line); }
   void BeginImage(uint64_t count) override { announced = count; }
   void SymbolsVisited(uint64_t count) override { visited += count; }
   bool CheckStop() override {
@@ -41,6 +42,7 @@ class RecordingSink : public ResultSink, public StatusOutput, public SearchProgr
 
   std::vector<Result> results;
   std::vector<std::wstring> lines;
+  std::vector<std::wstring> warnings;
   Delivery answer = Delivery::kDelivered;
   uint32_t failure = 0;
   uint32_t lastTimeStamp = 0;
@@ -338,6 +340,32 @@ TEST_F(SymbolMatcherTest, ProgramUndecoratorByDefault) {
   // Flags reach the undecorator: without them the calling convention shows.
   SymbolMatcher complete(search_, {kLookInCppOnly, true, 0}, sink_, sink_, sink_);
   EXPECT_EQ(complete.MatchNamed(props_, kKindExport, "?Foo@@YAXXZ", "a.dll", 1, 0), 0);
+}
+
+TEST_F(SymbolMatcherTest, UndecidedNamesAreReportedOncePerImage) {
+  // The lookahead reads the rest of the name from every position: past the
+  // lowered bound for long names, decided for short ones.
+  Prepare(L"(?=.*Q) || ^Long", 0, false, true);
+  search_.SetWorkBound(200000);
+  const std::string longName(2000, 'a');
+  EXPECT_EQ(matcher_->MatchNamed(props_, kKindExport, longName, "x.dll", 1, 0), 0);
+  EXPECT_EQ(matcher_->MatchNamed(props_, kKindExport, longName + "b", "x.dll", 2, 1), 0);
+  EXPECT_EQ(matcher_->MatchNamed(props_, kKindExport, "shortQ", "x.dll", 3, 2), 1);
+  // A later component that finds the name decides it.
+  EXPECT_EQ(matcher_->MatchNamed(props_, kKindExport, "Long" + longName, "x.dll", 4, 3), 1);
+  ASSERT_EQ(sink_.warnings.size(), 1u);
+  EXPECT_NE(sink_.warnings[0].find(L"Warning: Searching file: \"/w/System32/kernel32.dll\". "
+                                   L"Regex: \"(?=.*Q)\", (11) "),
+            std::wstring::npos)
+      << sink_.warnings[0];
+  EXPECT_NE(sink_.warnings[0].find(L"(2000 characters)"), std::wstring::npos);
+  EXPECT_TRUE(sink_.lines.empty());
+  EXPECT_EQ(sink_.results.size(), 2u);
+
+  matcher_->SetCurrentFile(L"/w/other.dll");
+  EXPECT_EQ(matcher_->MatchNamed(props_, kKindExport, longName, "x.dll", 1, 0), 0);
+  ASSERT_EQ(sink_.warnings.size(), 2u);
+  EXPECT_NE(sink_.warnings[1].find(L"/w/other.dll"), std::wstring::npos);
 }
 
 TEST_F(SymbolMatcherTest, EmptySearchStringFollowsTheSetting) {
