@@ -113,4 +113,8 @@ inline constexpr uint32_t ERROR_REGISTRY_IO_FAILED = 1016;
 inline constexpr uint32_t ERROR_FILE_CORRUPT = 1392;
 inline constexpr uint32_t ERROR_EVENTLOG_FILE_CORRUPT = 1500;
 
+// Module resolution and symbol location.
+inline constexpr uint32_t ERROR_PROC_NOT_FOUND = 127;
+inline constexpr uint32_t ERROR_CANT_RESOLVE_FILENAME = 1921;
+
 }  // namespace tarnix
