@@ -1,5 +1,7 @@
 #include "platform/windows_root.h"
 
+#include <sys/stat.h>
+
 #include <cstdlib>
 #include <system_error>
 
@@ -54,6 +56,28 @@ fs::path ResolveWindowsPath(const fs::path& base, std::wstring_view relative) {
     if (at.empty()) return {};
   }
   return at;
+}
+
+fs::path FindFileIgnoringCase(const fs::path& folder, std::wstring_view name) {
+  if (folder.empty() || name.empty() || name.find_first_of(L"/\\") != std::wstring_view::npos)
+    return {};
+  auto isFile = [](const fs::path& p) {
+    struct stat st;
+    return ::stat(p.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+  };
+  for (const std::wstring& candidate : {std::wstring(name), ToLowerCase(name)}) {
+    const fs::path p = folder / ToUtf8(candidate);
+    if (isFile(p)) return p;
+  }
+  fs::path found;
+  std::error_code ec;
+  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    const std::wstring entry = FromUtf8(it->path().filename().string());
+    if (!EqualsIgnoreCase(entry, name) || !isFile(it->path())) continue;
+    found = it->path();
+    if (entry == name) break;
+  }
+  return found;
 }
 
 const char* WindowsRootSourceName(WindowsRootSource source) {
