@@ -201,7 +201,9 @@ ImageInfoContent BuildImageInfo(const ImageInfoSubject& s, const ModuleResolver&
   const ResultEntry entry = EntryOf(s);
   std::wstring text;
 
-  if (IsSymbolKind(s.kind)) {
+  // A search for imported libraries lists modules only, whatever the kind says.
+  const bool library = IsLibraryKind(s.kind) || s.searchFor == kSearchForImportLibs;
+  if (IsSymbolKind(s.kind) && !library) {
     SymbolQuery query;
     query.imagePath = s.imagePath;
     query.imageType = s.properties.imageType;
@@ -248,7 +250,7 @@ ImageInfoContent BuildImageInfo(const ImageInfoSubject& s, const ModuleResolver&
       text += WFormat(L"Offset (File):\t%ls\nOffset (Mapped):\t%ls\n",
                       OffsetText(loc.fileOffset).c_str(), OffsetText(loc.rva).c_str());
     text += L"\n";
-  } else if (IsLibraryKind(s.kind)) {
+  } else if (library) {
     c.title = WFormat(L"Import Lib: %ls", s.module.c_str());
     // Not part of the text, but the window's "Resolves To" box and its
     // module menu still want the file.

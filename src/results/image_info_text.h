@@ -60,7 +60,8 @@ struct ImageInfoSubject {
   ImageProperties properties;
   uint32_t ordinal = 0;           // 0 when none
   int32_t nameIndexOrHint = -1;   // -1 when none
-  uint32_t searchFor = 1;         // 1 WinAPIs, 2 Import Libs (SearchFor)
+  uint32_t searchFor = 1;         // 1 WinAPIs, 2 Import Libs (SearchFor): a
+                                  // result of the latter describes its module
 };
 ImageInfoSubject ImageInfoSubjectOf(const ResultEntry& entry, uint32_t searchFor);
 
