@@ -93,7 +93,7 @@ constexpr OwnText kOwnTexts[] = {
     {ERROR_NOT_ENOUGH_QUOTA, L"The message queue is full."},
     {ERROR_UNSUPPORTED_VERSION, L"The data has a version that is not supported."},
     {ERROR_BAD_VERSION_KEY, L"The version resource has an unexpected key."},
-    {ERROR_CANT_RESOLVE_FILENAME, L"The name could not be resolved: its forwarders loop or go too deep."},
+    {ERROR_CANT_RESOLVE_FILENAME, L"The name cannot be resolved: its links lead too far or round in a circle."},
     {ERROR_EMPTY_NAME, L"The name is empty."},
     {ERROR_NOT_ABSOLUTE_PATH, L"The path must be absolute."},
     {ERROR_RVA_OUT_OF_RANGE, L"The relative virtual address is out of range."},

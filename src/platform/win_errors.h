@@ -77,6 +77,7 @@ inline constexpr uint32_t ERROR_RESOURCE_LANG_NOT_FOUND = 1815;
 inline constexpr uint32_t ERROR_NOT_ENOUGH_QUOTA = 1816;
 inline constexpr uint32_t ERROR_UNSUPPORTED_VERSION = 1828;
 inline constexpr uint32_t ERROR_BAD_VERSION_KEY = 1903;
+inline constexpr uint32_t ERROR_CANT_RESOLVE_FILENAME = 1921;
 inline constexpr uint32_t ERROR_EMPTY_NAME = 2115;
 inline constexpr uint32_t ERROR_NOT_ABSOLUTE_PATH = 2356;
 inline constexpr uint32_t ERROR_RVA_OUT_OF_RANGE = 2371;
@@ -115,6 +116,5 @@ inline constexpr uint32_t ERROR_EVENTLOG_FILE_CORRUPT = 1500;
 
 // Module resolution and symbol location.
 inline constexpr uint32_t ERROR_PROC_NOT_FOUND = 127;
-inline constexpr uint32_t ERROR_CANT_RESOLVE_FILENAME = 1921;
 
 }  // namespace tarnix
