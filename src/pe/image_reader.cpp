@@ -193,6 +193,62 @@ int ImageReader::ReadMemory(const uint8_t* data, size_t size, std::string_view p
   return read;
 }
 
+namespace {
+
+// Keeps the completed properties and stops before the first symbol.
+class PropertiesSink final : public SymbolSink {
+ public:
+  explicit PropertiesSink(ImageProperties& props) : props_(props) {}
+  void AttachImage(ImageFacts& image) override {
+    image.EnsureAll();
+    props_ = image.props();
+    found = true;
+  }
+  void BeginImage(uint64_t) override {}
+  void SkipSymbols(uint64_t) override {}
+  int MatchNamed(const ImageProperties&, ResultKind, std::string_view, std::string_view, uint32_t,
+                 int32_t) override {
+    return -1;
+  }
+  int MatchOrdinal(const ImageProperties&, uint64_t, ResultKind, std::string_view, int32_t) override {
+    return -1;
+  }
+  int MatchModule(const ImageProperties&, ResultKind, std::string_view) override { return -1; }
+  bool DeliverImage(const ImageProperties& props) override {
+    props_ = props;
+    found = true;
+    return true;
+  }
+  void Status(const std::wstring&) override {}
+  bool found = false;
+
+ private:
+  ImageProperties& props_;
+};
+
+}  // namespace
+
+int ReadImageProperties(const std::string& path, ImageProperties& props, uint32_t& location) {
+  props = ImageProperties();
+  PropertiesSink sink(props);
+  ScanOptions options;
+  // A ROM image is reported as the one "Image" result of a search for every
+  // module.
+  options.searchMatchesAll = true;
+  options.presentAs = kPresentModulesOnly;
+  ImageReader reader;
+  const int result = reader.ReadFile(path, options, sink, nullptr, location);
+  if (result == kReadFailed) return result;
+  props.binding = kBindingNone;
+  if (!sink.found) {
+    location = kLocationSignature;
+    SetLastError(ERROR_BAD_EXE_FORMAT);
+    return kReadFailed;
+  }
+  SetLastError(ERROR_SUCCESS);
+  return kReadDone;
+}
+
 int ReadImage(const std::string& path, const ScanOptions& options, SymbolSink& sink,
               const ImageFilter* filter, uint32_t& location) {
   ImageReader reader;

@@ -71,6 +71,12 @@ class ImageReader {
   std::vector<int32_t> nameIndex_;
 };
 
+// The header properties of the image at `path` as a search gives them to
+// every result of the image (binding none): ReadFile's answers, and
+// `props` filled when the answer is kReadDone. A ROM image's are those of
+// its "Image" result.
+int ReadImageProperties(const std::string& path, ImageProperties& props, uint32_t& location);
+
 // One-shot form of ImageReader::ReadFile.
 int ReadImage(const std::string& path, const ScanOptions& options, SymbolSink& sink,
               const ImageFilter* filter, uint32_t& location);

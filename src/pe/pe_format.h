@@ -31,10 +31,17 @@ inline constexpr uint32_t kOptDllCharacteristics = 70;
 
 // Section header.
 inline constexpr uint32_t kSectionHeaderSize = 40;
+inline constexpr uint32_t kSectionName = 0;
 inline constexpr uint32_t kSectionVirtualSize = 8;
 inline constexpr uint32_t kSectionVirtualAddress = 12;
 inline constexpr uint32_t kSectionSizeOfRawData = 16;
 inline constexpr uint32_t kSectionPointerToRawData = 20;
+inline constexpr uint32_t kSectionCharacteristics = 36;
+
+// Section characteristics: how the section's memory may be used.
+inline constexpr uint32_t kScnMemExecute = 0x20000000;
+inline constexpr uint32_t kScnMemRead = 0x40000000;
+inline constexpr uint32_t kScnMemWrite = 0x80000000;
 
 // Data directory indexes.
 inline constexpr uint32_t kDirExport = 0;

@@ -1,5 +1,7 @@
 #include "pe/rva.h"
 
+#include <cstring>
+
 #include "pe/pe_format.h"
 #include "platform/last_error.h"
 #include "platform/win_errors.h"
@@ -24,21 +26,40 @@ void SectionMap::Load() const {
       truncated_ = true;
       break;
     }
-    sections_.push_back({*view_->TryRead<uint32_t>(at + pe::kSectionVirtualAddress),
-                         *view_->TryRead<uint32_t>(at + pe::kSectionVirtualSize),
-                         *view_->TryRead<uint32_t>(at + pe::kSectionPointerToRawData)});
+    Section s{*view_->TryRead<uint32_t>(at + pe::kSectionVirtualAddress),
+              *view_->TryRead<uint32_t>(at + pe::kSectionVirtualSize),
+              *view_->TryRead<uint32_t>(at + pe::kSectionPointerToRawData),
+              *view_->TryRead<uint32_t>(at + pe::kSectionSizeOfRawData),
+              *view_->TryRead<uint32_t>(at + pe::kSectionCharacteristics),
+              {}};
+    for (uint32_t c = 0; c < sizeof s.name; ++c)
+      s.name[c] = static_cast<char>(*view_->TryRead<uint8_t>(at + pe::kSectionName + c));
+    sections_.push_back(s);
   }
 }
 
-std::optional<uint64_t> SectionMap::ToOffset(uint64_t rva) const {
+const SectionMap::Section* SectionMap::Holding(uint64_t rva) const {
   if (!loaded_) Load();
   for (const Section& s : sections_) {
-    if (rva >= s.virtualAddress && rva - s.virtualAddress < s.virtualSize)
-      return rva - s.virtualAddress + s.pointerToRawData;
+    if (rva >= s.virtualAddress && rva - s.virtualAddress < s.virtualSize) return &s;
   }
   // The walk would have gone on into headers beyond the view.
   if (truncated_) view_->Fault();
-  return std::nullopt;
+  return nullptr;
+}
+
+std::optional<uint64_t> SectionMap::ToOffset(uint64_t rva) const {
+  const Section* s = Holding(rva);
+  if (!s) return std::nullopt;
+  return rva - s->virtualAddress + s->pointerToRawData;
+}
+
+const SectionMap::Section* SectionMap::Named(std::string_view name) const {
+  if (!loaded_) Load();
+  for (const Section& s : sections_) {
+    if (std::string_view(s.name, strnlen(s.name, sizeof s.name)) == name) return &s;
+  }
+  return nullptr;
 }
 
 bool RvaToFileOffset(const uint8_t* buffer, size_t size, uint64_t rva, uint32_t& fileOffset) {

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 #include "pe/image_view.h"
@@ -14,6 +15,16 @@ namespace tarnix {
 // image so that reading many images allocates only when a table grows.
 class SectionMap {
  public:
+  // One section header as the lookups use it.
+  struct Section {
+    uint32_t virtualAddress;
+    uint32_t virtualSize;
+    uint32_t pointerToRawData;
+    uint32_t sizeOfRawData;
+    uint32_t characteristics;
+    char name[8];  // not terminated when all eight are used
+  };
+
   // Forgets the previous image; the table is read on the first lookup.
   void Reset(const ImageView& view, uint64_t tableOffset, uint16_t count);
 
@@ -25,12 +36,12 @@ class SectionMap {
   // headers lying beyond the view faults the view.
   std::optional<uint64_t> ToOffset(uint64_t rva) const;
 
+  // The section ToOffset finds `rva` in; null when none holds it.
+  const Section* Holding(uint64_t rva) const;
+  // The first section named `name` (".apiset"); null when there is none.
+  const Section* Named(std::string_view name) const;
+
  private:
-  struct Section {
-    uint32_t virtualAddress;
-    uint32_t virtualSize;
-    uint32_t pointerToRawData;
-  };
   void Load() const;
 
   const ImageView* view_ = nullptr;

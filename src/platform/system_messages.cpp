@@ -58,6 +58,7 @@ constexpr OwnText kOwnTexts[] = {
     {ERROR_INSUFFICIENT_BUFFER, L"The data area is too small."},
     {ERROR_INVALID_NAME, L"The file name, folder name or volume label syntax is not valid."},
     {ERROR_MOD_NOT_FOUND, L"The module could not be found."},
+    {ERROR_PROC_NOT_FOUND, L"The procedure could not be found."},
     {ERROR_DIR_NOT_EMPTY, L"The folder is not empty."},
     {ERROR_BUSY, L"The resource is in use."},
     {ERROR_ALREADY_EXISTS, L"The file or folder already exists."},

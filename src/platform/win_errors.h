@@ -116,4 +116,7 @@ inline constexpr uint32_t ERROR_REGISTRY_IO_FAILED = 1016;
 inline constexpr uint32_t ERROR_FILE_CORRUPT = 1392;
 inline constexpr uint32_t ERROR_EVENTLOG_FILE_CORRUPT = 1500;
 
+// Module resolution and symbol location.
+inline constexpr uint32_t ERROR_PROC_NOT_FOUND = 127;
+
 }  // namespace tarnix

@@ -1,5 +1,7 @@
 #include "platform/windows_root.h"
 
+#include <sys/stat.h>
+
 #include <cstdlib>
 #include <system_error>
 
@@ -16,16 +18,34 @@ bool IsFolder(const fs::path& p) {
   return !p.empty() && fs::is_directory(p, ec);
 }
 
-// The entry of `dir` named `name`, exactly or ignoring case; empty if none.
-fs::path ResolveName(const fs::path& dir, std::wstring_view name) {
-  const fs::path exact = dir / ToUtf8(name);
-  std::error_code ec;
-  if (fs::symlink_status(exact, ec).type() != fs::file_type::not_found && !ec) return exact;
-  for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
-    const fs::path entry = it->path();
-    if (EqualsIgnoreCase(FromUtf8(entry.filename().string()), name)) return entry;
+// The entry of `dir` named `name` that `wanted` accepts: as written, then
+// in lower case when `lowerFirst`, then from the listing ignoring case (the
+// first such entry, unless one equals `name`). Empty if none.
+template <class Wanted>
+fs::path FindEntry(const fs::path& dir, std::wstring_view name, bool lowerFirst, Wanted wanted) {
+  const std::wstring lower = lowerFirst ? ToLowerCase(name) : std::wstring();
+  for (std::wstring_view candidate : {name, std::wstring_view(lower)}) {
+    if (candidate.empty()) continue;
+    const fs::path p = dir / ToUtf8(candidate);
+    if (wanted(p)) return p;
   }
-  return {};
+  fs::path found;
+  std::error_code ec;
+  for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+    const std::wstring entry = FromUtf8(it->path().filename().string());
+    if (!EqualsIgnoreCase(entry, name) || !wanted(it->path())) continue;
+    if (found.empty() || entry == name) found = it->path();
+    if (entry == name) break;
+  }
+  return found;
+}
+
+// Any entry of `dir` named `name`.
+fs::path ResolveName(const fs::path& dir, std::wstring_view name) {
+  return FindEntry(dir, name, false, [](const fs::path& p) {
+    std::error_code ec;
+    return fs::symlink_status(p, ec).type() != fs::file_type::not_found && !ec;
+  });
 }
 
 fs::path Trimmed(const fs::path& p) {
@@ -54,6 +74,15 @@ fs::path ResolveWindowsPath(const fs::path& base, std::wstring_view relative) {
     if (at.empty()) return {};
   }
   return at;
+}
+
+fs::path FindFileIgnoringCase(const fs::path& folder, std::wstring_view name) {
+  if (folder.empty() || name.empty() || name.find_first_of(L"/\\") != std::wstring_view::npos)
+    return {};
+  return FindEntry(folder, name, true, [](const fs::path& p) {
+    struct stat st;
+    return ::stat(p.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+  });
 }
 
 const char* WindowsRootSourceName(WindowsRootSource source) {

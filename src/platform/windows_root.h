@@ -72,4 +72,12 @@ const char* WindowsRootSourceName(WindowsRootSource source);
 std::filesystem::path ResolveWindowsPath(const std::filesystem::path& base,
                                          std::wstring_view relative);
 
+// The file (or link to a file) of `folder` named `name` ignoring case, as
+// Windows finds it: the name as written, then in lower case (Wine's files),
+// which need no listing of the folder; then the listing, where an entry
+// equal to `name` wins over one equal ignoring case. Empty when there is
+// none; `name` is a single name, never a path.
+std::filesystem::path FindFileIgnoringCase(const std::filesystem::path& folder,
+                                           std::wstring_view name);
+
 }  // namespace tarnix

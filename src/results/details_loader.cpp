@@ -120,9 +120,7 @@ ImageDetails ReadImageDetails(const std::wstring& path, uint16_t language) {
   request.fixedInfo = &fixed;
   request.description = &description;
   if (ReadVersionInfo(path, request) < 0) {
-    uint32_t err = GetLastError();
-    d.description = WFormat(L"<error: (%ls) %ls>", ErrorCodeToText(err).c_str(),
-                            ErrorDescription(err).c_str());
+    d.description = VersionErrorText(GetLastError());
     return d;
   }
   if (request.found & kVersionFixedInfo)
@@ -131,6 +129,11 @@ ImageDetails ReadImageDetails(const std::wstring& path, uint16_t language) {
     if (c == L'\r' || c == L'\n') c = L' ';
   d.description = std::move(description);
   return d;
+}
+
+std::wstring VersionErrorText(uint32_t error) {
+  return WFormat(L"<error: (%ls) %ls>", ErrorCodeToText(error).c_str(),
+                 ErrorDescription(error).c_str());
 }
 
 ResultDetails LoadDetails(const DetailsWorkItem& item, const std::wstring& path, uint16_t language,

@@ -56,6 +56,10 @@ struct ImageDetails {
 
 ImageDetails ReadImageDetails(const std::wstring& path, uint16_t language);
 
+// "<error: (%s) %s>": the description of an image whose version resource
+// could not be read.
+std::wstring VersionErrorText(uint32_t error);
+
 // Reads an image's details; the pass calls it once per distinct image.
 using ImageDetailsReader = std::function<ImageDetails(const std::wstring& path, uint16_t language)>;
 

@@ -1,8 +1,9 @@
 #pragma once
 // Where the module that a result's symbol comes from or goes to lies on
-// disk: next to the image that names it, else in the system folder of the
-// Windows installation found (SysWOW64 for 32-bit images of a 64-bit
-// installation), names compared ignoring case as Windows does.
+// disk, for the results' context menu: the module resolution of the search
+// engine (symbolsearch/module_resolver.h) under the Windows installation
+// found.
+#include <cstdint>
 #include <string>
 
 namespace tarnix {

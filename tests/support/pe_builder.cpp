@@ -130,6 +130,7 @@ PeBuilder& PeBuilder::Resource(ResourceId type, ResourceId name, uint16_t langua
 PeBuilder& PeBuilder::EmptyResourceType(ResourceId type) { emptyTypes_.push_back(std::move(type)); return *this; }
 PeBuilder& PeBuilder::RawResources(std::string section) { rawResources_ = std::move(section); return *this; }
 PeBuilder& PeBuilder::LoadConfiguration(LoadConfig config) { loadConfig_ = config; return *this; }
+PeBuilder& PeBuilder::Section(ExtraSection section) { extraSections_.push_back(std::move(section)); return *this; }
 PeBuilder& PeBuilder::Directory(uint32_t index, uint32_t rva, uint32_t size) {
   directories_.push_back({index, {rva, size}});
   return *this;
@@ -138,10 +139,17 @@ PeBuilder& PeBuilder::Directory(uint32_t index, uint32_t rva, uint32_t size) {
 BuiltImage PeBuilder::Build() const {
   const bool rom = kind_ == Kind::kRom;
   const Width w{kind_ == Kind::kPe64, kind_ == Kind::kPe64 ? 8u : 4u};
+  struct ExportFixup {
+    uint32_t slot;
+    std::string section;
+    uint32_t offset;
+  };
+  std::vector<ExportFixup> exportFixups;
   const uint64_t imageBase =
       imageBase_.value_or(w.pe64 ? 0x180000000ull : 0x10000000ull);
   const bool hasResources = rawResources_ || !resources_.empty() || !emptyTypes_.empty();
-  const uint16_t sectionCount = hasResources ? 3 : 2;
+  const uint16_t sectionCount =
+      static_cast<uint16_t>((hasResources ? 3 : 2) + extraSections_.size());
   const uint32_t optionalSize = rom ? 56 : (w.pe64 ? 240 : 224);
 
   BuiltImage out;
@@ -235,10 +243,20 @@ BuiltImage PeBuilder::Build() const {
                           static_cast<uint16_t>(named[j]->ordinal - t.base));
     }
     uint32_t code = text.rva();
+    std::map<std::string, uint32_t> sectionUse;
     for (const ExportSymbol& e : t.symbols) {
-      uint32_t address = e.forwarder.empty() ? code : rdata.AddString(e.forwarder);
-      if (e.forwarder.empty()) code += 16;
-      rdata.Put<uint32_t>(functionsTable + 4 * (e.ordinal - t.base), address);
+      uint32_t slot = functionsTable + 4 * (e.ordinal - t.base);
+      if (!e.forwarder.empty()) {
+        rdata.Put<uint32_t>(slot, rdata.AddString(e.forwarder));
+      } else if (e.rva) {
+        rdata.Put<uint32_t>(slot, *e.rva);
+      } else if (!e.section.empty()) {
+        // Patched once the extra sections have their addresses.
+        exportFixups.push_back({slot, e.section, 8 * sectionUse[e.section]++});
+      } else {
+        rdata.Put<uint32_t>(slot, code);
+        code += 16;
+      }
     }
     rdata.Put<uint32_t>(dir + 4, timeStamp_);
     rdata.Put<uint32_t>(dir + 12, moduleName);
@@ -331,6 +349,20 @@ BuiltImage PeBuilder::Build() const {
     dirs[2][0] = rsrc.rva();
     dirs[2][1] = static_cast<uint32_t>(std::max<size_t>(rsrc.bytes().size(), 16));
   }
+  // Extra sections follow the others, each at the section alignment.
+  std::vector<SectionBytes> extras;
+  extras.reserve(extraSections_.size());
+  uint32_t nextRva = AlignUp(hasResources ? rsrc.end() : rdata.end(), kSectionAlignment);
+  for (const ExtraSection& x : extraSections_) {
+    extras.emplace_back(nextRva);
+    extras.back().bytes() = x.bytes;
+    uint32_t span = std::max<uint32_t>({static_cast<uint32_t>(x.bytes.size()), x.virtualSize, 1});
+    nextRva = AlignUp(nextRva + span, kSectionAlignment);
+  }
+  for (const ExportFixup& f : exportFixups) {
+    for (size_t i = 0; i < extraSections_.size(); ++i)
+      if (extraSections_[i].name == f.section) rdata.Put<uint32_t>(f.slot, extras[i].rva() + f.offset);
+  }
   for (const auto& [index, value] : directories_) {
     dirs[index][0] = value.first;
     dirs[index][1] = value.second;
@@ -346,6 +378,8 @@ BuiltImage PeBuilder::Build() const {
   std::vector<Placed> placed = {{".text", &text, 0x60000020, 0},
                                 {".rdata", &rdata, 0x40000040, 0}};
   if (hasResources) placed.push_back({".rsrc", &rsrc, 0x40000040, 0});
+  for (size_t i = 0; i < extras.size(); ++i)
+    placed.push_back({extraSections_[i].name.c_str(), &extras[i], extraSections_[i].characteristics, 0});
   uint32_t fileEnd = sizeOfHeaders;
   for (Placed& p : placed) {
     p.offset = fileEnd;
@@ -367,7 +401,9 @@ BuiltImage PeBuilder::Build() const {
   Poke<uint16_t>(b, kLfanew + 22, characteristics_);
 
   const uint32_t o = layout.optionalHeader;
-  const uint32_t sizeOfImage = AlignUp(placed.back().section->end(), kSectionAlignment);
+  uint32_t imageEnd = placed.back().section->end();
+  if (!extraSections_.empty()) imageEnd = std::max(imageEnd, extras.back().rva() + extraSections_.back().virtualSize);
+  const uint32_t sizeOfImage = AlignUp(imageEnd, kSectionAlignment);
   if (rom) {
     Poke<uint16_t>(b, o, 0x107);
     Poke<uint32_t>(b, o + 4, static_cast<uint32_t>(text.bytes().size()));
@@ -415,9 +451,14 @@ BuiltImage PeBuilder::Build() const {
   for (size_t i = 0; i < placed.size(); ++i) {
     const Placed& p = placed[i];
     uint32_t h = layout.sectionTable + 40 * static_cast<uint32_t>(i);
-    std::memcpy(b.data() + h, p.name, std::strlen(p.name));
+    std::memcpy(b.data() + h, p.name, std::min<size_t>(std::strlen(p.name), 8));
     uint32_t size = static_cast<uint32_t>(p.section->bytes().size());
-    Poke<uint32_t>(b, h + 8, std::max<uint32_t>(size, 1));
+    uint32_t virtualSize = std::max<uint32_t>(size, 1);
+    if (i >= placed.size() - extras.size()) {
+      const ExtraSection& x = extraSections_[i - (placed.size() - extras.size())];
+      if (x.virtualSize) virtualSize = x.virtualSize;
+    }
+    Poke<uint32_t>(b, h + 8, virtualSize);
     Poke<uint32_t>(b, h + 12, p.section->rva());
     Poke<uint32_t>(b, h + 16, AlignUp(std::max<uint32_t>(size, 1), kFileAlignment));
     Poke<uint32_t>(b, h + 20, p.offset);
@@ -437,6 +478,8 @@ BuiltImage PeBuilder::Build() const {
     layout.rsrcRva = rsrc.rva();
     layout.rsrcOffset = placed[2].offset;
   }
+  for (size_t i = 0; i < extras.size(); ++i)
+    layout.extraSections.push_back({extras[i].rva(), placed[placed.size() - extras.size() + i].offset});
   layout.importDescriptors = fileOffset(layout.importDescriptors);
   layout.delayDescriptors = fileOffset(layout.delayDescriptors);
   layout.exportDirectory = fileOffset(layout.exportDirectory);

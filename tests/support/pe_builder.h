@@ -37,9 +37,36 @@ struct DelayImportModule {
 };
 
 struct ExportSymbol {
+  ExportSymbol(uint32_t ord, std::string n, std::string fwd = {})  // NOLINT: {1, "Name", ""}
+      : ordinal(ord), name(std::move(n)), forwarder(std::move(fwd)) {}
+  // A symbol in an extra section, or at an address of its own.
+  static ExportSymbol In(uint32_t ord, std::string n, std::string sectionName) {
+    ExportSymbol e(ord, std::move(n));
+    e.section = std::move(sectionName);
+    return e;
+  }
+  static ExportSymbol At(uint32_t ord, std::string n, uint32_t address) {
+    ExportSymbol e(ord, std::move(n));
+    e.rva = address;
+    return e;
+  }
+
   uint32_t ordinal = 0;   // the biased ordinal (Base included)
   std::string name;       // empty: exported by ordinal only
   std::string forwarder;  // not empty: forwarded, e.g. "NTDLL.RtlAllocateHeap"
+  // Where a symbol that is not forwarded lies: in .text (a return
+  // instruction each) unless `section` names an extra section (8 bytes
+  // each from its start), or at `rva` exactly when that is set.
+  std::string section;
+  std::optional<uint32_t> rva;
+};
+
+// A section after the usual ones (".data", ".bss", ".apiset").
+struct ExtraSection {
+  std::string name;
+  std::string bytes;
+  uint32_t characteristics = 0xC0000040;  // initialised data, read, write
+  uint32_t virtualSize = 0;               // 0: the size of `bytes`
 };
 
 struct ExportTable {
@@ -75,6 +102,8 @@ struct ImageLayout {
   uint32_t exportDirectory = 0;     // 0 when none
   uint32_t delayDescriptors = 0;    // 0 when none
   uint32_t loadConfig = 0;          // 0 when none
+  // The extra sections in the order given: RVA and file offset.
+  std::vector<std::pair<uint32_t, uint32_t>> extraSections;
 };
 
 struct BuiltImage {
@@ -105,6 +134,7 @@ class PeBuilder {
   // The whole resource section as given; its offsets count from its start.
   PeBuilder& RawResources(std::string section);
   PeBuilder& LoadConfiguration(LoadConfig config);
+  PeBuilder& Section(ExtraSection section);
   // Sets data directory `index` after everything else has been laid out.
   PeBuilder& Directory(uint32_t index, uint32_t rva, uint32_t size);
 
@@ -131,6 +161,7 @@ class PeBuilder {
   std::vector<ResourceId> emptyTypes_;
   std::optional<std::string> rawResources_;
   std::optional<LoadConfig> loadConfig_;
+  std::vector<ExtraSection> extraSections_;
   std::vector<std::pair<uint32_t, std::pair<uint32_t, uint32_t>>> directories_;
 };
 
