@@ -71,7 +71,7 @@ int RunSearchTiming(int argc, char** argv) {
   window.resultsView()->viewport()->repaint();
   const double search = t.elapsed() / 1000.0;
   const qint64 searchStall = stall.Stop();
-  const size_t rows = window.results().entries().size();
+  const size_t rows = window.results().size();
   if (rows == 0) {
     // Nothing listed (a folder of files that are not images): no details
     // to wait for and nothing to sort.
