@@ -69,6 +69,15 @@ size_t TextPool::memoryUsed() const {
   return blockBytes_ + locations_.capacity() * sizeof(uint32_t) + slots_.capacity() * sizeof(uint64_t);
 }
 
+size_t TextPool::GrowthFor(size_t count, size_t bytes) const {
+  size_t grow = 0;
+  const size_t need = bytes + 10 * count;
+  if (blocks_.empty() || blockUsed_ + need > blockSizes_.back()) grow += need > kBlockSize ? need : kBlockSize;
+  if ((locations_.size() + count + 1) * 2 > slots_.size()) grow += slots_.size() * sizeof(uint64_t) * 2;
+  if (locations_.size() + count > locations_.capacity()) grow += locations_.capacity() * sizeof(uint32_t) + 64;
+  return grow;
+}
+
 uint32_t TextPool::Intern(std::wstring_view text) {
   if (text.empty()) return kEmpty;
   scratch_.clear();

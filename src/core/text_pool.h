@@ -41,6 +41,9 @@ class TextPool {
   size_t size() const { return locations_.size(); }
   // Bytes held: blocks, ids and the look-up table.
   size_t memoryUsed() const;
+  // The most memoryUsed() can grow by when `count` new texts of `bytes`
+  // compact bytes in all are stored.
+  size_t GrowthFor(size_t count, size_t bytes) const;
   // Forgets every text but the empty one.
   void Clear();
 

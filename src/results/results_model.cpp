@@ -41,11 +41,12 @@ uint64_t ResultsModel::memoryUsed() const {
   return rows_.memoryUsed() + images_.memoryUsed() + imageBytes_ + texts_.memoryUsed();
 }
 
-bool ResultsModel::Room() {
+bool ResultsModel::Room(size_t textBytes) {
   if (full_) return false;
   // One row more may open a chunk, and its texts a block of the pool.
+  const size_t chunk = rows_.size() % decltype(rows_)::kChunk == 0 ? decltype(rows_)::chunkBytes() : 0;
   if (nextSerial_ >= kMaxRows ||
-      (ceiling_ && memoryUsed() + decltype(rows_)::chunkBytes() > ceiling_)) {
+      (ceiling_ && memoryUsed() + chunk + texts_.GrowthFor(2, textBytes) + sizeof(ImageRecord) > ceiling_)) {
     full_ = true;
     return false;
   }
@@ -72,8 +73,8 @@ size_t ResultsModel::Append(const ResultBatch& batch) {
   size_t taken = 0;
   try {
     for (size_t i = 0; i < batch.rows.size(); ++i) {
-      if (!Room()) break;
       const ResultBatch::Row& in = batch.rows[i];
+      if (!Room(size_t{in.nameSize} + in.moduleSize + batch.images[in.image].path.size() * sizeof(wchar_t))) break;
       uint32_t& image = imageOf[in.image];
       if (image == ~uint32_t{0}) {
         const ResultBatch::Image& bi = batch.images[in.image];

@@ -160,7 +160,7 @@ class ResultsModel {
 
  private:
   bool ChangedByDetails(int32_t column) const;
-  bool Room();
+  bool Room(size_t textBytes);
   uint32_t AddImage(uint32_t serial, const std::wstring& path, const ImageProperties& properties);
 
   ChunkedVector<ResultRow> rows_;
