@@ -56,16 +56,16 @@ big=$work/copies
 mkdir -p "$big"
 for n in $(seq 0 $((copies - 1))); do cp -al "$corpus" "$big/c$n"; done
 
-# timed LABEL BINARY ARGS...: wall seconds and peak resident KiB of one run.
+# timed LABEL BINARY ARGS...: wall seconds and peak resident KiB of a
+# search for every symbol of the copies.
 timed() {
-  local label=$1
-  shift
-  /usr/bin/time -f '%e %M' -o "$work/t" "$@" > /dev/null 2> "$work/err" || true
+  local label=$1 bin=$2
+  shift 2
+  /usr/bin/time -f '%e %M' -o "$work/t" "$bin" search "$big" /isf 1 --for '' --quiet "$@" > /dev/null 2> "$work/err" || true
   read -r secs kib < "$work/t"
   printf '%-44s %7.2f s %9d KiB\n' "$label" "$secs" "$kib"
   echo "$secs $kib" > "$work/last"
 }
-search() { "$1" search "$big" /isf 1 --for '' --quiet "${@:2}"; }
 "$cli" search "$big" /isf 1 --for '' --quiet > /dev/null 2>&1  # warm the cache
 results=$("$cli" search "$big" /isf 1 --for '' --quiet | wc -l)
 echo "images: $(( $(wc -l < "$corpus/files.txt") * copies )), results: $results"
@@ -73,14 +73,14 @@ for who in now before; do
   bin=$cli
   [ $who = before ] && bin=$before
   [ -n "$bin" ] || continue
-  timed "$who: search (streaming)" search "$bin"
+  timed "$who: search (streaming)" "$bin"
   read -r _ stream < "$work/last"
-  timed "$who: search --sort 0" search "$bin" --sort 0
+  timed "$who: search --sort 0" "$bin" --sort 0
   read -r _ sorted < "$work/last"
   awk -v a="$sorted" -v b="$stream" -v n="$results" -v w="$who" \
     'BEGIN { printf "%s: --sort 0 keeps %.1f bytes per result\n", w, (a - b) * 1024 / n }'
-  timed "$who: search --sort 4" search "$bin" --sort 4
-  timed "$who: search --details" search "$bin" --details
+  timed "$who: search --sort 4" "$bin" --sort 4
+  timed "$who: search --details" "$bin" --details
 done
 if [ -x "$gui" ]; then
   echo "now, the window:"

@@ -62,7 +62,7 @@ void TextPool::Clear() {
   slots_.shrink_to_fit();
   blockUsed_ = 0;
   blockBytes_ = 0;
-  Store(std::string_view(), HashBytes(std::string_view()));  // id 0: the empty text
+  locations_.push_back(0);  // id 0: the empty text, stored nowhere
 }
 
 size_t TextPool::memoryUsed() const {
@@ -135,7 +135,7 @@ uint32_t TextPool::Store(std::string_view bytes, uint64_t hash) {
 void TextPool::Grow() {
   std::vector<uint64_t> slots(slots_.size() * 2, 0);
   const size_t mask = slots.size() - 1;
-  for (uint32_t id = 0; id < locations_.size(); ++id) {
+  for (uint32_t id = 1; id < locations_.size(); ++id) {
     const uint64_t hash = HashBytes(Compact(id));
     size_t i = hash & mask;
     while (slots[i]) i = (i + 1) & mask;
@@ -145,6 +145,7 @@ void TextPool::Grow() {
 }
 
 std::string_view TextPool::Compact(uint32_t id) const {
+  if (id == kEmpty) return std::string_view();
   const uint32_t loc = locations_[id];
   const char* at = blocks_[loc >> kOffsetBits].get() + (loc & (kBlockSize - 1));
   size_t n = 0;
