@@ -36,10 +36,12 @@ std::wstring CheckPresetName(std::wstring& name, const std::vector<ErrorCodePres
   size_t users = 0;
   for (const auto& p : presets)
     if (&p != overwriting && !(p.flags & (kPresetFlagBuiltIn | kPresetFlagUnsaved))) ++users;
-  if (users >= kMaxErrCodePresets)
-    return WFormat(L"There are too many custom presets. Maximum allowed number is %zu.",
-                   kMaxErrCodePresets);
+  if (users >= kMaxErrCodePresets) return TooManyPresetsMessage();
   return {};
+}
+
+std::wstring TooManyPresetsMessage() {
+  return WFormat(L"There are too many custom presets. Maximum allowed number is %zu.", kMaxErrCodePresets);
 }
 
 std::wstring PresetListText(const ErrorCodePreset& preset, const std::vector<ErrorCodePreset>& presets) {

@@ -24,6 +24,7 @@
 #include "gui/app/text_convert.h"
 #include "gui/dialogs/more_info_dlg.h"
 #include "gui/dialogs/multi_sel_dlg.h"
+#include "gui/errcode/err_code_search_dlg.h"
 #include "gui/mainwnd/criteria_panel.h"
 #include "gui/mainwnd/main_commands.h"
 #include "gui/mainwnd/results_pane.h"
@@ -93,7 +94,7 @@ void CTarnixDlg::BuildCommands() {
   c.Add(kCmdShowStatusOutput, "Status &Output", [this] { ShowStatusOutput(outputPane_->isHidden(), true); })
       .Checked([this] { return !outputPane_->isHidden(); });
   later(kCmdResultInfo, "Search Result &Info...").Enabled([this] { return results_->oneRowSelected(); });
-  later(kCmdErrorCodeSearch, "Error Co&de Search...");
+  c.Add(kCmdErrorCodeSearch, "Error Co&de Search...", [this] { CErrCodeSearchDlg::Show(this); });
   later(kCmdErrorMessageSearch, "&Error Message Search...");
   later(kCmdUndecorate, "&Undecorate C++ Symbols...");
   c.Add(kCmdBinaryFilePresets, "Binary File &Presets...\tCtrl+B", [this] { criteria_->BinaryFilePresets(); })
