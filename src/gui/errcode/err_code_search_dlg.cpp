@@ -187,6 +187,7 @@ void CErrCodeSearchDlg::BuildControls() {
   locations_->setSelectionMode(QAbstractItemView::ExtendedSelection);
   locations_->setContextMenuPolicy(Qt::CustomContextMenu);
   locations_->header()->setStretchLastSection(false);
+  locations_->header()->setAccessibleName(QStringLiteral("Search Path Columns"));
   locations_->header()->setSectionResizeMode(0, QHeaderView::Stretch);
   locations_->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
   locations_->setMinimumHeight(fontMetrics().height() * 4);
@@ -226,6 +227,8 @@ void CErrCodeSearchDlg::BuildControls() {
   view_->setContextMenuPolicy(Qt::CustomContextMenu);
   view_->setWordWrap(false);
   view_->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+  view_->verticalHeader()->hide();
+  view_->horizontalHeader()->setAccessibleName(QStringLiteral("Results Columns"));
   view_->horizontalHeader()->setSectionsMovable(true);
   view_->horizontalHeader()->setStretchLastSection(true);
   view_->setMinimumHeight(fontMetrics().height() * 4);
