@@ -235,7 +235,7 @@ void CErrCodeSearchDlg::BuildControls() {
   resultsLayout->addWidget(LabelFor(resultsPane, QStringLiteral("&Results:"), view_));
   resultsLayout->addWidget(view_);
   splitter_->addWidget(resultsPane);
-  splitter_->setStretchFactor(0, 2);
+  splitter_->setStretchFactor(0, 1);
   splitter_->setStretchFactor(1, 1);
   splitter_->setStretchFactor(2, 3);
   splitter_->setChildrenCollapsible(false);
@@ -293,7 +293,6 @@ bool CErrCodeSearchDlg::StartSearch() {
     errorBox(CodeBoxErrorMessage(shown, codeError));
     return false;
   }
-  code_->AddToHistory();
   UpdateCodeNames();
 
   const std::vector<SearchLocation>* where = CurrentLocations();
@@ -336,6 +335,8 @@ bool CErrCodeSearchDlg::StartSearch() {
     ShowErrorBox(this, L"Failed to start the search:", error);
     return false;
   }
+  // Stored while the workers already walk.
+  code_->AddToHistory();
   UpdateCommands();
   return true;
 }
