@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "gui/app/command_set.h"
+#include "event_wait.h"
 #include "gui/app/dialogs.h"
 #include "gui/app/loop_stall_meter.h"
 #include "gui/app/tarnix_app.h"
@@ -30,14 +31,6 @@ using namespace tarnix;
 using namespace tarnix::gui;
 
 namespace {
-
-void WaitFor(const std::function<bool()>& done) {
-  while (!done()) {
-    QEventLoop loop;
-    QTimer::singleShot(1, &loop, &QEventLoop::quit);
-    loop.exec();
-  }
-}
 
 double Median(std::vector<double> v) {
   std::sort(v.begin(), v.end());
@@ -89,11 +82,11 @@ int RunErrCodeTiming(int argc, char** argv) {
     t.restart();
     stall.Start();
     window.StartSearch();
-    WaitFor([&] { return !window.searchRunning(); });
+    WaitFor([&] { return !window.searchRunning(); }, 1);
     search.push_back(t.elapsed() / 1000.0);
     rows = window.results().rows().size();
     t.restart();
-    WaitFor([&] { return !window.detailsRunning(); });
+    WaitFor([&] { return !window.detailsRunning(); }, 1);
     details.push_back(t.elapsed() / 1000.0);
     stallMax = std::max(stallMax, stall.Stop());
   }
