@@ -24,11 +24,6 @@
 using namespace tarnix;
 using namespace tarnix::gui;
 
-namespace {
-
-
-}  // namespace
-
 int RunSearchTiming(int argc, char** argv) {
   if (argc < 3) {
     std::fprintf(stderr, "usage: tarnix-gui-timing search CORPUS [TARNIX_CLI]\n");
