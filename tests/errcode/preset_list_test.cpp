@@ -128,6 +128,8 @@ TEST_F(PresetListTest, UnsavedPresetsSurviveAReload) {
   EXPECT_EQ(list.Text(2), L"* later");
   EXPECT_EQ(list.current(), 3u);  // the same unsaved preset
   EXPECT_EQ(list.Text(3), L"* <Unsaved Preset 1>");
+  // Each unsaved preset shows a number of its own.
+  EXPECT_EQ(list.Text(4), L"* <Unsaved Preset 2>");
 }
 
 }  // namespace
