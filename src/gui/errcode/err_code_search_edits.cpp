@@ -110,14 +110,20 @@ void CErrCodeSearchDlg::BuildCommands() {
       .Enabled([=, this] { return pathsSelected() && canEdit(); });
   c.Add(kEcsMoveDown, "Move Search Paths &Down", [this] { MovePaths(false); })
       .Enabled([=, this] { return pathsSelected() && canEdit(); });
+  // One settings sheet, the main window's: offered as the main window offers it.
+  auto mainWindow = [] {
+    CTarnixApp* app = CTarnixApp::Instance();
+    return app ? qobject_cast<CTarnixDlg*>(app->mainWindow()) : nullptr;
+  };
   c.Add(kEcsSettings, "&Settings...\tCtrl+K",
-        [] {
-          // One settings sheet, the main window's.
-          CTarnixApp* app = CTarnixApp::Instance();
-          if (auto* main = app ? qobject_cast<CTarnixDlg*>(app->mainWindow()) : nullptr)
-            main->commands().Trigger(kCmdSettings);
+        [=] {
+          if (CTarnixDlg* main = mainWindow()) main->commands().Trigger(kCmdSettings);
         })
-      .Keys("Ctrl+K");
+      .Keys("Ctrl+K")
+      .Enabled([=] {
+        CTarnixDlg* main = mainWindow();
+        return main && main->commands().action(kCmdSettings)->isEnabled();
+      });
   // View
   c.Add(kEcsShowStatusOutput, "Status &Output", [this] { ShowStatusOutput(outputPane_->isHidden()); })
       .Checked([this] { return !outputPane_->isHidden(); });
