@@ -14,6 +14,7 @@
 #include <QTimer>
 #include <cstdio>
 
+#include "event_wait.h"
 #include "gui/app/dialogs.h"
 #include "gui/app/loop_stall_meter.h"
 #include "gui/app/tarnix_app.h"
@@ -22,21 +23,6 @@
 
 using namespace tarnix;
 using namespace tarnix::gui;
-
-namespace {
-
-// Runs the event loop as the program does (sleeping while nothing comes)
-// until `done`: spinning on processEvents() would take a core from the
-// search threads, which run at a lower priority than this one.
-void WaitFor(const std::function<bool()>& done) {
-  while (!done()) {
-    QEventLoop loop;
-    QTimer::singleShot(5, &loop, &QEventLoop::quit);
-    loop.exec();
-  }
-}
-
-}  // namespace
 
 int RunSearchTiming(int argc, char** argv) {
   if (argc < 3) {

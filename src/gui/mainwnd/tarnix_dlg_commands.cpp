@@ -24,6 +24,7 @@
 #include "gui/app/text_convert.h"
 #include "gui/dialogs/more_info_dlg.h"
 #include "gui/dialogs/multi_sel_dlg.h"
+#include "gui/errcode/err_code_search_dlg.h"
 #include "gui/mainwnd/criteria_panel.h"
 #include "gui/mainwnd/main_commands.h"
 #include "gui/mainwnd/results_pane.h"
@@ -96,7 +97,7 @@ void CTarnixDlg::BuildCommands() {
         })
       .Checked([this] { return !outputPane_->isHidden(); });
   later(kCmdResultInfo, "Search Result &Info...");
-  later(kCmdErrorCodeSearch, "Error Co&de Search...");
+  c.Add(kCmdErrorCodeSearch, "Error Co&de Search...", [this] { CErrCodeSearchDlg::Show(this); });
   later(kCmdErrorMessageSearch, "&Error Message Search...");
   later(kCmdUndecorate, "&Undecorate C++ Symbols...");
   c.Add(kCmdBinaryFilePresets, "Binary File &Presets...\tCtrl+B", [this] { criteria_->BinaryFilePresets(); })
