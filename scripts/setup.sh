@@ -17,5 +17,7 @@ done
 echo "setup: installing ${missing[*]}" >&2
 sudo=""; [ "$(id -u)" -eq 0 ] || sudo="sudo"
 export DEBIAN_FRONTEND=noninteractive
-$sudo apt-get update -qq
+# A mirror that fails to answer for one index must not stop the install:
+# what the other indexes list is usually enough.
+$sudo apt-get update -qq || echo "setup: apt-get update reported errors; installing from the lists it has" >&2
 $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

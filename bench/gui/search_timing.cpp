@@ -16,6 +16,7 @@
 #include <fstream>
 #include <string>
 
+#include "event_wait.h"
 #include "gui/app/command_set.h"
 #include "gui/app/dialogs.h"
 #include "gui/app/loop_stall_meter.h"
@@ -29,17 +30,6 @@ using namespace tarnix;
 using namespace tarnix::gui;
 
 namespace {
-
-// Runs the event loop as the program does (sleeping while nothing comes)
-// until `done`: spinning on processEvents() would take a core from the
-// search threads, which run at a lower priority than this one.
-void WaitFor(const std::function<bool()>& done) {
-  while (!done()) {
-    QEventLoop loop;
-    QTimer::singleShot(5, &loop, &QEventLoop::quit);
-    loop.exec();
-  }
-}
 
 // The process's resident memory in bytes.
 uint64_t ResidentBytes() {

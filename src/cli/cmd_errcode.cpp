@@ -166,7 +166,7 @@ int RunErrCode(const std::vector<std::string>& args) {
   const ErrorCodeKind kind = read.kind;
 
   const RegistrySettings settings;
-  const WindowsRoot root = WindowsRoot::Find(ToUtf8(settings.GetText(L"WindowsRoot", L"")));
+  const WindowsRoot root = WindowsRoot::Find(ReadWindowsRootSetting(settings));
   // System texts come from the message tables of the installation found.
   const auto& systemFolder = root.Folder(WindowsFolder::kSystem64).empty()
                                  ? root.Folder(WindowsFolder::kSystem32)
@@ -219,21 +219,21 @@ int RunErrCode(const std::vector<std::string>& args) {
     PostedMessage m;
     if (!target.Take(m, std::chrono::milliseconds(200))) continue;
     switch (m.id) {
-      case kEcsMsgResult: {
-        const ErrorCodeSearchResult& r = *m.As<ErrorCodeSearchResult>();
-        std::wstring line = ResultDisplayText(r);
-        line += L'\t';
-        line += r.path;
-        if (o.details) {
-          const ModuleDetails d = ReadModuleDetails(r.path, detailsLanguage);
+      case kEcsMsgResult:
+        for (const ErrorCodeSearchResult& r : *m.As<std::vector<ErrorCodeSearchResult>>()) {
+          std::wstring line = ResultDisplayText(r);
           line += L'\t';
-          line += FileVersionText(d.version);
-          line += L'\t';
-          line += d.description;
+          line += r.path;
+          if (o.details) {
+            const ModuleDetails d = ReadModuleDetails(r.path, detailsLanguage);
+            line += L'\t';
+            line += FileVersionText(d.version);
+            line += L'\t';
+            line += d.description;
+          }
+          PrintLine(stdout, line);
         }
-        PrintLine(stdout, line);
         break;
-      }
       case kEcsMsgStatusLine:
         PrintLine(stderr, *m.As<std::wstring>());
         break;

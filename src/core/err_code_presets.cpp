@@ -1,5 +1,7 @@
 #include "core/err_code_presets.h"
 
+#include <algorithm>
+
 #include "core/event_log.h"
 #include "core/registry_settings.h"
 #include "core/setting_names.h"
@@ -177,19 +179,39 @@ bool ErrCodePresetStore::WriteAll(const std::vector<ErrCodePresetRecord>& preset
 }
 
 bool ErrCodePresetStore::SaveOne(const ErrCodePresetRecord& preset, uint32_t lockTimeoutMs) {
+  return SaveOne(preset, preset.name, lockTimeoutMs);
+}
+
+bool ErrCodePresetStore::SaveOne(const ErrCodePresetRecord& preset, const std::wstring& replacing,
+                                 uint32_t lockTimeoutMs) {
   return Locked(lockTimeoutMs, [&] {
     std::vector<ErrCodePresetRecord> presets;
     if (!ReadUnlocked(presets)) return false;
-    bool replaced = false;
-    for (auto& p : presets) {
-      if (EqualsNoCase(p.name, preset.name)) {
-        p = preset;
-        replaced = true;
-        break;
-      }
+    auto find = [&](const std::wstring& name) {
+      return std::find_if(presets.begin(), presets.end(),
+                          [&](const ErrCodePresetRecord& p) { return EqualsNoCase(p.name, name); });
+    };
+    auto old = find(replacing);
+    auto same = find(preset.name);
+    if (old != presets.end()) {
+      *old = preset;
+      if (same != presets.end() && same != old) presets.erase(same);
+    } else if (same != presets.end()) {
+      *same = preset;
+    } else {
+      presets.push_back(preset);
     }
-    if (!replaced) presets.push_back(preset);
     return WriteUnlocked(presets);
+  });
+}
+
+bool ErrCodePresetStore::RemoveOne(const std::wstring& name, uint32_t lockTimeoutMs) {
+  return Locked(lockTimeoutMs, [&] {
+    std::vector<ErrCodePresetRecord> presets;
+    if (!ReadUnlocked(presets)) return false;
+    const size_t before = presets.size();
+    std::erase_if(presets, [&](const ErrCodePresetRecord& p) { return EqualsNoCase(p.name, name); });
+    return presets.size() == before || WriteUnlocked(presets);
   });
 }
 

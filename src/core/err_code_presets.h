@@ -63,6 +63,15 @@ class ErrCodePresetStore {
                        uint32_t lockTimeoutMs = kLockTimeoutMs);
   // Replaces the stored preset of the same name (ignoring case) or appends.
   static bool SaveOne(const ErrCodePresetRecord& preset, uint32_t lockTimeoutMs = kLockTimeoutMs);
+  // A renamed preset: takes the place of the stored preset `replacing`
+  // (ignoring case; appended when there is none), and replaces a stored
+  // preset of its new name. One read and one write under one lock, so a
+  // preset another instance saved meanwhile stays.
+  static bool SaveOne(const ErrCodePresetRecord& preset, const std::wstring& replacing,
+                      uint32_t lockTimeoutMs = kLockTimeoutMs);
+  // Removes the stored preset `name` (ignoring case); a name that is not
+  // stored is not an error.
+  static bool RemoveOne(const std::wstring& name, uint32_t lockTimeoutMs = kLockTimeoutMs);
   // Removes the stored value (an import starts with this).
   static bool DeleteAll(uint32_t lockTimeoutMs = kLockTimeoutMs);
 };

@@ -1,6 +1,7 @@
 #include "core/setting_names.h"
 
 #include "core/registry_settings.h"
+#include "platform/text_encoding.h"
 #include "platform/char_class.h"
 #include "platform/last_error.h"
 
@@ -30,6 +31,10 @@ std::vector<std::wstring> ReadErrCodeSrchFileExts(const RegistrySettings& settin
   LastErrorKeeper keep;
   return FilterErrCodeSrchFileExts(
       settings.GetStringList(setting::kErrCodeSrchFileExts, DefaultErrCodeSrchFileExts()));
+}
+
+std::string ReadWindowsRootSetting(const RegistrySettings& settings) {
+  return ToUtf8(settings.GetText(setting::kWindowsRoot, L""));
 }
 
 }  // namespace tarnix

@@ -31,6 +31,10 @@ inline constexpr uint32_t kErrCodeSrchOutputBuffMaxChLnDefault = 100000;
 inline constexpr wchar_t kErrCodeSrchClearOutputBuffBeforeSrch[] = L"ErrCodeSrchClearOutputBuffBeforeSrch";
 inline constexpr uint32_t kErrCodeSrchClearOutputBuffBeforeSrchDefault = 1;
 
+// The Windows folder to take System32 and Program Files from (text; empty:
+// found on this machine).
+inline constexpr wchar_t kWindowsRoot[] = L"WindowsRoot";
+
 // Placement names of the resizable windows (five values each: name + "_Mx",
 // "_l", "_t", "_r", "_b").
 inline constexpr wchar_t kMainWnd[] = L"MainWnd";
@@ -58,6 +62,9 @@ std::vector<std::wstring> DefaultErrCodeSrchFileExts();
 // Keeps the entries that begin with "." and have 2 to 129 characters, each
 // once (the first of those equal ignoring case).
 std::vector<std::wstring> FilterErrCodeSrchFileExts(const std::vector<std::wstring>& list);
+
+// "WindowsRoot" as a UTF-8 path; empty when not set.
+std::string ReadWindowsRootSetting(const RegistrySettings& settings);
 
 // "ErrCodeSrchFileExts" as stored, filtered; the default when missing.
 std::vector<std::wstring> ReadErrCodeSrchFileExts(const RegistrySettings& settings);

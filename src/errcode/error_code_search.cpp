@@ -39,6 +39,9 @@ struct ErrorCodeSearchShared {
 namespace {
 
 constexpr uint32_t kProgressIntervalMs = 100;
+// A batch this large is posted at once, so memory stays bounded when the
+// window falls behind.
+constexpr size_t kMaxResultBatch = 4096;
 // How long a worker keeps offering its final message to a full queue.
 constexpr uint64_t kFinalPostPatienceMs = 5000;
 
@@ -102,11 +105,14 @@ class SearchWalk final : public LocationWalkHandler {
  public:
   SearchWalk(const ErrorCodeSearchRequest& request, ErrorCodeSearchShared& shared)
       : r_(request), shared_(shared), poster_(request.window, *request.stop),
-        lastProgressTick_(TickCount64()) {
+        results_(poster_, kEcsMsgResult, kMaxResultBatch), lastProgressTick_(TickCount64()) {
     poster_.SetRetryHook([this] { PostProgressIfDue(); });
   }
 
   bool failed() const { return failed_; }
+
+  // Posts the results still held; false when they could not be delivered.
+  bool FlushResults() { return Delivered(results_.Flush()); }
 
   bool OnFile(const std::wstring& folder, const std::wstring& name) override {
     ++shared_.filesExamined;
@@ -161,6 +167,8 @@ class SearchWalk final : public LocationWalkHandler {
   // A status line; false when a stop came while the queue was full. A line
   // that can't be delivered for another reason is dropped.
   bool Status(std::wstring line) {
+    // The results found before the line reach the window before it.
+    if (!FlushResults()) return false;
     PostedMessage m = MessageWith(kEcsMsgStatusLine, 1, std::move(line));
     return poster_.Post(m) != MessagePoster::kStopped;
   }
@@ -170,16 +178,14 @@ class SearchWalk final : public LocationWalkHandler {
       std::lock_guard<std::mutex> lock(shared_.matchLock);
       ++shared_.matches;
     }
-    ErrorCodeSearchResult result{r_.code, r_.kind, std::move(text), currentPath_};
-    PostedMessage m = MessageWith(kEcsMsgResult, 0, std::move(result));
-    switch (poster_.Post(m)) {
-      case MessagePoster::kDelivered:
-        return true;
-      case MessagePoster::kStopped:
-        return false;  // the pending record is dropped with `m`
-      case MessagePoster::kFailed:
-        break;
-    }
+    return Delivered(results_.Add({r_.code, r_.kind, std::move(text), currentPath_}));
+  }
+
+  // What became of a batch of results: a stop while the queue was full
+  // drops it; any other failure ends the search as failed.
+  bool Delivered(MessagePoster::Result posted) {
+    if (posted == MessagePoster::kDelivered) return true;
+    if (posted == MessagePoster::kStopped) return false;
     const uint32_t error = GetLastError();
     EventLog::LogSiteFormat(473, L"hwnd=0x%p", static_cast<void*>(r_.window));
     Status(WFormat(L"CRITICAL ERROR: Failed to send result: (%ls) %ls",
@@ -190,7 +196,10 @@ class SearchWalk final : public LocationWalkHandler {
 
   // After every file and every error: stop when asked, else progress.
   bool ProgressStep() {
+    // What was found so far is shown while the search is paused.
+    if (r_.stop->load() == kStopPause && !FlushResults()) return false;
     if (CheckStop(*r_.stop)) return false;
+    results_.PostIfDue();
     PostProgressIfDue();
     return true;
   }
@@ -211,6 +220,7 @@ class SearchWalk final : public LocationWalkHandler {
   const ErrorCodeSearchRequest& r_;
   ErrorCodeSearchShared& shared_;
   MessagePoster poster_;
+  BatchPoster<ErrorCodeSearchResult> results_;
   uint64_t lastProgressTick_;
   uint64_t lastProgressCount_ = UINT64_MAX;
   std::wstring currentPath_;
@@ -236,7 +246,9 @@ void SearchThread(std::unique_ptr<ErrorCodeSearchRequest> r,
                   std::shared_ptr<ErrorCodeSearchShared> shared) {
   LowerThreadPriority(810);
   SearchWalk walk(*r, *shared);
-  const bool walked = WalkSearchLocations(r->locations, ExtensionFilter(r->fileExtensions), walk);
+  bool walked = WalkSearchLocations(r->locations, ExtensionFilter(r->fileExtensions), walk);
+  // The results still held go before the end; a stop drops them.
+  if (walked && !walk.FlushResults()) walked = false;
   const bool completed = walked && !walk.failed();
   if (!PostFinal(r->window, Message(kEcsMsgSearchFinished, completed ? 1 : 0)))
     EventLog::LogSite(471);

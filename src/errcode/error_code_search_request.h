@@ -20,7 +20,7 @@ enum ErrorCodeSearchMessage : uint32_t {
   kEcsMsgProgress = 32875,         // low and high 32 bits of the files examined
   kEcsMsgCurrentPath = 32878,      // 0, 0, std::wstring: the file being examined
   kEcsMsgCountingFinished = 32879, // 1 when the total is valid, 0 otherwise
-  kEcsMsgResult = 32880,           // 0, 0, ErrorCodeSearchResult
+  kEcsMsgResult = 32880,           // 0, 0, std::vector<ErrorCodeSearchResult>, in the order found
 };
 
 // One hit: the code, how it was typed, the message as the formatter

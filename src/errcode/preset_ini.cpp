@@ -131,6 +131,30 @@ int ExportErrorCodePresets(const std::string& path, const std::vector<ErrorCodeP
   return 1;
 }
 
+bool ParsePathItemValue(std::wstring_view value, SearchLocation& out, uint32_t& error, int& site) {
+  auto fail = [&](uint32_t code, int where) {
+    error = code;
+    site = where;
+    return false;
+  };
+  const size_t bar = value.find(L'|');
+  if (bar == std::wstring_view::npos) return fail(kImportNoSeparator, 443);
+  SearchLocation item;
+  if (!ReadFlags(value.substr(0, bar), item.flags)) return fail(kImportBadFormat, 435);
+  const uint32_t kind = LocationKind(item.flags);
+  if (kind != kLocationFolder && kind != kLocationFile) return fail(kImportBadLocationKind, 441);
+  item.path = Trimmed(value.substr(bar + 1));
+  if (item.path.size() > kMaxErrCodePresetPathLength) return fail(kImportPathTooLong, 442);
+  // A location without a path can never be searched.
+  if (item.path.empty()) return fail(kImportBadFormat, 435);
+  if (kind == kLocationFolder) item.path = WithTrailingSeparator(item.path);
+  if (item.path.size() > kMaxErrCodePresetPathLength) return fail(kImportPathTooLong, 442);
+  out = std::move(item);
+  error = ERROR_SUCCESS;
+  site = 0;
+  return true;
+}
+
 bool ParseErrorCodePresetSections(const std::vector<PresetSection>& sections,
                                   std::vector<ErrCodePresetRecord>& presets, uint32_t& error,
                                   int& site) {
@@ -170,19 +194,10 @@ bool ParseErrorCodePresetSections(const std::vector<PresetSection>& sections,
 
     for (const auto& pair : s.pairs) {
       if (!StartsWithIgnoreCase(pair.key, kPathItemPrefix)) continue;
-      const size_t bar = pair.value.find(L'|');
-      if (bar == std::wstring::npos) return fail(kImportNoSeparator, 443);
       SearchLocation item;
-      if (!ReadFlags(std::wstring_view(pair.value).substr(0, bar), item.flags))
-        return fail(kImportBadFormat, 435);
-      const uint32_t kind = LocationKind(item.flags);
-      if (kind != kLocationFolder && kind != kLocationFile) return fail(kImportBadLocationKind, 441);
-      item.path = Trimmed(std::wstring_view(pair.value).substr(bar + 1));
-      if (item.path.size() > kMaxErrCodePresetPathLength) return fail(kImportPathTooLong, 442);
-      // A location without a path can never be searched.
-      if (item.path.empty()) return fail(kImportBadFormat, 435);
-      if (kind == kLocationFolder) item.path = WithTrailingSeparator(item.path);
-      if (item.path.size() > kMaxErrCodePresetPathLength) return fail(kImportPathTooLong, 442);
+      uint32_t itemError = 0;
+      int itemSite = 0;
+      if (!ParsePathItemValue(pair.value, item, itemError, itemSite)) return fail(itemError, itemSite);
       if (preset.items.size() >= kMaxErrCodePresetItems) return fail(kImportTooManyLocations, 444);
       preset.items.push_back(std::move(item));
     }

@@ -5,6 +5,7 @@
 // location. Exporting and importing need only a file name from the window.
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/err_code_presets.h"
@@ -39,6 +40,13 @@ std::vector<PresetSection> ErrorCodePresetSections(const std::vector<ErrorCodePr
 // leaves no file. 1 written, 0 nothing to export (no user preset), -1 on
 // failure with the last error set.
 int ExportErrorCodePresets(const std::string& path, const std::vector<ErrorCodePreset>& presets);
+
+// Reads one location written as "<flags>|<path>" (a "PathItem" value, or
+// a line of pasted search paths): the flags a number of kind folder or
+// file, the path trimmed, not empty, at most 520 characters, a folder's
+// with a separator at its end. False with `error` and `site` as an import
+// reports them.
+bool ParsePathItemValue(std::wstring_view value, SearchLocation& out, uint32_t& error, int& site);
 
 // Reads the presets of an export's sections, checking everything an import
 // checks, in file order. False with `error` set to the first failure (and

@@ -1,5 +1,6 @@
 #include "errcode/preset_names.h"
 
+#include <algorithm>
 #include <cwctype>
 
 #include "core/err_code_presets.h"
@@ -36,19 +37,39 @@ std::wstring CheckPresetName(std::wstring& name, const std::vector<ErrorCodePres
   size_t users = 0;
   for (const auto& p : presets)
     if (&p != overwriting && !(p.flags & (kPresetFlagBuiltIn | kPresetFlagUnsaved))) ++users;
-  if (users >= kMaxErrCodePresets)
-    return WFormat(L"There are too many custom presets. Maximum allowed number is %zu.",
-                   kMaxErrCodePresets);
+  if (users >= kMaxErrCodePresets) return TooManyPresetsMessage();
   return {};
 }
 
+std::wstring TooManyPresetsMessage() {
+  return WFormat(L"There are too many custom presets. Maximum allowed number is %zu.", kMaxErrCodePresets);
+}
+
+namespace {
+
+// The number of an unsaved preset: the smallest that no preset name uses
+// and no unsaved preset before it shows; 0 when all are taken.
+int UnsavedNumber(const ErrorCodePreset& preset, const std::vector<ErrorCodePreset>& presets) {
+  std::vector<int> shown;
+  for (const auto& p : presets) {
+    if (!(p.flags & kPresetFlagUnsaved)) continue;
+    int number = 0;
+    for (int n = 1; n <= 999 && !number; ++n)
+      if (std::find(shown.begin(), shown.end(), n) == shown.end() &&
+          !NameInUse(presets, WFormat(L"<%ls %d>", L"Unsaved Preset", n), &p))
+        number = n;
+    if (&p == &preset) return number;
+    shown.push_back(number);
+  }
+  return 0;
+}
+
+}  // namespace
+
 std::wstring PresetListText(const ErrorCodePreset& preset, const std::vector<ErrorCodePreset>& presets) {
   if (preset.flags & kPresetFlagUnsaved) {
-    for (int n = 1; n <= 999; ++n) {
-      const std::wstring name = WFormat(L"<%ls %d>", L"Unsaved Preset", n);
-      if (!NameInUse(presets, name, &preset)) return L"* " + name;
-    }
-    return L"* Unsaved Preset";
+    const int n = UnsavedNumber(preset, presets);
+    return n ? WFormat(L"* <%ls %d>", L"Unsaved Preset", n) : std::wstring(L"* Unsaved Preset");
   }
   if (preset.flags & kPresetFlagBuiltIn) return preset.name;
   if (preset.name.empty()) return WFormat(L"* <Unnamed Preset %u>", preset.id);

@@ -16,6 +16,10 @@ namespace tarnix {
 std::wstring CheckPresetName(std::wstring& name, const std::vector<ErrorCodePreset>& presets,
                              const ErrorCodePreset* overwriting);
 
+// "There are too many custom presets. Maximum allowed number is %Iu."
+// with 64.
+std::wstring TooManyPresetsMessage();
+
 // The text of `preset` in the preset list: built-in presets by name, user
 // presets with "* " in front, "<Unnamed Preset %u>" for one without name,
 // and "<Unsaved Preset %d>" for an unsaved one, numbered with the smallest

@@ -80,7 +80,8 @@ class SearchHarness {
       PostedMessage m;
       if (!target_.Take(m, std::chrono::milliseconds(10000))) break;
       if (onMessage) onMessage(m);
-      if (m.id == kEcsMsgResult) rec.results.push_back(*m.As<ErrorCodeSearchResult>());
+      if (m.id == kEcsMsgResult)
+        for (const auto& x : *m.As<std::vector<ErrorCodeSearchResult>>()) rec.results.push_back(x);
       if (m.id == kEcsMsgStatusLine) rec.status.push_back(*m.As<std::wstring>());
       if (m.id == kEcsMsgSearchFinished) rec.finished = static_cast<int>(m.wParam);
       if (m.id == kEcsMsgCountingFinished) rec.counted = static_cast<int>(m.wParam);

@@ -4,6 +4,7 @@
 // how many rows it holds.
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
@@ -14,6 +15,9 @@
 #include <QScreen>
 #include <QTableView>
 #include <QTemporaryDir>
+#include <sqlite3.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "core/registry_settings.h"
 #include "gui/app/command_set.h"
@@ -23,6 +27,7 @@
 #include "gui/mainwnd/main_commands.h"
 #include "gui/mainwnd/tarnix_dlg.h"
 #include "gui/widgets/combo_box_auto.h"
+#include "gui/widgets/output_text_box.h"
 #include "platform/registry.h"
 #include "platform/win_errors.h"
 #include "support/fake_dialogs.h"
@@ -102,6 +107,19 @@ class MainWindowUseTest : public QObject {
     }
     QPushButton* search = Button(&win.w, QStringLiteral("&SEARCH"));
     QVERIFY(search && win.w.rect().contains(search->mapTo(&win.w, QPoint(search->width(), search->height()))));
+  }
+
+  // A window the window manager made 200×200 comes back at a size its
+  // layout can use.
+  void aTinyStoredPlacementComesBackUsable() {
+    RegistrySettings store;
+    const std::pair<const wchar_t*, uint32_t> values[] = {
+        {L"MainWnd_Mx", 0}, {L"MainWnd_l", 100}, {L"MainWnd_t", 100}, {L"MainWnd_r", 300}, {L"MainWnd_b", 300}};
+    for (const auto& [name, value] : values) QVERIFY(store.SetDword(name, value));
+    Window win;
+    QTRY_VERIFY(win.w.width() >= win.w.minimumSizeHint().width() &&
+                win.w.height() >= win.w.minimumSizeHint().height());
+    QVERIFY(win.w.height() > 200);
   }
 
   void greyedCommandsOfWindowsToCome() {
@@ -223,6 +241,58 @@ class MainWindowUseTest : public QObject {
   }
 };
 TARNIX_GUI_TEST(MainWindowUseTest)
+
+// A store another program holds locked: the window comes up, searches and
+// says once that it runs on defaults.
+class LockedStoreTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void theWindowSearchesWhileTheStoreIsLocked() {
+    TempDir config("store"), dir;
+    WriteImages(dir, 2);
+    const QByteArray savedConfig = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(config.path().string()));
+    // The store made by another process, then locked by another connection.
+    const pid_t child = fork();
+    QVERIFY(child >= 0);
+    if (child == 0) _exit(RegistrySettings().SetDword(L"Before", 7) ? 0 : 1);
+    int status = 0;
+    QCOMPARE(waitpid(child, &status, 0), child);
+    QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    sqlite3* other = nullptr;
+    QCOMPARE(sqlite3_open(Registry::DatabasePath().c_str(), &other), SQLITE_OK);
+    auto exec = [&](const char* sql) { return sqlite3_exec(other, sql, nullptr, nullptr, nullptr); };
+    QCOMPARE(exec("PRAGMA locking_mode=EXCLUSIVE"), SQLITE_OK);
+    QCOMPARE(exec("BEGIN EXCLUSIVE"), SQLITE_OK);
+    QCOMPARE(exec("INSERT OR IGNORE INTO reg_keys VALUES('other', 'Other')"), SQLITE_OK);
+    {
+      QElapsedTimer clock;
+      clock.start();
+      FakeDialogs dialogs;
+      QStringList boxes;
+      dialogs.onMessageBox = [&](const MessageBoxCall& call, bool&) {
+        boxes.push_back(call.text);
+        return IDOK;
+      };
+      CTarnixApp app{QStringList{QString::fromStdString(dir.path().string()), QStringLiteral("/auto"),
+                                 QStringLiteral("1")}};
+      CTarnixDlg w;
+      w.show();
+      QTRY_VERIFY_WITH_TIMEOUT(w.lastStatus() == 1, 30000);
+      // Within the few seconds the issue allows, not the store's 10 s wait
+      // per value.
+      QVERIFY2(clock.elapsed() < 10000, qPrintable(QString::number(clock.elapsed())));
+      QCOMPARE(w.results().entries().size(), size_t(6));
+      QTRY_VERIFY(w.statusOutput()->Text().find(L"is locked by another program") != std::wstring::npos);
+      QVERIFY(boxes.filter(QStringLiteral("is locked by another program")).size() == 1);
+      w.close();
+    }
+    exec("ROLLBACK");
+    sqlite3_close_v2(other);
+    qputenv("XDG_CONFIG_HOME", savedConfig);
+  }
+};
+TARNIX_GUI_TEST(LockedStoreTest)
 
 // The desktop's opener answers whether something took a request: when
 // none did, the program says so instead of nothing happening.

@@ -14,6 +14,7 @@
 #include "platform/text_encoding.h"
 #include "support/cli_run.h"
 #include "support/env_value.h"
+#include "support/image_info_subject.h"
 #include "support/temp_dir.h"
 
 namespace tarnix {
@@ -52,18 +53,7 @@ class ImageInfoText : public testing::Test {
 
   ImageInfoSubject Subject(uint32_t kind, std::wstring name, std::wstring module,
                            int32_t hint = -1, uint32_t ordinal = 0) {
-    ImageInfoSubject s;
-    s.imagePath = FromUtf8(app_.string());
-    uint32_t location = 0;
-    EXPECT_EQ(ReadImageProperties(app_.string(), s.properties, location), kReadDone);
-    s.properties.binding = kind == kKindImage ? kBindingNone : kBindingUnbound;
-    s.kind = kind;
-    s.name = std::move(name);
-    s.module = std::move(module);
-    s.nameIndexOrHint = hint;
-    s.ordinal = ordinal;
-    s.searchFor = kind == kKindImportedLibrary ? kSearchForImportLibs : kSearchForSymbols;
-    return s;
+    return InfoSubject(app_, kind, std::move(name), std::move(module), hint, ordinal);
   }
 
   ImageInfoContent Build(const ImageInfoSubject& s) {

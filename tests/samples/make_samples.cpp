@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "pe/resource_fixture.h"
 #include "support/pe_builder.h"
@@ -102,6 +104,14 @@ PeBuilder Helper() {
   return b;
 }
 
+// A message table (US English) with `messages`, for the error code search.
+void AddMessages(PeBuilder& b, const std::vector<std::pair<uint32_t, std::u16string>>& messages) {
+  std::vector<tarnix::test::MessageBlock> blocks;
+  for (const auto& [id, text] : messages) blocks.push_back({id, id, {tarnix::test::MessageEntry(text)}});
+  const tarnix::test::Resource r = tarnix::test::MessageTableResource(1033, blocks);
+  b.Resource(r.type, r.name, r.language, r.bytes);
+}
+
 bool Write(const std::filesystem::path& path, const std::string& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
@@ -128,6 +138,10 @@ int main(int argc, char** argv) {
       {"helper.dll", Helper()},
       {"firmware.rom", PeBuilder(PeBuilder::Kind::kRom).Characteristics(0x0107)},
   };
+  AddMessages(samples[0].builder, {{2, u"The system cannot find the file specified.\r\n"},
+                                   {5, u"Access is denied.\r\n"},
+                                   {0x80070005, u"General access denied error\r\n"}});
+  AddMessages(samples[3].builder, {{5, u"The helper may not open this object.\r\n"}});
   for (const Sample& s : samples) {
     if (!Write(dir / s.name, s.builder.Build().bytes)) {
       std::fprintf(stderr, "tarnix-make-samples: cannot write %s\n", (dir / s.name).c_str());

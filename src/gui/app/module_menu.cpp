@@ -20,9 +20,11 @@ QAction* ModuleMenu::Add(QMenu* menu, ModuleItem item, const std::wstring& path,
   if (path.empty()) return nullptr;
   if (item == ModuleItem::kProperties && !AppDialogs().CanShowItemProperties()) return nullptr;
   QString text = QString::fromUtf8(caption);
-  const QString name = ModuleFileName(path);
-  text.replace(QLatin1Char('#'), name);
-  text.replace(QLatin1Char('*'), name);
+  // An "&" of the file name is shown, not taken as the item's mnemonic.
+  QString name = ModuleFileName(path);
+  name.replace(QLatin1Char('&'), QStringLiteral("&&"));
+  // One mark per caption: a '*' or '#' of the file name stays as it is.
+  text.replace(text.contains(QLatin1Char('#')) ? QLatin1Char('#') : QLatin1Char('*'), name);
   return menu->addAction(text, owner_, [this, item, path] { Run(item, path); });
 }
 

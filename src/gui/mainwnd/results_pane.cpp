@@ -28,11 +28,13 @@
 #include "gui/mainwnd/results_table_model.h"
 #include "gui/mainwnd/temp_files.h"
 #include "gui/widgets/busy_popup.h"
+#include "pe/look_in.h"
 #include "pe/result_kind.h"
 #include "platform/last_error.h"
 #include "platform/text_encoding.h"
 #include "platform/win_errors.h"
 #include "platform/windows_root.h"
+#include "results/image_info_text.h"
 #include "results/report_inputs.h"
 #include "results/result_column.h"
 #include "results/result_field.h"
@@ -424,6 +426,17 @@ void ResultsPane::CopyColumn(int32_t column) {
 std::wstring ResultsPane::SelectedImage() const {
   const std::vector<size_t> rows = SelectedRows();
   return rows.size() == 1 ? results_.imagePath(rows.front()) : std::wstring();
+}
+
+bool ResultsPane::FirstSelectedSubject(ImageInfoSubject& subject) const {
+  if (!view_->selectionModel()) return false;
+  int first = -1;
+  for (const QItemSelectionRange& r : view_->selectionModel()->selection())
+    if (first < 0 || r.top() < first) first = r.top();
+  if (first < 0 || static_cast<size_t>(first) >= results_.entries().size()) return false;
+  subject = ImageInfoSubjectOf(results_.entries()[static_cast<size_t>(first)],
+                               results_.winApiSearch() ? kSearchForSymbols : kSearchForImportLibs);
+  return true;
 }
 
 void ResultsPane::CopyImagePath() {

@@ -21,6 +21,10 @@
 class QLabel;
 class QTableView;
 
+namespace tarnix {
+struct ImageInfoSubject;
+}
+
 namespace tarnix::gui {
 
 class BusyProgress;
@@ -76,6 +80,9 @@ class ResultsPane : public QWidget {
   void Preview(const ReportCriteria& criteria, const ReportOutcome& outcome, const std::wstring& statusText);
   // The image path of the one selected row; empty otherwise.
   std::wstring SelectedImage() const;
+  // What the image information window shows of the first selected row and
+  // the search that listed it; false when no row is selected.
+  bool FirstSelectedSubject(ImageInfoSubject& subject) const;
 
  signals:
   // The rows, the selection or the details state changed: commands may

@@ -185,6 +185,7 @@ void CTarnixDlg::showEvent(QShowEvent* event) {
 void CTarnixDlg::ShowStoreNotes() {
   for (const StoreNote& note : TakeStoreNotes()) {
     output_->AppendLine(note.text);
+    storeNotesSaid_.push_back(note.text);
     if (note.firstTime && !closing_) {
       AppDialogs().MessageBox(this, ToQ(note.text), QStringLiteral("Tarnix"), mb::kOk | mb::kIconWarning);
       MarkStoreNoteShown(note.kind);
@@ -277,7 +278,11 @@ bool CTarnixDlg::StartSearch(bool interactive) {
   results_->results().SetMemoryCeiling(ResultsMemoryLimit(AppSettings().resultsMaxMiB));
   results_->BeginSearch(params.searchFor == kSearchForSymbols, params.presentAs == kPresentModulesOnly);
   runBar_->Started();
-  if (s.clearOutputBeforeSearch) output_->Clear();
+  if (s.clearOutputBeforeSearch) {
+    output_->Clear();
+    // What the settings store could not do still holds: it stays said.
+    for (const std::wstring& note : storeNotesSaid_) output_->AppendLine(note);
+  }
   output_->AppendLine(L"Initiating Search:");
   output_->AppendLine(SearchCriteriaDescription(params));
   output_->AppendSeparator();

@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "gui/app/search_run.h"
 #include "results/html_report.h"
@@ -122,6 +123,7 @@ class CTarnixDlg : public QMainWindow {
   } pendingBox_;
   QTimer autoStartTimer_;
   QTimer storeNotesTimer_;
+  std::vector<std::wstring> storeNotesSaid_;
   QPointer<QWidget> helpWindow_;
 };
 

@@ -24,6 +24,8 @@
 #include "gui/app/text_convert.h"
 #include "gui/dialogs/more_info_dlg.h"
 #include "gui/dialogs/multi_sel_dlg.h"
+#include "gui/errcode/err_code_search_dlg.h"
+#include "gui/imginfo/img_info_dlg.h"
 #include "gui/mainwnd/criteria_panel.h"
 #include "gui/mainwnd/main_commands.h"
 #include "gui/mainwnd/results_pane.h"
@@ -95,8 +97,14 @@ void CTarnixDlg::BuildCommands() {
           if (show) GrowForShownPanel(outputPane_);
         })
       .Checked([this] { return !outputPane_->isHidden(); });
-  later(kCmdResultInfo, "Search Result &Info...");
-  later(kCmdErrorCodeSearch, "Error Co&de Search...");
+  c.Add(kCmdResultInfo, "Search Result &Info...",
+        [this] {
+          ImageInfoSubject subject;
+          if (results_->FirstSelectedSubject(subject))
+            CImgInfoDlg::Open(this, subject, [this] { return criteria_->SwitchValues(); });
+        })
+      .Enabled([this] { return results_->oneRowSelected(); });
+  c.Add(kCmdErrorCodeSearch, "Error Co&de Search...", [this] { CErrCodeSearchDlg::Show(this); });
   later(kCmdErrorMessageSearch, "&Error Message Search...");
   later(kCmdUndecorate, "&Undecorate C++ Symbols...");
   c.Add(kCmdBinaryFilePresets, "Binary File &Presets...\tCtrl+B", [this] { criteria_->BinaryFilePresets(); })
