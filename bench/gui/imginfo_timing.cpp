@@ -6,14 +6,13 @@
 // under the Windows folder found (TARNIX_WINDOWS_ROOT).
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QItemSelectionModel>
 #include <QTableView>
-#include <QTimer>
 #include <algorithm>
 #include <cstdio>
 #include <vector>
 
+#include "event_wait.h"
 #include "gui/app/command_set.h"
 #include "gui/app/dialogs.h"
 #include "gui/app/loop_stall_meter.h"
@@ -25,18 +24,6 @@
 
 using namespace tarnix;
 using namespace tarnix::gui;
-
-namespace {
-
-void WaitFor(const std::function<bool()>& done) {
-  while (!done()) {
-    QEventLoop loop;
-    QTimer::singleShot(5, &loop, &QEventLoop::quit);
-    loop.exec();
-  }
-}
-
-}  // namespace
 
 int RunImageInfoTiming(int argc, char** argv) {
   if (argc < 3) {
