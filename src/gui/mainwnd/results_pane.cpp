@@ -433,8 +433,8 @@ bool ResultsPane::FirstSelectedSubject(ImageInfoSubject& subject) const {
   int first = -1;
   for (const QItemSelectionRange& r : view_->selectionModel()->selection())
     if (first < 0 || r.top() < first) first = r.top();
-  if (first < 0 || static_cast<size_t>(first) >= results_.entries().size()) return false;
-  subject = ImageInfoSubjectOf(results_.entries()[static_cast<size_t>(first)],
+  if (first < 0 || static_cast<size_t>(first) >= results_.size()) return false;
+  subject = ImageInfoSubjectOf(results_.Entry(static_cast<size_t>(first)),
                                results_.winApiSearch() ? kSearchForSymbols : kSearchForImportLibs);
   return true;
 }
