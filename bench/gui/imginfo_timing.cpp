@@ -38,7 +38,7 @@ int RunImageInfoTiming(int argc, char** argv) {
   window.show();
   window.StartSearch(false);
   WaitFor([&] { return !window.searchRunning() && window.results().detailsComplete(); });
-  const size_t rows = window.results().entries().size();
+  const size_t rows = window.results().size();
   if (rows == 0) {
     std::fprintf(stderr, "nothing listed\n");
     return 1;

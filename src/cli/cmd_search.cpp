@@ -1,11 +1,15 @@
 // tarnix-cli search: the symbol search without a window. Takes the program's
 // own command line (folder or files, then /switch value pairs) plus options
 // of its own, runs the search workers and prints every result as it comes.
+// Results are kept only when they must be completed (--details), ordered
+// (--sort) or counted before they are written (the HTML report); otherwise
+// each is written as it arrives and memory does not grow with their number.
 #include <signal.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -25,12 +29,14 @@
 #include "results/html_report.h"
 #include "results/report_inputs.h"
 #include "results/result_sort.h"
+#include "results/results_limit.h"
 #include "results/results_model.h"
 #include "results/result_column.h"
 #include "results/result_field.h"
 #include "results/text_export.h"
 #include "symbolsearch/command_line.h"
 #include "symbolsearch/filter_description.h"
+#include "symbolsearch/result_batch.h"
 #include "symbolsearch/regex_escape.h"
 #include "symbolsearch/regex_grammar.h"
 #include "symbolsearch/search_criteria.h"
@@ -52,6 +58,7 @@ struct SearchOptions {
   bool details = false;
   int32_t sortColumn = -1;
   bool sortDescending = false;
+  int64_t maxMemoryMiB = -1;  // -1: the setting
 };
 
 int Usage(const char* message) {
@@ -59,7 +66,8 @@ int Usage(const char* message) {
   std::fprintf(stderr,
                "usage: tarnix-cli search [FOLDER|FILE...] [/SWITCH VALUE...] [--name TEXT] [--for TEXT]\n"
                "         [--undecorate 0|1] [--undecorate-flags N] [--columns IDS] [--header]\n"
-               "         [--format tsv|json] [--output FILE] [--details] [--sort COLUMN[:desc]] [--quiet]\n"
+               "         [--format tsv|json] [--output FILE] [--details] [--sort COLUMN[:desc]]\n"
+               "         [--max-memory MIB] [--quiet]\n"
                "switches: /auto /isf /fnrx /fncs /fnww /snrx /sncs /snww /pa /sf /li /petp /pess\n"
                "          /pecm /pecv /pedm /pedv /petf /pett (decimal values; '-' works as '/')\n"
                "tsv output (stdout and --output text files): fields joined by TAB; a tab, line feed,\n"
@@ -212,6 +220,11 @@ int RunSearch(const std::vector<std::string>& args) {
           if (EqualsIgnoreCase(FromUtf8(col), ResultColumnCaption(c))) opt.sortColumn = c;
       }
       if (opt.sortColumn < 0) return Usage("--sort takes a column id 0 to 15 or a column caption");
+    } else if (a == "--max-memory") {
+      int64_t n;
+      if (!in.Value(v) || !ParseNumber(v, n) || n > 0xFFFFFFFF)
+        return Usage("--max-memory takes a number of MiB (0: a quarter of the machine's memory)");
+      opt.maxMemoryMiB = n;
     } else if (a == "--help") {
       Usage(nullptr);
       return kExitOk;
@@ -275,8 +288,10 @@ int RunSearch(const std::vector<std::string>& args) {
 
   StopFlag stop{kStopRun};
   SearchStatistics stats;
-  // The queue drains straight to the terminal: no spacing is needed.
-  QueueMessageTarget target(8192, 0);
+  // The queue drains straight to the output. Posts a millisecond apart let
+  // the results travel in batches; a short queue bounds what waits in it
+  // when the output is slower than the search.
+  QueueMessageTarget target(16, 1);
   params.stopFlag = &stop;
   params.statistics = &stats;
   params.window = &target;
@@ -285,9 +300,27 @@ int RunSearch(const std::vector<std::string>& args) {
 
   const bool fullSymbols = params.presentAs != kPresentModulesOnly;
   const bool toFile = !opt.output.empty();
-  // Results are held back when they must be completed or ordered first.
-  const bool collect = toFile || opt.details || opt.sortColumn >= 0;
-  std::vector<ResultEntry> collected;
+  const std::wstring ext = toFile ? ToLowerCase(FromUtf8(opt.output.substr(std::min(opt.output.size(), opt.output.rfind('.')))))
+                                  : std::wstring();
+  const bool html = toFile && (ext == L".html" || ext == L".htm");
+  // Results are held back when they must be completed, ordered or counted first.
+  const bool collect = html || opt.details || opt.sortColumn >= 0;
+  ResultsModel collected;
+  collected.BeginSearch(params.searchFor == kSearchForSymbols, !fullSymbols);
+  const uint64_t limit = ResultsMemoryLimit(opt.maxMemoryMiB >= 0 ? static_cast<uint32_t>(opt.maxMemoryMiB)
+                                                                  : settings.resultsMaxMiB);
+  collected.SetMemoryCeiling(limit);
+  // A text file of results not kept is written as they come.
+  std::unique_ptr<ResultsTextWriter> stream;
+  if (toFile && !collect) {
+    stream = std::make_unique<ResultsTextWriter>(opt.columns, fullSymbols);
+    if (!stream->Create(opt.output)) {
+      const uint32_t err = GetLastError();
+      PrintUtf8(stderr, WFormat(L"ERROR: Failed to save search results in the following file:\n\n%ls\n\n%ls\n",
+                                FromUtf8(opt.output).c_str(), ErrorText(err).c_str()));
+      return kExitSomeFailed;
+    }
+  }
   std::wstring statusText;
   auto status = [&](const std::wstring& line) {
     if (!statusText.empty()) statusText += L"\r\n";
@@ -324,30 +357,52 @@ int RunSearch(const std::vector<std::string>& args) {
   uint64_t results = 0, done = 0;
   std::wstring currentFile;
   bool completed = false;
-  uint64_t nextId = 1;
+  bool limitReached = false, streamFailed = false;
+  uint32_t streamError = 0;
+  ResultEntry entry;
   std::wstring line;
   for (bool ended = false; !ended;) {
     PostedMessage m;
     if (!target.Take(m, std::chrono::milliseconds(200))) continue;
     switch (m.id) {
-      case kMsgResults:
-        for (SymbolResult& r : *m.As<std::vector<SymbolResult>>()) {
-          ResultEntry e;
-          e.id = nextId++;
-          e.result = std::move(r);
-          ++results;
-          if (collect) {
-            collected.push_back(std::move(e));
-          } else {
-            if (opt.json)
-              line = JsonLine(e, opt.columns, fullSymbols);
-            else
-              ResultExportLine(e, opt.columns, fullSymbols, line);
+      case kMsgResults: {
+        const ResultBatch* batch = m.As<ResultBatch>();
+        if (!batch || limitReached) break;
+        if (collect) {
+          results += collected.Append(*batch);
+          if (collected.full()) {
+            // What is kept stays; the search stops here.
+            limitReached = true;
+            stop.store(kStopStop);
+            const std::wstring text =
+                L"Warning: " + ResultsLimitText(results, limit, LimitRaise::kOption);
+            status(text);
             bar.Clear();
-            PrintUtf8(stdout, line + L"\n");
+            PrintUtf8(stderr, text + L"\n");
           }
+          break;
+        }
+        for (size_t i = 0; i < batch->size(); ++i) {
+          batch->Fill(i, entry.result);
+          entry.id = ++results;
+          if (stream) {
+            if (!streamFailed && !stream->Add(entry)) {
+              streamFailed = true;
+              streamError = GetLastError();
+              stop.store(kStopStop);
+            }
+            continue;
+          }
+          if (opt.json)
+            line = JsonLine(entry, opt.columns, fullSymbols);
+          else
+            ResultExportLine(entry, opt.columns, fullSymbols, line);
+          line += L'\n';
+          bar.Clear();
+          PrintUtf8(stdout, line);
         }
         break;
+      }
       case kMsgStatusLines:
         if (auto* lines = m.As<std::vector<std::wstring>>()) {
           std::wstring text;
@@ -398,11 +453,8 @@ int RunSearch(const std::vector<std::string>& args) {
 
   if (opt.details && !collected.empty()) {
     if (!opt.quiet) PrintUtf8(stderr, L"Reading versions and descriptions...\n");
-    ResultsModel model;
-    model.BeginSearch(params.searchFor == kSearchForSymbols, !fullSymbols);
-    for (auto& e : collected) model.Add(std::move(e.result));
     DetailsWork work;
-    CollectDetailsWork(model, start.undecorate, work);
+    CollectDetailsWork(collected, start.undecorate, work);
     QueueMessageTarget detailsTarget(1024, 0);
     ResultDetailsLoader loader;
     loader.Start(std::move(work), &detailsTarget, start.undecorationFlags);
@@ -413,31 +465,35 @@ int RunSearch(const std::vector<std::string>& args) {
         continue;
       }
       if (m.id == kMsgDetailsDone) done = true;
-      if (auto* batch = m.As<std::vector<ResultDetails>>())
-        for (auto& d : *batch) model.ApplyDetails(std::move(d));
+      if (auto* batch = m.As<DetailsBatch>()) collected.ApplyDetails(*batch);
     }
     loader.Stop();
-    collected = std::move(model.mutableEntries());
   }
   if (opt.sortColumn >= 0) SortResults(collected, opt.sortColumn, !opt.sortDescending);
   if (collect && !toFile) {
-    std::wstring out;
-    for (const auto& e : collected) {
+    for (size_t i = 0; i < collected.size(); ++i) {
+      collected.Fill(i, entry);
       if (opt.json)
-        out = JsonLine(e, opt.columns, fullSymbols);
+        line = JsonLine(entry, opt.columns, fullSymbols);
       else
-        ResultExportLine(e, opt.columns, fullSymbols, out);
-      PrintUtf8(stdout, out + L"\n");
+        ResultExportLine(entry, opt.columns, fullSymbols, line);
+      line += L'\n';
+      PrintUtf8(stdout, line);
     }
   }
 
   if (toFile) {
-    std::wstring ext = ToLowerCase(FromUtf8(opt.output.substr(std::min(opt.output.size(), opt.output.rfind('.')))));
     int written;
-    if (ext == L".html" || ext == L".htm") {
+    if (stream) {
+      written = !streamFailed && stream->Commit() ? 1 : -1;
+      if (streamFailed) {
+        stream->Discard();
+        SetLastError(streamError);
+      }
+    } else if (html) {
       const ReportCriteria c = ReportCriteriaFromSearch(params);
       ReportOutcome o;
-      o.status = completed ? kSearchFinished : kSearchAbortedByUser;
+      o.status = completed ? kSearchFinished : limitReached ? kSearchAbortedCritical : kSearchAbortedByUser;
       o.runTimeMs = elapsed;
       o.filesSearched = files;
       o.errors = errors;
@@ -455,6 +511,7 @@ int RunSearch(const std::vector<std::string>& args) {
       return kExitSomeFailed;
     }
   }
+  if (limitReached) return kExitSomeFailed;
   if (!completed) return kExitStopped;
   return errors ? kExitSomeFailed : kExitOk;
 }

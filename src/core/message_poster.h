@@ -51,28 +51,31 @@ class MessagePoster {
   bool posted_ = false;
 };
 
-// Collects records of one kind and posts them as one message (payload
-// std::vector<T>) whenever the target's spacing allows, so that the spacing
-// limits the number of posts, never the number of records: a worker never
-// waits for the spacing, and a window receives everything ready since the
-// last post at once. A batch that reaches `maxBatch` records is posted
-// at once, waiting for the spacing and for room in the queue, so memory
-// stays bounded when the receiver falls behind. A batch of fewer than
-// `minBatch` records waits for more, unless Flush() sends it as the last.
-template <class T>
-class BatchPoster {
+// Collects records and posts them as one message (payload: the Batch)
+// whenever the target's spacing allows, so that the spacing limits the
+// number of posts, never the number of records: a worker never waits for
+// the spacing, and a window receives everything ready since the last post
+// at once. A batch that reaches `maxBatch` records is posted at once,
+// waiting for the spacing and for room in the queue, so memory stays
+// bounded when the receiver falls behind. A batch of fewer than `minBatch`
+// records waits for more, unless Flush() sends it as the last. A Batch has
+// size() (its record count) and is default-constructed empty.
+template <class Batch>
+class BatchPosterOf {
  public:
-  BatchPoster(MessagePoster& poster, uint32_t id, size_t maxBatch, size_t minBatch = 1)
+  BatchPosterOf(MessagePoster& poster, uint32_t id, size_t maxBatch, size_t minBatch = 1)
       : poster_(poster),
         id_(id),
         maxBatch_(maxBatch ? maxBatch : 1),
         minBatch_(minBatch < 1 ? 1 : minBatch > maxBatch_ ? maxBatch_ : minBatch) {}
 
-  // Adds one record and posts the batch when it is due. Answers the
+  // The batch being filled: the caller appends one record, then calls Added().
+  Batch& batch() { return held_; }
+
+  // Posts the batch when it is due after a record was added. Answers the
   // poster's result for that post (kDelivered when nothing was posted).
   // After kStopped or kFailed the held records are dropped.
-  MessagePoster::Result Add(T item) {
-    held_.push_back(std::move(item));
+  MessagePoster::Result Added() {
     if (held_.size() >= maxBatch_) return Flush();
     if (held_.size() < minBatch_ || !poster_.Due()) return MessagePoster::kDelivered;
     PostedMessage m = Take();
@@ -92,7 +95,7 @@ class BatchPoster {
 
   // Posts whatever is held, waiting as MessagePoster::Post does.
   MessagePoster::Result Flush() {
-    if (held_.empty()) return MessagePoster::kDelivered;
+    if (held_.size() == 0) return MessagePoster::kDelivered;
     PostedMessage m = Take();
     return poster_.Post(m);
   }
@@ -103,20 +106,31 @@ class BatchPoster {
   PostedMessage Take() {
     PostedMessage m;
     m.id = id_;
-    m.payload = std::make_unique<PayloadOf<std::vector<T>>>(std::move(held_));
-    held_ = {};
+    m.payload = std::make_unique<PayloadOf<Batch>>(std::move(held_));
+    held_ = Batch{};
     return m;
   }
 
-  void Restore(PostedMessage& m) {
-    held_ = std::move(static_cast<PayloadOf<std::vector<T>>*>(m.payload.get())->value);
-  }
+  void Restore(PostedMessage& m) { held_ = std::move(static_cast<PayloadOf<Batch>*>(m.payload.get())->value); }
 
   MessagePoster& poster_;
   const uint32_t id_;
   const size_t maxBatch_;
   const size_t minBatch_;
-  std::vector<T> held_;
+  Batch held_;
+};
+
+// Records of one type, posted as a std::vector<T>.
+template <class T>
+class BatchPoster : public BatchPosterOf<std::vector<T>> {
+ public:
+  using BatchPosterOf<std::vector<T>>::BatchPosterOf;
+
+  // Adds one record and posts the batch when it is due (see Added()).
+  MessagePoster::Result Add(T item) {
+    this->batch().push_back(std::move(item));
+    return this->Added();
+  }
 };
 
 }  // namespace tarnix

@@ -79,6 +79,7 @@ ProgramSettings ProgramSettings::Load(const RegistrySettings& store, const Diagn
   s.peDirsValues = store.GetQword(kSrchPEDirsV, 0);
   s.peTimeFrom = store.GetQword(kSrchPETsFrom, 0);
   s.peTimeTo = store.GetQword(kSrchPETsTo, 0);
+  s.resultsMaxMiB = store.GetDword(kSrchResMaxMB, 0);
   return s;
 }
 

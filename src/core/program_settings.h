@@ -69,6 +69,9 @@ inline constexpr wchar_t kSrchPETsFrom[] = L"SrchPETsFrom";
 inline constexpr wchar_t kSrchPETsTo[] = L"SrchPETsTo";
 inline constexpr wchar_t kHelpZoom[] = L"HelpZoom";
 inline constexpr wchar_t kMRUNumEntries[] = L"MRU_NumEntries";
+// The most memory the results list of a symbol search may take, in MiB;
+// 0: a quarter of the machine's memory.
+inline constexpr wchar_t kSrchResMaxMB[] = L"SrchResMaxMB";
 }  // namespace setting
 
 struct ProgramSettings {
@@ -93,6 +96,7 @@ struct ProgramSettings {
   uint32_t peTypes = 0;
   uint64_t peSubsystems = 0, peCharsMask = 0, peCharsValues = 0, peDirsMask = 0, peDirsValues = 0;
   uint64_t peTimeFrom = 0, peTimeTo = 0;  // FILETIMEs, 0 = not set
+  uint32_t resultsMaxMiB = 0;  // "SrchResMaxMB"; 0: the default share of memory
 
   // Told when the stored online-search URL cannot be used (the caller logs
   // it and beeps); gets the log text.

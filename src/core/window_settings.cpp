@@ -137,6 +137,11 @@ bool WritePeTimeStamp(ProgramSettings& snapshot, bool from, uint64_t fileTime) {
   return RegistrySettings().SetQword(from ? setting::kSrchPETsFrom : setting::kSrchPETsTo, fileTime);
 }
 
+bool WriteResultsMemoryLimit(ProgramSettings& snapshot, uint32_t mib) {
+  snapshot.resultsMaxMiB = mib;
+  return RegistrySettings().SetDword(setting::kSrchResMaxMB, mib);
+}
+
 bool ClearPeFilters(ProgramSettings& snapshot) {
   bool ok = WritePeTypes(snapshot, 0);
   ok = WritePeSubsystems(snapshot, 0) && ok;

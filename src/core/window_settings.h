@@ -52,6 +52,10 @@ bool WritePeTimeStamp(ProgramSettings& snapshot, bool from, uint64_t fileTime);
 // Every PE header filter back to "no filter" (Look In stays).
 bool ClearPeFilters(ProgramSettings& snapshot);
 
+// "SrchResMaxMB": the memory limit of the results list in MiB (0: the
+// default, a quarter of the machine's memory).
+bool WriteResultsMemoryLimit(ProgramSettings& snapshot, uint32_t mib);
+
 // The stored column layouts of the results lists (binary, as the column
 // layout codec writes them).
 enum class ColumnsSetting : uint32_t { kSymbolResults, kErrCodeResults };

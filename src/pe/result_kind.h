@@ -23,6 +23,12 @@ enum ResultKind : uint32_t {
   kKindImage = 14,
 };
 
+// The four kinds whose names are decorated C++ names.
+inline bool IsCppKind(uint32_t kind) {
+  return kind == kKindImportCpp || kind == kKindExportCpp || kind == kKindExportForwardedCpp ||
+         kind == kKindDelayImportCpp;
+}
+
 // "Import", "Import (C++)", ... "Image"; other values give
 // "Unrecognized value: 0x%X".
 std::wstring ResultKindText(uint32_t kind);

@@ -74,4 +74,9 @@ OsInfo QueryOsInfo() {
   return info;
 }
 
+uint64_t PhysicalMemoryBytes() {
+  const long pages = sysconf(_SC_PHYS_PAGES), size = sysconf(_SC_PAGESIZE);
+  return pages > 0 && size > 0 ? static_cast<uint64_t>(pages) * static_cast<uint64_t>(size) : 0;
+}
+
 }  // namespace tarnix

@@ -17,6 +17,9 @@ struct OsInfo {
 
 OsInfo QueryOsInfo();
 
+// The machine's physical memory in bytes (0 when it cannot be told).
+uint64_t PhysicalMemoryBytes();
+
 // The WSL generation that a kernel release names: WSL 1 reports
 // "4.4.0-19041-Microsoft", WSL 2 "5.15.90.1-microsoft-standard-WSL2";
 // 0 for any other kernel.

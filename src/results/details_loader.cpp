@@ -21,17 +21,14 @@
 namespace tarnix {
 namespace {
 
-// A batch holds at least this many items, unless it is the last.
+// Findings of images per batch: a batch holds at least kMinBatch of them
+// unless it is the last; kMaxBatch bounds what a pass holds while the
+// window cannot take a batch.
 constexpr size_t kMinBatch = 4;
-// The window applies a batch on its own thread in well under a millisecond
-// per thousand items; this bound also caps what a pass holds while the
-// window cannot take a batch (its busy popup shows, or its queue is full).
 constexpr size_t kMaxBatch = 4096;
-
-bool IsCppKind(uint32_t kind) {
-  return kind == kKindImportCpp || kind == kKindExportCpp || kind == kKindExportForwardedCpp ||
-         kind == kKindDelayImportCpp;
-}
+// Undecorated names per batch: the window applies a batch of names with
+// one walk over its rows.
+constexpr size_t kNamesPerBatch = 65536;
 
 // The window's target as the pass sees it: while the window's busy popup
 // shows, a post is refused as though the queue were full, so the pass holds
@@ -55,58 +52,30 @@ class HeldBackTarget final : public MessageTarget {
   std::function<bool()> mayPost_;
 };
 
-ResultDetails DetailsFor(const DetailsWorkItem& item, const ImageDetails& image, uint32_t flags) {
-  ResultDetails d;
-  d.id = item.id;
-  d.row = item.row;
-  d.fileVersion = image.fileVersion;
-  d.description = image.description;
-  if (item.undecorate) {
-    bool lossy = false;
-    std::string narrow = ToCp1252(item.name, &lossy);
-    if (!lossy) {
-      if (auto text = UndecorateLocked(narrow, flags)) {
-        d.hasUndecorated = true;
-        d.undecoratedName = FromCp1252(*text);
-      }
-    }
-  }
-  return d;
-}
-
 }  // namespace
 
 bool CollectDetailsWork(const ResultsModel& model, bool undecorate, DetailsWork& out,
                         const std::function<bool(size_t)>& cancel) {
-  out.images.clear();
-  out.items.clear();
-  const auto& entries = model.entries();
-  out.items.reserve(entries.size());
-  // Keys are views of the model's own paths, which stay put while the work
-  // is collected. The results of one image mostly stand together, so the
-  // previous item's image answers most look-ups before the map is asked.
-  std::unordered_map<std::wstring_view, uint32_t> known;
-  const std::wstring* lastPath = nullptr;
-  uint32_t lastImage = 0;
-  for (size_t i = 0; i < entries.size(); ++i) {
+  out = DetailsWork{};
+  const bool names = model.winApiSearch() && undecorate;
+  std::vector<bool> imageSeen(model.imageCount()), nameSeen(names ? model.texts().size() : 0);
+  // Records of one file are mostly next to each other; the map tells apart
+  // the others (a file found again later in the walk).
+  std::unordered_map<std::wstring_view, uint32_t> files;
+  for (size_t i = 0; i < model.size(); ++i) {
     if (cancel && (i & 0x3FF) == 0 && cancel(i)) return false;
-    const ResultEntry& e = entries[i];
-    const std::wstring& path = e.result.file;
-    if (!lastPath || path != *lastPath) {
-      auto [it, added] = known.try_emplace(path, static_cast<uint32_t>(out.images.size()));
-      if (added) out.images.push_back(path);
-      lastPath = &path;
-      lastImage = it->second;
+    const ResultRow& r = model.row(i);
+    if (!imageSeen[r.image]) {
+      imageSeen[r.image] = true;
+      const std::wstring& path = model.image(r.image).path;
+      auto [it, added] = files.try_emplace(path, static_cast<uint32_t>(out.files.size()));
+      if (added) out.files.push_back(path);
+      out.images.push_back({r.image, it->second});
     }
-    DetailsWorkItem item;
-    item.id = e.id;
-    item.row = static_cast<int64_t>(i);
-    item.image = lastImage;
-    if (model.winApiSearch() && undecorate && IsCppKind(e.result.kind) && e.decoratedName.empty()) {
-      item.undecorate = true;
-      item.name = e.result.name;
+    if (names && IsCppKind(r.kind) && r.decorated == TextPool::kNone && !nameSeen[r.name]) {
+      nameSeen[r.name] = true;
+      out.names.push_back({r.name, model.texts().Text(r.name)});
     }
-    out.items.push_back(std::move(item));
   }
   return true;
 }
@@ -136,9 +105,14 @@ std::wstring VersionErrorText(uint32_t error) {
                  ErrorDescription(error).c_str());
 }
 
-ResultDetails LoadDetails(const DetailsWorkItem& item, const std::wstring& path, uint16_t language,
-                          uint32_t flags) {
-  return DetailsFor(item, ReadImageDetails(path, language), flags);
+bool UndecorateName(const std::wstring& decorated, uint32_t flags, std::wstring& out) {
+  bool lossy = false;
+  const std::string narrow = ToCp1252(decorated, &lossy);
+  if (lossy) return false;
+  std::optional<std::string> text = UndecorateLocked(narrow, flags);
+  if (!text) return false;
+  out = FromCp1252(*text);
+  return true;
 }
 
 ResultDetailsLoader::~ResultDetailsLoader() {
@@ -149,9 +123,9 @@ ResultDetailsLoader::~ResultDetailsLoader() {
 bool ResultDetailsLoader::Start(DetailsWork work, MessageTarget* target, uint32_t flags,
                                 std::function<bool()> mayPost) {
   if (running_.load()) return false;
-  // Every item must name one of the work's images.
-  for (const DetailsWorkItem& item : work.items) {
-    if (item.image >= work.images.size()) {
+  // Every image must name one of the work's files.
+  for (const DetailsWork::Image& image : work.images) {
+    if (image.file >= work.files.size()) {
       SetLastError(ERROR_INVALID_PARAMETER);
       return false;
     }
@@ -184,21 +158,42 @@ void ResultDetailsLoader::Run(DetailsWork work, MessageTarget* target, uint32_t 
   std::optional<HeldBackTarget> gate;
   if (target) gate.emplace(*target, std::move(mayPost));
   MessagePoster poster(gate ? &*gate : nullptr, stop_);
-  BatchPoster<ResultDetails> batches(poster, kMsgDetailsBatch, kMaxBatch, kMinBatch);
-  // Each image is read when its first result comes up; every later result
-  // of it takes the same findings. Only the distinct images are kept.
-  std::vector<std::optional<ImageDetails>> images(work.images.size());
-
   MessagePoster::Result r = MessagePoster::kDelivered;
-  for (const DetailsWorkItem& item : work.items) {
+
+  // The names first: each is undecorated once, and the window takes them
+  // in few batches.
+  DetailsBatch names;
+  for (size_t i = 0; i < work.names.size() && r == MessagePoster::kDelivered; ++i) {
     if (CheckStop(stop_)) {
       r = MessagePoster::kStopped;
       break;
     }
-    std::optional<ImageDetails>& image = images[item.image];
-    if (!image) image = reader(work.images[item.image], language);
-    r = batches.Add(DetailsFor(item, *image, flags));
+    NameDetailsFinding f;
+    f.name = work.names[i].name;
+    if (UndecorateName(work.names[i].decorated, flags, f.undecorated)) names.names.push_back(std::move(f));
+    if (names.names.size() >= kNamesPerBatch || (i + 1 == work.names.size() && !names.names.empty())) {
+      PostedMessage m;
+      m.id = kMsgDetailsBatch;
+      m.payload = std::make_unique<PayloadOf<DetailsBatch>>(std::move(names));
+      names = DetailsBatch{};
+      r = poster.Post(m);
+    }
+  }
+  work.names = {};
+
+  // Then the images, each file read once.
+  BatchPosterOf<DetailsBatch> batches(poster, kMsgDetailsBatch, kMaxBatch, kMinBatch);
+  std::vector<std::optional<ImageDetails>> files(work.files.size());
+  for (const DetailsWork::Image& image : work.images) {
     if (r != MessagePoster::kDelivered) break;
+    if (CheckStop(stop_)) {
+      r = MessagePoster::kStopped;
+      break;
+    }
+    std::optional<ImageDetails>& file = files[image.file];
+    if (!file) file = reader(work.files[image.file], language);
+    batches.batch().images.push_back({image.image, file->fileVersion, file->description});
+    r = batches.Added();
   }
   if (r == MessagePoster::kDelivered) r = batches.Flush();
   if (r == MessagePoster::kDelivered) {

@@ -1,10 +1,12 @@
 #pragma once
 // Completes the results in the background: the file version and description
-// of each result's image (read from its version resource in the user's
-// language) and, for C++ kinds, the undecorated name. A pass reads each
-// image once, however many results it has. Findings travel to the window in
-// batches (everything finished since the last post, at least four items
-// unless it is the last batch); the window applies them to its model.
+// of each image (read from its version resource in the user's language) and
+// the undecorated form of each C++ name. What an image gives is the same for
+// all its results, so a pass reads each image once and the list stores it
+// once, with the image; each distinct decorated name is undecorated once.
+// Findings travel to the window in batches (everything finished since the
+// last post, at least four unless it is the last batch); the window applies
+// them to its model.
 #include <atomic>
 #include <chrono>
 #include <cstdint>
@@ -20,29 +22,31 @@
 namespace tarnix {
 
 enum DetailsMessage : uint32_t {
-  kMsgDetailsBatch = 32882,  // payload: std::vector<ResultDetails>
+  kMsgDetailsBatch = 32882,  // payload: DetailsBatch
   kMsgDetailsDone = 32883,
 };
 
-struct DetailsWorkItem {
-  uint64_t id = 0;
-  int64_t row = -1;
-  uint32_t image = 0;       // index into DetailsWork::images
-  bool undecorate = false;  // a C++ kind whose name is to be undecorated
-  std::wstring name;
-};
-
-// The work of one pass: every distinct image path once, and one item per
-// result in list order naming its image by index, so that a long list does
-// not copy the same path once per result.
+// The work of one pass: the list's images in the order their first rows
+// stand (each file read once, however many records name it), and the
+// distinct decorated names of the C++ rows still shown decorated.
 struct DetailsWork {
-  std::vector<std::wstring> images;
-  std::vector<DetailsWorkItem> items;
+  struct Image {
+    uint32_t image = 0;  // the list's image
+    uint32_t file = 0;   // index into `files`
+  };
+  struct Name {
+    uint32_t name = 0;  // the list's text id
+    std::wstring decorated;
+  };
+  std::vector<std::wstring> files;
+  std::vector<Image> images;
+  std::vector<Name> names;
 };
 
-// One work item per result in list order; C++ kinds carry their names when
-// the search was a WinAPIs search and undecoration is on. Answers false
-// when `cancel` asked to stop (the caller marks the details interrupted).
+// Collects the work from the list; names only when the search was a
+// WinAPIs search and `undecorate` is on. Answers false when `cancel`
+// (asked with the row reached) asked to stop: the caller marks the details
+// interrupted.
 bool CollectDetailsWork(const ResultsModel& model, bool undecorate, DetailsWork& out,
                         const std::function<bool(size_t)>& cancel = nullptr);
 
@@ -60,13 +64,13 @@ ImageDetails ReadImageDetails(const std::wstring& path, uint16_t language);
 // could not be read.
 std::wstring VersionErrorText(uint32_t error);
 
-// Reads an image's details; the pass calls it once per distinct image.
-using ImageDetailsReader = std::function<ImageDetails(const std::wstring& path, uint16_t language)>;
+// The undecorated form of a decorated name with the undecoration flags;
+// false when the undecorator does not read it (or it has characters the
+// image's code page cannot hold).
+bool UndecorateName(const std::wstring& decorated, uint32_t flags, std::wstring& out);
 
-// The findings for one item read on their own: its image's details and the
-// undecorated name. A pass gives every item exactly this.
-ResultDetails LoadDetails(const DetailsWorkItem& item, const std::wstring& path, uint16_t language,
-                          uint32_t undecorationFlags);
+// Reads an image's details; the pass calls it once per distinct file.
+using ImageDetailsReader = std::function<ImageDetails(const std::wstring& path, uint16_t language)>;
 
 class ResultDetailsLoader {
  public:
@@ -75,10 +79,12 @@ class ResultDetailsLoader {
   ResultDetailsLoader(const ResultDetailsLoader&) = delete;
   ResultDetailsLoader& operator=(const ResultDetailsLoader&) = delete;
 
-  // Starts a pass over `work`, posting to `target`. Nothing happens while a
-  // previous pass still runs (answers false). While `mayPost` answers false
-  // (the window's busy popup shows) nothing is posted; the pass goes on
-  // reading until a batch is full, then waits.
+  // Starts a pass over `work`, posting to `target`: the undecorated names
+  // first (in few large batches: the window walks its rows once per batch
+  // of names), then the images. Nothing happens while a previous pass still
+  // runs (answers false). While `mayPost` answers false (the window's busy
+  // popup shows) nothing is posted; the pass goes on reading until a batch
+  // is full, then waits.
   bool Start(DetailsWork work, MessageTarget* target, uint32_t undecorationFlags,
              std::function<bool()> mayPost = nullptr);
   bool Running() const { return running_.load(); }

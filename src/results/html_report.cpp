@@ -187,7 +187,7 @@ std::wstring ReportOsText(const OsInfo& os) {
 }
 
 int WriteHtmlReport(const std::string& path, const std::vector<int32_t>& columns,
-                    const std::vector<ResultEntry>& entries, const ReportCriteria& criteria,
+                    const ResultsModel& results, const ReportCriteria& criteria,
                     const ReportOutcome& outcome, const ReportOptions& options,
                     const ReportCancel& cancel) {
   if (columns.empty()) {
@@ -223,17 +223,19 @@ int WriteHtmlReport(const std::string& path, const std::vector<int32_t>& columns
 
   const bool fullSymbols = criteria.presentAs != 2;
   std::wstring text;
-  for (size_t i = 0; i < entries.size(); ++i) {
+  ResultEntry entry;
+  for (size_t i = 0; i < results.size(); ++i) {
     if (cancel && cancel(i)) {
       file.Discard();
       SetLastError(ERROR_CANCELLED);
       return 0;
     }
+    results.Fill(i, entry);
     row = L"<tr>";
     for (int32_t col : columns) {
-      if (!FormatResultField(col, entries[i], true, fullSymbols, L" | ", text)) text = L"<Error>";
+      if (!FormatResultField(col, entry, true, fullSymbols, L" | ", text)) text = L"<Error>";
       std::wstring escaped = HtmlEscape(text);
-      if (links && !text.empty() && LinkedColumn(col, entries[i].result.kind)) {
+      if (links && !text.empty() && LinkedColumn(col, entry.result.kind)) {
         row += L"<td>" + Link(OnlineSearchUrl(options.urlTemplate, text), escaped) + L"</td>";
       } else {
         row += L"<td>" + escaped + L"</td>";
@@ -242,7 +244,7 @@ int WriteHtmlReport(const std::string& path, const std::vector<int32_t>& columns
     row += L"</tr>\n";
     if (!sink.Put(row)) return fail();
   }
-  if (entries.empty() &&
+  if (results.empty() &&
       !sink.Put(WFormat(L"<tr><td colspan=\"%zu\" class=\"tac\"><em>%ls</em></td></tr>",
                         columns.size(), HtmlEscape(L"No entries found...").c_str())))
     return fail();

@@ -9,7 +9,7 @@
 
 #include "core/program_settings.h"  // kDefaultOnlineSearchUrl
 #include "platform/os_info.h"
-#include "results/result_entry.h"
+#include "results/results_model.h"
 
 namespace tarnix {
 
@@ -57,7 +57,7 @@ using ReportCancel = std::function<bool(size_t index)>;
 // done, 0 cancelled, -1 failed (last error set). On anything but 1 the
 // partial file is deleted.
 int WriteHtmlReport(const std::string& path, const std::vector<int32_t>& columns,
-                    const std::vector<ResultEntry>& entries, const ReportCriteria& criteria,
+                    const ResultsModel& results, const ReportCriteria& criteria,
                     const ReportOutcome& outcome, const ReportOptions& options,
                     const ReportCancel& cancel = nullptr);
 

@@ -47,11 +47,6 @@ bool IsLibraryKind(uint32_t kind) {
   return kind == kKindImportedLibrary || kind == kKindDelayImportedLibrary;
 }
 
-bool IsCppKind(uint32_t kind) {
-  return kind == kKindImportCpp || kind == kKindExportCpp || kind == kKindExportForwardedCpp ||
-         kind == kKindDelayImportCpp;
-}
-
 std::wstring ErrorBox(uint32_t error) {
   return WFormat(L"<Error: (%ls) %ls>", ErrorCodeToText(error).c_str(),
                  ErrorDescription(error).c_str());

@@ -1,6 +1,8 @@
 #pragma once
-// The results list's record of one result: the worker's SymbolResult plus
-// what the details pass adds and the display caches.
+// One result as the texts, the reports and the image information window
+// read it: the worker's SymbolResult plus what the details pass added. The
+// results list does not keep these; it makes one from its compact records
+// when asked (ResultsModel::Fill), reusing the strings of the one given.
 #include <cstdint>
 #include <string>
 
@@ -15,9 +17,6 @@ struct ResultEntry {
   SymbolResult result;
   uint64_t fileVersion = kVersionUnknown;  // four 16-bit parts, high to low
   std::wstring description;
-  // Display caches, filled when the row is first shown.
-  std::wstring kindText, imageName, folderText;
-  bool cachesFilled = false;
   // Set when the details pass replaced the symbol name by its undecorated form.
   std::wstring decoratedName;
 };

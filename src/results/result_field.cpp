@@ -244,6 +244,10 @@ std::wstring_view FolderOf(std::wstring_view path) {
   return cut == std::wstring_view::npos ? std::wstring_view() : path.substr(0, cut + 1);
 }
 
+std::wstring_view ListFolderOf(std::wstring_view path) {
+  return path.size() < kListFolderBuffer ? FolderOf(path) : std::wstring_view(L"-");
+}
+
 const std::vector<ShortFlagName>& ResourceTypeShortNames() {
   static const std::vector<ShortFlagName> names = [] {
     std::vector<ShortFlagName> v;
@@ -302,7 +306,7 @@ bool FormatResultField(int32_t column, const ResultEntry& e, bool verbose, bool 
   }
 }
 
-bool ListDisplayText(int32_t column, ResultEntry& e, bool fullSymbols, std::wstring& out) {
+bool ListDisplayText(int32_t column, const ResultEntry& e, bool fullSymbols, std::wstring& out) {
   if (CommonField(column, e, fullSymbols, out)) {
     // The list lays out every character of a cell each time it paints it:
     // names of tens of thousands of characters froze the window for
@@ -313,17 +317,12 @@ bool ListDisplayText(int32_t column, ResultEntry& e, bool fullSymbols, std::wstr
   }
   const SymbolResult& r = e.result;
   const ImageProperties& p = r.properties;
-  if (!e.cachesFilled) {
-    e.kindText = r.kind >= kKindImport && r.kind <= kKindImage ? ResultKindText(r.kind)
-                                                               : WFormat(L"0x%X", r.kind);
-    e.imageName = ImageNameOf(r.file);
-    e.folderText = r.file.size() < kListFolderBuffer ? std::wstring(FolderOf(r.file)) : L"-";
-    e.cachesFilled = true;
-  }
   switch (column) {
-    case 1: out = e.kindText; return true;
-    case 3: out = e.imageName; return true;
-    case 4: out = e.folderText; return true;
+    case 1:
+      out = r.kind >= kKindImport && r.kind <= kKindImage ? ResultKindText(r.kind) : WFormat(L"0x%X", r.kind);
+      return true;
+    case 3: out = ImageNameOf(r.file); return true;
+    case 4: out = ListFolderOf(r.file); return true;
     case 5: {
       const wchar_t* t = TypeName(p.imageType);
       out = t ? t : WFormat(L"0x%X", p.imageType);

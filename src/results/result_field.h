@@ -18,13 +18,16 @@ namespace tarnix {
 bool FormatResultField(int32_t column, const ResultEntry& entry, bool verbose,
                        bool fullSymbols, std::wstring_view separator, std::wstring& out);
 
-// The list's text of `column`; fills the entry's display caches.
-bool ListDisplayText(int32_t column, ResultEntry& entry, bool fullSymbols, std::wstring& out);
+// The list's text of `column`, made when the list shows the cell.
+bool ListDisplayText(int32_t column, const ResultEntry& entry, bool fullSymbols, std::wstring& out);
 
 // Path parts: the name after the last separator, and the folder up to and
 // including it.
 std::wstring_view ImageNameOf(std::wstring_view path);
 std::wstring_view FolderOf(std::wstring_view path);
+// The Folder column's text in the list: the folder, or "-" for a path of
+// 520 characters or more.
+std::wstring_view ListFolderOf(std::wstring_view path);
 
 // The short names the list shows for the resource-type bits, in list order.
 struct ShortFlagName {

@@ -1,16 +1,21 @@
 #include "results/result_sort.h"
 
 #include <locale.h>
+#include <stdlib.h>
 #include <wchar.h>
 
 #include <algorithm>
+#include <cstring>
+#include <map>
 #include <numeric>
-#include <string_view>
-#include <unordered_map>
+#include <string>
 
+#include "core/compact_text.h"
+#include "core/text_pool.h"
 #include "platform/case_fold.h"
 #include "results/result_column.h"
 #include "results/result_field.h"
+#include "results/results_model.h"
 
 namespace tarnix {
 namespace {
@@ -23,18 +28,79 @@ locale_t UserCollation() {
   return loc;
 }
 
-// A collation key of the text with case folded away: comparing keys with
-// wcscmp orders as the user's collation orders the folded texts.
-std::wstring CollationKey(std::wstring_view text) {
-  std::wstring folded = ToLowerCase(text);
+// Whether the user's collation is the order of the characters' values, as
+// in the C locales: then a text's folded characters are its key.
+bool CodePointCollation() {
+  static const bool yes = [] {
+    const char* name = nullptr;
+    for (const char* var : {"LC_ALL", "LC_COLLATE", "LANG"}) {
+      const char* v = getenv(var);
+      if (v && *v) {
+        name = v;
+        break;
+      }
+    }
+    if (!name) return true;
+    const std::string n = name;
+    return n == "C" || n == "POSIX" || n.rfind("C.", 0) == 0;
+  }();
+  return yes;
+}
+
+// The compact bytes of a text folded to lower case; ASCII texts are folded
+// in place without leaving bytes.
+void FoldedCompact(std::string_view compact, std::string& out, std::wstring& scratch) {
+  out.clear();
+  if (IsAsciiBytes(compact)) {
+    out.assign(compact);
+    for (char& c : out)
+      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return;
+  }
+  scratch.clear();
+  AppendDecodedText(scratch, compact);
+  AppendCompactText(out, ToLowerCase(scratch));
+}
+
+// The collation key of a folded text, in the compact form so that keys
+// compare as bytes. A text the collation cannot transform keys as itself.
+void CollationKeyCompact(const std::wstring& folded, std::string& out, std::wstring& key) {
+  out.clear();
   locale_t loc = UserCollation();
-  if (!loc) return folded;
-  size_t n = wcsxfrm_l(nullptr, folded.c_str(), 0, loc);
-  if (n == static_cast<size_t>(-1)) return folded;
-  std::wstring key(n + 1, L'\0');
+  size_t n = loc ? wcsxfrm_l(nullptr, folded.c_str(), 0, loc) : static_cast<size_t>(-1);
+  if (n == static_cast<size_t>(-1)) {
+    AppendCompactText(out, folded);
+    return;
+  }
+  key.assign(n + 1, L'\0');
   wcsxfrm_l(key.data(), folded.c_str(), n + 1, loc);
   key.resize(n);
-  return key;
+  AppendCompactText(out, key);
+}
+
+// Ranks of `count` texts whose keys `keyOf(i, out)` writes: equal keys give
+// equal ranks. The keys live in one buffer.
+template <class KeyOf>
+std::vector<uint32_t> RanksOfKeys(size_t count, KeyOf keyOf) {
+  std::string keys, one;
+  std::vector<uint64_t> at(count + 1);
+  for (size_t i = 0; i < count; ++i) {
+    keyOf(i, one);
+    at[i] = keys.size();
+    keys += one;
+  }
+  at[count] = keys.size();
+  auto key = [&](uint32_t i) { return std::string_view(keys).substr(at[i], at[i + 1] - at[i]); };
+  std::vector<uint32_t> byKey(count);
+  std::iota(byKey.begin(), byKey.end(), 0u);
+  std::sort(byKey.begin(), byKey.end(), [&](uint32_t a, uint32_t b) { return key(a) < key(b); });
+  std::vector<uint32_t> rank(count);
+  uint32_t r = 0;
+  for (size_t k = 0; k < count; ++k) {
+    if (k && key(byKey[k]) != key(byKey[k - 1])) ++r;
+    rank[byKey[k]] = r;
+  }
+  return rank;
 }
 
 bool IsNumeric(int32_t column) {
@@ -48,8 +114,9 @@ bool IsNumeric(int32_t column) {
   }
 }
 
-uint64_t NumericValue(const ResultEntry& e, int32_t column) {
-  const ImageProperties& p = e.result.properties;
+uint64_t NumericValue(const ResultsModel& m, const ResultRow& r, int32_t column) {
+  const ImageRecord& image = m.image(r.image);
+  const ImageProperties& p = image.properties;
   switch (column) {
     case kColType: return p.imageType;
     case kColBinding: return p.binding;
@@ -58,150 +125,136 @@ uint64_t NumericValue(const ResultEntry& e, int32_t column) {
     case kColCharacteristics: return p.characteristics;
     case kColDirectories: return p.directories & 0xFFFF;
     case kColResources: return p.directories & 0xFFFFFF000000ULL;
-    case kColVersion: return e.fileVersion;
-    case kColOrdinal: return e.result.ordinal;
-    case kColHint: return static_cast<uint32_t>(e.result.nameIndexOrHint);
+    case kColVersion: return image.fileVersion;
+    case kColOrdinal: return r.ordinal;
+    case kColHint: return static_cast<uint32_t>(r.nameIndexOrHint);
     default: return 0;
   }
 }
 
-// The text a text column sorts by, as a view into the entry (or into
-// `scratch` for texts made on the spot).
-std::wstring_view SortText(const ResultEntry& e, int32_t column, std::wstring& scratch) {
+// The text of an image a column sorts by: the list's own texts.
+std::wstring_view ImageSortText(const ImageRecord& image, int32_t column) {
   switch (column) {
-    case kColFunctionName: return e.result.name;
-    case kColMatchedIn: {
-      ResultEntry copy;
-      copy.result.kind = e.result.kind;
-      ListDisplayText(kColMatchedIn, copy, true, scratch);
-      return scratch;
-    }
-    case kColModule: return e.result.module;
-    case kColImageName: return ImageNameOf(e.result.file);
-    case kColFolder:
-      return e.result.file.size() < 520 ? FolderOf(e.result.file) : std::wstring_view(L"-");
-    case kColDescription: return e.description;
+    case kColImageName: return ImageNameOf(image.path);
+    case kColFolder: return ListFolderOf(image.path);
+    case kColDescription: return image.description;
     default: return std::wstring_view();
   }
 }
 
-// Ranks of texts in the user's collation, case folded: equal ranks for texts
-// that compare equal. Each distinct text gets its collation key once, so a
-// million rows with few distinct texts cost little more than hashing them.
-std::vector<uint32_t> CollationRanks(const std::vector<std::wstring_view>& texts) {
-  std::unordered_map<std::wstring_view, uint32_t> distinct;
-  distinct.reserve(texts.size() / 4 + 16);
-  std::vector<uint32_t> ids(texts.size());
-  std::vector<std::wstring_view> unique;
-  for (size_t i = 0; i < texts.size(); ++i) {
-    auto [it, added] = distinct.emplace(texts[i], static_cast<uint32_t>(unique.size()));
-    if (added) unique.push_back(texts[i]);
-    ids[i] = it->second;
+// Stable LSD radix sort of row indices by 64-bit keys, a byte at a time,
+// skipping the bytes every key shares. Answers false when cancelled.
+bool RadixOrder(std::vector<uint64_t>& keys, std::vector<uint32_t>& order, const SortProgress& progress) {
+  const size_t n = keys.size();
+  order.resize(n);
+  std::iota(order.begin(), order.end(), 0u);
+  if (n < 2) return true;
+  uint64_t differ = 0;
+  for (size_t i = 1; i < n; ++i) differ |= keys[i] ^ keys[0];
+  std::vector<int> passes;
+  for (int b = 0; b < 8; ++b)
+    if ((differ >> (8 * b)) & 0xFF) passes.push_back(b);
+  std::vector<uint64_t> keys2(passes.empty() ? 0 : n);
+  std::vector<uint32_t> order2(passes.empty() ? 0 : n);
+  for (size_t p = 0; p < passes.size(); ++p) {
+    if (progress && progress(0.3 + 0.6 * double(p) / double(passes.size()))) return false;
+    const int shift = 8 * passes[p];
+    size_t count[257] = {};
+    for (size_t i = 0; i < n; ++i) ++count[((keys[i] >> shift) & 0xFF) + 1];
+    for (int d = 0; d < 256; ++d) count[d + 1] += count[d];
+    for (size_t i = 0; i < n; ++i) {
+      const size_t to = count[(keys[i] >> shift) & 0xFF]++;
+      keys2[to] = keys[i];
+      order2[to] = order[i];
+    }
+    keys.swap(keys2);
+    order.swap(order2);
   }
-  std::vector<std::wstring> keys(unique.size());
-  for (size_t u = 0; u < unique.size(); ++u) keys[u] = CollationKey(unique[u]);
-  std::vector<uint32_t> byKey(unique.size());
-  std::iota(byKey.begin(), byKey.end(), 0u);
-  std::sort(byKey.begin(), byKey.end(), [&](uint32_t a, uint32_t b) { return keys[a] < keys[b]; });
-  std::vector<uint32_t> rankOf(unique.size());
-  uint32_t rank = 0;
-  for (size_t k = 0; k < byKey.size(); ++k) {
-    if (k && keys[byKey[k]] != keys[byKey[k - 1]]) ++rank;
-    rankOf[byKey[k]] = rank;
-  }
-  for (auto& id : ids) id = rankOf[id];
-  return ids;
+  return true;
 }
 
 }  // namespace
 
-int CompareResults(const ResultEntry& a, const ResultEntry& b, int32_t column) {
-  if (IsNumeric(column)) {
-    uint64_t x = NumericValue(a, column), y = NumericValue(b, column);
-    return x < y ? -1 : x > y ? 1 : 0;
-  }
-  std::wstring sa, sb;
-  int c = CollationKey(SortText(a, column, sa)).compare(CollationKey(SortText(b, column, sb)));
-  if (c == 0 && column != kColFunctionName)
-    c = CollationKey(a.result.name).compare(CollationKey(b.result.name));
-  return c < 0 ? -1 : c > 0 ? 1 : 0;
+std::vector<uint32_t> CollationRanks(const std::vector<std::wstring_view>& texts) {
+  const bool plain = CodePointCollation();
+  std::wstring folded, key;
+  return RanksOfKeys(texts.size(), [&](size_t i, std::string& out) {
+    folded = ToLowerCase(texts[i]);
+    if (plain) {
+      out.clear();
+      AppendCompactText(out, folded);
+    } else {
+      CollationKeyCompact(folded, out, key);
+    }
+  });
 }
 
-bool SortResults(std::vector<ResultEntry>& entries, int32_t column, bool ascending,
-                 const SortProgress& progress) {
+std::vector<uint32_t> CollationRanks(const TextPool& pool, CollationMethod method) {
+  const bool plain = method == CollationMethod::kUserLocale && CodePointCollation();
+  std::string folded;
+  std::wstring scratch, wide, key;
+  return RanksOfKeys(pool.size(), [&](size_t i, std::string& out) {
+    FoldedCompact(pool.Compact(static_cast<uint32_t>(i)), plain ? out : folded, scratch);
+    if (plain) return;
+    wide.clear();
+    AppendDecodedText(wide, folded);
+    CollationKeyCompact(wide, out, key);
+  });
+}
+
+std::vector<uint32_t> CollationRanks(const TextPool& pool) {
+  return CollationRanks(pool, CollationMethod::kUserLocale);
+}
+
+bool SortResults(ResultsModel& m, int32_t column, bool ascending, const SortProgress& progress) {
   if (column < 0 || column >= kResultColumnCount) return false;
-  const size_t n = entries.size();
-  const bool numeric = IsNumeric(column);
-  const bool tieByName = !numeric && column != kColFunctionName;
-
-  // Keys are computed once per row, so each comparison compares integers.
-  std::vector<uint64_t> numbers(n);
-  if (numeric) {
-    for (size_t i = 0; i < n; ++i) numbers[i] = NumericValue(entries[i], column);
+  const size_t n = m.size();
+  std::vector<uint64_t> keys(n);
+  if (IsNumeric(column)) {
+    for (size_t i = 0; i < n; ++i) keys[i] = NumericValue(m, m.row(i), column);
   } else {
-    // Kind texts are made once per kind; other texts are views into the rows.
-    std::unordered_map<uint32_t, std::wstring> kindTexts;
-    std::vector<std::wstring_view> texts(n);
-    for (size_t i = 0; i < n; ++i) {
-      if (column == kColMatchedIn) {
-        auto [it, added] = kindTexts.try_emplace(entries[i].result.kind);
-        if (added) SortText(entries[i], column, it->second);
-        texts[i] = it->second;
-      } else {
-        std::wstring unused;
-        texts[i] = SortText(entries[i], column, unused);
+    // Symbol names break ties of the other text columns.
+    const std::vector<uint32_t> names = CollationRanks(m.texts());
+    if (progress && progress(0.2)) return false;
+    std::vector<uint32_t> byImage;
+    std::map<uint32_t, uint32_t> byKind;
+    if (column == kColImageName || column == kColFolder || column == kColDescription) {
+      std::vector<std::wstring_view> texts(m.imageCount());
+      for (uint32_t i = 0; i < texts.size(); ++i) texts[i] = ImageSortText(m.image(i), column);
+      byImage = CollationRanks(texts);
+    } else if (column == kColMatchedIn) {
+      for (size_t i = 0; i < n; ++i) byKind.emplace(m.row(i).kind, 0);
+      std::vector<std::wstring> texts;
+      ResultEntry entry;
+      for (auto& [kind, rank] : byKind) {
+        entry.result.kind = kind;
+        ListDisplayText(kColMatchedIn, entry, true, texts.emplace_back());
       }
+      const std::vector<uint32_t> ranks = CollationRanks(std::vector<std::wstring_view>(texts.begin(), texts.end()));
+      size_t k = 0;
+      for (auto& [kind, rank] : byKind) rank = ranks[k++];
     }
-    if (progress && progress(0.1)) return false;
-    std::vector<uint32_t> ranks = CollationRanks(texts);
-    std::vector<uint32_t> nameRanks;
-    if (tieByName) {
-      for (size_t i = 0; i < n; ++i) texts[i] = entries[i].result.name;
-      nameRanks = CollationRanks(texts);
+    for (size_t i = 0; i < n; ++i) {
+      const ResultRow& r = m.row(i);
+      uint64_t primary;
+      switch (column) {
+        case kColFunctionName: keys[i] = names[r.name]; continue;
+        case kColModule: primary = names[r.module]; break;
+        case kColMatchedIn: primary = byKind[r.kind]; break;
+        default: primary = byImage[r.image]; break;
+      }
+      keys[i] = primary << 32 | names[r.name];
     }
-    for (size_t i = 0; i < n; ++i)
-      numbers[i] = (uint64_t{ranks[i]} << 32) | (tieByName ? nameRanks[i] : 0u);
-    if (progress && progress(0.25)) return false;
   }
-  auto before = [&](uint32_t x, uint32_t y) {
-    return ascending ? numbers[x] < numbers[y] : numbers[x] > numbers[y];
-  };
-
-  // Bottom-up merge sort over row indices: stable, O(n log n), and after
-  // every pass the order is a whole permutation, so a cancel can stop there.
-  std::vector<uint32_t> order(n), scratch(n);
-  std::iota(order.begin(), order.end(), 0u);
-  size_t passes = 0, totalPasses = 0;
-  for (size_t w = 1; w < n; w *= 2) ++totalPasses;
-  bool cancelled = false;
-  for (size_t width = 1; width < n; width *= 2, ++passes) {
-    if (progress && progress(0.25 + 0.75 * double(passes) / double(totalPasses))) {
-      cancelled = true;
-      break;
-    }
-    for (size_t lo = 0; lo < n; lo += 2 * width) {
-      size_t mid = std::min(lo + width, n), hi = std::min(lo + 2 * width, n);
-      std::merge(order.begin() + lo, order.begin() + mid, order.begin() + mid,
-                 order.begin() + hi, scratch.begin() + lo, before);
-    }
-    order.swap(scratch);
-  }
-  // Put the rows in place by following the permutation's cycles: one
-  // temporary record, no second array of records.
-  std::vector<bool> placed(n);
-  for (size_t start = 0; start < n; ++start) {
-    if (placed[start] || order[start] == start) continue;
-    ResultEntry held = std::move(entries[start]);
-    size_t at = start;
-    while (order[at] != start) {
-      entries[at] = std::move(entries[order[at]]);
-      placed[at] = true;
-      at = order[at];
-    }
-    entries[at] = std::move(held);
-    placed[at] = true;
-  }
-  return !cancelled;
+  if (!ascending)
+    for (uint64_t& k : keys) k = ~k;
+  if (progress && progress(0.3)) return false;
+  std::vector<uint32_t> order;
+  if (!RadixOrder(keys, order, progress)) return false;
+  keys = {};
+  if (progress && progress(0.9)) return false;
+  m.Reorder(order);
+  return true;
 }
 
 }  // namespace tarnix

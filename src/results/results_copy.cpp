@@ -14,30 +14,34 @@ const wchar_t kNotFullyProcessedQuestion[] =
     L"Tarnix results aren't fully processed yet. If you continue now the data will be "
     L"incomplete.\n\nDo you want to continue?";
 
-bool CopyRowsText(const std::vector<ResultEntry>& entries, const std::vector<size_t>& selection,
+bool CopyRowsText(const ResultsModel& results, const std::vector<size_t>& selection,
                   const std::vector<int32_t>& columns, bool fullSymbols, std::wstring& text,
                   const std::function<bool(size_t)>& cancel) {
   text.clear();
   std::wstring line;
+  ResultEntry entry;
   for (size_t k = 0; k < selection.size(); ++k) {
     if (cancel && cancel(k)) return false;
-    if (selection[k] >= entries.size()) continue;
-    if (!ResultExportLine(entries[selection[k]], columns, fullSymbols, line)) return false;
+    if (selection[k] >= results.size()) continue;
+    results.Fill(selection[k], entry);
+    if (!ResultExportLine(entry, columns, fullSymbols, line)) return false;
     if (k) text += L"\r\n";
     text += line;
   }
   return true;
 }
 
-bool CopyColumnText(const std::vector<ResultEntry>& entries, const std::vector<size_t>& selection,
+bool CopyColumnText(const ResultsModel& results, const std::vector<size_t>& selection,
                     int32_t column, bool fullSymbols, std::wstring& text,
                     const std::function<bool(size_t)>& cancel) {
   text.clear();
   std::wstring field;
+  ResultEntry entry;
   for (size_t k = 0; k < selection.size(); ++k) {
     if (cancel && cancel(k)) return false;
-    if (selection[k] >= entries.size()) continue;
-    if (!FormatResultField(column, entries[selection[k]], false, fullSymbols, L" | ", field)) {
+    if (selection[k] >= results.size()) continue;
+    results.Fill(selection[k], entry);
+    if (!FormatResultField(column, entry, false, fullSymbols, L" | ", field)) {
       SetLastError(ERROR_INVALID_PARAMETER);
       return false;
     }
@@ -61,13 +65,13 @@ SaveFormat SaveFormatOf(const std::wstring& path) {
   return ext == L".html" || ext == L".htm" ? SaveFormat::kHtml : SaveFormat::kText;
 }
 
-int SaveResults(const std::vector<ResultEntry>& entries, const SaveRequest& r) {
+int SaveResults(const ResultsModel& results, const SaveRequest& r) {
   if (r.detailsIncomplete && r.confirm && !r.confirm(kNotFullyProcessedQuestion)) return 0;
   int result;
   if (SaveFormatOf(FromUtf8(r.path)) == SaveFormat::kHtml) {
-    result = WriteHtmlReport(r.path, r.columns, entries, r.criteria, r.outcome, r.options, r.cancel);
+    result = WriteHtmlReport(r.path, r.columns, results, r.criteria, r.outcome, r.options, r.cancel);
   } else {
-    result = WriteResultsText(r.path, entries, r.columns, r.fullSymbols, r.cancel);
+    result = WriteResultsText(r.path, results, r.columns, r.fullSymbols, r.cancel);
     if (result == -2) result = 0;
   }
   return result;

@@ -6,19 +6,19 @@
 #include <vector>
 
 #include "results/html_report.h"
-#include "results/result_entry.h"
+#include "results/results_model.h"
 
 namespace tarnix {
 
 // The selected rows (indices in selection order), each as its export line,
 // joined by CR LF without a final line break. False when cancelled or a
 // column id is unknown.
-bool CopyRowsText(const std::vector<ResultEntry>& entries, const std::vector<size_t>& selection,
+bool CopyRowsText(const ResultsModel& results, const std::vector<size_t>& selection,
                   const std::vector<int32_t>& columns, bool fullSymbols, std::wstring& text,
                   const std::function<bool(size_t)>& cancel = nullptr);
 
 // One column of the selected rows, joined by CR LF.
-bool CopyColumnText(const std::vector<ResultEntry>& entries, const std::vector<size_t>& selection,
+bool CopyColumnText(const ResultsModel& results, const std::vector<size_t>& selection,
                     int32_t column, bool fullSymbols, std::wstring& text,
                     const std::function<bool(size_t)>& cancel = nullptr);
 
@@ -48,6 +48,6 @@ struct SaveRequest {
 // Saves the results as the list's save command does. Answers 1 saved, 0 the
 // user declined or cancelled (nothing left behind), -1 failed (last error
 // set; no partial file).
-int SaveResults(const std::vector<ResultEntry>& entries, const SaveRequest& request);
+int SaveResults(const ResultsModel& results, const SaveRequest& request);
 
 }  // namespace tarnix

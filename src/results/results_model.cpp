@@ -1,8 +1,22 @@
 #include "results/results_model.h"
 
+#include <new>
+#include <unordered_map>
+
+#include "pe/result_kind.h"
 #include "results/result_column.h"
+#include "results/result_sort.h"
 
 namespace tarnix {
+namespace {
+
+// The most rows a list holds: ids are 32-bit serials plus one, and the
+// all-ones id is never used.
+constexpr uint32_t kMaxRows = 0xFFFFFFFEu;
+
+uint64_t StringBytes(const std::wstring& s) { return s.capacity() > 15 ? (s.capacity() + 1) * sizeof(wchar_t) : 0; }
+
+}  // namespace
 
 void ResultsModel::BeginSearch(bool winApiSearch, bool modulesOnly) {
   Clear();
@@ -11,53 +25,138 @@ void ResultsModel::BeginSearch(bool winApiSearch, bool modulesOnly) {
 }
 
 void ResultsModel::Clear() {
-  entries_.clear();
-  index_.clear();
-  indexValid_ = true;
-  nextId_ = 1;
+  rows_.clear();
+  images_.clear();
+  texts_.Clear();
+  imageBytes_ = 0;
+  full_ = false;
+  nextSerial_ = 0;
   sortColumn_ = -1;
   ascending_ = true;
   detailsComplete_ = false;
   detailsInterrupted_ = false;
 }
 
-uint64_t ResultsModel::Add(SymbolResult result) {
-  ResultEntry e;
-  e.id = nextId_++;
-  if (nextId_ == ~uint64_t{0}) nextId_ = 1;  // the all-ones id is never used
-  e.result = std::move(result);
-  entries_.push_back(std::move(e));
-  // The index of ids is made when first needed, not kept up while a search
-  // adds results.
-  indexValid_ = false;
-  return entries_.back().id;
+uint64_t ResultsModel::memoryUsed() const {
+  return rows_.memoryUsed() + images_.memoryUsed() + imageBytes_ + texts_.memoryUsed();
 }
 
-int64_t ResultsModel::IndexOf(uint64_t id) {
-  auto lookup = [&]() -> int64_t {
-    auto it = index_.find(id);
-    if (it == index_.end() || it->second >= entries_.size() || entries_[it->second].id != id)
-      return -1;
-    return static_cast<int64_t>(it->second);
-  };
-  if (indexValid_) {
-    auto it = index_.find(id);
-    if (it == index_.end() && index_.size() == entries_.size()) return -1;
-    const int64_t at = lookup();
-    if (at >= 0) return at;
+bool ResultsModel::Room(size_t textBytes) {
+  if (full_) return false;
+  // One row more may open a chunk, and its texts a block of the pool.
+  const size_t chunk = rows_.size() % decltype(rows_)::kChunk == 0 ? decltype(rows_)::chunkBytes() : 0;
+  if (nextSerial_ >= kMaxRows ||
+      (ceiling_ && memoryUsed() + chunk + texts_.GrowthFor(2, textBytes) + sizeof(ImageRecord) > ceiling_)) {
+    full_ = true;
+    return false;
   }
-  // Rebuilt after the order changed (or the entries were changed behind
-  // the index's back).
-  index_.clear();
-  index_.reserve(entries_.size());
-  for (size_t i = 0; i < entries_.size(); ++i) index_[entries_[i].id] = i;
-  indexValid_ = true;
-  return lookup();
+  return true;
 }
 
-ResultEntry* ResultsModel::FindById(uint64_t id) {
-  int64_t i = IndexOf(id);
-  return i < 0 ? nullptr : &entries_[static_cast<size_t>(i)];
+uint32_t ResultsModel::AddImage(uint32_t serial, const std::wstring& path, const ImageProperties& properties) {
+  if (!images_.empty()) {
+    const ImageRecord& last = images_[images_.size() - 1];
+    if (last.serial == serial && last.path == path && SameProperties(last.properties, properties))
+      return static_cast<uint32_t>(images_.size() - 1);
+  }
+  ImageRecord& image = images_.emplace_back();
+  image.serial = serial;
+  image.path = path;
+  image.properties = properties;
+  imageBytes_ += StringBytes(image.path);
+  return static_cast<uint32_t>(images_.size() - 1);
+}
+
+size_t ResultsModel::Append(const ResultBatch& batch) {
+  // Batch image -> list image, made when its first row is taken.
+  std::vector<uint32_t> imageOf(batch.images.size(), ~uint32_t{0});
+  size_t taken = 0;
+  try {
+    for (size_t i = 0; i < batch.rows.size(); ++i) {
+      const ResultBatch::Row& in = batch.rows[i];
+      if (!Room(size_t{in.nameSize} + in.moduleSize + batch.images[in.image].path.size() * sizeof(wchar_t))) break;
+      uint32_t& image = imageOf[in.image];
+      if (image == ~uint32_t{0}) {
+        const ResultBatch::Image& bi = batch.images[in.image];
+        image = AddImage(bi.serial, bi.path, bi.properties);
+      }
+      const uint32_t name = texts_.InternCompact(batch.CompactName(i));
+      const uint32_t module = texts_.InternCompact(batch.CompactModule(i));
+      if (name == TextPool::kNone || module == TextPool::kNone) {
+        full_ = true;
+        break;
+      }
+      ResultRow& r = rows_.emplace_back();
+      r.serial = nextSerial_++;
+      r.image = image;
+      r.name = name;
+      r.module = module;
+      r.ordinal = in.ordinal;
+      r.nameIndexOrHint = in.nameIndexOrHint;
+      r.kind = in.kind;
+      ++taken;
+    }
+  } catch (const std::bad_alloc&) {
+    // What was kept stays; the list takes nothing more.
+    full_ = true;
+  }
+  return taken;
+}
+
+uint64_t ResultsModel::Add(const SymbolResult& result) {
+  ResultBatch batch;
+  const uint32_t serial =
+      images_.empty() ? 1
+      : images_[images_.size() - 1].path == result.file ? images_[images_.size() - 1].serial
+                                                         : images_[images_.size() - 1].serial + 1;
+  batch.Add(serial, result.file, result.properties, result.kind, result.name, result.module, result.ordinal,
+            result.nameIndexOrHint);
+  return Append(batch) == 1 ? uint64_t{rows_.back().serial} + 1 : 0;
+}
+
+void ResultsModel::Fill(size_t row, ResultEntry& out) const {
+  const ResultRow& r = rows_[row];
+  const ImageRecord& image = images_[r.image];
+  out.id = uint64_t{r.serial} + 1;
+  SymbolResult& s = out.result;
+  s.file.assign(image.path);
+  s.name.clear();
+  texts_.AppendText(r.name, s.name);
+  s.module.clear();
+  texts_.AppendText(r.module, s.module);
+  s.kind = r.kind;
+  s.properties = image.properties;
+  s.ordinal = r.ordinal;
+  s.nameIndexOrHint = r.nameIndexOrHint;
+  out.fileVersion = image.fileVersion;
+  out.description.assign(image.description);
+  out.decoratedName.clear();
+  if (r.decorated != TextPool::kNone) texts_.AppendText(r.decorated, out.decoratedName);
+}
+
+ResultEntry ResultsModel::Entry(size_t row) const {
+  ResultEntry e;
+  Fill(row, e);
+  return e;
+}
+
+void ResultsModel::Reorder(const std::vector<uint32_t>& order) {
+  // Rows are small: following the permutation's cycles in place takes one
+  // bit per row instead of a second copy of every row.
+  const size_t n = rows_.size();
+  std::vector<bool> placed(n);
+  for (size_t start = 0; start < n; ++start) {
+    if (placed[start] || order[start] == start) continue;
+    const ResultRow held = rows_[start];
+    size_t at = start;
+    while (order[at] != start) {
+      rows_[at] = rows_[order[at]];
+      placed[at] = true;
+      at = order[at];
+    }
+    rows_[at] = held;
+    placed[at] = true;
+  }
 }
 
 bool ResultsModel::ChangedByDetails(int32_t column) const {
@@ -71,39 +170,49 @@ bool ResultsModel::SortOffered(int32_t column) const {
 
 ResultsModel::SortAnswer ResultsModel::RequestSort(int32_t column, bool searchRunning,
                                                    const std::function<void()>& stopDetails,
-                                                   const SortProgress& progress) {
+                                                   const std::function<bool(double)>& progress) {
   if (searchRunning || column < 0 || column >= kResultColumnCount) return SortAnswer::kRefused;
   if (!detailsComplete_ && ChangedByDetails(column)) return SortAnswer::kRefused;
-  const int32_t oldColumn = sortColumn_;
-  const bool oldAscending = ascending_;
-  if (column == sortColumn_)
-    ascending_ = !ascending_;
-  else
-    sortColumn_ = column;
+  const bool ascending = column == sortColumn_ ? !ascending_ : ascending_;
   if (!detailsComplete_ && stopDetails) stopDetails();
-  indexValid_ = false;
-  if (!SortResults(entries_, sortColumn_, ascending_, progress)) {
-    sortColumn_ = oldColumn;
-    ascending_ = oldAscending;
-    return SortAnswer::kCancelled;
-  }
+  if (!SortResults(*this, column, ascending, progress)) return SortAnswer::kCancelled;
+  sortColumn_ = column;
+  ascending_ = ascending;
   return SortAnswer::kSorted;
 }
 
-bool ResultsModel::ApplyDetails(ResultDetails d) {
-  ResultEntry* e = nullptr;
-  if (d.row >= 0 && static_cast<uint64_t>(d.row) < entries_.size() && entries_[d.row].id == d.id)
-    e = &entries_[d.row];
-  else
-    e = FindById(d.id);
-  if (!e) return false;
-  e->fileVersion = d.fileVersion;
-  e->description = std::move(d.description);
-  if (d.hasUndecorated) {
-    e->decoratedName = std::move(e->result.name);
-    e->result.name = std::move(d.undecoratedName);
+size_t ResultsModel::ApplyDetails(DetailsBatch& batch) {
+  size_t taken = 0;
+  for (ImageDetailsFinding& f : batch.images) {
+    if (f.image >= images_.size()) continue;
+    ImageRecord& image = images_[f.image];
+    imageBytes_ -= StringBytes(image.description);
+    image.fileVersion = f.fileVersion;
+    image.description = std::move(f.description);
+    imageBytes_ += StringBytes(image.description);
+    ++taken;
   }
-  return true;
+  if (batch.names.empty()) return taken;
+  // Decorated id -> undecorated id; then one walk over the rows.
+  std::unordered_map<uint32_t, uint32_t> undecorated;
+  undecorated.reserve(batch.names.size());
+  for (NameDetailsFinding& f : batch.names) {
+    if (f.name >= texts_.size()) continue;
+    const uint32_t id = texts_.Intern(f.undecorated);
+    if (id == TextPool::kNone) continue;
+    undecorated[f.name] = id;
+    ++taken;
+  }
+  if (undecorated.empty()) return taken;
+  for (size_t i = 0; i < rows_.size(); ++i) {
+    ResultRow& r = rows_[i];
+    if (!IsCppKind(r.kind) || r.decorated != TextPool::kNone) continue;
+    auto it = undecorated.find(r.name);
+    if (it == undecorated.end()) continue;
+    r.decorated = r.name;
+    r.name = it->second;
+  }
+  return taken;
 }
 
 }  // namespace tarnix

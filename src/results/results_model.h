@@ -3,28 +3,63 @@
 // order with their ids, the sort state, the details state and the rules
 // that tie them together. The desktop list wraps it; the command line and
 // the reports use it directly.
+//
+// A list holds millions of results, so a result is a fixed 32-byte row:
+// what belongs to its image (path, properties, version, description) is
+// one ImageRecord shared by the image's rows, and names and module names
+// are ids into one TextPool that keeps each distinct text once. Rows grow
+// in chunks that never move. Texts are made when asked for (Fill).
 #include <cstdint>
 #include <functional>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
+#include "core/chunked_vector.h"
+#include "core/text_pool.h"
 #include "results/result_entry.h"
-#include "results/result_sort.h"
+#include "symbolsearch/result_batch.h"
 
 namespace tarnix {
 
-// What the details pass found for one result.
-struct ResultDetails {
-  uint64_t id = 0;
-  // Where the record stood when the work was collected: looked at first,
-  // so that a pass over a long list does not search it once per result.
-  // The id decides; a record that has moved is found by its id.
-  int64_t row = -1;
+// What the rows of one image share.
+struct ImageRecord {
+  std::wstring path;
+  ImageProperties properties;
+  uint32_t serial = 0;  // the worker's image serial (ResultBatch::Image)
+  uint64_t fileVersion = kVersionUnknown;
+  std::wstring description;  // filled by the details pass
+};
+
+struct ResultRow {
+  uint32_t serial = 0;  // the id less one: ids count up from 1 in arrival order
+  uint32_t image = 0;   // index of the ImageRecord
+  uint32_t name = TextPool::kEmpty;
+  uint32_t module = TextPool::kEmpty;
+  uint32_t decorated = TextPool::kNone;  // the stored name, once the details pass undecorated it
+  uint32_t ordinal = 0;
+  int32_t nameIndexOrHint = -1;
+  uint32_t kind = 0;
+};
+
+// What the details pass found for one image: every row of it shows these.
+struct ImageDetailsFinding {
+  uint32_t image = 0;
   uint64_t fileVersion = kVersionUnknown;
   std::wstring description;
-  bool hasUndecorated = false;
-  std::wstring undecoratedName;
+};
+
+// The undecorated form of one decorated C++ name (a TextPool id of the
+// list): every row of a C++ kind with that name shows it.
+struct NameDetailsFinding {
+  uint32_t name = 0;
+  std::wstring undecorated;
+};
+
+// One post of the details pass.
+struct DetailsBatch {
+  std::vector<NameDetailsFinding> names;
+  std::vector<ImageDetailsFinding> images;
+  size_t size() const { return names.size() + images.size(); }
 };
 
 class ResultsModel {
@@ -32,8 +67,12 @@ class ResultsModel {
   enum class SortAnswer {
     kSorted,     // sorted (and the sort state updated)
     kRefused,    // nothing changed
-    kCancelled,  // stopped where it stood; the previous sort state is back
+    kCancelled,  // stopped; the order and the sort state are as before
   };
+
+  ResultsModel() = default;
+  ResultsModel(ResultsModel&&) noexcept = default;
+  ResultsModel& operator=(ResultsModel&&) noexcept = default;
 
   // A new search: clears the results and the sort state, and remembers what
   // kind of search the coming results belong to.
@@ -41,19 +80,37 @@ class ResultsModel {
   // Removes every result and resets the sort state and the id counter.
   void Clear();
 
-  // Appends a result with the next id; answers the id.
-  uint64_t Add(SymbolResult result);
+  // The most memory the list may take, in bytes (0: no limit). A list that
+  // reaches it takes no more results until it is cleared.
+  void SetMemoryCeiling(uint64_t bytes) { ceiling_ = bytes; }
+  uint64_t memoryCeiling() const { return ceiling_; }
+  // True once a result was refused for the ceiling.
+  bool full() const { return full_; }
+  // Bytes held by the rows, the images and the texts; imageMemory() is the
+  // images' share.
+  uint64_t memoryUsed() const;
+  uint64_t imageMemory() const { return images_.memoryUsed() + imageBytes_; }
 
-  const std::vector<ResultEntry>& entries() const { return entries_; }
-  // Changing the order of the entries through this must be followed by
-  // OrderChanged().
-  std::vector<ResultEntry>& mutableEntries() { return entries_; }
-  // The entry with `id`, and its index; found through an index of the ids,
-  // not by walking the list, so that completing a quarter of a million
-  // results stays linear.
-  ResultEntry* FindById(uint64_t id);
-  int64_t IndexOf(uint64_t id);
-  void OrderChanged() { indexValid_ = false; }
+  // Appends the batch's results with the next ids; answers how many were
+  // taken (fewer when the ceiling was reached).
+  size_t Append(const ResultBatch& batch);
+  // Appends one result; answers its id, 0 when the ceiling refused it.
+  uint64_t Add(const SymbolResult& result);
+
+  size_t size() const { return rows_.size(); }
+  bool empty() const { return rows_.empty(); }
+  const ResultRow& row(size_t i) const { return rows_[i]; }
+  const ImageRecord& image(uint32_t i) const { return images_[i]; }
+  size_t imageCount() const { return images_.size(); }
+  const TextPool& texts() const { return texts_; }
+  const std::wstring& imagePath(size_t row) const { return images_[rows_[row].image].path; }
+
+  // Result `row` as a record; `out`'s strings are reused.
+  void Fill(size_t row, ResultEntry& out) const;
+  ResultEntry Entry(size_t row) const;
+
+  // Puts the rows in the order of `order` (a permutation of the rows).
+  void Reorder(const std::vector<uint32_t>& order);
 
   bool winApiSearch() const { return winApiSearch_; }
   bool modulesOnly() const { return modulesOnly_; }
@@ -65,10 +122,10 @@ class ResultsModel {
   // while details are incomplete for the columns the details pass still
   // changes (Version, Description, and Function Name after a WinAPIs
   // search). With other columns and details incomplete, `stopDetails` runs
-  // first.
+  // first. `progress` (fraction done) answers true to cancel.
   SortAnswer RequestSort(int32_t column, bool searchRunning,
                          const std::function<void()>& stopDetails,
-                         const SortProgress& progress = nullptr);
+                         const std::function<bool(double)>& progress = nullptr);
   // The sort state without sorting: the column removed from the list was
   // the sort column, and its place goes to the first one left.
   void SetSortState(int32_t column, bool ascending) {
@@ -89,10 +146,12 @@ class ResultsModel {
   }
   void DetailsInterrupted() { detailsInterrupted_ = true; }
 
-  // Stores what the details pass found; answers false for an unknown id.
-  // An undecorated name replaces the symbol name; the stored one is kept as
-  // the decorated name.
-  bool ApplyDetails(ResultDetails details);
+  // Stores what the details pass found. An image's version and description
+  // go to its record; an undecorated name replaces the symbol name of every
+  // row of a C++ kind that shows the decorated one, which is kept as the
+  // decorated name. Answers how many findings were taken (unknown images
+  // and names are skipped).
+  size_t ApplyDetails(DetailsBatch& batch);
 
   // The question to ask before saving while details are not complete.
   bool NeedsIncompleteWarning(bool detailsRunning) const {
@@ -101,11 +160,16 @@ class ResultsModel {
 
  private:
   bool ChangedByDetails(int32_t column) const;
+  bool Room(size_t textBytes);
+  uint32_t AddImage(uint32_t serial, const std::wstring& path, const ImageProperties& properties);
 
-  std::vector<ResultEntry> entries_;
-  std::unordered_map<uint64_t, size_t> index_;  // id -> position, while indexValid_
-  bool indexValid_ = true;
-  uint64_t nextId_ = 1;
+  ChunkedVector<ResultRow> rows_;
+  ChunkedVector<ImageRecord, 12> images_;
+  TextPool texts_;
+  uint64_t imageBytes_ = 0;
+  uint64_t ceiling_ = 0;
+  bool full_ = false;
+  uint32_t nextSerial_ = 0;
   int32_t sortColumn_ = -1;
   bool ascending_ = true;
   bool winApiSearch_ = true;

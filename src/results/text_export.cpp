@@ -45,32 +45,75 @@ bool ResultExportLine(const ResultEntry& entry, const std::vector<int32_t>& colu
   return true;
 }
 
-int WriteResultsText(const std::string& path, const std::vector<ResultEntry>& entries,
+struct ResultsTextWriter::Impl {
+  std::vector<int32_t> columns;
+  bool fullSymbols = true;
+  FileOutput out;
+  std::string bytes;
+  std::wstring line;
+  bool first = true;
+};
+
+ResultsTextWriter::ResultsTextWriter(std::vector<int32_t> columns, bool fullSymbols) : impl_(new Impl) {
+  impl_->columns = std::move(columns);
+  impl_->fullSymbols = fullSymbols;
+}
+
+ResultsTextWriter::~ResultsTextWriter() = default;
+
+bool ResultsTextWriter::Create(const std::string& path) {
+  if (!impl_->out.Create(path)) return false;
+  impl_->bytes.assign("\xFF\xFE", 2);
+  impl_->first = true;
+  return true;
+}
+
+bool ResultsTextWriter::Add(const ResultEntry& entry) {
+  Impl& w = *impl_;
+  if (!ResultExportLine(entry, w.columns, w.fullSymbols, w.line)) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return false;
+  }
+  if (!w.first) AppendUtf16le(w.bytes, L"\r\n");
+  w.first = false;
+  AppendUtf16le(w.bytes, w.line);
+  if (w.bytes.size() >= 256 * 1024) {
+    if (!w.out.Write(w.bytes)) return false;
+    w.bytes.clear();
+  }
+  return true;
+}
+
+bool ResultsTextWriter::Commit() {
+  Impl& w = *impl_;
+  if (!w.out.Write(w.bytes)) return false;
+  w.bytes.clear();
+  return w.out.Commit();
+}
+
+void ResultsTextWriter::Discard() { impl_->out.Discard(); }
+
+int WriteResultsText(const std::string& path, const ResultsModel& results,
                      const std::vector<int32_t>& columns, bool fullSymbols,
                      const ExportCancel& cancel) {
-  FileOutput out;
-  if (!out.Create(path)) return -1;
-  std::string bytes("\xFF\xFE", 2);
-  std::wstring line;
-  for (size_t i = 0; i < entries.size(); ++i) {
+  ResultsTextWriter writer(columns, fullSymbols);
+  if (!writer.Create(path)) return -1;
+  ResultEntry entry;
+  for (size_t i = 0; i < results.size(); ++i) {
     if (cancel && cancel(i)) {
-      out.Discard();
+      writer.Discard();
       SetLastError(ERROR_CANCELLED);
       return -2;
     }
-    if (!ResultExportLine(entries[i], columns, fullSymbols, line)) {
-      out.Discard();
-      SetLastError(ERROR_INVALID_PARAMETER);
+    results.Fill(i, entry);
+    if (!writer.Add(entry)) {
+      const uint32_t err = GetLastError();
+      writer.Discard();
+      SetLastError(err);
       return -1;
     }
-    if (i) line.insert(0, L"\r\n");
-    AppendUtf16le(bytes, line);
-    if (bytes.size() >= 256 * 1024) {
-      if (!out.Write(bytes)) return -1;
-      bytes.clear();
-    }
   }
-  if (!out.Write(bytes) || !out.Commit()) return -1;
+  if (!writer.Commit()) return -1;
   return 1;
 }
 

@@ -7,10 +7,12 @@
 // any of them).
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "results/result_entry.h"
+#include "results/results_model.h"
 
 namespace tarnix {
 
@@ -28,8 +30,29 @@ using ExportCancel = std::function<bool(size_t index)>;
 // Writes the results to `path` as UTF-16LE with the mark FF FE, created
 // anew. Answers 1 done, -1 failed (last error set; the partial file is
 // deleted), -2 cancelled (the file is deleted).
-int WriteResultsText(const std::string& path, const std::vector<ResultEntry>& entries,
+int WriteResultsText(const std::string& path, const ResultsModel& results,
                      const std::vector<int32_t>& columns, bool fullSymbols,
                      const ExportCancel& cancel = nullptr);
+
+// The same file written a line at a time as results come (the command
+// line's search without a sort): created anew, and put in place by
+// Commit() only when complete.
+class ResultsTextWriter {
+ public:
+  ResultsTextWriter(std::vector<int32_t> columns, bool fullSymbols);
+  ~ResultsTextWriter();
+  ResultsTextWriter(const ResultsTextWriter&) = delete;
+  ResultsTextWriter& operator=(const ResultsTextWriter&) = delete;
+
+  bool Create(const std::string& path);
+  // False when a column id is unknown or writing failed (last error set).
+  bool Add(const ResultEntry& entry);
+  bool Commit();
+  void Discard();
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
 
 }  // namespace tarnix

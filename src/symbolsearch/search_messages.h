@@ -12,7 +12,7 @@ enum SearchMessage : uint32_t {
   kMsgSearchEnded = 32874,    // wParam 1 completed, 0 stopped or failed
   kMsgProgress = 32875,       // wParam low 32 bits, lParam high 32 bits of the bytes done
   kMsgCurrentFile = 32878,    // payload: std::wstring, the full path
-  kMsgResults = 32880,        // payload: std::vector<SymbolResult>, in the order found
+  kMsgResults = 32880,        // payload: ResultBatch, in the order found
   kMsgStatusLines = 32881,    // payload: std::vector<std::wstring>, status lines in order
 };
 

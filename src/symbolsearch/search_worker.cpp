@@ -20,7 +20,7 @@
 #include "symbolsearch/folder_walker.h"
 #include "symbolsearch/search_image_filter.h"
 #include "symbolsearch/symbol_matcher.h"
-#include "symbolsearch/symbol_result.h"
+#include "symbolsearch/result_batch.h"
 
 namespace tarnix {
 namespace {
@@ -28,6 +28,9 @@ namespace {
 constexpr uint32_t kProgressIntervalMs = 100;
 // The most results one post carries; a fuller batch waits for room.
 constexpr size_t kMaxResultBatch = 16384;
+// Names of hostile images run to 65,536 characters: a batch whose names
+// fill this many bytes goes at once, whatever its count.
+constexpr size_t kMaxResultBatchText = 16 << 20;
 // Status lines travel in batches as results do: the post spacing limits the
 // number of posts, never the number of lines (a folder of 100,000 files
 // that are not images gives 100,000 lines).
@@ -104,6 +107,7 @@ class SearchContext final : public SearchProgress, public ResultSink, public Sta
   // --- files ---
   void BeginFile(const std::wstring& path, uint64_t size) {
     currentFile_ = path;
+    ++imageSerial_;
     fileStart_ = progress_;
     fileSize_ = size;
     symbols_ = 0;
@@ -178,15 +182,10 @@ class SearchContext final : public SearchProgress, public ResultSink, public Sta
   Delivery Deliver(ResultKind kind, std::wstring_view name, std::wstring_view module,
                    uint32_t ordinal, int32_t nameIndexOrHint,
                    const ImageProperties& props) override {
-    SymbolResult r;
-    r.file = currentFile_;
-    r.name = name;
-    r.module = module;
-    r.kind = kind;
-    r.properties = props;
-    r.ordinal = ordinal;
-    r.nameIndexOrHint = nameIndexOrHint;
-    switch (results_.Add(std::move(r))) {
+    results_.batch().Add(imageSerial_, currentFile_, props, kind, name, module, ordinal, nameIndexOrHint);
+    const MessagePoster::Result r =
+        results_.batch().text.size() >= kMaxResultBatchText ? results_.Flush() : results_.Added();
+    switch (r) {
       case MessagePoster::kDelivered: return Delivery::kDelivered;
       case MessagePoster::kStopped: return Delivery::kStopped;
       default: return Delivery::kFailed;
@@ -207,10 +206,11 @@ class SearchContext final : public SearchProgress, public ResultSink, public Sta
   const SearchParams& p_;
   const StopFlag& stop_;
   MessagePoster poster_;
-  BatchPoster<SymbolResult> results_;
+  BatchPosterOf<ResultBatch> results_;
   BatchPoster<std::wstring> statusLines_;
   uint32_t lastTick_;
   std::wstring currentFile_;
+  uint32_t imageSerial_ = 0;
   uint64_t progress_ = 0, fileStart_ = 0, fileSize_ = 0, symbols_ = 0, visited_ = 0;
   uint64_t lastPosted_ = UINT64_MAX;
   int countdown_ = 0;

@@ -18,6 +18,15 @@ SearchFinishTexts SearchFinishOutcome(const SearchEnd& e) {
                             ? L"(Refer to the status output for additional details.)"
                             : L"(Go to View and enable Status Output to see additional details.)";
   using ull = unsigned long long;
+  if (!e.limitText.empty()) {
+    // Stopped, not failed: what was found is listed, and the box says how
+    // to find the rest.
+    t.status = 3;
+    t.boxId = 4;
+    t.boxIcon = kFinishIconWarning;
+    t.boxText = e.limitText + L"\n\n" + hint;
+    return t;
+  }
   if (!e.completed) {
     t.status = 3;
     t.boxId = 4;

@@ -14,6 +14,9 @@ struct SearchEnd {
   int64_t elapsedMs = 0;       // without the time spent paused
   uint64_t filesSearched = 0, errors = 0, warnings = 0, results = 0;
   bool statusOutputShown = true;
+  // Not empty when the results list reached its memory limit and stopped
+  // the search: what says so (ResultsLimitText).
+  std::wstring limitText;
 };
 
 // Icons of the finish boxes (the platform's message box icon bits).

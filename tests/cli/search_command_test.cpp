@@ -229,3 +229,42 @@ TEST_F(SearchCommand, DetailsForEveryResultOfEachImage) {
 
 }  // namespace
 }  // namespace tarnix::test
+
+namespace tarnix::test {
+namespace {
+
+// Results that are only written are never kept, so no memory limit stops
+// them; results kept for a sort stop at the limit, which says how many it
+// kept, and every one of them is still written.
+TEST(SearchCommandAtScale, StreamedResultsAreNotKeptAndKeptOnesStopAtTheLimit) {
+  TempDir dir;
+  ExportTable exports{"big.dll", 1, {}};
+  for (uint32_t i = 0; i < 70000; ++i) exports.symbols.push_back({i + 1, std::string("F").append(std::to_string(100000 + i)), ""});
+  dir.Write("imgs/big.dll", PeBuilder().Exports(exports).Build().bytes);
+  const std::string folder = (dir.path() / "imgs").string();
+
+  CliRun streamed = RunCli(dir, "search", folder + " --columns 0 --quiet --max-memory 4");
+  ASSERT_EQ(streamed.status, 0) << streamed.err;
+  const auto lines = Lines(streamed.out);
+  ASSERT_EQ(lines.size(), 70000u);
+
+  CliRun sorted = RunCli(dir, "search", folder + " --columns 0 --sort 0:desc --max-memory 4");
+  EXPECT_EQ(sorted.status, 1);
+  const std::string said = "Warning: Search stopped: the results list reached its memory limit of 4.00 MB with ";
+  const size_t at = sorted.err.find(said);
+  ASSERT_NE(at, std::string::npos) << sorted.err;
+  const size_t n = std::stoul(sorted.err.substr(at + said.size()));
+  EXPECT_GT(n, 1000u);
+  EXPECT_LT(n, 70000u);
+  EXPECT_NE(sorted.err.find(" result(s), all of which are kept. To find the rest, narrow the search"), std::string::npos);
+  EXPECT_NE(sorted.err.find("or raise the limit with --max-memory."), std::string::npos);
+  EXPECT_NE(sorted.err.find("Result(s) Found=" + std::to_string(n) + "."), std::string::npos);
+  // The first n results, each kept and written, in the order asked for.
+  const auto kept = Lines(sorted.out);
+  ASSERT_EQ(kept.size(), n);
+  EXPECT_EQ(kept.front(), lines[n - 1]);
+  EXPECT_EQ(kept.back(), lines[0]);
+}
+
+}  // namespace
+}  // namespace tarnix::test

@@ -99,8 +99,8 @@ struct Window {
   std::vector<std::wstring> Lines() {
     std::vector<std::wstring> lines;
     std::wstring line;
-    for (const ResultEntry& e : w->results().entries()) {
-      ResultExportLine(e, DefaultResultColumns(), !w->results().modulesOnly(), line);
+    for (size_t i = 0; i < w->results().size(); ++i) {
+      ResultExportLine(w->results().Entry(i), DefaultResultColumns(), !w->results().modulesOnly(), line);
       lines.push_back(line);
     }
     return lines;
@@ -175,8 +175,9 @@ class HostileNamesTest : public QObject {
     LoopStallMeter loop(10);
     QVERIFY(win.Search(loop));
     QVERIFY(loop.Ticks() > 0);
-    QCOMPARE(win.w->results().entries().size(), size_t(60));
-    for (const ResultEntry& e : win.w->results().entries()) QCOMPARE(e.result.name.size(), size_t(65536));
+    QCOMPARE(win.w->results().size(), size_t(60));
+    for (size_t i = 0; i < win.w->results().size(); ++i)
+      QCOMPARE(win.w->results().Entry(i).result.name.size(), size_t(65536));
     // The list stays usable: it scrolls to its end and back.
     QTableView* view = win.w->resultsView();
     QCOMPARE(view->model()->rowCount(), 60);

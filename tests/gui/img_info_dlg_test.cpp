@@ -146,9 +146,10 @@ class ImgInfoDlgTest : public QObject {
 
     // The row of a result; Ctrl+I in the list opens the window for it.
     auto open = [&](const std::string& image, uint32_t kind, const std::wstring& name) -> CImgInfoDlg* {
-      const auto& entries = w.results().entries();
-      for (size_t i = 0; i < entries.size(); ++i) {
-        const SymbolResult& r = entries[i].result;
+      const ResultsModel& results = w.results();
+      for (size_t i = 0; i < results.size(); ++i) {
+        const ResultEntry entry = results.Entry(i);
+        const SymbolResult& r = entry.result;
         if (r.file == FromUtf8(image) && r.kind == kind && r.name == name) {
           // Back in the main window, as a user clicks into its list.
           w.activateWindow();

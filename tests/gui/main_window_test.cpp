@@ -75,8 +75,8 @@ QPushButton* Button(QWidget* w, const QString& text) {
 std::vector<std::wstring> WindowLines(CTarnixDlg& w) {
   std::vector<std::wstring> lines;
   std::wstring line;
-  for (const ResultEntry& e : w.results().entries()) {
-    ResultExportLine(e, DefaultResultColumns(), !w.results().modulesOnly(), line);
+  for (size_t i = 0; i < w.results().size(); ++i) {
+    ResultExportLine(w.results().Entry(i), DefaultResultColumns(), !w.results().modulesOnly(), line);
     lines.push_back(line);
   }
   return lines;
@@ -225,7 +225,7 @@ class MainWindowTest : public QObject {
     QCOMPARE(win.Combo("File Name:")->Text(), std::wstring(L"(^one\\.dll$)|(^two\\.dll$)"));
     QVERIFY(!win.dialogs.beeps.empty());
     QVERIFY(win.Search());
-    QCOMPARE(win.w->results().entries().size(), size_t(2));
+    QCOMPARE(win.w->results().size(), size_t(2));
   }
 
   void closingWhileSearchingAsks() {
@@ -290,7 +290,7 @@ class MainWindowTest : public QObject {
     QVERIFY(WaitUntil([&] { return win.w->lastStatus() == 1; }, 30000));
     TempDir scratch;
     const auto cli = RunCli(scratch, "search", "'" + dir.path().string() + "' /isf 1 /li 7 --quiet");
-    QCOMPARE(win.w->results().entries().size(), size_t(16));
+    QCOMPARE(win.w->results().size(), size_t(16));
     const auto mine = WindowLines(*win.w), theirs = CliLines(cli.out);
     QCOMPARE(mine.size(), theirs.size());
     for (size_t i = 0; i < mine.size(); ++i) QCOMPARE(ToQ(mine[i]), ToQ(theirs[i]));
@@ -304,7 +304,7 @@ class MainWindowTest : public QObject {
     // The key goes where the keyboard focus is: the box.
     QTest::keyClick(win.Combo("Folder:"), Qt::Key_Return);
     QVERIFY(WaitUntil([&] { return win.w->lastStatus() == 1; }, 30000));
-    QCOMPARE(win.w->results().entries().size(), size_t(12));
+    QCOMPARE(win.w->results().size(), size_t(12));
   }
 
   // After the settings are deleted the program closes without writing any

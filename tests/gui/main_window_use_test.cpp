@@ -282,7 +282,7 @@ class LockedStoreTest : public QObject {
       // Within the few seconds the issue allows, not the store's 10 s wait
       // per value.
       QVERIFY2(clock.elapsed() < 10000, qPrintable(QString::number(clock.elapsed())));
-      QCOMPARE(w.results().entries().size(), size_t(6));
+      QCOMPARE(w.results().size(), size_t(6));
       QTRY_VERIFY(w.statusOutput()->Text().find(L"is locked by another program") != std::wstring::npos);
       QVERIFY(boxes.filter(QStringLiteral("is locked by another program")).size() == 1);
       w.close();

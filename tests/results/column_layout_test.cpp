@@ -63,11 +63,13 @@ TEST(ColumnLayout, RemovingColumns) {
 }
 
 TEST(ResultsCopy, RowsColumnAndSaveFormat) {
-  std::vector<ResultEntry> rows(3);
+  ResultsModel rows;
   for (int i = 0; i < 3; ++i) {
-    rows[i].result.name = L"N" + std::to_wstring(i);
-    rows[i].result.module = L"m.dll";
-    rows[i].result.kind = kKindExport;
+    SymbolResult r;
+    r.name = L"N" + std::to_wstring(i);
+    r.module = L"m.dll";
+    r.kind = kKindExport;
+    rows.Add(r);
   }
   std::wstring text;
   ASSERT_TRUE(CopyRowsText(rows, {2, 0}, {kColFunctionName, kColModule}, true, text));

@@ -26,14 +26,22 @@ SymbolResult Result(const std::filesystem::path& file, std::wstring name, uint32
 }
 
 struct PassRecord {
-  std::vector<std::vector<ResultDetails>> batches;
+  std::vector<DetailsBatch> batches;
   bool done = false;
   bool doneLast = true;  // nothing arrived after "done"
 
-  std::vector<ResultDetails> All() const {
-    std::vector<ResultDetails> all;
-    for (const auto& b : batches) all.insert(all.end(), b.begin(), b.end());
+  std::vector<ImageDetailsFinding> Images() const {
+    std::vector<ImageDetailsFinding> all;
+    for (const auto& b : batches) all.insert(all.end(), b.images.begin(), b.images.end());
     return all;
+  }
+  std::vector<NameDetailsFinding> Names() const {
+    std::vector<NameDetailsFinding> all;
+    for (const auto& b : batches) all.insert(all.end(), b.names.begin(), b.names.end());
+    return all;
+  }
+  void ApplyTo(ResultsModel& model) {
+    for (auto& b : batches) model.ApplyDetails(b);
   }
 };
 
@@ -43,7 +51,7 @@ PassRecord Drain(QueueMessageTarget& target, std::chrono::milliseconds quiet = s
   for (PostedMessage m; target.Take(m, quiet);) {
     if (rec.done) rec.doneLast = false;
     if (m.id == kMsgDetailsDone) rec.done = true;
-    if (auto* batch = m.As<std::vector<ResultDetails>>()) rec.batches.push_back(std::move(*batch));
+    if (auto* batch = m.As<DetailsBatch>()) rec.batches.push_back(std::move(*batch));
     if (rec.done && target.size() == 0) break;
   }
   return rec;
@@ -59,10 +67,15 @@ PassRecord RunPass(ResultDetailsLoader& loader, DetailsWork work, QueueMessageTa
   return rec;
 }
 
-// Every batch but the last holds at least four items.
+// Every batch of images but the last holds at least four.
 void ExpectBatchesOfFourOrMore(const PassRecord& rec) {
-  for (size_t i = 0; i + 1 < rec.batches.size(); ++i) EXPECT_GE(rec.batches[i].size(), 4u) << i;
+  std::vector<size_t> sizes;
+  for (const auto& b : rec.batches)
+    if (!b.images.empty()) sizes.push_back(b.images.size());
+  for (size_t i = 0; i + 1 < sizes.size(); ++i) EXPECT_GE(sizes[i], 4u) << i;
 }
+
+std::string Path(int i) { return "/d/" + std::to_string(i) + ".dll"; }
 
 TEST(DetailsLoader, VersionsDescriptionsErrorsAndUndecoration) {
   TempDir dir;
@@ -75,27 +88,41 @@ TEST(DetailsLoader, VersionsDescriptionsErrorsAndUndecoration) {
   model.Add(Result(plain, L"CreateFileW", kKindImport));
   model.Add(Result(dir.path() / "gone.dll", L"x", kKindExport));
   for (int i = 0; i < 3; ++i) model.Add(Result(plain, L"y", kKindExport));
+  // The same decorated text as a plain export keeps its name.
+  model.Add(Result(plain, L"?f@@YAXXZ", kKindExport));
+  model.Add(Result(plain, L"?f@@YAXXZ", kKindExportCpp));
   DetailsWork work;
   ASSERT_TRUE(CollectDetailsWork(model, true, work));
+  EXPECT_EQ(work.files.size(), 3u);
+  ASSERT_EQ(work.names.size(), 1u);  // each distinct name once
   QueueMessageTarget target(2, 5);
   ResultDetailsLoader loader;
   model.DetailsStarted();
   PassRecord rec = RunPass(loader, std::move(work), target);
   ExpectBatchesOfFourOrMore(rec);
-  for (auto& d : rec.All()) EXPECT_TRUE(model.ApplyDetails(std::move(d)));
+  rec.ApplyTo(model);
   model.DetailsDone();
 
-  const auto& e = model.entries();
-  EXPECT_EQ(e[0].fileVersion, 0x0001000200030004ULL);
-  EXPECT_EQ(e[0].description, L"Line one  line two");
-  EXPECT_EQ(e[0].result.name, L"void __cdecl f(void)");
-  EXPECT_EQ(e[0].decoratedName, L"?f@@YAXXZ");
-  EXPECT_EQ(e[1].fileVersion, kVersionUnknown);
-  EXPECT_EQ(e[1].description, L"");
-  EXPECT_EQ(e[1].result.name, L"CreateFileW");
-  EXPECT_EQ(e[2].fileVersion, kVersionUnknown);
-  EXPECT_EQ(e[2].description.rfind(L"<error: (2) ", 0), 0u);
+  const ResultEntry e0 = model.Entry(0), e1 = model.Entry(1), e2 = model.Entry(2);
+  EXPECT_EQ(e0.fileVersion, 0x0001000200030004ULL);
+  EXPECT_EQ(e0.description, L"Line one  line two");
+  EXPECT_EQ(e0.result.name, L"void __cdecl f(void)");
+  EXPECT_EQ(e0.decoratedName, L"?f@@YAXXZ");
+  EXPECT_EQ(e1.fileVersion, kVersionUnknown);
+  EXPECT_EQ(e1.description, L"");
+  EXPECT_EQ(e1.result.name, L"CreateFileW");
+  EXPECT_EQ(e1.decoratedName, L"");
+  EXPECT_EQ(e2.fileVersion, kVersionUnknown);
+  EXPECT_EQ(e2.description.rfind(L"<error: (2) ", 0), 0u);
+  EXPECT_EQ(model.Entry(6).result.name, L"?f@@YAXXZ");
+  EXPECT_EQ(model.Entry(7).result.name, L"void __cdecl f(void)");
+  EXPECT_EQ(model.Entry(7).decoratedName, L"?f@@YAXXZ");
   EXPECT_TRUE(model.detailsComplete());
+
+  // A second pass (Re-Scan) undecorates nothing twice.
+  ASSERT_TRUE(CollectDetailsWork(model, true, work));
+  EXPECT_TRUE(work.names.empty());
+  EXPECT_EQ(work.images.size(), model.imageCount());
 
   // Undecoration is off, or the search listed no WinAPIs: names stay.
   for (bool winApis : {true, false}) {
@@ -103,14 +130,14 @@ TEST(DetailsLoader, VersionsDescriptionsErrorsAndUndecoration) {
     m.BeginSearch(winApis, false);
     m.Add(Result(plain, L"?f@@YAXXZ", kKindExportCpp));
     ASSERT_TRUE(CollectDetailsWork(m, !winApis, work));
-    EXPECT_FALSE(work.items[0].undecorate);
+    EXPECT_TRUE(work.names.empty());
   }
 }
 
-// The images of a sorted list stand anywhere in it; each is read once per
-// pass, and every result gets exactly what reading it alone would give,
-// in list order, failures included.
-TEST(DetailsLoader, EachImageReadOncePerPassWithThePerItemFindings) {
+// The images of a list may come back further down it; each file is read
+// once per pass, every record of it gets what reading it gives, failures
+// included, and every row shows its image's findings.
+TEST(DetailsLoader, EachFileReadOncePerPassAndShownByEveryRow) {
   TempDir dir;
   const std::vector<std::filesystem::path> files = {
       dir.Write("v.dll", BuildImage({{16, 1, 0x409, SimpleVersion(0x409, u"Two\nlines", u"1.2"), u""}}).bytes),
@@ -127,8 +154,8 @@ TEST(DetailsLoader, EachImageReadOncePerPassWithThePerItemFindings) {
   }
   DetailsWork work;
   ASSERT_TRUE(CollectDetailsWork(model, true, work));
-  ASSERT_EQ(work.images.size(), files.size());
-  ASSERT_EQ(work.items.size(), model.entries().size());
+  ASSERT_EQ(work.files.size(), files.size());
+  ASSERT_EQ(work.images.size(), model.imageCount());
 
   std::map<std::wstring, int> reads;
   ResultDetailsLoader loader;
@@ -137,33 +164,28 @@ TEST(DetailsLoader, EachImageReadOncePerPassWithThePerItemFindings) {
     return ReadImageDetails(path, language);
   });
   QueueMessageTarget target(1000, 0);
-  const PassRecord rec = RunPass(loader, work, target, 0);
+  PassRecord rec = RunPass(loader, work, target, 0);
   ExpectBatchesOfFourOrMore(rec);
   EXPECT_EQ(reads.size(), files.size());
   for (const auto& [path, count] : reads) EXPECT_EQ(count, 1) << ToUtf8(path);
+  EXPECT_EQ(rec.Images().size(), model.imageCount());
+  EXPECT_EQ(rec.Names().size(), 1u);
+  rec.ApplyTo(model);
 
-  const std::vector<ResultDetails> got = rec.All();
-  ASSERT_EQ(got.size(), work.items.size());
   const uint16_t language = UserDefaultLanguage();
-  for (size_t i = 0; i < got.size(); ++i) {
-    const DetailsWorkItem& item = work.items[i];
-    const ResultDetails alone = LoadDetails(item, work.images[item.image], language, 0);
-    EXPECT_EQ(got[i].id, model.entries()[i].id);
-    EXPECT_EQ(got[i].row, static_cast<int64_t>(i));
-    EXPECT_EQ(got[i].fileVersion, alone.fileVersion) << i;
-    EXPECT_EQ(got[i].description, alone.description) << i;
-    EXPECT_EQ(got[i].hasUndecorated, alone.hasUndecorated) << i;
-    EXPECT_EQ(got[i].undecoratedName, alone.undecoratedName) << i;
-    // A failing image gives its error text to every result of it.
-    const std::wstring& path = model.entries()[i].result.file;
-    if (path == FromUtf8(files[2].string())) {
-      EXPECT_EQ(got[i].description.rfind(L"<error: (11) ", 0), 0u);
-    } else if (path == FromUtf8(files[3].string())) {
-      EXPECT_EQ(got[i].description.rfind(L"<error: (2) ", 0), 0u);
+  for (size_t i = 0; i < model.size(); ++i) {
+    const ResultEntry e = model.Entry(i);
+    const ImageDetails alone = ReadImageDetails(e.result.file, language);
+    EXPECT_EQ(e.fileVersion, alone.fileVersion) << i;
+    EXPECT_EQ(e.description, alone.description) << i;
+    EXPECT_EQ(e.result.name, i % 5 == 0 ? L"int __cdecl g(int)" : L"Name" + std::to_wstring(i)) << i;
+    if (e.result.file == FromUtf8(files[2].string())) {
+      EXPECT_EQ(e.description.rfind(L"<error: (11) ", 0), 0u);
+    } else if (e.result.file == FromUtf8(files[3].string())) {
+      EXPECT_EQ(e.description.rfind(L"<error: (2) ", 0), 0u);
     }
   }
-  EXPECT_EQ(got[0].undecoratedName, L"int __cdecl g(int)");
-  EXPECT_EQ(got[0].description, L"Two lines");
+  EXPECT_EQ(model.Entry(0).description, L"Two lines");
 
   // A new pass reads the images again (they may have changed meanwhile).
   RunPass(loader, work, target, 0);
@@ -171,11 +193,11 @@ TEST(DetailsLoader, EachImageReadOncePerPassWithThePerItemFindings) {
 }
 
 // A batch carries everything finished since the last post: the spacing
-// limits the posts, never the items, and nothing is lost or reordered.
+// limits the posts, never the findings, and nothing is lost or reordered.
 TEST(DetailsLoader, BatchesCarryWhatIsReadyInListOrder) {
   ResultsModel model;
   model.BeginSearch(false, false);
-  for (int i = 0; i < 2001; ++i) model.Add(Result(i % 2 ? "/a.dll" : "/b.dll", L"x", kKindExport));
+  for (int i = 0; i < 2001; ++i) model.Add(Result(Path(i), L"x", kKindExport));
   DetailsWork work;
   ASSERT_TRUE(CollectDetailsWork(model, false, work));
   ResultDetailsLoader loader;
@@ -185,11 +207,11 @@ TEST(DetailsLoader, BatchesCarryWhatIsReadyInListOrder) {
     QueueMessageTarget target(3, spacing);
     const PassRecord rec = RunPass(loader, work, target);
     ExpectBatchesOfFourOrMore(rec);
-    const std::vector<ResultDetails> got = rec.All();
+    const std::vector<ImageDetailsFinding> got = rec.Images();
     ASSERT_EQ(got.size(), 2001u);
     for (size_t i = 0; i < got.size(); ++i) {
-      ASSERT_EQ(got[i].id, i + 1);
-      EXPECT_EQ(got[i].description, i % 2 ? L"/a.dll" : L"/b.dll");
+      ASSERT_EQ(got[i].image, i);
+      EXPECT_EQ(got[i].description, FromUtf8(Path(static_cast<int>(i))));
     }
     // Batches of four at 5 ms apart would take 2.5 s.
     if (spacing) {
@@ -203,7 +225,7 @@ TEST(DetailsLoader, BatchesCarryWhatIsReadyInListOrder) {
 TEST(DetailsLoader, HeldBackWhileThePopupShows) {
   ResultsModel model;
   model.BeginSearch(false, false);
-  for (int i = 0; i < 50; ++i) model.Add(Result("/a.dll", L"x", kKindExport));
+  for (int i = 0; i < 50; ++i) model.Add(Result(Path(i), L"x", kKindExport));
   DetailsWork work;
   ASSERT_TRUE(CollectDetailsWork(model, false, work));
   ResultDetailsLoader loader;
@@ -224,7 +246,7 @@ TEST(DetailsLoader, HeldBackWhileThePopupShows) {
   popupShown = false;
   const PassRecord rec = Drain(target);
   EXPECT_TRUE(rec.done);
-  EXPECT_EQ(rec.All().size(), 50u);
+  EXPECT_EQ(rec.Images().size(), 50u);
   ExpectBatchesOfFourOrMore(rec);
   EXPECT_TRUE(loader.Stop());
 
@@ -235,15 +257,16 @@ TEST(DetailsLoader, HeldBackWhileThePopupShows) {
   EXPECT_EQ(target.size(), 0u);
 }
 
-// The stop signal is looked at before every item: a pass stopped while it
-// reads an image reads no other and never posts "done".
-TEST(DetailsLoader, StopMidPassEndsBeforeTheNextItem) {
+// The stop signal is looked at before every image: a pass stopped while it
+// reads one reads no other and never posts "done".
+TEST(DetailsLoader, StopMidPassEndsBeforeTheNextImage) {
   ResultsModel model;
   model.BeginSearch(false, false);
   for (const char* path : {"/a.dll", "/b.dll", "/c.dll"})
     for (int i = 0; i < 10; ++i) model.Add(Result(path, L"x", kKindExport));
   DetailsWork work;
   ASSERT_TRUE(CollectDetailsWork(model, false, work));
+  ASSERT_EQ(work.images.size(), 3u);
   ResultDetailsLoader loader;
   std::promise<void> inSecond, resume;
   std::shared_future<void> resumed = resume.get_future().share();
@@ -266,10 +289,10 @@ TEST(DetailsLoader, StopMidPassEndsBeforeTheNextItem) {
   EXPECT_EQ(reads.load(), 2);
   const PassRecord rec = Drain(target, std::chrono::milliseconds(0));
   EXPECT_FALSE(rec.done);
-  for (const ResultDetails& d : rec.All()) EXPECT_LE(d.id, 11u);
+  for (const ImageDetailsFinding& f : rec.Images()) EXPECT_LE(f.image, 1u);
 
-  // Work whose item names no image of it is refused.
-  work.items.back().image = static_cast<uint32_t>(work.images.size());
+  // Work whose image names no file of it is refused.
+  work.images.back().file = static_cast<uint32_t>(work.files.size());
   EXPECT_FALSE(loader.Start(work, &target, 0));
   EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
 }
@@ -277,11 +300,12 @@ TEST(DetailsLoader, StopMidPassEndsBeforeTheNextItem) {
 TEST(DetailsLoader, StopWhileTheQueueIsFull) {
   ResultsModel model;
   model.BeginSearch(true, false);
-  for (int i = 0; i < 20000; ++i) model.Add(Result("/a.dll", L"x", kKindExport));
+  for (int i = 0; i < 20000; ++i) model.Add(Result(Path(i), L"x", kKindExport));
   DetailsWork work;
   ASSERT_TRUE(CollectDetailsWork(model, true, work));
   QueueMessageTarget target(1, 5);  // full after one batch: the pass waits
   ResultDetailsLoader loader;
+  loader.SetImageReader([](const std::wstring&, uint16_t) { return ImageDetails{}; });
   ASSERT_TRUE(loader.Start(std::move(work), &target, 0));
   std::this_thread::sleep_for(std::chrono::milliseconds(50));
   EXPECT_TRUE(loader.Running());

@@ -22,14 +22,20 @@ std::string ReadAll(const std::filesystem::path& p) {
 
 bool Has(const std::string& s, const std::string& part) { return s.find(part) != std::string::npos; }
 
-ResultEntry Entry(uint32_t kind, std::wstring name) {
-  ResultEntry e;
-  e.result.file = L"/w/a&b.dll";
-  e.result.name = std::move(name);
-  e.result.module = L"KERNEL32.dll";
-  e.result.kind = kind;
-  e.result.properties.imageType = 1;
-  return e;
+SymbolResult Entry(uint32_t kind, std::wstring name) {
+  SymbolResult r;
+  r.file = L"/w/a&b.dll";
+  r.name = std::move(name);
+  r.module = L"KERNEL32.dll";
+  r.kind = kind;
+  r.properties.imageType = 1;
+  return r;
+}
+
+ResultsModel Rows(std::initializer_list<SymbolResult> results) {
+  ResultsModel m;
+  for (const SymbolResult& r : results) m.Add(r);
+  return m;
 }
 
 TEST(HtmlReport, EmptyResultsGiveOneSpanningRow) {
@@ -64,8 +70,8 @@ TEST(HtmlReport, LinksEscapingAndGrammarRow) {
   ReportOptions o;
   o.urlTemplate = L"https://example.org/?q=%S%&x=%S%";
   o.statusSection = false;
-  std::vector<ResultEntry> rows = {Entry(kKindExport, L"?F<o>o@@YAXXZ"),
-                                   Entry(kKindExportOrdinal, L"#17")};
+  ResultsModel rows = Rows({Entry(kKindExport, L"?F<o>o@@YAXXZ"),
+                                   Entry(kKindExportOrdinal, L"#17")});
   ReportOutcome out;
   out.errors = 2;
   ASSERT_EQ(WriteHtmlReport(path, {kColFunctionName, kColImageName, kColType}, rows, c, out, o), 1);
@@ -90,7 +96,7 @@ TEST(HtmlReport, LinksEscapingAndGrammarRow) {
 TEST(HtmlReport, HostileSearchTemplates) {
   test::TempDir dir;
   auto path = (dir.path() / "r.html").string();
-  std::vector<ResultEntry> rows = {Entry(kKindImport, L"CreateFileW")};
+  ResultsModel rows = Rows({Entry(kKindImport, L"CreateFileW")});
   ReportOptions o;
   o.urlTemplate = L"javascript:alert(1)//\"><script>alert(2)</script>%S%";
   ASSERT_EQ(WriteHtmlReport(path, {kColFunctionName, kColModule}, rows, {}, {}, o), 1);
@@ -126,7 +132,7 @@ TEST(HtmlReport, PassesTidy) {
   c.grammarName = L"ECMAScript";
   ReportOptions o;
   o.statusText = L"ERROR: <b>\"x\" & y</b>\r\nline two";
-  std::vector<ResultEntry> rows = {Entry(kKindExport, L"?F<o>o@@YAXXZ"), Entry(kKindExportOrdinal, L"#17")};
+  ResultsModel rows = Rows({Entry(kKindExport, L"?F<o>o@@YAXXZ"), Entry(kKindExportOrdinal, L"#17")});
   ReportOutcome out;
   out.errors = 1;
   out.warnings = 2;
@@ -168,7 +174,7 @@ TEST(HtmlReport, OperatingSystemAsLinuxKnowsIt) {
 TEST(HtmlReport, CancelAndFailureLeaveNoFile) {
   test::TempDir dir;
   auto path = (dir.path() / "r.html").string();
-  std::vector<ResultEntry> rows = {Entry(kKindImport, L"A"), Entry(kKindImport, L"B")};
+  ResultsModel rows = Rows({Entry(kKindImport, L"A"), Entry(kKindImport, L"B")});
   EXPECT_EQ(WriteHtmlReport(path, {0}, rows, {}, {}, {}, [](size_t i) { return i == 1; }), 0);
   EXPECT_FALSE(std::filesystem::exists(path));
   EXPECT_EQ(WriteHtmlReport((dir.path() / "none/r.html").string(), {0}, rows, {}, {}, {}), -1);

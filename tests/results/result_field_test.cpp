@@ -118,14 +118,12 @@ TEST(ResultField, ListTextsAreShorter) {
   ASSERT_TRUE(ListDisplayText(kColResources, e, true, out));
   EXPECT_EQ(out, L"Ver | Other");
   e.result.kind = 99;
-  e.cachesFilled = false;
   ASSERT_TRUE(ListDisplayText(kColMatchedIn, e, true, out));
   EXPECT_EQ(out, L"0x63");
 
   // A path that does not fit the list's buffer shows "-" there, but the
   // export keeps the whole folder.
   e.result.file = L"/" + std::wstring(600, L'd') + L"/x.dll";
-  e.cachesFilled = false;
   ASSERT_TRUE(ListDisplayText(kColFolder, e, true, out));
   EXPECT_EQ(out, L"-");
   EXPECT_EQ(Field(kColFolder, e), L"/" + std::wstring(600, L'd') + L"/");
@@ -149,12 +147,15 @@ std::string ReadAll(const std::filesystem::path& p) {
 TEST(TextExport, Utf16WithMarkTabsAndCrLf) {
   test::TempDir dir;
   auto path = (dir.path() / "r.txt").string();
-  std::vector<ResultEntry> none;
+  ResultsModel none;
   ASSERT_EQ(WriteResultsText(path, none, DefaultResultColumns(), true), 1);
   EXPECT_EQ(ReadAll(path), std::string("\xFF\xFE", 2));
 
-  std::vector<ResultEntry> two = {Sample(), Sample()};
-  two[1].result.name = L"Z\x263A";
+  ResultsModel two;
+  ResultEntry second = Sample();
+  second.result.name = L"Z\x263A";
+  two.Add(Sample().result);
+  two.Add(second.result);
   ASSERT_EQ(WriteResultsText(path, two, {kColFunctionName, kColOrdinal}, true), 1);
   std::string bytes = ReadAll(path);
   std::u16string text;

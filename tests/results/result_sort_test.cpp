@@ -2,7 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
+#include <numeric>
+#include <random>
+
+#include "core/text_pool.h"
+#include "platform/case_fold.h"
 #include "results/result_column.h"
+#include "results/result_field.h"
 #include "results/results_model.h"
 
 namespace tarnix {
@@ -20,7 +28,7 @@ SymbolResult R(std::wstring name, std::wstring module, uint32_t ordinal) {
 
 std::vector<std::wstring> Names(const ResultsModel& m) {
   std::vector<std::wstring> out;
-  for (const auto& e : m.entries()) out.push_back(e.result.name);
+  for (size_t i = 0; i < m.size(); ++i) out.push_back(m.Entry(i).result.name);
   return out;
 }
 
@@ -59,18 +67,136 @@ TEST(ResultSort, RefusalsWhileDetailsIncompleteOrSearching) {
   EXPECT_TRUE(m.SortOffered(kColDescription));
 }
 
-TEST(ResultSort, CancelRestoresSortStateAndKeepsEveryRow) {
+TEST(ResultSort, CancelKeepsTheOrderAndTheSortState) {
   ResultsModel m;
   m.BeginSearch(false, false);
   for (uint32_t i = 0; i < 1000; ++i) m.Add(R(std::to_wstring(i), L"m", 1000 - i));
   m.DetailsDone();
-  int calls = 0;
-  auto answer = m.RequestSort(kColOrdinal, false, nullptr, [&](double) { return ++calls > 4; });
-  EXPECT_EQ(answer, ResultsModel::SortAnswer::kCancelled);
-  EXPECT_EQ(m.sortColumn(), -1);
-  std::vector<bool> seen(1000);
-  for (const auto& e : m.entries()) seen[std::stoul(e.result.name)] = true;
-  for (bool s : seen) EXPECT_TRUE(s);
+  for (int after : {0, 1, 3}) {
+    int calls = 0;
+    auto answer = m.RequestSort(kColOrdinal, false, nullptr, [&](double) { return calls++ >= after; });
+    EXPECT_EQ(answer, ResultsModel::SortAnswer::kCancelled);
+    EXPECT_EQ(m.sortColumn(), -1);
+    for (size_t i = 0; i < m.size(); ++i) ASSERT_EQ(m.Entry(i).result.name, std::to_wstring(i));
+  }
+}
+
+// The order of every column, both ways, against the rule written out as a
+// comparison of whole records: numbers unsigned, texts case folded in the
+// collation (character values here), ties of text columns by name, equal
+// rows in their order, descending reversing distinct values only.
+TEST(ResultSort, EveryColumnBothWaysAsTheRuleSays) {
+  const char* collate = std::getenv("LC_ALL");
+  if (!collate || !*collate) collate = std::getenv("LC_COLLATE");
+  if (!collate || !*collate) collate = std::getenv("LANG");
+  const std::string c = collate ? collate : "C";
+  if (!(c == "C" || c == "POSIX" || c.rfind("C.", 0) == 0)) GTEST_SKIP() << "collation " << c;
+
+  std::mt19937 rng(7);
+  const std::vector<std::wstring> names = {L"Alpha", L"alpha", L"beta", L"Beta_2", L"b\x00e9ta", L"_x", L"",
+                                           L"Z", L"#12", L"?f@@YAXXZ", L"\xdc80raw", L"\x00c9t\x00e9"};
+  const std::vector<std::wstring> paths = {L"/a/K.dll", L"/a/k.DLL", L"/b/x.exe", L"/B/y.sys",
+                                           L"/" + std::wstring(600, L'd') + L"/long.dll"};
+  ResultsModel m;
+  m.BeginSearch(false, false);
+  for (int i = 0; i < 3000; ++i) {
+    SymbolResult r;
+    r.file = paths[rng() % paths.size()];
+    r.name = names[rng() % names.size()];
+    r.module = names[rng() % names.size()];
+    r.kind = 1 + rng() % 15;  // 15: an unknown kind
+    r.ordinal = rng() % 4;
+    r.nameIndexOrHint = static_cast<int32_t>(rng() % 3) - 1;
+    r.properties.imageType = 1 + rng() % 2;
+    r.properties.timeStamp = rng() % 3;
+    r.properties.characteristics = uint64_t{rng() % 3} << 40;
+    r.properties.directories = (uint64_t{rng() % 2} << 30) | (rng() % 2);
+    m.Add(r);
+  }
+  // Versions and descriptions per image.
+  DetailsBatch details;
+  for (uint32_t i = 0; i < m.imageCount(); ++i)
+    details.images.push_back({i, i % 3 == 0 ? kVersionUnknown : uint64_t{i % 4}, i % 2 ? L"Desc" : L"desc "});
+  DetailsBatch applied = details;
+  m.ApplyDetails(applied);
+  m.DetailsDone();
+
+  std::vector<ResultEntry> original(m.size());
+  for (size_t i = 0; i < m.size(); ++i) original[i] = m.Entry(i);
+  auto text = [](const ResultEntry& e, int32_t col) {
+    std::wstring t;
+    if (col == kColFolder) t = ListFolderOf(e.result.file);
+    if (col == kColMatchedIn || col == kColImageName) ListDisplayText(col, e, true, t);
+    if (col == kColModule) t = e.result.module;
+    if (col == kColDescription) t = e.description;
+    if (col == kColFunctionName) t = e.result.name;
+    return ToLowerCase(t);
+  };
+  auto number = [](const ResultEntry& e, int32_t col) -> uint64_t {
+    const ImageProperties& p = e.result.properties;
+    switch (col) {
+      case kColType: return p.imageType;
+      case kColBinding: return p.binding;
+      case kColBuildTime: return p.timeStamp;
+      case kColSubsystem: return p.subsystemBit;
+      case kColCharacteristics: return p.characteristics;
+      case kColDirectories: return p.directories & 0xFFFF;
+      case kColResources: return p.directories & 0xFFFFFF000000ULL;
+      case kColVersion: return e.fileVersion;
+      case kColOrdinal: return e.result.ordinal;
+      case kColHint: return static_cast<uint32_t>(e.result.nameIndexOrHint);
+      default: return 0;
+    }
+  };
+  auto numeric = [](int32_t col) {
+    return col != kColFunctionName && col != kColMatchedIn && col != kColModule && col != kColImageName &&
+           col != kColFolder && col != kColDescription;
+  };
+  for (int32_t col = 0; col < kResultColumnCount; ++col) {
+    for (bool ascending : {true, false}) {
+      // Sorting from the arrival order each time.
+      std::vector<size_t> expect(original.size());
+      std::iota(expect.begin(), expect.end(), 0);
+      auto cmp = [&](size_t a, size_t b) {
+        const ResultEntry &x = original[a], &y = original[b];
+        int c;
+        if (numeric(col)) {
+          c = number(x, col) < number(y, col) ? -1 : number(x, col) > number(y, col) ? 1 : 0;
+        } else {
+          c = text(x, col).compare(text(y, col));
+          if (c == 0 && col != kColFunctionName) c = text(x, kColFunctionName).compare(text(y, kColFunctionName));
+        }
+        return ascending ? c < 0 : c > 0;
+      };
+      std::stable_sort(expect.begin(), expect.end(), cmp);
+      ResultsModel sorted;
+      sorted.BeginSearch(false, false);
+      for (const ResultEntry& e : original) sorted.Add(e.result);
+      DetailsBatch again = details;
+      sorted.ApplyDetails(again);
+      ASSERT_TRUE(SortResults(sorted, col, ascending));
+      for (size_t i = 0; i < expect.size(); ++i)
+        ASSERT_EQ(sorted.Entry(i).id, original[expect[i]].id) << "column " << col << (ascending ? " up" : " down") << " row " << i;
+    }
+  }
+}
+
+// The quick way to rank texts (their folded characters, where the
+// collation is the order of character values) ranks as the collation's own
+// keys do.
+TEST(ResultSort, RanksFromCharactersMatchTheCollationKeys) {
+  TextPool pool;
+  for (const wchar_t* t : {L"CreateFileW", L"createfilew", L"CreateFileA", L"_imp_", L"a-b", L"a_b", L"ab", L"A",
+                           L"\x00e9", L"\x00c9", L"e", L"z", L"\x263a", L"#7", L"?g@@YAHH@Z", L"0", L"9"})
+    pool.Intern(t);
+  const std::vector<uint32_t> quick = CollationRanks(pool, CollationMethod::kUserLocale);
+  const std::vector<uint32_t> keys = CollationRanks(pool, CollationMethod::kCollationKeys);
+  ASSERT_EQ(quick.size(), pool.size());
+  // Same ties, same order.
+  for (uint32_t a = 0; a < pool.size(); ++a)
+    for (uint32_t b = 0; b < pool.size(); ++b)
+      EXPECT_EQ(quick[a] < quick[b], keys[a] < keys[b]) << a << " " << b;
+  EXPECT_EQ(quick[pool.Intern(L"CreateFileW")], quick[pool.Intern(L"createfilew")]);
 }
 
 TEST(ResultsModel, IdsDetailsAndClear) {
@@ -78,80 +204,80 @@ TEST(ResultsModel, IdsDetailsAndClear) {
   m.BeginSearch(true, false);
   uint64_t a = m.Add(R(L"?f@@YAXXZ", L"m", 0));
   EXPECT_EQ(a, 1u);
-  ResultDetails d;
-  d.id = a;
-  d.fileVersion = 0x0001000200030004ULL;
-  d.description = L"Thing";
-  d.hasUndecorated = true;
-  d.undecoratedName = L"void __cdecl f(void)";
-  EXPECT_TRUE(m.ApplyDetails(d));
-  EXPECT_EQ(m.entries()[0].result.name, L"void __cdecl f(void)");
-  EXPECT_EQ(m.entries()[0].decoratedName, L"?f@@YAXXZ");
-  d.id = 99;
-  EXPECT_FALSE(m.ApplyDetails(d));
+  m.Add(R(L"g", L"m", 0));
+  DetailsBatch d;
+  d.images.push_back({m.row(0).image, 0x0001000200030004ULL, L"Thing"});
+  d.images.push_back({99, 1, L"no such image"});
+  d.names.push_back({m.row(0).name, L"void __cdecl f(void)"});
+  EXPECT_EQ(m.ApplyDetails(d), 2u);
+  // Not a C++ kind: the name stays.
+  EXPECT_EQ(m.Entry(0).result.name, L"?f@@YAXXZ");
+  EXPECT_EQ(m.Entry(0).fileVersion, 0x0001000200030004ULL);
+  EXPECT_EQ(m.Entry(1).description, L"Thing");  // the image's rows share it
+
+  ResultsModel cpp;
+  cpp.BeginSearch(true, false);
+  SymbolResult r = R(L"?f@@YAXXZ", L"m", 0);
+  r.kind = kKindExportCpp;
+  cpp.Add(r);
+  DetailsBatch names;
+  names.names.push_back({cpp.row(0).name, L"void __cdecl f(void)"});
+  cpp.ApplyDetails(names);
+  EXPECT_EQ(cpp.Entry(0).result.name, L"void __cdecl f(void)");
+  EXPECT_EQ(cpp.Entry(0).decoratedName, L"?f@@YAXXZ");
+
   m.Clear();
   EXPECT_EQ(m.Add(R(L"x", L"m", 0)), 1u);
   EXPECT_EQ(m.sortColumn(), -1);
+  EXPECT_EQ(m.Entry(0).description, L"");
 }
 
-// The details carry the row where their record stood; a record that has
-// moved since (a sort) is still found by its id.
-TEST(ResultsModel, DetailsFindTheirRecordByIdWhateverTheRowHint) {
+// A list that reaches its memory limit keeps what it took and takes no
+// more until it is cleared; the rows it kept read back unchanged.
+TEST(ResultsModel, MemoryLimitKeepsWhatWasTaken) {
   ResultsModel m;
-  m.BeginSearch(false, false);
-  for (int i = 0; i < 3; ++i) m.Add(R(std::to_wstring(i), L"m", 0));
-  auto apply = [&](uint64_t id, int64_t row, const wchar_t* text) {
-    ResultDetails d;
-    d.id = id;
-    d.row = row;
-    d.description = text;
-    return m.ApplyDetails(std::move(d));
-  };
-  EXPECT_TRUE(apply(2, 1, L"at its row"));
-  EXPECT_TRUE(apply(3, 0, L"moved"));
-  EXPECT_TRUE(apply(1, 99, L"past the end"));
-  EXPECT_TRUE(apply(1, -1, L"no row"));
-  EXPECT_FALSE(apply(7, 0, L"unknown"));
-  EXPECT_EQ(m.entries()[0].description, L"no row");
-  EXPECT_EQ(m.entries()[1].description, L"at its row");
-  EXPECT_EQ(m.entries()[2].description, L"moved");
-}
-
-}  // namespace
-}  // namespace tarnix
-
-namespace tarnix {
-namespace {
-
-// Details find their rows through the id index, also after the rows were
-// reordered and when the entries were taken away behind its back.
-TEST(ResultsModelIndex, FindsRowsAfterSortAndRefusesUnknownIds) {
-  ResultsModel m;
+  m.SetMemoryCeiling(8u << 20);
   m.BeginSearch(true, false);
-  for (int i = 0; i < 50; ++i) {
-    SymbolResult r;
-    r.name = L"f" + std::to_wstring(49 - i);
-    r.file = L"/x/a.dll";
-    m.Add(r);
+  ResultBatch batch;
+  for (uint32_t i = 0; i < 400000; ++i)
+    batch.Add(i / 100, L"/w/" + std::to_wstring(i / 100) + L".dll", {}, kKindExport, L"Name" + std::to_wstring(i),
+              L"m.dll", i, -1);
+  const size_t taken = m.Append(batch);
+  EXPECT_GT(taken, 0u);
+  EXPECT_LT(taken, batch.size());
+  EXPECT_TRUE(m.full());
+  EXPECT_LE(m.memoryUsed(), 8u << 20);
+  EXPECT_EQ(m.size(), taken);
+  EXPECT_EQ(m.Append(batch), 0u);
+  EXPECT_EQ(m.Add(R(L"x", L"m", 0)), 0u);
+  for (size_t i = 0; i < taken; i += 997) {
+    const ResultEntry e = m.Entry(i);
+    EXPECT_EQ(e.id, i + 1);
+    EXPECT_EQ(e.result.name, L"Name" + std::to_wstring(i));
+    EXPECT_EQ(e.result.file, L"/w/" + std::to_wstring(i / 100) + L".dll");
   }
-  EXPECT_EQ(m.IndexOf(1), 0);
-  EXPECT_EQ(m.IndexOf(50), 49);
-  ASSERT_EQ(m.RequestSort(kColFunctionName, false, nullptr), ResultsModel::SortAnswer::kRefused);
-  m.DetailsDone();
-  ASSERT_EQ(m.RequestSort(kColFunctionName, false, nullptr), ResultsModel::SortAnswer::kSorted);
-  for (uint64_t id = 1; id <= 50; ++id) {
-    const int64_t at = m.IndexOf(id);
-    ASSERT_GE(at, 0);
-    EXPECT_EQ(m.entries()[static_cast<size_t>(at)].id, id);
-  }
-  EXPECT_EQ(m.IndexOf(51), -1);
-  ResultDetails d;
-  d.id = 7;
-  d.description = L"seven";
-  EXPECT_TRUE(m.ApplyDetails(d));
-  EXPECT_EQ(m.FindById(7)->description, L"seven");
   m.Clear();
-  EXPECT_EQ(m.FindById(7), nullptr);
+  EXPECT_FALSE(m.full());
+  EXPECT_EQ(m.Add(R(L"x", L"m", 0)), 1u);
+}
+
+// Texts that are not valid UTF-16 or UTF-8 (lone surrogates standing for
+// the bytes of a file name, the code page's unassigned bytes, characters
+// past the BMP) come back from the list as they went in.
+TEST(ResultsModel, TextsComeBackUnchanged) {
+  const std::wstring path = L"/w/\xdcff\xdc80name\xd800.dll";
+  const std::wstring name = std::wstring(L"\x0081\x008d\x00ff") + wchar_t(0x10FFFF) + wchar_t(0x7FFFFFFF) + L"\xdbff";
+  ResultBatch batch;
+  batch.Add(1, path, {}, kKindImport, name, L"KERNEL32.dll", 0, 5);
+  batch.Add(1, path, {}, kKindImport, L"", L"", 0, -1);
+  ResultsModel m;
+  ASSERT_EQ(m.Append(batch), 2u);
+  EXPECT_EQ(m.imageCount(), 1u);
+  EXPECT_EQ(m.Entry(0).result.file, path);
+  EXPECT_EQ(m.Entry(0).result.name, name);
+  EXPECT_EQ(m.Entry(0).result.nameIndexOrHint, 5);
+  EXPECT_EQ(m.Entry(1).result.name, L"");
+  EXPECT_EQ(batch.At(0).name, name);
 }
 
 }  // namespace

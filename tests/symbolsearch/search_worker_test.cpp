@@ -17,6 +17,7 @@
 #include "support/link_tree.h"
 #include "support/pe_builder.h"
 #include "support/temp_dir.h"
+#include "symbolsearch/result_batch.h"
 #include "symbolsearch/symbol_result.h"
 
 namespace tarnix {
@@ -72,7 +73,8 @@ class SearchHarness {
       if (m.id == kMsgStatusLines)
         for (const auto& line : *m.As<std::vector<std::wstring>>()) run.status.push_back(line);
       if (m.id == kMsgResults)
-        for (const SymbolResult& r : *m.As<std::vector<SymbolResult>>()) run.results.push_back(r);
+        if (const auto* batch = m.As<ResultBatch>())
+          for (size_t i = 0; i < batch->size(); ++i) run.results.push_back(batch->At(i));
       if (m.id == kMsgSearchEnded) run.ended = static_cast<int>(m.wParam);
       if (m.id == kMsgSizeScanEnded) run.sizeScanEnded = static_cast<int>(m.wParam);
     }

@@ -92,6 +92,23 @@ TEST(SearchFinish, StoppedSearchHasNoBox) {
   EXPECT_EQ(t.lines[0], L"Search was aborted...");
 }
 
+// A search the results list's limit stopped is not a failure of the
+// search: the summary says ABORTED, and the box (a warning) says what the
+// list kept and how to narrow the search.
+TEST(SearchFinish, TheResultsLimitSaysWhatWasKept) {
+  SearchEnd e;
+  e.filesSearched = 4;
+  e.results = 65536;
+  e.limitText = L"Search stopped: the list is full.";
+  const SearchFinishTexts t = SearchFinishOutcome(e);
+  EXPECT_EQ(t.status, 3u);
+  EXPECT_EQ(t.boxIcon, kFinishIconWarning);
+  EXPECT_EQ(t.boxText, L"Search stopped: the list is full.\n\n(Refer to the status output for additional details.)");
+  ASSERT_EQ(t.lines.size(), 3u);
+  EXPECT_EQ(t.lines[0], L"Search was ABORTED:");
+  EXPECT_EQ(t.lines[2], L"Result(s) Found=65536.");
+}
+
 TEST(SearchFinish, BoxesByOutcomeAndTheBeepRule) {
   SearchEnd e;
   e.completed = true;

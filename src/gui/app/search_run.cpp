@@ -84,6 +84,12 @@ bool SearchRun::Stop(int waitMs) {
   return ended;
 }
 
+void SearchRun::RequestStop() {
+  if (!current_ || !active_) return;
+  if (current_->stop.load() == kStopPause) stopwatch_.Resume();
+  current_->stop.store(kStopStop);
+}
+
 int64_t SearchRun::Finish(int waitMs) {
   if (current_) {
     current_->stop.store(kStopStop);

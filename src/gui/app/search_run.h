@@ -90,6 +90,9 @@ class SearchRun {
   // do not end), then hands their last messages to the window, the end
   // message among them. Answers whether they ended.
   bool Stop(int waitMs = kWorkerWaitMs);
+  // Asks the workers to stop without waiting: their end message comes as
+  // usual (the results list reached its limit while a message is handled).
+  void RequestStop();
   // Ends the run once its end message arrived (or never will): stops what
   // still walks (a counting thread), waits for the workers, freezes the
   // stopwatch and answers the run time.

@@ -13,6 +13,7 @@
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <optional>
 
 #include "core/event_log.h"
 #include "core/wformat.h"
@@ -136,8 +137,8 @@ ResultsPane::~ResultsPane() {
 }
 
 void ResultsPane::ShowCount() {
-  const bool shown = searching_ || !results_.entries().empty();
-  count_->setText(shown ? ToQ(ResultsCountText(results_.entries().size(), results_.sortColumn(), results_.ascending()))
+  const bool shown = searching_ || !results_.empty();
+  count_->setText(shown ? ToQ(ResultsCountText(results_.size(), results_.sortColumn(), results_.ascending()))
                         : QString());
 }
 
@@ -165,9 +166,10 @@ void ResultsPane::BeginSearch(bool winApiSearch, bool modulesOnly) {
   emit stateChanged();
 }
 
-void ResultsPane::Append(std::vector<SymbolResult>&& batch, bool scrollToEnd) {
-  model_->Append(std::move(batch));
-  if (scrollToEnd) view_->scrollToBottom();
+size_t ResultsPane::Append(const ResultBatch& batch, bool scrollToEnd) {
+  const size_t taken = model_->Append(batch);
+  if (scrollToEnd && taken) view_->scrollToBottom();
+  return taken;
 }
 
 void ResultsPane::EndSearch(bool details) {
@@ -295,14 +297,14 @@ void ResultsPane::ToggleColumn(int32_t column) {
 }
 
 void ResultsPane::SortBy(int32_t column) {
-  if (searching_ || results_.entries().empty()) return;
+  if (searching_ || results_.empty()) return;
   if (!results_.SortOffered(column)) return;
   if (!results_.detailsComplete()) StopDetails();
   // The rows leave the view while they are sorted on the worker thread, as
   // the list is emptied and filled again, so the view never reads an entry
   // the sort is moving.
   BusyTexts texts;
-  texts.range = results_.entries().size();
+  texts.range = results_.size();
   ResultsModel::SortAnswer answer = ResultsModel::SortAnswer::kRefused;
   model_->BeginReload();
   RunBusyWork(texts, [&](BusyProgress& progress) {
@@ -389,7 +391,7 @@ void ResultsPane::CopyRows() {
   texts.range = rows.size();
   bool cancelled = false;
   const int r = RunBusyWork(texts, [&](BusyProgress& progress) {
-    const bool ok = CopyRowsText(results_.entries(), rows, columns, full, text, [&](size_t i) {
+    const bool ok = CopyRowsText(results_, rows, columns, full, text, [&](size_t i) {
       progress.SetPosition(i);
       return progress.Cancelled();
     });
@@ -410,7 +412,7 @@ void ResultsPane::CopyColumn(int32_t column) {
   texts.range = rows.size();
   bool cancelled = false;
   const int r = RunBusyWork(texts, [&](BusyProgress& progress) {
-    const bool ok = CopyColumnText(results_.entries(), rows, column, full, text, [&](size_t i) {
+    const bool ok = CopyColumnText(results_, rows, column, full, text, [&](size_t i) {
       progress.SetPosition(i);
       return progress.Cancelled();
     });
@@ -423,7 +425,7 @@ void ResultsPane::CopyColumn(int32_t column) {
 
 std::wstring ResultsPane::SelectedImage() const {
   const std::vector<size_t> rows = SelectedRows();
-  return rows.size() == 1 ? results_.entries()[rows.front()].result.file : std::wstring();
+  return rows.size() == 1 ? results_.imagePath(rows.front()) : std::wstring();
 }
 
 bool ResultsPane::FirstSelectedSubject(ImageInfoSubject& subject) const {
@@ -431,8 +433,8 @@ bool ResultsPane::FirstSelectedSubject(ImageInfoSubject& subject) const {
   int first = -1;
   for (const QItemSelectionRange& r : view_->selectionModel()->selection())
     if (first < 0 || r.top() < first) first = r.top();
-  if (first < 0 || static_cast<size_t>(first) >= results_.entries().size()) return false;
-  subject = ImageInfoSubjectOf(results_.entries()[static_cast<size_t>(first)],
+  if (first < 0 || static_cast<size_t>(first) >= results_.size()) return false;
+  subject = ImageInfoSubjectOf(results_.Entry(static_cast<size_t>(first)),
                                results_.winApiSearch() ? kSearchForSymbols : kSearchForImportLibs);
   return true;
 }
@@ -482,13 +484,13 @@ void ResultsPane::Save(const ReportCriteria& criteria, const ReportOutcome& outc
   uint32_t err = 0;
   BusyTexts texts;
   texts.text2 = QStringLiteral("Saving data in a file...");
-  texts.range = results_.entries().size();
+  texts.range = results_.size();
   const int result = RunBusyWork(texts, [&](BusyProgress& progress) {
     request.cancel = [&](size_t i) {
       progress.SetPosition(i);
       return progress.Cancelled();
     };
-    const int saved = tarnix::SaveResults(results_.entries(), request);
+    const int saved = tarnix::SaveResults(results_, request);
     err = GetLastError();
     return saved;
   });
@@ -505,9 +507,9 @@ void ResultsPane::Preview(const ReportCriteria& criteria, const ReportOutcome& o
   const std::vector<int32_t> columns = ScreenColumns();
   uint32_t err = 0;
   BusyTexts texts;
-  texts.range = results_.entries().size();
+  texts.range = results_.size();
   const int result = RunBusyWork(texts, [&](BusyProgress& progress) {
-    const int written = WriteHtmlReport(ToUtf8(FromQ(path)), columns, results_.entries(), criteria, outcome, options,
+    const int written = WriteHtmlReport(ToUtf8(FromQ(path)), columns, results_, criteria, outcome, options,
                                         [&](size_t i) {
                                           progress.SetPosition(i);
                                           return progress.Cancelled();
@@ -524,11 +526,11 @@ void ResultsPane::Preview(const ReportCriteria& criteria, const ReportOutcome& o
 }
 
 void ResultsPane::StartDetails() {
-  if (closing_ || searching_ || details_.Running() || results_.entries().empty()) return;
+  if (closing_ || searching_ || details_.Running() || results_.empty()) return;
   const ProgramSettings& s = AppSettings();
   DetailsWork work;
   BusyTexts texts;
-  texts.range = results_.entries().size();
+  texts.range = results_.size();
   const int collected = RunBusyWork(texts, [&](BusyProgress& progress) {
     return CollectDetailsWork(results_, s.undecorateCppNames, work, [&](size_t i) {
              progress.SetPosition(i);
@@ -562,7 +564,7 @@ void ResultsPane::StartDetails() {
 void ResultsPane::OnDetailsMessage(PostedMessage& m) {
   switch (m.id) {
     case kMsgDetailsBatch:
-      if (auto* batch = m.As<std::vector<ResultDetails>>()) model_->ApplyDetails(*batch);
+      if (auto* batch = m.As<DetailsBatch>()) model_->ApplyDetails(*batch);
       break;
     case kMsgDetailsDone:
       results_.DetailsDone();
@@ -597,9 +599,11 @@ void ResultsPane::ShowContextMenu(const QPoint& pos) {
   const int32_t column = ColumnAt(pos);
   commands_.Update();
   // The row the menu was opened on.
-  const ResultEntry* entry = clicked.isValid() ? &results_.entries()[static_cast<size_t>(clicked.row())]
-                             : rows.size() == 1 ? &results_.entries()[rows.front()]
-                                                : nullptr;
+  std::optional<ResultEntry> entry;
+  if (clicked.isValid())
+    entry = results_.Entry(static_cast<size_t>(clicked.row()));
+  else if (rows.size() == 1)
+    entry = results_.Entry(rows.front());
 
   QMenu menu(this);
   menu.setDefaultAction(commands_.Present(&menu, kCmdResultInfo, QStringLiteral("&Show Info...\tCtrl+I")));

@@ -16,7 +16,7 @@
 #include "results/html_report.h"
 #include "results/results_model.h"
 #include "symbolsearch/command_line.h"
-#include "symbolsearch/symbol_result.h"
+#include "symbolsearch/result_batch.h"
 
 class QLabel;
 class QTableView;
@@ -47,7 +47,7 @@ class ResultsPane : public QWidget {
   ResultsModel& results() { return results_; }
   const ResultsModel& results() const { return results_; }
   QTableView* view() const { return view_; }
-  bool empty() const { return results_.entries().empty(); }
+  bool empty() const { return results_.empty(); }
   bool hasSelection() const;
   bool oneRowSelected() const;
   bool detailsRunning() const { return details_.Running(); }
@@ -56,7 +56,9 @@ class ResultsPane : public QWidget {
 
   // The search's side: the list is emptied and filled by batches.
   void BeginSearch(bool winApiSearch, bool modulesOnly);
-  void Append(std::vector<SymbolResult>&& batch, bool scrollToEnd);
+  // Answers how many results the list took: fewer once it reached its
+  // memory limit (results().full()).
+  size_t Append(const ResultBatch& batch, bool scrollToEnd);
   // The search ended: the details pass starts 100 ms later when `details`.
   void EndSearch(bool details);
   // The window closes: no details any more, the layout saved.

@@ -1,7 +1,7 @@
 #include "gui/mainwnd/results_table_model.h"
 
 #include <algorithm>
-#include <new>
+#include <climits>
 
 #include "gui/app/text_convert.h"
 #include "results/result_column.h"
@@ -26,76 +26,80 @@ int ResultsTableModel::ModelColumnOf(int32_t id) const {
 
 void ResultsTableModel::BeginSearch(bool winApiSearch, bool modulesOnly) {
   beginResetModel();
+  Forget();
   results_.BeginSearch(winApiSearch, modulesOnly);
-  // Address space for the results up front: growing a vector of a quarter
-  // of a million entries would move them all on the GUI thread at once.
-  // Only the pages the results fill are ever touched.
-  try {
-    results_.mutableEntries().reserve(kReservedRows);
-  } catch (const std::bad_alloc&) {
-    // Without the address space the list grows as it goes.
-  }
+  shown_ = 0;
   endResetModel();
 }
 
 void ResultsTableModel::Clear() {
   beginResetModel();
+  Forget();
   const bool winApi = results_.winApiSearch(), modulesOnly = results_.modulesOnly();
   results_.Clear();
   results_.BeginSearch(winApi, modulesOnly);
+  shown_ = 0;
   endResetModel();
 }
 
-void ResultsTableModel::Append(std::vector<SymbolResult>&& batch) {
-  if (batch.empty()) return;
-  const int first = static_cast<int>(results_.entries().size());
-  beginInsertRows(QModelIndex(), first, first + static_cast<int>(batch.size()) - 1);
-  for (SymbolResult& r : batch) results_.Add(std::move(r));
+size_t ResultsTableModel::Append(const ResultBatch& batch) {
+  if (batch.empty() || results_.full()) return 0;
+  const size_t first = shown_;
+  const size_t taken = results_.Append(batch);
+  if (taken == 0) return 0;
+  beginInsertRows(QModelIndex(), static_cast<int>(first), static_cast<int>(first + taken - 1));
+  shown_ = results_.size();
   endInsertRows();
+  return taken;
 }
 
-void ResultsTableModel::ApplyDetails(std::vector<ResultDetails>& batch) {
-  int64_t low = -1, high = -1;
-  const auto& entries = results_.entries();
-  for (ResultDetails& d : batch) {
-    // The row the item was collected at, unless the rows moved since.
-    const int64_t row = d.row >= 0 && static_cast<size_t>(d.row) < entries.size() &&
-                                entries[static_cast<size_t>(d.row)].id == d.id
-                            ? d.row
-                            : results_.IndexOf(d.id);
-    if (row < 0) continue;
-    d.row = row;
-    if (!results_.ApplyDetails(std::move(d))) continue;
-    low = low < 0 ? row : std::min(low, row);
-    high = std::max(high, row);
+void ResultsTableModel::ApplyDetails(DetailsBatch& batch) {
+  const bool names = !batch.names.empty(), images = !batch.images.empty();
+  if (!results_.ApplyDetails(batch) || columns_.empty()) return;
+  Forget();
+  // An image's findings show in every row of it, wherever the rows stand:
+  // the changed columns of every row, which the view repaints where shown.
+  if (shown_ == 0 || frozen_) return;
+  const int last = static_cast<int>(shown_) - 1;
+  for (size_t c = 0; c < columns_.size(); ++c) {
+    const int32_t id = columns_[c].column;
+    if ((images && (id == kColVersion || id == kColDescription)) || (names && id == kColFunctionName))
+      emit dataChanged(index(0, static_cast<int>(c)), index(last, static_cast<int>(c)), {Qt::DisplayRole});
   }
-  if (low < 0 || columns_.empty()) return;
-  emit dataChanged(index(static_cast<int>(low), 0),
-                   index(static_cast<int>(high), static_cast<int>(columns_.size()) - 1),
-                   {Qt::DisplayRole});
 }
 
 void ResultsTableModel::RowsReordered() {
   beginResetModel();
-  results_.OrderChanged();
+  Forget();
+  shown_ = results_.size();
   endResetModel();
 }
 
 void ResultsTableModel::BeginReload() {
   beginResetModel();
+  Forget();
   frozen_ = true;
   endResetModel();
 }
 
 void ResultsTableModel::EndReload() {
   beginResetModel();
+  Forget();
   frozen_ = false;
-  results_.OrderChanged();
+  shown_ = results_.size();
   endResetModel();
 }
 
+const ResultEntry& ResultsTableModel::EntryOf(int row) const {
+  if (row != cachedRow_) {
+    results_.Fill(static_cast<size_t>(row), cached_);
+    cachedRow_ = row;
+  }
+  return cached_;
+}
+
 int ResultsTableModel::rowCount(const QModelIndex& parent) const {
-  return parent.isValid() || frozen_ ? 0 : static_cast<int>(results_.entries().size());
+  return parent.isValid() || frozen_ ? 0 : static_cast<int>(std::min<size_t>(shown_, INT_MAX));
 }
 
 int ResultsTableModel::columnCount(const QModelIndex& parent) const {
@@ -109,10 +113,8 @@ QVariant ResultsTableModel::data(const QModelIndex& index, int role) const {
     return (col.flags & kColumnCentred) ? QVariant(Qt::AlignCenter)
                                         : QVariant(Qt::AlignLeft | Qt::AlignVCenter);
   if (role != Qt::DisplayRole && role != Qt::ToolTipRole) return {};
-  // The display caches of an entry are filled the first time it is shown.
-  ResultEntry& e = results_.mutableEntries()[static_cast<size_t>(index.row())];
   std::wstring text;
-  if (!ListDisplayText(col.column, e, fullSymbols(), text)) return {};
+  if (!ListDisplayText(col.column, EntryOf(index.row()), fullSymbols(), text)) return {};
   return ToQ(text);
 }
 

@@ -8,15 +8,13 @@
 
 #include "results/column_layout.h"
 #include "results/results_model.h"
-#include "symbolsearch/symbol_result.h"
+#include "symbolsearch/result_batch.h"
 
 namespace tarnix::gui {
 
 class ResultsTableModel final : public QAbstractTableModel {
   Q_OBJECT
  public:
-  static constexpr size_t kReservedRows = 1 << 19;
-
   explicit ResultsTableModel(ResultsModel& results, QObject* parent = nullptr);
 
   // The shown columns in model order (the view may show them moved).
@@ -28,10 +26,11 @@ class ResultsTableModel final : public QAbstractTableModel {
   // A new search or "Clear Search Results": no rows.
   void BeginSearch(bool winApiSearch, bool modulesOnly);
   void Clear();
-  // Appends a batch of results at the end.
-  void Append(std::vector<SymbolResult>&& batch);
-  // Stores what the details pass found; unknown ids are skipped.
-  void ApplyDetails(std::vector<ResultDetails>& batch);
+  // Appends a batch of results at the end; answers how many the list
+  // took (fewer once it reached its memory limit).
+  size_t Append(const ResultBatch& batch);
+  // Stores what the details pass found.
+  void ApplyDetails(DetailsBatch& batch);
   // The rows were reordered in the engine's model.
   void RowsReordered();
   // While the rows are reordered on another thread the view shows none, so
@@ -48,9 +47,19 @@ class ResultsTableModel final : public QAbstractTableModel {
   QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
  private:
+  // The record of the row shown last: a row's cells are asked for one
+  // after the other.
+  const ResultEntry& EntryOf(int row) const;
+  void Forget() { cachedRow_ = -1; }
+
   ResultsModel& results_;
   ColumnLayout columns_;
   bool frozen_ = false;
+  // The rows the view knows of: the list takes a batch first and tells how
+  // many it took, then the view hears of them.
+  size_t shown_ = 0;
+  mutable ResultEntry cached_;
+  mutable int cachedRow_ = -1;
 };
 
 }  // namespace tarnix::gui

@@ -32,6 +32,8 @@
 #include "pe/look_in.h"
 #include "platform/last_error.h"
 #include "results/report_inputs.h"
+#include "results/results_limit.h"
+#include "symbolsearch/result_batch.h"
 #include "core/setting_names.h"
 #include "core/store_notes.h"
 #include "tools/message_box_table.h"
@@ -271,7 +273,9 @@ bool CTarnixDlg::StartSearch(bool interactive) {
   const ProgramSettings& s = AppSettings();
 
   userStopped_ = false;
+  limitText_.clear();
   resultsSeen_ = 0;
+  results_->results().SetMemoryCeiling(ResultsMemoryLimit(AppSettings().resultsMaxMiB));
   results_->BeginSearch(params.searchFor == kSearchForSymbols, params.presentAs == kPresentModulesOnly);
   runBar_->Started();
   if (s.clearOutputBeforeSearch) {
@@ -362,9 +366,15 @@ void CTarnixDlg::OnMessage(PostedMessage& m) {
       // Results of a search that was finished without its end message
       // (its workers did not stop) are not added any more.
       if (!run_.active()) break;
-      if (auto* batch = m.As<std::vector<SymbolResult>>()) {
-        resultsSeen_ += batch->size();
-        results_->Append(std::move(*batch), AppSettings().autoScrollResults);
+      if (auto* batch = m.As<ResultBatch>()) {
+        resultsSeen_ += results_->Append(*batch, AppSettings().autoScrollResults);
+        if (results_->results().full() && limitText_.empty()) {
+          // The list keeps what it took; the search ends with its end message.
+          limitText_ = ResultsLimitText(resultsSeen_, results_->results().memoryCeiling(),
+                                        LimitRaise::kSetting);
+          output_->AppendLine(L"Warning: " + limitText_);
+          run_.RequestStop();
+        }
       }
       break;
     case kMsgSearchEnded:
@@ -388,6 +398,7 @@ void CTarnixDlg::FinishSearch(bool completed) {
   runBar_->Finished();
 
   end.stoppedByUser = userStopped_;
+  end.limitText = limitText_;
   end.completed = completed && !userStopped_;
   end.elapsedMs = elapsed;
   end.results = resultsSeen_;

@@ -108,6 +108,8 @@ class CTarnixDlg : public QMainWindow {
   bool closing_ = false;
   bool askingToClose_ = false;
   bool userStopped_ = false;
+  // The results list reached its memory limit: the text that says so.
+  std::wstring limitText_;
   bool searchedOnce_ = false;
   bool raised_ = false;
   SearchParams lastParams_;
