@@ -81,9 +81,16 @@ std::string ToCp1252(std::wstring_view s, bool* lossy) {
 }
 
 std::string ToUtf8(std::wstring_view s) {
-  std::string out;
-  out.reserve(s.size());
-  for (wchar_t w : s) {
+  // Most texts are ASCII: copied as they are until the first other character.
+  std::string out(s.size(), '\0');
+  size_t ascii = 0;
+  while (ascii < s.size() && static_cast<uint32_t>(s[ascii]) < 0x80) {
+    out[ascii] = static_cast<char>(s[ascii]);
+    ++ascii;
+  }
+  if (ascii == s.size()) return out;
+  out.resize(ascii);
+  for (wchar_t w : s.substr(ascii)) {
     uint32_t cp = static_cast<uint32_t>(w);
     if (cp >= kEscapedByteBase + 0x80 && cp <= kEscapedByteBase + 0xFF)
       out += static_cast<char>(cp - kEscapedByteBase);  // a byte FromUtf8 could not decode

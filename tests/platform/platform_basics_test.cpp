@@ -47,6 +47,9 @@ TEST(TextEncoding, Cp1252AndUtf) {
   EXPECT_TRUE(lossy);
   std::wstring w = L"a\x00E9\x4E2D\U0001F600";
   EXPECT_EQ(FromUtf8(ToUtf8(w)), w);
+  EXPECT_EQ(ToUtf8(L""), "");
+  EXPECT_EQ(ToUtf8(L"plain.dll"), "plain.dll");
+  EXPECT_EQ(ToUtf8(L"plain\x00E9"), "plain\xC3\xA9");  // ASCII, then the rest
   EXPECT_EQ(FromUtf16(ToUtf16(w)), w);
   EXPECT_EQ(ToUtf16(L"\U0001F600").size(), 2u);
   EXPECT_EQ(FromUtf8("a\xC0\x80z"), L"a\xDCC0\xDC80z");  // overlong form
