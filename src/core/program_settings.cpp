@@ -96,10 +96,8 @@ int32_t ReadHelpZoom(const RegistrySettings& store) {
 }
 
 bool WriteHelpZoom(const RegistrySettings& store, int32_t percent) {
-  const bool stored = store.SetDword(setting::kHelpZoom, static_cast<uint32_t>(percent == 100 ? -1 : percent));
-  LastErrorKeeper keep;
-  NotifySettingChanged(SettingId::kHelpZoom);
-  return stored;
+  return Announced(SettingId::kHelpZoom,
+                   store.SetDword(setting::kHelpZoom, static_cast<uint32_t>(percent == 100 ? -1 : percent)));
 }
 
 }  // namespace tarnix

@@ -5,6 +5,8 @@
 #include <mutex>
 #include <vector>
 
+#include "platform/last_error.h"
+
 namespace tarnix {
 namespace {
 
@@ -38,6 +40,12 @@ void NotifySettingChanged(SettingId id) {
     }
     (*listener)(id);
   }
+}
+
+bool Announced(SettingId id, bool stored) {
+  LastErrorKeeper keep;
+  NotifySettingChanged(id);
+  return stored;
 }
 
 SettingWatch::SettingWatch(std::function<void(SettingId)> listener) {

@@ -58,6 +58,10 @@ enum class SettingId : uint32_t {
 // while it is called.
 void NotifySettingChanged(SettingId id);
 
+// What a setter answers after writing the store: announces `id` and
+// answers `stored`, with the store's last error kept for the caller.
+bool Announced(SettingId id, bool stored);
+
 // One watcher: called for every change from when it is made until it is
 // destroyed.
 class SettingWatch {

@@ -68,14 +68,6 @@ bool Refused() {
   return false;
 }
 
-// Announces `id` once the store has been written; answers `stored`, with
-// the store's error kept for the caller.
-bool Announce(SettingId id, bool stored) {
-  LastErrorKeeper keep;
-  NotifySettingChanged(id);
-  return stored;
-}
-
 }  // namespace
 
 bool ReadProgramFlag(const ProgramSettings& snapshot, ProgramFlag flag) {
@@ -87,7 +79,7 @@ bool WriteProgramFlag(ProgramSettings& snapshot, ProgramFlag flag, bool on) {
   const FlagValue v = FlagOf(flag);
   if (!v.name) return Refused();
   snapshot.*v.member = on;
-  return Announce(v.id, RegistrySettings().SetDword(v.name, on ? 1 : 0));
+  return Announced(v.id, RegistrySettings().SetDword(v.name, on ? 1 : 0));
 }
 
 uint32_t ReadOutputSize(const ProgramSettings& snapshot, OutputSize which) {
@@ -100,46 +92,46 @@ bool WriteOutputSize(ProgramSettings& snapshot, OutputSize which, uint32_t chars
   if (!v.name) return Refused();
   const uint32_t kept = ClampOutputBufferSize(chars);
   snapshot.*v.member = kept;
-  const bool stored = Announce(v.id, RegistrySettings().SetDword(v.name, kept));
+  const bool stored = Announced(v.id, RegistrySettings().SetDword(v.name, kept));
   return kept == chars ? stored : Refused();
 }
 
 bool WriteRegexGrammar(ProgramSettings& snapshot, uint32_t grammar) {
   const uint32_t kept = NormalizeRegexGrammar(grammar);
   snapshot.regexGrammar = kept;
-  const bool stored = Announce(SettingId::kRegexGrammar, RegistrySettings().SetDword(setting::kReGrammar, kept));
+  const bool stored = Announced(SettingId::kRegexGrammar, RegistrySettings().SetDword(setting::kReGrammar, kept));
   return kept == grammar ? stored : Refused();
 }
 
 bool WriteUndecorationFlags(ProgramSettings& snapshot, uint32_t flags) {
   snapshot.undecorationFlags = flags;
-  return Announce(SettingId::kUndecorationFlags, RegistrySettings().SetDword(setting::kUndecorCppNamesFlags, flags));
+  return Announced(SettingId::kUndecorationFlags, RegistrySettings().SetDword(setting::kUndecorCppNamesFlags, flags));
 }
 
 bool WriteOnlineSearchUrl(ProgramSettings& snapshot, std::wstring_view url) {
   const std::wstring trimmed(TrimWhiteSpace(url));
   if (!IsValidOnlineSearchUrl(trimmed)) return Refused();
   snapshot.onlineSearchUrl = trimmed;
-  return Announce(SettingId::kOnlineSearchUrl, RegistrySettings().SetText(setting::kOnlineSearchURL, trimmed));
+  return Announced(SettingId::kOnlineSearchUrl, RegistrySettings().SetText(setting::kOnlineSearchURL, trimmed));
 }
 
 bool WriteMruNumEntries(uint32_t entries) {
   const bool valid = entries >= kMruEntriesMin && entries <= kMruEntriesMax;
   const uint32_t kept = valid ? entries : kMruEntriesDefault;
-  const bool stored = Announce(SettingId::kMruNumEntries, RegistrySettings().SetDword(setting::kMRUNumEntries, kept));
+  const bool stored = Announced(SettingId::kMruNumEntries, RegistrySettings().SetDword(setting::kMRUNumEntries, kept));
   return valid ? stored : Refused();
 }
 
 bool WriteErrCodeSrchFileExts(const std::vector<std::wstring>& extensions) {
   const std::vector<std::wstring> kept = FilterErrCodeSrchFileExts(extensions);
   const bool stored =
-      Announce(SettingId::kErrCodeFileExts, RegistrySettings().SetStringList(setting::kErrCodeSrchFileExts, kept));
+      Announced(SettingId::kErrCodeFileExts, RegistrySettings().SetStringList(setting::kErrCodeSrchFileExts, kept));
   return kept.size() == extensions.size() ? stored : Refused();
 }
 
 bool WriteWindowsRootSetting(std::wstring_view folder) {
   const std::wstring trimmed(TrimWhiteSpace(folder));
-  return Announce(SettingId::kWindowsRoot, RegistrySettings().SetText(setting::kWindowsRoot, trimmed));
+  return Announced(SettingId::kWindowsRoot, RegistrySettings().SetText(setting::kWindowsRoot, trimmed));
 }
 
 }  // namespace tarnix

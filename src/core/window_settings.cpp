@@ -72,14 +72,6 @@ bool Refused() {
   return false;
 }
 
-// Announces `id` once the store has been written; answers `stored`, with
-// the store's error kept for the caller.
-bool Announce(SettingId id, bool stored) {
-  LastErrorKeeper keep;
-  NotifySettingChanged(id);
-  return stored;
-}
-
 }  // namespace
 
 bool ReadCriteriaOption(CriteriaOption option) {
@@ -90,7 +82,7 @@ bool ReadCriteriaOption(CriteriaOption option) {
 bool WriteCriteriaOption(CriteriaOption option, bool on) {
   const wchar_t* name = OptionName(option);
   if (!name) return Refused();
-  return Announce(SettingId::kCriteriaOptions, RegistrySettings().SetDword(name, on ? 1 : 0));
+  return Announced(SettingId::kCriteriaOptions, RegistrySettings().SetDword(name, on ? 1 : 0));
 }
 
 uint32_t ReadPresentAs(uint32_t searchFor) {
@@ -105,39 +97,39 @@ bool WritePresentAs(uint32_t searchFor, uint32_t presentAs) {
                      (presentAs == kSymbolsInModules || presentAs == kModulesOnly);
   if (!valid) {
     const uint32_t mode = searchFor == kImportLibs ? kImportLibs : kWinApis;
-    Announce(SettingId::kPresentAs,
+    Announced(SettingId::kPresentAs,
              RegistrySettings().SetDword(PresentAsName(mode), mode == kImportLibs ? kModulesOnly : kSymbolsInModules));
     return Refused();
   }
-  return Announce(SettingId::kPresentAs, RegistrySettings().SetDword(PresentAsName(searchFor), presentAs));
+  return Announced(SettingId::kPresentAs, RegistrySettings().SetDword(PresentAsName(searchFor), presentAs));
 }
 
 bool WriteSearchFor(ProgramSettings& snapshot, uint32_t mode) {
   const bool valid = mode == kWinApis || mode == kImportLibs;
   snapshot.searchFor = valid ? mode : kWinApis;
-  const bool stored = Announce(SettingId::kSearchFor, RegistrySettings().SetDword(setting::kSrchFor, snapshot.searchFor));
+  const bool stored = Announced(SettingId::kSearchFor, RegistrySettings().SetDword(setting::kSrchFor, snapshot.searchFor));
   return valid ? stored : Refused();
 }
 
 bool WriteShowControl(ProgramSettings& snapshot, uint32_t bit, bool shown) {
   if (bit != kShowStatusOutput && bit != kShowPeFilters) return Refused();
   snapshot.showControls = shown ? snapshot.showControls | bit : snapshot.showControls & ~bit;
-  return Announce(SettingId::kShowControls, RegistrySettings().SetDword(setting::kShowCtrls, snapshot.showControls));
+  return Announced(SettingId::kShowControls, RegistrySettings().SetDword(setting::kShowCtrls, snapshot.showControls));
 }
 
 bool WriteLookIn(ProgramSettings& snapshot, uint32_t mask) {
   snapshot.lookIn = mask;
-  return Announce(SettingId::kLookIn, RegistrySettings().SetDword(setting::kSrchLookIn, mask));
+  return Announced(SettingId::kLookIn, RegistrySettings().SetDword(setting::kSrchLookIn, mask));
 }
 
 bool WritePeTypes(ProgramSettings& snapshot, uint32_t mask) {
   snapshot.peTypes = mask;
-  return Announce(SettingId::kPeFilters, RegistrySettings().SetDword(setting::kSrchPEType, mask));
+  return Announced(SettingId::kPeFilters, RegistrySettings().SetDword(setting::kSrchPEType, mask));
 }
 
 bool WritePeSubsystems(ProgramSettings& snapshot, uint64_t mask) {
   snapshot.peSubsystems = mask;
-  return Announce(SettingId::kPeFilters, RegistrySettings().SetQword(setting::kSrchPESubsys, mask));
+  return Announced(SettingId::kPeFilters, RegistrySettings().SetQword(setting::kSrchPESubsys, mask));
 }
 
 bool WritePeCharacteristics(ProgramSettings& snapshot, uint64_t mask, uint64_t values) {
@@ -145,7 +137,7 @@ bool WritePeCharacteristics(ProgramSettings& snapshot, uint64_t mask, uint64_t v
   snapshot.peCharsValues = values;
   RegistrySettings store;
   const bool m = store.SetQword(setting::kSrchPECharsM, mask);
-  return Announce(SettingId::kPeFilters, store.SetQword(setting::kSrchPECharsV, values) && m);
+  return Announced(SettingId::kPeFilters, store.SetQword(setting::kSrchPECharsV, values) && m);
 }
 
 bool WritePeDirectories(ProgramSettings& snapshot, uint64_t mask, uint64_t values) {
@@ -153,18 +145,18 @@ bool WritePeDirectories(ProgramSettings& snapshot, uint64_t mask, uint64_t value
   snapshot.peDirsValues = values;
   RegistrySettings store;
   const bool m = store.SetQword(setting::kSrchPEDirsM, mask);
-  return Announce(SettingId::kPeFilters, store.SetQword(setting::kSrchPEDirsV, values) && m);
+  return Announced(SettingId::kPeFilters, store.SetQword(setting::kSrchPEDirsV, values) && m);
 }
 
 bool WritePeTimeStamp(ProgramSettings& snapshot, bool from, uint64_t fileTime) {
   (from ? snapshot.peTimeFrom : snapshot.peTimeTo) = fileTime;
-  return Announce(SettingId::kPeFilters,
+  return Announced(SettingId::kPeFilters,
                   RegistrySettings().SetQword(from ? setting::kSrchPETsFrom : setting::kSrchPETsTo, fileTime));
 }
 
 bool WriteResultsMemoryLimit(ProgramSettings& snapshot, uint32_t mib) {
   snapshot.resultsMaxMiB = mib;
-  return Announce(SettingId::kResultsMemoryLimit, RegistrySettings().SetDword(setting::kSrchResMaxMB, mib));
+  return Announced(SettingId::kResultsMemoryLimit, RegistrySettings().SetDword(setting::kSrchResMaxMB, mib));
 }
 
 bool ClearPeFilters(ProgramSettings& snapshot) {
@@ -184,7 +176,7 @@ bool ReadColumns(ColumnsSetting which, std::vector<uint8_t>& bytes) {
 bool WriteColumns(ColumnsSetting which, const std::vector<uint8_t>& bytes) {
   const wchar_t* name = ColumnsName(which);
   if (!name) return Refused();
-  if (Announce(SettingId::kColumns, RegistrySettings().SetBinary(name, bytes.data(), bytes.size()))) return true;
+  if (Announced(SettingId::kColumns, RegistrySettings().SetBinary(name, bytes.data(), bytes.size()))) return true;
   EventLog::LogFormat(L"Saving the results columns \"%ls\" failed (%u)", name, GetLastError());
   return false;
 }
@@ -200,10 +192,10 @@ bool WriteFilterIndex(FilterIndexSetting which, uint32_t index) {
   const FilterIndexValue v = FilterIndexOf(which);
   if (!v.name) return Refused();
   if (index < 1 || index > 64) {
-    Announce(SettingId::kFilterIndex, RegistrySettings().SetDword(v.name, v.def));
+    Announced(SettingId::kFilterIndex, RegistrySettings().SetDword(v.name, v.def));
     return Refused();
   }
-  return Announce(SettingId::kFilterIndex, RegistrySettings().SetDword(v.name, index));
+  return Announced(SettingId::kFilterIndex, RegistrySettings().SetDword(v.name, index));
 }
 
 uint32_t ReadEventLogExportMax() {
@@ -219,13 +211,13 @@ bool ReadErrMsgOption(ErrMsgOption option) {
 bool WriteErrMsgOption(ErrMsgOption option, bool on) {
   const wchar_t* name = ErrMsgOptionName(option);
   if (!name) return Refused();
-  return Announce(SettingId::kErrMsgOptions, RegistrySettings().SetDword(name, on ? 1 : 0));
+  return Announced(SettingId::kErrMsgOptions, RegistrySettings().SetDword(name, on ? 1 : 0));
 }
 
 uint32_t ReadErrMsgLanguage() { return RegistrySettings().GetDword(kEmsLang, kNoErrMsgLanguage); }
 
 bool WriteErrMsgLanguage(uint32_t language) {
-  return Announce(SettingId::kErrMsgLanguage, RegistrySettings().SetDword(kEmsLang, language));
+  return Announced(SettingId::kErrMsgLanguage, RegistrySettings().SetDword(kEmsLang, language));
 }
 
 uint32_t ReadComposerMatchOf() {
@@ -236,7 +228,7 @@ uint32_t ReadComposerMatchOf() {
 bool WriteComposerMatchOf(uint32_t mode) {
   const bool valid = mode >= kMatchOfAny && mode <= kMatchOfLast;
   const bool stored =
-      Announce(SettingId::kComposerMatchOf, RegistrySettings().SetDword(kRegexCmprMatchOf, valid ? mode : kMatchOfAny));
+      Announced(SettingId::kComposerMatchOf, RegistrySettings().SetDword(kRegexCmprMatchOf, valid ? mode : kMatchOfAny));
   return valid ? stored : Refused();
 }
 

@@ -124,10 +124,8 @@ bool WriteStoredRanges(std::span<const ErrorRange> list, uint32_t lockTimeoutMs)
   return Locked(lockTimeoutMs, [&] {
     std::vector<uint8_t> data;
     if (!EncodeRangeListBlob(list, data)) return false;
-    const bool stored = RegistrySettings().SetBinary(setting::kErrMsgSrchRanges, data.data(), data.size());
-    LastErrorKeeper keep;
-    NotifySettingChanged(SettingId::kErrMsgRanges);
-    return stored;
+    return Announced(SettingId::kErrMsgRanges,
+                     RegistrySettings().SetBinary(setting::kErrMsgSrchRanges, data.data(), data.size()));
   });
 }
 

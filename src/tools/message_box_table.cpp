@@ -14,11 +14,7 @@ namespace tarnix {
 namespace {
 
 // Announces a change of the stored answers or flags; answers `done`.
-bool Announced(bool done) {
-  LastErrorKeeper keep;
-  NotifySettingChanged(SettingId::kMessageBoxes);
-  return done;
-}
+bool BoxesAnnounced(bool done) { return Announced(SettingId::kMessageBoxes, done); }
 
 constexpr uint32_t kYes = kAnswerBitYes;
 constexpr uint32_t kOk = kAnswerBitOk;
@@ -102,12 +98,12 @@ bool StoreAnswer(const MessageBoxRow& row, int answer) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return false;
   }
-  return Announced(AnswerStore().SetDword(row.key, static_cast<uint32_t>(answer)));
+  return BoxesAnnounced(AnswerStore().SetDword(row.key, static_cast<uint32_t>(answer)));
 }
 
 bool RemoveStoredAnswer(const MessageBoxRow& row) {
-  if (AnswerStore().DeleteValue(row.key)) return Announced(true);
-  return Announced(GetLastError() == ERROR_FILE_NOT_FOUND);
+  if (AnswerStore().DeleteValue(row.key)) return BoxesAnnounced(true);
+  return BoxesAnnounced(GetLastError() == ERROR_FILE_NOT_FOUND);
 }
 
 bool IsSuppressed(const MessageBoxRow& row) {
@@ -116,9 +112,9 @@ bool IsSuppressed(const MessageBoxRow& row) {
 
 bool SetSuppressed(const MessageBoxRow& row, bool suppressed) {
   const RegistrySettings store = SuppressionStore();
-  if (suppressed) return Announced(store.SetText(row.key, kSuppressedText));
-  if (store.DeleteValue(row.key)) return Announced(true);
-  return Announced(GetLastError() == ERROR_FILE_NOT_FOUND);
+  if (suppressed) return BoxesAnnounced(store.SetText(row.key, kSuppressedText));
+  if (store.DeleteValue(row.key)) return BoxesAnnounced(true);
+  return BoxesAnnounced(GetLastError() == ERROR_FILE_NOT_FOUND);
 }
 
 bool ConfirmableBoxType(const MessageBoxRow& row, int defaultAnswer, uint32_t& type) {

@@ -34,7 +34,14 @@
 namespace tarnix::gui {
 namespace {
 
-constexpr char kIniFilter[] = "INI Files (*.ini)|*.ini|All Files (*.*)|*.*|";
+// The file dialog of an export or import of presets.
+FileDialogRequest PresetFile(const char* caption) {
+  FileDialogRequest r;
+  r.caption = QString::fromUtf8(caption);
+  r.filter = QStringLiteral("INI Files (*.ini)|*.ini|All Files (*.*)|*.*|");
+  r.defaultExtension = QStringLiteral("ini");
+  return r;
+}
 
 std::string LocalPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
@@ -347,10 +354,7 @@ void CodeLocationsPane::ExportPresets() {
                             QStringLiteral("Tarnix"), mb::kOk | mb::kIconInformation);
     return;
   }
-  FileDialogRequest r;
-  r.caption = QStringLiteral("Export Presets");
-  r.filter = QString::fromLatin1(kIniFilter);
-  r.defaultExtension = QStringLiteral("ini");
+  FileDialogRequest r = PresetFile("Export Presets");
   QString path;
   if (!AppDialogs().SaveFileName(this, r, path)) return;
   if (ExportErrorCodePresets(LocalPath(path), presets_.presets()) < 0) {
@@ -366,10 +370,7 @@ void CodeLocationsPane::ImportPresets() {
                                      "Do you want to continue?"),
                       mb::kIconWarning, this) != IDYES)
     return;
-  FileDialogRequest r;
-  r.caption = QStringLiteral("Pick Previously Exported File");
-  r.filter = QString::fromLatin1(kIniFilter);
-  r.defaultExtension = QStringLiteral("ini");
+  FileDialogRequest r = PresetFile("Pick Previously Exported File");
   QStringList files;
   if (!AppDialogs().OpenFileNames(this, r, files) || files.isEmpty()) return;
   bool storeChanged = false;

@@ -50,11 +50,6 @@ void CTarnixDlg::BuildCommands() {
   auto searched = [this] { return !run_.active() && searchedOnce_; };
   // The tool windows, by id: greyed until their window is registered.
   auto owner = [this] { return WindowRequest(this); };
-  auto regex = [this] {
-    WindowRequest r(this);
-    r.grammar = AppSettings().regexGrammar;
-    return r;
-  };
 
   // File
   c.Add(kCmdNewInstance, "&New Instance", [this] { NewInstance(); }).Keys("Ctrl+N");
@@ -112,8 +107,8 @@ void CTarnixDlg::BuildCommands() {
   AddOpenCommand(c, kCmdUndecorate, "&Undecorate C++ Symbols...", WindowId::kUndecorate, owner);
   c.Add(kCmdBinaryFilePresets, "Binary File &Presets...\tCtrl+B", [this] { criteria_->BinaryFilePresets(); })
       .Keys("Ctrl+B");
-  AddOpenCommand(c, kCmdRegexComposer, "Regex &Composer...\tCtrl+R", WindowId::kRegexComposer, regex).Keys("Ctrl+R");
-  AddOpenCommand(c, kCmdTryRegex, "Try &Regex Matches...\tCtrl+T", WindowId::kTryRegex, regex).Keys("Ctrl+T");
+  AddOpenCommand(c, kCmdRegexComposer, "Regex &Composer...\tCtrl+R", WindowId::kRegexComposer, owner).Keys("Ctrl+R");
+  AddOpenCommand(c, kCmdTryRegex, "Try &Regex Matches...\tCtrl+T", WindowId::kTryRegex, owner).Keys("Ctrl+T");
   // Results
   c.Add(kCmdPreview, "&Preview Search Results...\tCtrl+Shift+P",
         [this] { results_->Preview(LastCriteria(), outcome_, output_->Text()); })
