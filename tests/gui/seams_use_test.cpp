@@ -95,17 +95,31 @@ class SeamsUseTest : public QObject {
   void init() { tarnix::Registry::DeleteTree(L"Software\\TarnixProject\\Tarnix"); }
 
   // "x+y" reads as a literal in the basic POSIX grammar, as "one or more x,
-  // then y" in ECMAScript.
+  // then y" in ECMAScript. A search that runs keeps the grammar it started
+  // with; the next one takes the new one.
   void aGrammarChangedWhileTheWindowIsOpenIsUsedByTheNextSearch() {
     TempDir dir;
-    dir.Write("a.dll", Exporting({"xxy", "x+y"}));
+    for (int i = 0; i < 200; ++i) dir.Write(QStringLiteral("m%1.dll").arg(i).toStdString(), Exporting({"xxy", "x+y"}));
     MainWindow m(dir);
     m.Type("Search String", QStringLiteral("x+y"));
     for (QCheckBox* box : m.w.findChildren<QCheckBox*>())
       if (box->text() == QStringLiteral("Contains re&gular expressions")) box->setChecked(true);
-    QCOMPARE(m.Search(), std::vector<std::wstring>{L"xxy"});
+    auto button = [&](const char* text) {
+      for (QPushButton* b : m.w.findChildren<QPushButton*>())
+        if (b->text() == QString::fromLatin1(text)) return b;
+      return static_cast<QPushButton*>(nullptr);
+    };
+    QTest::mouseClick(button("&SEARCH"), Qt::LeftButton);
+    QTest::mouseClick(button("&Pause"), Qt::LeftButton);
+    QVERIFY(m.w.searchRunning());
     QVERIFY(WriteRegexGrammar(AppSettings(), 2));
-    QCOMPARE(m.Search(), std::vector<std::wstring>{L"x+y"});
+    QTest::mouseClick(button("Res&ume"), Qt::LeftButton);
+    QVERIFY(WaitUntil([&] { return !m.w.searchRunning() && m.w.results().detailsComplete(); }, 30000));
+    QCOMPARE(m.w.results().size(), size_t(200));
+    for (size_t i = 0; i < m.w.results().size(); ++i) QCOMPARE(m.w.results().Entry(i).result.name, std::wstring(L"xxy"));
+    const std::vector<std::wstring> next = m.Search();
+    QCOMPARE(next.size(), size_t(200));
+    QCOMPARE(next.front(), std::wstring(L"x+y"));
   }
 
   void aNameWithAmpersandsShowsAsItIsInTheResultsMenu() {
