@@ -58,7 +58,7 @@
 namespace tarnix::gui {
 namespace {
 
-QPointer<CErrCodeSearchDlg>& OpenWindow() {
+QPointer<CErrCodeSearchDlg>& TheWindow() {
   static QPointer<CErrCodeSearchDlg> window;
   return window;
 }
@@ -72,14 +72,14 @@ void InstallMessageSources() { InstallSystemMessageSources(ProgramWindowsRoot())
 
 }  // namespace
 
-CErrCodeSearchDlg* CErrCodeSearchDlg::Instance() { return OpenWindow(); }
+CErrCodeSearchDlg* CErrCodeSearchDlg::Instance() { return TheWindow(); }
 
 CErrCodeSearchDlg* CErrCodeSearchDlg::Show(QWidget* owner) {
-  return OpenOnce(OpenWindow(), owner, [](QWidget* parent) { return new CErrCodeSearchDlg(parent); });
+  return OpenOnce(TheWindow(), owner, [](QWidget* parent) { return new CErrCodeSearchDlg(parent); });
 }
 
 CErrCodeSearchDlg::CErrCodeSearchDlg(QWidget* owner) : QMainWindow(owner), run_(DesktopRunTargets()) {
-  if (!OpenWindow()) OpenWindow() = this;
+  if (!TheWindow()) TheWindow() = this;
   setWindowTitle(QStringLiteral("Error Code Search"));
   InstallMessageSources();
   rootWatch_ = SettingWatch([](SettingId id) {
