@@ -5,8 +5,8 @@
 # screen, on a 1920x1080 screen at 150 % and at 200 %.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/setup.sh
-cmake --preset release >/dev/null
+scripts/setup.sh test
+cmake --preset release -DTARNIX_TESTS=ON >/dev/null
 cmake --build --preset release -j "$(nproc)" --target tarnix-screenshots tarnix-make-samples
 out=build/screenshots
 samples=build/screenshots/samples
