@@ -106,30 +106,23 @@ class Help:
     def options(self):
         """{option: value word or None} of every --option and /switch named
         anywhere in the help; a value is read from the synopsis or a term."""
-        found = {}
-        everything = ' '.join(self.usage + [t + ' ' + d if kind == 'defs' else d
-                                            for kind, b in self.blocks
-                                            for t, d in (b if kind == 'defs' else [('', b)])])
-        for m in OPTION.finditer(everything):
-            if m.group(1).startswith('--') or m.group(1) == '-h':
-                found.setdefault(m.group(1), None)
-        for m in SWITCH.finditer(everything):
-            found.setdefault(m.group(1), None)
+        parts = list(self.usage)
+        for kind, b in self.blocks:
+            parts += [t + ' ' + d for t, d in b] if kind == 'defs' else [b]
+        everything = ' '.join(parts)
+        found = {m: None for m in OPTION.findall(everything) if m.startswith('--') and m != '--help'}
+        found.update((m, None) for m in SWITCH.findall(everything))
+        switch_value = None
         for words in self.words():
-            for i, w in enumerate(words[:-1]):
-                if w in found and found[w] is None:
-                    nxt = words[i + 1]
-                    if nxt and (METAVAR.match(nxt) or CHOICES.match(nxt)):
-                        found[w] = nxt
-        # "[/SWITCH VALUE...]": every switch takes a value.
-        for words in self.words():
-            for i, w in enumerate(words[:-1]):
-                if w == '/SWITCH' and words[i + 1] and METAVAR.match(words[i + 1]):
-                    for name in found:
-                        if name.startswith('/') and found[name] is None:
-                            found[name] = words[i + 1]
-        found.pop('--help', None)
-        found.pop('-h', None)
+            for w, nxt in zip(words, words[1:]):
+                takes = nxt and (METAVAR.match(nxt) or CHOICES.match(nxt))
+                if w in found and found[w] is None and takes:
+                    found[w] = nxt
+                elif w == '/SWITCH' and takes:  # "[/SWITCH VALUE...]": every switch takes one
+                    switch_value = nxt
+        for name in found:
+            if name.startswith('/') and found[name] is None:
+                found[name] = switch_value
         return found
 
     def positionals(self, skip):
