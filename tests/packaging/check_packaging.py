@@ -226,7 +226,7 @@ def check_package(p, args):
     if debs[0] != f'tarnix_{args.version}_{run(["dpkg", "--print-architecture"]).stdout.strip()}.deb':
         fail(f'the package is named {debs[0]}')
     listing = run(['dpkg-deb', '-c', deb]).stdout
-    files = set(re.findall(r' \./(usr/\S+[^/])$', listing, re.M))
+    files = set(re.findall(r' \./(usr/\S*[^/\s])$', listing, re.M))
     for want in ('usr/bin/tarnix', 'usr/bin/tarnix-cli', 'usr/share/man/man1/tarnix.1.gz',
                  'usr/share/man/man1/tarnix-cli.1.gz', 'usr/share/applications/tarnix.desktop',
                  'usr/share/metainfo/io.github.tarnix.Tarnix.metainfo.xml',
