@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "errcode/search_location.h"
+#include "tools/preset_list.h"
 
 namespace tarnix {
 
@@ -15,12 +16,7 @@ class WindowsRoot;
 
 // A preset as the window lists it. Built-in presets have identifiers 0 to
 // 5 and the flag kPresetFlagBuiltIn.
-struct ErrorCodePreset {
-  uint32_t id = 0;
-  uint32_t flags = 0;
-  std::wstring name;
-  std::vector<SearchLocation> items;
-};
+using ErrorCodePreset = Preset<SearchLocation>;
 
 enum BuiltInPresetId : uint32_t {
   kPresetSystem32 = 0,

@@ -1,29 +1,36 @@
 #pragma once
-// Naming the error code search presets: the checks a name passes before a
-// preset is saved under it, and the text each preset shows in the list.
+// The error code search presets as a kind of preset list: search
+// locations, stored as "ErrCodeSrchPresets", every edit stored at once.
 #include <string>
 #include <vector>
 
+#include "core/err_code_presets.h"
 #include "errcode/builtin_presets.h"
 
 namespace tarnix {
 
-// Trims `name` at both ends and checks it for saving: not empty, at most
-// 256 characters, none of "<", ">" and "*", not the name of another preset
-// (ignoring case; built-in names always count, `overwriting` does not), and
-// no more than 64 user presets besides the one overwritten. Answers the
-// message to show, or an empty text when the name is good.
-std::wstring CheckPresetName(std::wstring& name, const std::vector<ErrorCodePreset>& presets,
-                             const ErrorCodePreset* overwriting);
+struct ErrorCodePresetKind {
+  using Item = SearchLocation;
+  static constexpr uint32_t kBuiltInFlag = kPresetFlagBuiltIn;
+  static constexpr uint32_t kUnsavedFlag = kPresetFlagUnsaved;
+  static constexpr uint32_t kFirstUserId = 6;
+  static constexpr size_t kMaxPresets = kMaxErrCodePresets;
+  static constexpr size_t kMaxNameLength = kMaxErrCodePresetNameLength;
+  static constexpr bool kStarEveryUserPreset = true;
+  static constexpr bool kStoreEditsAtOnce = true;
+  static constexpr bool kSortByName = false;
+  static bool ReadAll(std::vector<ErrorCodePreset>& stored);
+  static bool Store(const ErrorCodePreset& p, const std::wstring& name, const std::wstring& replacing);
+  static bool Remove(const std::wstring& name);
+};
 
-// "There are too many custom presets. Maximum allowed number is %Iu."
-// with 64.
-std::wstring TooManyPresetsMessage();
+inline std::wstring CheckPresetName(std::wstring& name, const std::vector<ErrorCodePreset>& presets,
+                                    const ErrorCodePreset* overwriting) {
+  return CheckPresetName<ErrorCodePresetKind>(name, presets, overwriting);
+}
 
-// The text of `preset` in the preset list: built-in presets by name, user
-// presets with "* " in front, "<Unnamed Preset %u>" for one without name,
-// and "<Unsaved Preset %d>" for an unsaved one, numbered with the smallest
-// number that no preset name uses.
-std::wstring PresetListText(const ErrorCodePreset& preset, const std::vector<ErrorCodePreset>& presets);
+inline std::wstring PresetListText(const ErrorCodePreset& preset, const std::vector<ErrorCodePreset>& presets) {
+  return PresetListText<ErrorCodePresetKind>(preset, presets);
+}
 
 }  // namespace tarnix

@@ -2,9 +2,8 @@
 
 #include <algorithm>
 
-#include "errmsg/blob_cursor.h"
+#include "errmsg/range_record.h"
 #include "platform/last_error.h"
-#include "platform/text_encoding.h"
 #include "platform/win_errors.h"
 
 namespace tarnix {
@@ -19,31 +18,18 @@ bool Fail(uint32_t error) {
 
 bool EncodeRangeListBlob(std::span<const ErrorRange> list, std::vector<uint8_t>& blob) {
   if (list.size() > kMaxErrorRanges) return Fail(ERROR_TOO_MANY_CMDS);
-  std::vector<std::u16string> libs, names;
+  std::vector<RangeRecord> records(list.size());
   size_t expected = 4;
-  for (const ErrorRange& r : list) {
-    // Refuse what the reader would refuse, so a stored list always loads.
-    if (!AreRangeFlagsValid(r.flags)) return Fail(ERROR_INVALID_FLAGS);
-    libs.push_back(ToUtf16(r.libraryName));
-    names.push_back(ToUtf16(r.rangeName));
-    if (libs.back().size() > kMaxLibraryNameLength || names.back().size() > kMaxRangeNameLength)
-      return Fail(ERROR_INVALID_NAME_LENGTH);
-    expected += 20 + 2 * (libs.back().size() + names.back().size());
+  for (size_t i = 0; i < list.size(); ++i) {
+    if (!PrepareRangeRecord(list[i], records[i])) return false;
+    expected += records[i].StoredSize();
   }
 
   std::vector<uint8_t> out;
   out.reserve(expected);
   BlobWriter w(out);
   w.WriteU32(uint32_t(list.size()));
-  for (size_t i = 0; i < list.size(); ++i) {
-    w.WriteU32(list[i].codeFrom);
-    w.WriteU32(list[i].codeTo);
-    w.WriteU32(list[i].flags);
-    w.WriteU32(uint32_t(libs[i].size()));
-    w.WriteUtf16(libs[i]);
-    w.WriteU32(uint32_t(names[i].size()));
-    w.WriteUtf16(names[i]);
-  }
+  for (const RangeRecord& r : records) WriteRangeRecord(w, r, RangeRecordOrder::kRangeList);
   if (out.size() != expected) return Fail(ERROR_CHECKSUM_MISMATCH);
   blob = std::move(out);
   SetLastError(ERROR_SUCCESS);
@@ -61,15 +47,7 @@ bool DecodeRangeListBlob(std::span<const uint8_t> blob, std::vector<ErrorRange>&
   out.reserve(std::min<size_t>(count, in.remaining() / 20));
   for (uint32_t i = 0; i < count; ++i) {
     ErrorRange r;
-    if (!in.ReadU32(r.codeFrom) || !in.ReadU32(r.codeTo) || !in.ReadU32(r.flags))
-      return Fail(ERROR_BAD_LENGTH);
-    if (!AreRangeFlagsValid(r.flags)) return Fail(ERROR_INVALID_FLAGS);
-    uint32_t len = 0;
-    if (!in.ReadU32(len)) return Fail(ERROR_BAD_LENGTH);
-    if (len > kMaxLibraryNameLength) return Fail(ERROR_INVALID_NAME_LENGTH);
-    if (!in.ReadUtf16(len, r.libraryName) || !in.ReadU32(len)) return Fail(ERROR_BAD_LENGTH);
-    if (len > kMaxRangeNameLength) return Fail(ERROR_INVALID_NAME_LENGTH);
-    if (!in.ReadUtf16(len, r.rangeName)) return Fail(ERROR_BAD_LENGTH);
+    if (!ReadRangeRecord(in, RangeRecordOrder::kRangeList, r)) return false;
     out.push_back(std::move(r));
   }
   if (in.remaining() != 0) return Fail(ERROR_CHECKSUM_MISMATCH);

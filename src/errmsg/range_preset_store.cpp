@@ -1,5 +1,7 @@
 #include "errmsg/range_preset_store.h"
 
+#include <algorithm>
+
 #include "core/registry_settings.h"
 #include "core/setting_changes.h"
 #include "errmsg/range_list_blob.h"
@@ -74,19 +76,32 @@ bool RangePresetStore::WriteAll(std::span<const RangeSet> presets, uint32_t lock
 }
 
 bool RangePresetStore::SaveOne(const RangeSet& preset, uint32_t lockTimeoutMs) {
+  return SaveOne(preset, preset.name, lockTimeoutMs);
+}
+
+bool RangePresetStore::SaveOne(const RangeSet& preset, std::wstring_view replacing, uint32_t lockTimeoutMs) {
   return Locked(lockTimeoutMs, [&] {
     std::vector<RangeSet> presets;
     if (!ReadPresetsUnlocked(presets)) return false;
     RangeSet stored = preset;
     stored.setFlags &= ~(kRangeSetBuiltIn | kRangeSetUnsaved);
-    bool replaced = false;
-    for (RangeSet& p : presets)
-      if (EqualsIgnoreCase(p.name, stored.name)) {
-        p = stored;
-        replaced = true;
-        break;
-      }
-    if (!replaced) presets.push_back(std::move(stored));
+    // The old entry keeps its place; another of the new name goes.
+    auto at = std::find_if(presets.begin(), presets.end(),
+                           [&](const RangeSet& p) { return EqualsIgnoreCase(p.name, replacing); });
+    if (at == presets.end())
+      at = std::find_if(presets.begin(), presets.end(),
+                        [&](const RangeSet& p) { return EqualsIgnoreCase(p.name, stored.name); });
+    if (at == presets.end()) {
+      presets.push_back(std::move(stored));
+    } else {
+      const size_t place = size_t(at - presets.begin());
+      presets[place] = std::move(stored);
+      std::vector<RangeSet> kept;
+      for (size_t i = 0; i < presets.size(); ++i)
+        if (i == place || !EqualsIgnoreCase(presets[i].name, presets[place].name))
+          kept.push_back(std::move(presets[i]));
+      presets = std::move(kept);
+    }
     return WritePresetsUnlocked(presets);
   });
 }

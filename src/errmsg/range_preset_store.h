@@ -34,6 +34,11 @@ class RangePresetStore {
   // Replaces the stored preset of the same name (ignoring case) or appends;
   // the set flags are stored without the built-in and unsaved bits.
   static bool SaveOne(const RangeSet& preset, uint32_t lockTimeoutMs = kLockTimeoutMs);
+  // A renamed preset: takes the place of the stored preset `replacing`
+  // (ignoring case; appended when there is none) and replaces a stored
+  // preset of its new name, in one read and write under one lock.
+  static bool SaveOne(const RangeSet& preset, std::wstring_view replacing,
+                      uint32_t lockTimeoutMs = kLockTimeoutMs);
   // Removes the stored preset of this name (ignoring case); a name that is
   // not stored is not an error.
   static bool DeleteOne(std::wstring_view name, uint32_t lockTimeoutMs = kLockTimeoutMs);
