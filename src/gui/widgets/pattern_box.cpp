@@ -12,6 +12,20 @@
 
 namespace tarnix::gui {
 
+PatternBox::OptionSettings::OptionSettings(CriteriaOption regex, CriteriaOption caseSensitive,
+                                           CriteriaOption wholeWords) {
+  const CriteriaOption which[] = {regex, caseSensitive, wholeWords};
+  read = [=](int i) { return ReadCriteriaOption(which[i]); };
+  write = [=](int i, bool on) { WriteCriteriaOption(which[i], on); };
+}
+
+PatternBox::OptionSettings::OptionSettings(ErrMsgOption regex, ErrMsgOption caseSensitive,
+                                           ErrMsgOption wholeWords) {
+  const ErrMsgOption which[] = {regex, caseSensitive, wholeWords};
+  read = [=](int i) { return ReadErrMsgOption(which[i]); };
+  write = [=](int i, bool on) { WriteErrMsgOption(which[i], on); };
+}
+
 PatternBox::PatternBox(QWidget* parent, const Captions& captions) : QObject(parent) {
   box_ = new CComboBoxAuto(parent);
   box_->SetMaxLength(captions.maxChars);
@@ -40,9 +54,9 @@ void PatternBox::Attach(const wchar_t* historyName, std::function<uint32_t()> gr
                         std::optional<OptionSettings> options) {
   options_ = options;
   if (options_) {
-    regex_->setChecked(ReadCriteriaOption(options_->regex));
-    case_->setChecked(ReadCriteriaOption(options_->caseSensitive));
-    words_->setChecked(ReadCriteriaOption(options_->wholeWords));
+    regex_->setChecked(options_->read(0));
+    case_->setChecked(options_->read(1));
+    words_->setChecked(options_->read(2));
   }
   // Choosing a history entry sets the three boxes.
   box_->Attach(false, historyName, [this](uint64_t v) {
@@ -105,10 +119,7 @@ uint64_t PatternBox::OptionBits() const {
 
 void PatternBox::Store(QCheckBox* box) const {
   if (!options_) return;
-  const CriteriaOption which = box == regex_ ? options_->regex
-                               : box == case_ ? options_->caseSensitive
-                                              : options_->wholeWords;
-  WriteCriteriaOption(which, box->isChecked());
+  options_->write(box == regex_ ? 0 : box == case_ ? 1 : 2, box->isChecked());
 }
 
 }  // namespace tarnix::gui

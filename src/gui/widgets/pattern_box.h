@@ -47,8 +47,14 @@ class PatternBox : public QObject {
   };
   // The settings that keep the three boxes' states, when the window
   // stores them.
+  // The settings that keep the three boxes' states: the main window's
+  // criteria options or the Error Message Search window's options.
   struct OptionSettings {
-    CriteriaOption regex, caseSensitive, wholeWords;
+    OptionSettings(CriteriaOption regex, CriteriaOption caseSensitive, CriteriaOption wholeWords);
+    OptionSettings(ErrMsgOption regex, ErrMsgOption caseSensitive, ErrMsgOption wholeWords);
+    // Box 0 (regex), 1 (case) or 2 (whole words).
+    std::function<bool(int)> read;
+    std::function<void(int, bool)> write;
   };
 
   PatternBox(QWidget* parent, const Captions& captions);
