@@ -21,6 +21,7 @@
 #include "core/wformat.h"
 #include "errmsg/message_languages.h"
 #include "errmsg/message_search_lines.h"
+#include "errmsg/message_search_setup.h"
 #include "errmsg/message_search_worker.h"
 #include "errmsg/range_line.h"
 #include "errmsg/range_set.h"
@@ -86,15 +87,11 @@ bool ReadRangesFile(const std::string& path, std::vector<ErrorRange>& ranges) {
 // every command): TARNIX_WINDOWS_ROOT, the WindowsRoot setting, WSL or Wine.
 // Kind-1 range modules are looked up in it too.
 std::filesystem::path SystemFolder() {
-  const WindowsRoot root = ProgramWindowsRoot();
-  std::filesystem::path system = root.Folder(WindowsFolder::kSystem64);
-  if (system.empty()) system = root.Folder(WindowsFolder::kSystem32);
-  if (system.empty()) {
+  std::filesystem::path system = MessageSearchSystemFolder(ProgramWindowsRoot());
+  if (system.empty())
     std::fprintf(stderr,
                  "tarnix-cli errmsg: no Windows folder found; only the program's own "
                  "descriptions answer (set TARNIX_WINDOWS_ROOT)\n");
-    return {};
-  }
   return system;
 }
 
@@ -148,11 +145,7 @@ int RunErrMsg(const std::vector<std::string>& args) {
   if (p.regex) {
     RegexCompileError error;
     if (!ValidateSearchString(p.word, p.grammar, p.caseSensitive, error))
-      return Refuse(WFormat(
-          L"Failed to evaluate the regular expression for the 'Search Word':\n\n%ls\n\n"
-          L"Syntax: %ls\n\nComponent: %d\nERROR: %ls",
-          p.word.c_str(), RegexGrammarName(p.grammar).c_str(), error.component + 1,
-          error.text.c_str()));
+      return Refuse(SearchWordRegexError(p.word, p.grammar, error));
   }
   const std::vector<MessageLanguage> languages = MessageLanguageList();
   const bool listed = std::any_of(languages.begin(), languages.end(), [&](const auto& l) {

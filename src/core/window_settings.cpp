@@ -31,6 +31,7 @@ const wchar_t* ErrMsgOptionName(ErrMsgOption option) {
     case ErrMsgOption::kRegex: return L"EMSSrchWrdRegex";
     case ErrMsgOption::kCaseSensitive: return L"EMSSrchWrdCaseSens";
     case ErrMsgOption::kWholeWords: return L"EMSSrchWrdWholeWords";
+    case ErrMsgOption::kSymbolicNames: return L"EMSSymbolicNames";
   }
   return nullptr;
 }

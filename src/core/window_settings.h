@@ -80,8 +80,9 @@ bool WriteFilterIndex(FilterIndexSetting which, uint32_t index);
 // "ExportEvtLogMaxEntryCount" (0: every record).
 uint32_t ReadEventLogExportMax();
 
-// The Error Message Search window's check boxes (default off).
-enum class ErrMsgOption : uint32_t { kRegex, kCaseSensitive, kWholeWords };
+// The Error Message Search window's check boxes and its "Symbolic Names"
+// item (default off).
+enum class ErrMsgOption : uint32_t { kRegex, kCaseSensitive, kWholeWords, kSymbolicNames };
 bool ReadErrMsgOption(ErrMsgOption option);
 bool WriteErrMsgOption(ErrMsgOption option, bool on);
 

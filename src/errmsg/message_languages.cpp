@@ -67,6 +67,11 @@ std::vector<MessageLanguage> MessageLanguageList() {
   return list;
 }
 
+const std::vector<MessageLanguage>& CachedMessageLanguageList() {
+  static const std::vector<MessageLanguage> list = MessageLanguageList();
+  return list;
+}
+
 std::optional<size_t> SelectMessageLanguage(const std::vector<MessageLanguage>& list,
                                             uint32_t stored) {
   auto find = [&](uint32_t id) -> std::optional<size_t> {

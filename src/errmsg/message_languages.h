@@ -25,6 +25,8 @@ std::wstring MessageLanguageDisplayName(uint32_t id);
 // separator "-------------------------" and those languages as "[%s] %s"
 // (name, display name), sorted by display name ignoring case.
 std::vector<MessageLanguage> MessageLanguageList();
+// The list made once per process (the first call probes, under a lock).
+const std::vector<MessageLanguage>& CachedMessageLanguageList();
 
 // The entry to select for the stored identifier: that one when it is listed
 // (and not the separator), else "User Default"; none when that is missing

@@ -3,12 +3,16 @@
 #include "gui/app/window_registry.h"
 #include "gui/dialogs/more_info_dlg.h"
 #include "gui/errcode/err_code_search_dlg.h"
+#include "gui/errmsg/err_msg_search_dlg.h"
 
 namespace tarnix::gui {
 
 void RegisterProgramWindows() {
   RegisterWindow(WindowId::kErrCodeSearch, [](const WindowRequest& r) -> QWidget* {
     return CErrCodeSearchDlg::Show(r.owner);
+  });
+  RegisterWindow(WindowId::kErrMsgSearch, [](const WindowRequest& r) -> QWidget* {
+    return CErrMsgSearchDlg::Show(r.owner);
   });
   RegisterWindow(WindowId::kHelp, [](const WindowRequest& r) -> QWidget* {
     return CMoreInfoDlg::Show(r.owner, r.anchor);

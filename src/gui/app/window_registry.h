@@ -24,7 +24,9 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
+#include "errmsg/error_range.h"
 #include "gui/app/command_set.h"
 
 class QWidget;
@@ -61,6 +63,9 @@ struct WindowRequest {
   SettingsPage page = SettingsPage::kGeneral;
   // The help window's anchor ("regex", "plain_search", ...).
   QString anchor;
+  // The error ranges window: the ranges to edit, and its answer on OK.
+  std::vector<ErrorRange> ranges;
+  std::function<void(std::vector<ErrorRange> ranges)> rangesChosen;
 };
 
 // Makes (or brings forward) the window for a request; answers it, or null
