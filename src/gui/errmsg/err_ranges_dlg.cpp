@@ -136,7 +136,8 @@ void CErrRangesDlg::BuildControls() {
   list_->setAccessibleName(QStringLiteral("Error Ranges"));
   list_->setContextMenuPolicy(Qt::CustomContextMenu);
   const int ch = fontMetrics().averageCharWidth();
-  for (int c : {0, 1}) list_->header()->resizeSection(c, 13 * ch);
+  const int codeWidth = fontMetrics().horizontalAdvance(QStringLiteral("0xFFFFFFFF")) + 3 * ch;
+  for (int c : {0, 1}) list_->header()->resizeSection(c, codeWidth);
   list_->header()->resizeSection(2, 10 * ch);
   list_->header()->resizeSection(3, 16 * ch);
   connect(list_, &QTreeWidget::currentItemChanged, this, [this] { ShowEditPanel(); });
@@ -217,7 +218,7 @@ void CErrRangesDlg::BuildControls() {
   facility_->insertSeparator(facility_->count());
   facility_->addItem(QStringLiteral("Custom"), kCustomData);
   connect(facility_, &QComboBox::activated, this, [this] { FacilityChosen(); });
-  bitGrid->addWidget(BuddyLabel(bits, QStringLiteral("Facilit&y bits:"), facility_), 2, 0);
+  bitGrid->addWidget(BuddyLabel(bits, QStringLiteral("Fac&ility:"), facility_), 2, 0);
   bitGrid->addWidget(facility_, 2, 1, 1, 2);
   auto* facRow = new QHBoxLayout;
   for (int b = 16; b <= 26; ++b) {
@@ -303,7 +304,7 @@ void CErrRangesDlg::BuildCommands() {
   QMenu* ranges = bar->addMenu(QStringLiteral("&Edit"));
   c.Fill(ranges, {kErCopy, kErPaste, kErSelectAll, kSep, kErAdd, kErRemove, kErDuplicate, kErReplicate, kSep,
                   kErMoveUp, kErMoveDown});
-  QMenu* presets = bar->addMenu(QStringLiteral("Pr&eset"));
+  QMenu* presets = bar->addMenu(QStringLiteral("Preset &List"));
   c.Fill(presets, {kErSavePreset, kErNewPreset, kErRemovePreset, kSep, kErImport, kErExport});
   for (QMenu* m : {ranges, presets}) connect(m, &QMenu::aboutToShow, this, [this] { commands_->Update(); });
 
