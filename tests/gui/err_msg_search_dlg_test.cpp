@@ -22,6 +22,7 @@
 #include "gui/app/text_convert.h"
 #include "gui/errmsg/err_msg_commands.h"
 #include "gui/errmsg/err_msg_search_dlg.h"
+#include "gui/errmsg/err_ranges_dlg.h"
 #include "gui/widgets/combo_box_auto.h"
 #include "gui/widgets/link_label.h"
 #include "gui/widgets/output_text_box.h"
@@ -196,6 +197,32 @@ class ErrMsgSearchTest : public QObject {
     QVERIFY(ReadErrMsgOption(ErrMsgOption::kSymbolicNames));
     QVERIFY(win.Search());
     QVERIFY(win.w->results()->Text().find(L"5\t= Access is denied.\tERROR_ACCESS_DENIED\r\n") != std::wstring::npos);
+  }
+
+  void theLinkEditsTheRangesAndOkStoresThem() {
+    Window win;
+    std::vector<ErrorRange> edited;
+    win.dialogs.onExec = [&](QDialog& d) {
+      auto* editor = qobject_cast<CErrRangesDlg*>(&d);
+      if (!editor) return int(QDialog::Rejected);
+      // The first range becomes 5..6 only.
+      editor->fromEdit()->setText(QStringLiteral("5"));
+      emit editor->fromEdit()->textEdited(editor->fromEdit()->text());
+      editor->toEdit()->setText(QStringLiteral("6"));
+      emit editor->toEdit()->textEdited(editor->toEdit()->text());
+      edited = editor->ranges();
+      editor->accept();
+      return d.result();
+    };
+    QVERIFY(win.w->commands().Trigger(kEmsRanges));
+    QCOMPARE(win.dialogs.execs.size(), size_t(1));
+    QCOMPARE(edited.size(), size_t(3));
+    QCOMPARE(edited[0].codeFrom, 5u);
+    QVERIFY(win.w->ranges() == edited);
+    std::vector<ErrorRange> stored;
+    QVERIFY(ReadStoredRanges(stored));
+    QVERIFY(stored == edited);
+    QCOMPARE(win.w->rangesLink()->linkText(), QStringLiteral("Search &In: <a>Custom Range</a>"));
   }
 
   void overflowPausesTheSearchUntilResumed() {
