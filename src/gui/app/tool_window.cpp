@@ -2,12 +2,25 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
 #include <QKeySequence>
 #include <QShortcut>
 
 #include "gui/app/tarnix_app.h"
 
 namespace tarnix::gui {
+
+void PlaceToolWindow(QWidget* window, QWidget* owner, int width, int height) {
+  window->resize(width, height);
+  const QPoint half(window->width() / 2, window->height() / 2);
+  if (owner) {
+    window->move(owner->geometry().center() - half);
+  } else if (QScreen* s = window->screen() ? window->screen() : QGuiApplication::primaryScreen()) {
+    window->move(s->availableGeometry().center() - half);
+  }
+}
 
 QWidget* ToolWindowParent(QWidget* owner) {
   QWidget* parent = owner ? owner->window() : nullptr;

@@ -35,6 +35,10 @@ W* OpenOnce(QPointer<W>& slot, QWidget* owner, Make make) {
   return slot;
 }
 
+// A tool window's first size (`width` x `height`), centred over its owner,
+// or on its screen when it has none; the saved placement wins later.
+void PlaceToolWindow(QWidget* window, QWidget* owner, int width, int height);
+
 // Escape closes the window; the window closes with its owner (its parent
 // window). While the owner handles its own close, ownerClosing() is true,
 // so the window's close does not ask.

@@ -94,12 +94,7 @@ CErrCodeSearchDlg::CErrCodeSearchDlg(QWidget* owner) : QMainWindow(owner), run_(
   closing_ = new ToolWindowClosing(this);
 
   // The template's size, scaled on a first start; the saved placement wins.
-  resize(640, 480);
-  if (owner) {
-    move(owner->geometry().center() - QPoint(width() / 2, height() / 2));
-  } else if (QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen()) {
-    move(s->availableGeometry().center() - QPoint(width() / 2, height() / 2));
-  }
+  PlaceToolWindow(this, owner, 640, 480);
   new PlacementBinder(this, setting::kECSWnd, PlacementDefaults{kPlacementScale, 1.6, 1.5});
   const int ch = fontMetrics().averageCharWidth();
   columns_ = new ColumnLayoutBinder(

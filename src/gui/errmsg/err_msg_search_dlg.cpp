@@ -90,12 +90,7 @@ CErrMsgSearchDlg::CErrMsgSearchDlg(QWidget* owner)
   BuildMenus();
   closing_ = new ToolWindowClosing(this);
 
-  resize(640, 480);
-  if (owner) {
-    move(owner->geometry().center() - QPoint(width() / 2, height() / 2));
-  } else if (QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen()) {
-    move(s->availableGeometry().center() - QPoint(width() / 2, height() / 2));
-  }
+  PlaceToolWindow(this, owner, 640, 480);
   new PlacementBinder(this, setting::kEMSWnd, PlacementDefaults{kPlacementScale, 1.6, 1.5});
 
   run_.OnResults<std::vector<std::wstring>>([this](std::vector<std::wstring>& lines) { Lines(lines); });
