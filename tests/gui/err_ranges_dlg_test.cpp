@@ -86,6 +86,9 @@ class ErrRangesTest : public QObject {
     QCOMPARE(d.nameBox()->currentText(), QStringLiteral("OLE Storage Errors"));
     QCOMPARE(d.ranges()[0].codeFrom, 0x80030000u);
     QCOMPARE(d.ranges()[0].codeTo, 0x8003FFFFu);
+    // Up steps Code To like the spin button.
+    QTest::keyClick(d.toEdit(), Qt::Key_Up);
+    QCOMPARE(d.ranges()[0].codeTo, 0x80040000u);
     // A facility chosen sets its bits.
     d.facilityBox()->setCurrentIndex(d.facilityBox()->findData(7));
     emit d.facilityBox()->activated(d.facilityBox()->currentIndex());

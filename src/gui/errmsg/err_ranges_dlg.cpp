@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFile>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -14,6 +15,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QKeyEvent>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -151,8 +153,10 @@ void CErrRangesDlg::BuildControls() {
     connect(b, &QPushButton::clicked, this, std::move(run));
     side->addWidget(b);
   };
-  addButton(QStringLiteral("^"), "Move Up", [this] { Move(true); });
-  addButton(QStringLiteral("v"), "Move Down", [this] { Move(false); });
+  // The arrow heads when the button font has them.
+  const bool heads = QFontMetrics(font()).inFont(QChar(0x02C4)) && QFontMetrics(font()).inFont(QChar(0x02C5));
+  addButton(heads ? QString(QChar(0x02C4)) : QStringLiteral("^"), "Move Up", [this] { Move(true); });
+  addButton(heads ? QString(QChar(0x02C5)) : QStringLiteral("v"), "Move Down", [this] { Move(false); });
   addButton(QStringLiteral("&+"), "Add Range", [this] { Add(); });
   addButton(QStringLiteral("&-"), "Remove Ranges", [this] { Remove(); });
   side->addStretch(1);
@@ -257,6 +261,9 @@ void CErrRangesDlg::BuildControls() {
   name_->insertSeparator(name_->count());
   name_->addItem(QStringLiteral("Custom"), kCustomData);
 
+  // Up and Down step the codes, as the spin buttons of the edits would.
+  from_->installEventFilter(this);
+  to_->installEventFilter(this);
   auto edited = [this] { PanelEdited(); };
   connect(type_, &QComboBox::activated, this, edited);
   connect(module_, &QComboBox::activated, this, edited);
@@ -427,6 +434,22 @@ void CErrRangesDlg::PanelEdited() {
   library_->setEnabled(kind != kRangeModuleNone);
   ShowRow(editRow_);
   Commit();
+}
+
+bool CErrRangesDlg::eventFilter(QObject* watched, QEvent* event) {
+  auto* edit = qobject_cast<QLineEdit*>(watched);
+  if ((edit == from_ || edit == to_) && event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Up || key == Qt::Key_Down) {
+      // Over the whole 32-bit range, wrapping.
+      uint32_t code = 0;
+      ParseRangeCode(FromQ(edit->text()), code);
+      edit->setText(ToQ(ErrorCodeToText(key == Qt::Key_Up ? code + 1 : code - 1)));
+      PanelEdited();
+      return true;
+    }
+  }
+  return QDialog::eventFilter(watched, event);
 }
 
 void CErrRangesDlg::FacilityChosen() {

@@ -48,6 +48,9 @@ class CErrRangesDlg : public QDialog {
   void accept() override;
   void reject() override;
 
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
   void BuildControls();
   void BuildCommands();
