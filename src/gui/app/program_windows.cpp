@@ -3,6 +3,8 @@
 #include "gui/app/window_registry.h"
 #include "gui/dialogs/more_info_dlg.h"
 #include "gui/errcode/err_code_search_dlg.h"
+#include "gui/tools/regex_composer_dlg.h"
+#include "gui/tools/try_regex_dlg.h"
 
 namespace tarnix::gui {
 
@@ -12,6 +14,15 @@ void RegisterProgramWindows() {
   });
   RegisterWindow(WindowId::kHelp, [](const WindowRequest& r) -> QWidget* {
     return CMoreInfoDlg::Show(r.owner, r.anchor);
+  });
+  RegisterWindow(WindowId::kRegexComposer, [](const WindowRequest& r) -> QWidget* {
+    std::wstring regex = r.regex;
+    bool caseSensitive = r.caseSensitive;
+    if (CRegexComposerDlg::Run(r.owner, regex, caseSensitive) && r.composed) r.composed(regex, caseSensitive);
+    return nullptr;  // modal: closed by now
+  });
+  RegisterWindow(WindowId::kTryRegex, [](const WindowRequest& r) -> QWidget* {
+    return CTryRegexDlg::Show(r.owner, r.regex, r.caseSensitive, r.grammar);
   });
 }
 
