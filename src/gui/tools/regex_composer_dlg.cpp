@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QVBoxLayout>
 
 #include "core/program_settings.h"
@@ -42,6 +43,11 @@ CRegexComposerDlg::CRegexComposerDlg(QWidget* parent, const std::wstring& regex,
   case_->setChecked(caseSensitive);
   Decompose(regex);
   UpdatePreview();
+  // Wide enough for the conditions' texts in full, where the screen allows.
+  const int ch = fontMetrics().averageCharWidth();
+  int width = std::max(sizeHint().width(), ch * 150);
+  if (QScreen* s = screen()) width = std::min(width, s->availableGeometry().width() * 19 / 20);
+  resize(width, sizeHint().height());
   new PlacementBinder(this, setting::kRgCmpWnd, PlacementDefaults{kPlacementScale, 1.0, 1.0});
 }
 
@@ -91,9 +97,9 @@ void CRegexComposerDlg::BuildControls() {
     connect(r.beginning, &QCheckBox::toggled, this, [this] { UpdatePreview(); });
     connect(r.ending, &QCheckBox::toggled, this, [this] { UpdatePreview(); });
   }
-  grid->setColumnStretch(2, 2);
-  grid->setColumnStretch(3, 3);
-  grid->setColumnStretch(4, 2);
+  grid->setColumnStretch(2, 3);
+  grid->setColumnStretch(3, 2);
+  grid->setColumnStretch(4, 3);
   root->addLayout(grid);
 
   auto* options = new QGridLayout();
@@ -119,6 +125,7 @@ void CRegexComposerDlg::BuildControls() {
     UpdatePreview();
   });
 
+  root->addStretch(1);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
   connect(buttons, &QDialogButtonBox::accepted, this, &CRegexComposerDlg::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &CRegexComposerDlg::reject);
