@@ -164,6 +164,11 @@ class RegexToolsTest : public QObject {
           QCOMPARE(c.preview()->text(), QStringLiteral("^(?=.*^\\bx\\b)(?=.*y)"));
           c.modeBox()->setCurrentIndex(c.modeBox()->findData(3));
           QCOMPARE(c.preview()->text(), QStringLiteral("^\\bx\\b.*y"));
+          // The tester opens over the composer with the composed expression.
+          QVERIFY(c.commands().Trigger(CRegexComposerDlg::kCmdTryRegex));
+          QVERIFY(CTryRegexDlg::Instance());
+          QCOMPARE(CTryRegexDlg::Instance()->parentWidget(), &c);
+          QCOMPARE(CTryRegexDlg::Instance()->expressionBox()->currentText(), QStringLiteral("^\\bx\\b.*y"));
           QTest::mouseClick(c.caseBox(), Qt::LeftButton);
           QVERIFY(c.caseSensitive());
           QTest::keyClick(c.row(0).word, Qt::Key_Return);

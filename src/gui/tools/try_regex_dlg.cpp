@@ -58,12 +58,13 @@ CTryRegexDlg* CTryRegexDlg::Show(QWidget* owner, const std::wstring& regex, bool
   // A window of another owner would stay behind a modal owner (the
   // composer): a new one over the new owner takes over its text.
   QString carried;
-  if (slot && slot->parentWidget() != ToolWindowParent(owner)) {
+  QWidget* parent = ToolWindowParent(owner);
+  if (slot && parent && parent->isModal() && slot->parentWidget() != parent) {
     carried = slot->text_->toPlainText();
     slot->close();
     slot = nullptr;
   }
-  CTryRegexDlg* w = OpenOnce(slot, owner, [](QWidget* parent) { return new CTryRegexDlg(parent); });
+  CTryRegexDlg* w = OpenOnce(slot, owner, [](QWidget* p) { return new CTryRegexDlg(p); });
   if (!carried.isEmpty()) w->text_->setPlainText(carried);
   w->SetInput(regex, caseSensitive, grammar);
   return w;
