@@ -255,6 +255,9 @@ bool DecomposeRegex(std::wstring_view expression, DecomposedRegex& out) {
     // One word matched on its own may carry any condition; words in order
     // are separated by ".*" and cannot.
     if (ReadWord(t, 0, last, true, w)) {
+      // The combined modes do not offer the "Any character" conditions; a
+      // word on its own composes alike in every mode.
+      if (AnyCharacterCondition(w.left) || AnyCharacterCondition(w.right)) d.mode = kComposerAnyOne;
       d.words.push_back(w);
     } else {
       for (size_t at = 0;;) {

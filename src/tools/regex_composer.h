@@ -71,7 +71,8 @@ struct DecomposedRegex {
 };
 
 // Reads `expression` back into words, conditions, anchors and a mode, as
-// the inverse of ComposeRegex. False when it has none of the composer's
+// the inverse of ComposeRegex. A single word reads as mode 3, or as mode 1
+// when it has an "Any character" condition, which only mode 1 offers. False when it has none of the composer's
 // shapes or holds more words than the window has rows, a word longer than
 // a word box or a word that is only a condition.
 bool DecomposeRegex(std::wstring_view expression, DecomposedRegex& out);

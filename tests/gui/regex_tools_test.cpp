@@ -173,6 +173,14 @@ class RegexToolsTest : public QObject {
           QVERIFY(c.caseSensitive());
           QTest::keyClick(c.row(0).word, Qt::Key_Return);
         }();
+      } else if (stage == 3) {
+        // A lone word with an "Any character" condition keeps it.
+        [&] {
+          QCOMPARE(c.modeBox()->currentData().toInt(), 1);
+          QCOMPARE(CRegexComposerDlg::Condition(c.row(0).left), 3);
+          QCOMPARE(c.preview()->text(), QStringLiteral(".+x"));
+        }();
+        d.reject();
       } else {
         // What does not decompose leaves the rows empty, with the stored mode.
         [&] {
@@ -200,6 +208,10 @@ class RegexToolsTest : public QObject {
     OpenWindow(WindowId::kRegexComposer, r);
     QCOMPARE(stage, 2);
     QVERIFY(composed.empty());
+    r.regex = L".+x";
+    OpenWindow(WindowId::kRegexComposer, r);
+    QCOMPARE(stage, 3);
+    QVERIFY(dialogs.beeps.empty());
   }
 
   // The main window's keys open both windows for the search string in

@@ -12,6 +12,7 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include "core/event_log.h"
 #include "core/program_settings.h"
 #include "core/setting_names.h"
 #include "core/window_settings.h"
@@ -166,9 +167,10 @@ int CRegexComposerDlg::Condition(const QComboBox* box) {
   return box->currentIndex() < 0 ? -1 : box->currentData().toInt();
 }
 
-void CRegexComposerDlg::SetCondition(QComboBox* box, int index) {
+bool CRegexComposerDlg::SetCondition(QComboBox* box, int index) {
   const int at = box->findData(index);
   box->setCurrentIndex(at < 0 ? 0 : at);
+  return at >= 0;
 }
 
 void CRegexComposerDlg::FillConditions(int mode) {
@@ -211,16 +213,22 @@ void CRegexComposerDlg::Decompose(const std::wstring& regex) {
   const int mode = read ? d.mode : static_cast<int>(ReadComposerMatchOf());
   mode_->setCurrentIndex(std::max(0, mode_->findData(mode)));
   FillConditions(mode);
+  bool filled = true;
   if (read) {
     for (size_t i = 0; i < d.words.size(); ++i) {
       const ComposerWord& w = d.words[i];
       Row& r = rows_[i];
       r.beginning->setChecked(w.atBeginning);
-      SetCondition(r.left, w.left);
+      filled &= SetCondition(r.left, w.left);
       r.word->setText(ToQ(w.word));
-      SetCondition(r.right, w.right);
+      filled &= SetCondition(r.right, w.right);
       r.ending->setChecked(w.atEnd);
     }
+  }
+  if (!filled) {
+    // A condition the recognised mode does not offer.
+    EventLog::LogSite(356);
+    AppDialogs().Beep(mb::kIconError);
   }
   filling_ = false;
 }

@@ -54,7 +54,7 @@ class CRegexComposerDlg : public QDialog {
   void BuildControls();
   void BuildCommands();
   void FillConditions(int mode);
-  void SetCondition(QComboBox* box, int index);
+  bool SetCondition(QComboBox* box, int index);  // false: not offered
   int Mode() const;
   bool Compose(std::wstring& out) const;
   void UpdatePreview();
