@@ -46,8 +46,14 @@ CSettingsGeneral::CSettingsGeneral(QWidget* parent) : SettingsPageWidget(parent)
   setObjectName(QStringLiteral("General"));
   auto* grid = new QGridLayout;
   int row = 0;
-  auto addRow = [&](const char* label, QWidget* field, QWidget* after = nullptr) {
-    grid->addWidget(BuddyLabel(this, QString::fromUtf8(label), field), row, 0);
+  // Long labels wrap, so the page fits a small screen without scrolling sideways.
+  auto label = [this](const QString& text, QWidget* field) {
+    QLabel* l = BuddyLabel(this, text, field);
+    l->setWordWrap(true);
+    return l;
+  };
+  auto addRow = [&](const char* text, QWidget* field, QWidget* after = nullptr) {
+    grid->addWidget(label(QString::fromUtf8(text), field), row, 0);
     auto* h = new QHBoxLayout;
     h->addWidget(field);
     if (after) h->addWidget(after);
@@ -65,7 +71,7 @@ CSettingsGeneral::CSettingsGeneral(QWidget* parent) : SettingsPageWidget(parent)
   try_ = new LinkLabel(QStringLiteral("<a>Try</a>"), this);
   try_->setAccessibleName(QStringLiteral("Try the online search query URL"));
   connect(try_, &LinkLabel::linkClicked, this, [this] { TryOnlineSearch(); });
-  grid->addWidget(BuddyLabel(this, QStringLiteral("&Online search query URL:"), url_), row, 0);
+  grid->addWidget(label(QStringLiteral("&Online search query URL:"), url_), row, 0);
   auto* urlRow = new QHBoxLayout;
   urlRow->addWidget(url_, 1);
   urlRow->addWidget(try_);
@@ -92,9 +98,7 @@ CSettingsGeneral::CSettingsGeneral(QWidget* parent) : SettingsPageWidget(parent)
   grid->addWidget(undecorate_, row++, 0, 1, 2);
 
   flags_ = new UndecorationFlagsLink(this);
-  auto* flagsLabel = new QLabel(QStringLiteral("Undeco&ration Flags:"), this);
-  flagsLabel->setBuddy(flags_);
-  flags_->setAccessibleName(QStringLiteral("Undecoration Flags"));
+  QLabel* flagsLabel = label(QStringLiteral("Undeco&ration Flags:"), flags_);
   auto* decoratedDocs = new LinkLabel(QStringLiteral("<a>Decorated names</a>"), this);
   connect(decoratedDocs, &LinkLabel::linkClicked, this,
           [this] { OpenUrlOrSay(this, QUrl(QString::fromUtf8(kDecoratedNamesDocsUrl))); });
@@ -110,7 +114,8 @@ CSettingsGeneral::CSettingsGeneral(QWidget* parent) : SettingsPageWidget(parent)
       Check(this, "Inc&lude contents of the status output in Tarnix search result previews or when saving to HTML file");
   autoScroll_ = Check(this, "Autoscroll search results to the &bottom of the list");
   for (QCheckBox* c : {errorBeep_, onlineLinks_, statusInReport_, autoScroll_}) grid->addWidget(c, row++, 0, 1, 2);
-  grid->setColumnStretch(1, 1);
+  grid->setColumnStretch(0, 2);
+  grid->setColumnStretch(1, 3);
 
   auto* defaults = new QPushButton(QStringLiteral("De&faults..."), this);
   connect(defaults, &QPushButton::clicked, this, [this] {

@@ -1,6 +1,8 @@
 #include "gui/settings/settings_sheet.h"
 
 #include <QDialogButtonBox>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QPointer>
 #include <QPushButton>
 #include <QScrollArea>
@@ -73,8 +75,10 @@ CSettingsSheet::CSettingsSheet(QWidget* owner, SettingsPage page) : QDialog(owne
   errSearch_->SetBringForward([this] { SetPage(SettingsPage::kErrorSearch); });
 
   // The first size shows the General page whole where the screen allows.
-  const QSize want = general_->sizeHint() + QSize(60, 120);
-  resize(want.boundedTo(QSize(1200, 740)));
+  QSize limit(1200, 740);
+  if (const QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen())
+    limit = limit.boundedTo(screen->availableGeometry().size() - QSize(40, 80));
+  resize((general_->sizeHint() + QSize(60, 120)).boundedTo(limit));
 }
 
 CSettingsSheet::~CSettingsSheet() {

@@ -14,6 +14,7 @@
 #include "gui/app/placement_binder.h"
 #include "gui/app/text_convert.h"
 #include "gui/app/tool_window.h"
+#include "gui/widgets/buddy_label.h"
 #include "gui/widgets/combo_box_auto.h"
 #include "gui/widgets/undecoration_flags_link.h"
 #include "tools/undecorate_view.h"
@@ -49,9 +50,7 @@ CUndecCppNameDlg::CUndecCppNameDlg(QWidget* owner) : QWidget(owner, Qt::Window) 
   ig->addWidget(input_);
 
   flagsLink_ = new UndecorationFlagsLink(this);
-  flagsLink_->setAccessibleName(QStringLiteral("Flags"));
-  auto* flagsLabel = new QLabel(QStringLiteral("&Flags:"), this);
-  flagsLabel->setBuddy(flagsLink_);
+  QLabel* flagsLabel = BuddyLabel(this, QStringLiteral("&Flags:"), flagsLink_);
   auto* flagsRow = new QHBoxLayout;
   flagsRow->addWidget(flagsLabel, 0, Qt::AlignTop);
   flagsRow->addWidget(flagsLink_, 1);
@@ -78,7 +77,7 @@ CUndecCppNameDlg::CUndecCppNameDlg(QWidget* owner) : QWidget(owner, Qt::Window) 
   closing_ = new ToolWindowClosing(this);
   const QFontMetrics fm = fontMetrics();
   resize(fm.averageCharWidth() * 80, fm.lineSpacing() * 20);
-  new PlacementBinder(this, setting::kUCNWnd, PlacementDefaults{kPlacementScale, 1.0, 1.0});
+  new PlacementBinder(this, setting::kUCNWnd, PlacementDefaults{kPlacementScale, 1.4, 1.2});
   input_->setFocus();
 }
 
