@@ -70,18 +70,9 @@ CSettingsErrSearch::CSettingsErrSearch(QWidget* parent) : SettingsPageWidget(par
   cg->addWidget(note, 4, 0, 1, 2);
   cg->setColumnStretch(1, 1);
 
-  auto* defaults = new QPushButton(QStringLiteral("De&faults..."), this);
-  connect(defaults, &QPushButton::clicked, this, [this] {
-    if (AskResetToDefaults(this)) Show(ErrorSearchPageDefaults());
-  });
-  auto* v = new QVBoxLayout(this);
+  QVBoxLayout* v = LayOutWithDefaults([this] { Show(ErrorSearchPageDefaults()); });
   v->addWidget(msgGroup);
   v->addWidget(codeGroup);
-  v->addStretch(1);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch(1);
-  buttons->addWidget(defaults);
-  v->addLayout(buttons);
 
   Show(ErrorSearchPageOf(AppSettings()));
 }

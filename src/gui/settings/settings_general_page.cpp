@@ -117,17 +117,7 @@ CSettingsGeneral::CSettingsGeneral(QWidget* parent) : SettingsPageWidget(parent)
   grid->setColumnStretch(0, 2);
   grid->setColumnStretch(1, 3);
 
-  auto* defaults = new QPushButton(QStringLiteral("De&faults..."), this);
-  connect(defaults, &QPushButton::clicked, this, [this] {
-    if (AskResetToDefaults(this)) Show(GeneralPageDefaults());
-  });
-  auto* v = new QVBoxLayout(this);
-  v->addLayout(grid);
-  v->addStretch(1);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch(1);
-  buttons->addWidget(defaults);
-  v->addLayout(buttons);
+  LayOutWithDefaults([this] { Show(GeneralPageDefaults()); })->addLayout(grid);
 
   Show(GeneralPageOf(AppSettings()));
 }

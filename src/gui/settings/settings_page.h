@@ -6,6 +6,8 @@
 #include <functional>
 #include <string>
 
+class QVBoxLayout;
+
 namespace tarnix::gui {
 
 class SettingsPageWidget : public QWidget {
@@ -20,6 +22,10 @@ class SettingsPageWidget : public QWidget {
   void SetBringForward(std::function<void()> show) { bringForward_ = std::move(show); }
 
  protected:
+  // Lays the page out: the layout answered holds its controls at the top;
+  // "De&faults..." stands at the bottom right and, after asking, calls
+  // `reset`.
+  QVBoxLayout* LayOutWithDefaults(std::function<void()> reset);
   // Brings the page forward, focuses `field` (its text selected) and shows
   // `message` in the error box.
   void Refuse(QWidget* field, const std::wstring& message);
@@ -27,9 +33,5 @@ class SettingsPageWidget : public QWidget {
  private:
   std::function<void()> bringForward_;
 };
-
-// Asks "Do you want to reset controls in this window to their default
-// values?"; true on Yes.
-bool AskResetToDefaults(QWidget* page);
 
 }  // namespace tarnix::gui
