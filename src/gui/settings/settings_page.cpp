@@ -43,5 +43,4 @@ void SettingsPageWidget::Refuse(QWidget* field, const std::wstring& message) {
   ShowErrorBox(this, message);
 }
 
-
 }  // namespace tarnix::gui
