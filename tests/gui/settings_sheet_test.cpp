@@ -3,7 +3,11 @@
 // defaults, the "Try" link, the message boxes page over the confirmable
 // boxes, and a General page change used by the next search of the open
 // main window.
+#include <QAbstractButton>
 #include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMap>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QLineEdit>
@@ -70,6 +74,25 @@ int RunSheet(FakeDialogs& dialogs, SettingsPage page, const std::function<void(C
   return result;
 }
 
+// The Alt letters of the visible labels, buttons and group boxes of `root`
+// that appear more than once.
+QStringList RepeatedMnemonics(QWidget* root) {
+  QMap<QChar, int> seen;
+  for (QWidget* w : root->findChildren<QWidget*>()) {
+    if (!w->isVisibleTo(root)) continue;
+    QString text;
+    if (auto* l = qobject_cast<QLabel*>(w)) text = l->text();
+    else if (auto* b = qobject_cast<QAbstractButton*>(w)) text = b->text();
+    else if (auto* g = qobject_cast<QGroupBox*>(w)) text = g->title();
+    const int at = text.replace(QStringLiteral("&&"), QString()).indexOf(QLatin1Char('&'));
+    if (at >= 0 && at + 1 < text.size()) ++seen[text.at(at + 1).toLower()];
+  }
+  QStringList repeated;
+  for (auto it = seen.begin(); it != seen.end(); ++it)
+    if (it.value() > 1) repeated << it.key();
+  return repeated;
+}
+
 }  // namespace
 
 class SettingsSheetTest : public QObject {
@@ -97,6 +120,18 @@ class SettingsSheetTest : public QObject {
       QCOMPARE(sheet.page(), SettingsPage::kMessageBoxes);
     });
     QVERIFY(CSettingsSheet::Instance() == nullptr);
+  }
+
+  // Every page: each control named, no Alt letter twice.
+  void everyPageIsNamedAndHasNoRepeatedAltLetters() {
+    FakeDialogs dialogs;
+    for (SettingsPage page : {SettingsPage::kGeneral, SettingsPage::kErrorSearch, SettingsPage::kMessageBoxes}) {
+      CSettingsSheet sheet(nullptr, page);
+      sheet.show();
+      QVERIFY(QTest::qWaitForWindowExposed(&sheet));
+      QVERIFY2(UnnamedControls(&sheet).isEmpty(), qPrintable(UnnamedControls(&sheet).join(QLatin1Char('|'))));
+      QCOMPARE(RepeatedMnemonics(&sheet), QStringList());
+    }
   }
 
   // A value out of range: the error box with the bounds, the sheet stays

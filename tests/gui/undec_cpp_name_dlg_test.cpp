@@ -33,6 +33,7 @@ class UndecCppNameDlgTest : public QObject {
     QCOMPARE(OpenWindow(WindowId::kUndecorate, WindowRequest(&owner)), opened);
     QCOMPARE(w->windowTitle(), QStringLiteral("Undecorate C++ Symbols"));
     QCOMPARE(w->flags(), AppSettings().undecorationFlags);
+    QCOMPARE(UnnamedControls(w), QStringList());
 
     QTest::keyClicks(w->input()->lineEdit(), QStringLiteral("  ?x@@3HA "));
     QCOMPARE(w->output()->toPlainText(), QStringLiteral("int x"));

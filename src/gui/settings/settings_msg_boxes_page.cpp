@@ -37,6 +37,7 @@ CSettingsMsgBoxes::CSettingsMsgBoxes(QWidget* parent) : SettingsPageWidget(paren
   list_->setHeaderLabels({QStringLiteral("Message Box"), QStringLiteral("User selection")});
   list_->setAccessibleName(heading->text());
   list_->setContextMenuPolicy(Qt::CustomContextMenu);
+  list_->header()->setAccessibleName(QStringLiteral("Message Box Columns"));
   list_->header()->setStretchLastSection(false);
   list_->header()->setSectionResizeMode(kTextColumn, QHeaderView::Stretch);
   list_->header()->setSectionResizeMode(kAnswerColumn, QHeaderView::ResizeToContents);
