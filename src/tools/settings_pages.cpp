@@ -16,8 +16,6 @@
 namespace tarnix {
 namespace {
 
-constexpr size_t kExtensionMaxChars = 259;
-
 std::wstring Number(int64_t value) { return std::to_wstring(value); }
 
 // A number field within [min, max]; the bounds message otherwise.
@@ -247,11 +245,15 @@ bool ParseFileExtensionList(std::wstring_view text, std::vector<std::wstring>& e
                   L"\n\nDon't use any of the following: spaces \\ / ? < > | * : \"";
         return false;
       }
-    if (item.size() > kExtensionMaxChars) {
+    // No longer than the stored list keeps, so nothing accepted here is
+    // lost when it is read back.
+    if (item.size() > kErrCodeSrchFileExtMaxChars) {
       message = L"The following file extension is too long:\n\n" + std::wstring(item);
       return false;
     }
-    extensions.emplace_back(item);
+    bool repeated = false;
+    for (const std::wstring& kept : extensions) repeated = repeated || EqualsNoCase(kept, item);
+    if (!repeated) extensions.emplace_back(item);
   }
   return true;
 }

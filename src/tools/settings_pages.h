@@ -82,9 +82,10 @@ PageCheck StoreErrorSearchPage(ProgramSettings& snapshot, const ErrorSearchPageI
 bool ParsePageNumber(std::wstring_view text, int64_t& value);
 
 // The extension field: the text split at "," and ";", each item trimmed,
-// empty items dropped; every item begins with "." and has two characters
-// or more, holds none of  " * / : < > ? \ | , white space, and has at most
-// 259 characters. False with the message for the first item that does not.
+// empty items and repeats (ignoring case) dropped; every item begins with
+// "." and has two characters or more, holds none of  " * / : < > ? \ | and
+// no white space, and has at most the 129 characters the stored list keeps.
+// False with the message for the first item that does not.
 bool ParseFileExtensionList(std::wstring_view text, std::vector<std::wstring>& extensions,
                             std::wstring& message);
 // The list as the field shows it: ".exe, .dll".

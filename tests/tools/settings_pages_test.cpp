@@ -85,6 +85,8 @@ TEST(SettingsPages, ExtensionListsSplitAtCommasAndSemicolons) {
   std::wstring message;
   ASSERT_TRUE(ParseFileExtensionList(L".exe; .dll,, .sys", list, message));
   EXPECT_EQ(list, (std::vector<std::wstring>{L".exe", L".dll", L".sys"}));
+  ASSERT_TRUE(ParseFileExtensionList(L".exe;.EXE,.dll", list, message));
+  EXPECT_EQ(list, (std::vector<std::wstring>{L".exe", L".dll"}));
   ASSERT_TRUE(ParseFileExtensionList(L"  ", list, message));
   EXPECT_TRUE(list.empty());
 
@@ -102,7 +104,8 @@ TEST(SettingsPages, ExtensionListsSplitAtCommasAndSemicolons) {
   for (const wchar_t* bad : {L".a*", L".a/b", L".a?", L".a|b", L".a\"", L".a:b", L".a<", L".a\\b", L".a\tb"})
     EXPECT_FALSE(ParseFileExtensionList(bad, list, message)) << bad;
 
-  const std::wstring longest = L"." + std::wstring(258, L'x');
+  // The longest an extension may be is what the stored list keeps.
+  const std::wstring longest = L"." + std::wstring(128, L'x');
   EXPECT_TRUE(ParseFileExtensionList(longest, list, message));
   EXPECT_FALSE(ParseFileExtensionList(longest + L"x", list, message));
   EXPECT_EQ(message, L"The following file extension is too long:\n\n" + longest + L"x");
