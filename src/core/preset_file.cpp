@@ -1,8 +1,6 @@
 #include "core/preset_file.h"
 
 #include <fcntl.h>
-#include <limits.h>
-#include <stdlib.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -79,50 +77,53 @@ uint32_t RetryWait(const WaitEvent* cancel, uint32_t stepMs,
   return ERROR_SUCCESS;
 }
 
-// Opens `path` and takes its lock (exclusive for writing, shared for
-// reading), retrying while another process holds it. On success `fd` holds
-// the locked file, which is the file the path names.
-uint32_t OpenLocked(const std::string& path, bool write, const WaitEvent* cancel, uint32_t timeoutMs,
-                    Fd& fd, bool& created) {
-  created = false;
+// Opens `path` for reading and takes its shared lock, retrying while
+// another process holds it. On success `fd` holds the locked file, which is
+// the file the path names.
+uint32_t OpenForReading(const std::string& path, const WaitEvent* cancel, uint32_t timeoutMs, Fd& fd) {
   const auto start = std::chrono::steady_clock::now();
   for (;;) {
-    int f = -1;
-    if (write) {
-      f = open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-      if (f >= 0) {
-        created = true;
-      } else if (errno == EEXIST) {
-        f = open(path.c_str(), O_RDWR | O_CLOEXEC);
-        if (f < 0 && errno == ENOENT) continue;  // removed meanwhile: create it
-      }
-    } else {
-      f = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    }
+    const int f = open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (f < 0) {
-      int err = errno;
+      const int err = errno;
       return (err == ENOENT || err == ENOTDIR) ? NotFoundError(path, err) : Win32FromErrno(err);
     }
     fd.Reset(f);
     struct stat st {};
     if (fstat(f, &st) != 0) return Win32FromErrno(errno);
     if (S_ISDIR(st.st_mode)) return ERROR_ACCESS_DENIED;
-    if (flock(f, (write ? LOCK_EX : LOCK_SH) | LOCK_NB) == 0) {
+    if (flock(f, LOCK_SH | LOCK_NB) == 0) {
       if (SameFile(f, path)) return ERROR_SUCCESS;
-      // Replaced by a writer while this one waited: open the new file.
-      fd.Reset();
-      created = false;
+      fd.Reset();  // replaced by a writer while this one waited: open the new file
       continue;
     }
     if (errno != EWOULDBLOCK && errno != EINTR) return Win32FromErrno(errno);
     fd.Reset();
-    if (created) {
-      // Never hold a file we created but could not lock (cannot happen unless
-      // someone else locked it at once); start over without it.
-      created = false;
+    if (const uint32_t err = RetryWait(cancel, kReadRetryMs, start, timeoutMs)) return err;
+  }
+}
+
+// Takes the exclusive lock of the regular file at `path` (through links)
+// that a write is about to replace, retrying while another process holds
+// it. Nothing to lock (no file, or one that is not a regular file, or one
+// this user may not read) is success with `fd` empty: the writer decides
+// what to do with such a target.
+uint32_t LockForReplacing(const std::string& path, const WaitEvent* cancel, uint32_t timeoutMs, Fd& fd) {
+  const auto start = std::chrono::steady_clock::now();
+  for (;;) {
+    struct stat st {};
+    if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return ERROR_SUCCESS;
+    const int f = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (f < 0) return ERROR_SUCCESS;
+    fd.Reset(f);
+    if (flock(f, LOCK_EX | LOCK_NB) == 0) {
+      if (SameFile(f, path)) return ERROR_SUCCESS;
+      fd.Reset();
+      continue;
     }
-    uint32_t err = RetryWait(cancel, write ? kWriteRetryMs : kReadRetryMs, start, timeoutMs);
-    if (err) return err;
+    if (errno != EWOULDBLOCK && errno != EINTR) return Win32FromErrno(errno);
+    fd.Reset();
+    if (const uint32_t err = RetryWait(cancel, kWriteRetryMs, start, timeoutMs)) return err;
   }
 }
 
@@ -132,15 +133,6 @@ void AppendUtf16Le(std::string& out, std::wstring_view text) {
     out.push_back(static_cast<char>(c & 0xFF));
     out.push_back(static_cast<char>(c >> 8));
   }
-}
-
-// The path the file really lives at, so a symbolic link stays one.
-std::string ResolvedTarget(const std::string& path) {
-  struct stat st {};
-  if (lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
-  char buf[PATH_MAX];
-  if (!realpath(path.c_str(), buf)) return path;
-  return buf;
 }
 
 }  // namespace
@@ -222,36 +214,15 @@ int PresetFile::Write(const std::vector<PresetSection>& sections, uint32_t timeo
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return -1;
   }
-  const std::string target = ResolvedTarget(path_);
+  // The old file stays locked while the new one takes its place, so that
+  // a reader of another instance sees one or the other whole.
   Fd locked;
-  bool created = false;
-  uint32_t err = OpenLocked(target, true, cancel_, timeoutMs, locked, created);
-  if (err) {
+  if (const uint32_t err = LockForReplacing(path_, cancel_, timeoutMs, locked)) {
     SetLastError(err);
     return -1;
   }
-  // The document goes to a new file beside the old one, which then replaces
-  // it in one step: a crash leaves the old file or the new one, never a mix.
-  struct stat st {};
-  fstat(locked.get(), &st);
-  std::string name = target.substr(target.rfind('/') == std::string::npos ? 0 : target.rfind('/') + 1);
-  std::string folder = FolderOf(target);
-  std::string temp = folder + "/." + name + ".XXXXXX";
-  Fd out(mkostemp(temp.data(), O_CLOEXEC));
-  auto fail = [&](uint32_t code) {
-    if (out.get() >= 0) unlink(temp.c_str());
-    if (created && SameFile(locked.get(), target)) unlink(target.c_str());
-    SetLastError(code);
-    return -1;
-  };
-  if (out.get() < 0) return fail(Win32FromErrno(errno));
-  if (fchmod(out.get(), st.st_mode & 07777) != 0) return fail(Win32FromErrno(errno));
-  if (!WriteAll(out.get(), bytes.data(), bytes.size())) return fail(GetLastError());
-  if (fsync(out.get()) != 0) return fail(Win32FromErrno(errno));
-  if (rename(temp.c_str(), target.c_str()) != 0) return fail(Win32FromErrno(errno));
-  Fd dir(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (dir.get() >= 0) fsync(dir.get());
-  SetLastError(ERROR_SUCCESS);
+  FileOutput out;
+  if (!out.Create(path_, bytes.size()) || !out.Write(bytes) || !out.Commit()) return -1;
   return 0;
 }
 
@@ -336,9 +307,7 @@ int PresetFile::Read(std::vector<PresetSection>& sections, uint32_t timeoutMs) {
     return -1;
   }
   Fd fd;
-  bool created = false;
-  uint32_t err = OpenLocked(path_, false, cancel_, timeoutMs, fd, created);
-  if (err) {
+  if (const uint32_t err = OpenForReading(path_, cancel_, timeoutMs, fd)) {
     SetLastError(err);
     if (err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND) return 1;
     if (err == ERROR_CANCELLED) return -2;
@@ -398,33 +367,5 @@ std::wstring FileHeader(const wchar_t* contents) {
 
 std::wstring ErrCodePresetsFileHeader() { return FileHeader(L"error codes search presets"); }
 std::wstring ErrMsgPresetsFileHeader() { return FileHeader(L"error messages search presets"); }
-
-bool DeleteFileForced(const std::string& path) {
-  struct stat st {};
-  if (lstat(path.c_str(), &st) != 0) {
-    if (errno == ENOENT || errno == ENOTDIR) {
-      SetLastError(ERROR_SUCCESS);
-      return true;
-    }
-    SetLastErrorFromErrno();
-    return false;
-  }
-  if (S_ISDIR(st.st_mode)) {
-    SetLastError(ERROR_ACCESS_DENIED);
-    return false;
-  }
-  // A read-only file (no write permission for its owner) is made writable
-  // first, as the read-only attribute would be cleared.
-  const bool readOnly = S_ISREG(st.st_mode) && !(st.st_mode & S_IWUSR);
-  if (readOnly) chmod(path.c_str(), (st.st_mode & 07777) | S_IWUSR);
-  if (unlink(path.c_str()) == 0 || errno == ENOENT) {
-    SetLastError(ERROR_SUCCESS);
-    return true;
-  }
-  uint32_t err = Win32FromErrno(errno);
-  if (readOnly) chmod(path.c_str(), st.st_mode & 07777);
-  SetLastError(err);
-  return false;
-}
 
 }  // namespace tarnix

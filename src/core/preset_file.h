@@ -44,10 +44,13 @@ class PresetFile {
   const std::wstring& comment() const { return comment_; }
   const std::string& path() const { return path_; }
 
-  // Writes the whole document. 0 on success, -1 with the last error set:
+  // Writes the whole document with the program's safe writer (FileOutput):
+  // the file is replaced whole, never half written, and a failed write
+  // keeps the old file. 0 on success, -1 with the last error set:
   // ERROR_INVALID_DATA for a bad section or key name (nothing is written),
   // ERROR_CANCELLED, ERROR_TIMEOUT while another process held the file, or
-  // the file system's error. The file is replaced whole, never half written.
+  // the writer's error (ERROR_ACCESS_DENIED for a file this user may not
+  // write, ERROR_PIPE_NOT_CONNECTED for a FIFO nobody reads).
   int Write(const std::vector<PresetSection>& sections, uint32_t timeoutMs);
 
   // Reads the whole document (values unescaped). 0 on success; 1 when the
@@ -81,10 +84,5 @@ class PresetFile {
 // current local date and time ("%c").
 std::wstring ErrCodePresetsFileHeader();
 std::wstring ErrMsgPresetsFileHeader();
-
-// Removes a file, making it writable first when it is read-only (and
-// putting its mode back when the removal fails). A file or folder that does
-// not exist counts as removed. False with the last error set.
-bool DeleteFileForced(const std::string& path);
 
 }  // namespace tarnix

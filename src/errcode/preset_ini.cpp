@@ -115,17 +115,9 @@ int ExportErrorCodePresets(const std::string& path, const std::vector<ErrorCodeP
   bool any = false;
   for (const auto& p : presets) any = any || IsUserPreset(p);
   if (!any) return 0;
-  const std::wstring widePath = FromUtf8(path);
-  if (!DeleteFileForced(path)) {
-    EventLog::LogSiteFormat(430, L"path=\"%ls\"", widePath.c_str());
-    return -1;
-  }
   PresetFile file(path, ErrorCodePresetExportHeader());
   if (file.Write(ErrorCodePresetSections(presets), kWriteTimeoutMs) != 0) {
-    const uint32_t error = GetLastError();
-    EventLog::LogSiteFormat(431, L"path=\"%ls\"", widePath.c_str());
-    if (!DeleteFileForced(path)) EventLog::LogSiteFormat(432, L"path=\"%ls\"", widePath.c_str());
-    SetLastError(error);
+    EventLog::LogSiteFormat(431, L"path=\"%ls\"", FromUtf8(path).c_str());
     return -1;
   }
   return 1;

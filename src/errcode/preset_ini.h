@@ -37,7 +37,7 @@ std::wstring ErrorCodePresetExportHeader();
 std::vector<PresetSection> ErrorCodePresetSections(const std::vector<ErrorCodePreset>& presets);
 
 // Writes the export to `path` (UTF-8), replacing the file; a failed write
-// leaves no file. 1 written, 0 nothing to export (no user preset), -1 on
+// keeps the file that was there. 1 written, 0 nothing to export (no user preset), -1 on
 // failure with the last error set.
 int ExportErrorCodePresets(const std::string& path, const std::vector<ErrorCodePreset>& presets);
 

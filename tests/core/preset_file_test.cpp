@@ -5,6 +5,7 @@
 #include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -14,6 +15,7 @@
 #include <sstream>
 #include <thread>
 
+#include "platform/file_output.h"
 #include "platform/last_error.h"
 #include "platform/wait_event.h"
 #include "platform/win_errors.h"
@@ -121,6 +123,54 @@ TEST(PresetFile, InvalidNamesWriteNothing) {
   EXPECT_EQ(ReadBytes(path), before);
 }
 
+// A failed write keeps the file it was to replace, and what is not a
+// regular file is never swapped for one.
+TEST(PresetFile, WritingKeepsWhatItReplaces) {
+  test::TempDir dir;
+  const std::vector<PresetSection> doc{{L"S", {{L"k", L"new"}}}};
+  const auto old = dir.Write("old.ini", "old bytes");
+  PresetFile full(old.string(), L"");
+  FileOutput::FailWritesAfterForTesting(0, ERROR_DISK_FULL);
+  EXPECT_EQ(full.Write(doc, 100), -1);
+  FileOutput::FailWritesAfterForTesting(-1, 0);
+  EXPECT_EQ(GetLastError(), ERROR_DISK_FULL);
+  EXPECT_EQ(ReadBytes(old), "old bytes");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+
+  // A read-only file is refused, not made writable and replaced.
+  const auto ro = dir.Write("ro.ini", "kept");
+  chmod(ro.c_str(), 0444);
+  EXPECT_EQ(PresetFile(ro.string(), L"").Write(doc, 100), -1);
+  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(ReadBytes(ro), "kept");
+
+  // A link stays a link; the file it leads to gets the document.
+  const auto real = dir.Write("real.ini", "x");
+  const auto link = dir.path() / "link.ini";
+  std::filesystem::create_symlink(real, link);
+  ASSERT_EQ(PresetFile(link.string(), L"").Write(doc, 100), 0);
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
+  std::vector<PresetSection> back;
+  ASSERT_EQ(ReadFile(real, back), 0);
+  EXPECT_EQ(back, doc);
+
+  // A FIFO nobody reads is refused and stays a FIFO.
+  const auto fifo = dir.path() / "fifo.ini";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_EQ(PresetFile(fifo.string(), L"").Write(doc, 100), -1);
+  EXPECT_EQ(GetLastError(), ERROR_PIPE_NOT_CONNECTED);
+  EXPECT_TRUE(std::filesystem::is_fifo(fifo));
+
+  // A device is written where it is. Only root may make one (a private
+  // copy of /dev/full, so that a writer that replaced it harms nothing).
+  const auto device = dir.path() / "full";
+  if (geteuid() == 0 && mknod(device.c_str(), S_IFCHR | 0666, makedev(1, 7)) == 0) {
+    EXPECT_EQ(PresetFile(device.string(), L"").Write(doc, 100), -1);
+    EXPECT_EQ(GetLastError(), ERROR_DISK_FULL);
+    EXPECT_TRUE(std::filesystem::is_character_file(device));
+  }
+}
+
 TEST(PresetFile, ReadsEveryEncoding) {
   test::TempDir dir;
   const std::vector<PresetSection> expect{{L"S\u00e9", {{L"Name", L"\u0436 \u20ac"}, {L"PathItem0", L"1|C:\\"}}}};
@@ -189,7 +239,7 @@ TEST(PresetFile, ScannerRules) {
   }
 }
 
-TEST(PresetFile, MissingFilesStickyErrorsAndForcedDelete) {
+TEST(PresetFile, MissingFilesAndStickyErrors) {
   test::TempDir dir;
   std::vector<PresetSection> got;
   EXPECT_EQ(ReadFile(dir.path() / "none.ini", got), 1);
@@ -207,15 +257,6 @@ TEST(PresetFile, MissingFilesStickyErrorsAndForcedDelete) {
   EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
   EXPECT_EQ(sticky.Read(got, 100), -1);
   EXPECT_FALSE(std::filesystem::exists(dir.path() / "s.ini"));
-
-  const auto ro = dir.Write("ro.ini", "x");
-  chmod(ro.c_str(), 0444);
-  EXPECT_TRUE(DeleteFileForced(ro.string()));
-  EXPECT_FALSE(std::filesystem::exists(ro));
-  EXPECT_TRUE(DeleteFileForced(ro.string()));
-  EXPECT_TRUE(DeleteFileForced((dir.path() / "no" / "x").string()));
-  EXPECT_FALSE(DeleteFileForced(dir.path().string()));
-  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
 }
 
 // Another process holds the file exclusively for `holdMs`.

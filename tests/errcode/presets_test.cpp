@@ -1,14 +1,24 @@
 // Built-in presets over a Windows root, and the preset export file.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
 #include <fstream>
+#include <random>
+#include <thread>
 
 #include "core/err_code_presets.h"
+#include "core/wformat.h"
 #include "errcode/builtin_presets.h"
 #include "errcode/preset_ini.h"
 #include "errcode/preset_names.h"
 #include "errcode_fixture.h"
+#include "platform/file_output.h"
 #include "platform/last_error.h"
+#include "platform/win_errors.h"
 #include "platform/windows_root.h"
 
 namespace tarnix {
@@ -141,6 +151,18 @@ TEST_F(PresetFileTest, ExportWritesUserPresetsAndImportRestoresThem) {
   EXPECT_EQ(stored[0], (ErrCodePresetRecord{4, L"Tools", {{0x8001, L"C:\\Tools\\"}, {2, L"/opt/a|b.dll"}}}));
   EXPECT_EQ(stored[1].name, L"Unnamed preset");
   EXPECT_EQ(stored[2].flags, 0u);  // the unsaved mark is not imported
+}
+
+TEST_F(PresetFileTest, AFailedExportKeepsTheOldFile) {
+  const std::vector<ErrorCodePreset> presets = {User(L"Tools", 0, {{1, L"/t/"}})};
+  const std::string file = Write("keep.ini", L"old");
+  FileOutput::FailWritesAfterForTesting(0, ERROR_DISK_FULL);
+  EXPECT_EQ(ExportErrorCodePresets(file, presets), -1);
+  FileOutput::FailWritesAfterForTesting(-1, 0);
+  EXPECT_EQ(GetLastError(), ERROR_DISK_FULL);
+  std::ifstream in(file, std::ios::binary);
+  EXPECT_EQ(std::string((std::istreambuf_iterator<char>(in)), {}), "old");
+  ASSERT_EQ(ExportErrorCodePresets(file, presets), 1);
 }
 
 TEST_F(PresetFileTest, VersionTwoFailsWith1828AndChangesNothing) {
