@@ -72,7 +72,7 @@ class ErrCodePresetStore {
   // Removes the stored preset `name` (ignoring case); a name that is not
   // stored is not an error.
   static bool RemoveOne(const std::wstring& name, uint32_t lockTimeoutMs = kLockTimeoutMs);
-  // Removes the stored value (an import starts with this).
+  // Removes the stored value.
   static bool DeleteAll(uint32_t lockTimeoutMs = kLockTimeoutMs);
 };
 

@@ -224,29 +224,20 @@ bool ReadErrorCodePresetFile(const std::string& path, std::vector<ErrCodePresetR
 
 bool ImportErrorCodePresets(const std::string& path, bool& storeChanged) {
   storeChanged = false;
-  const std::wstring widePath = FromUtf8(path);
   std::vector<ErrCodePresetRecord> presets;
   if (!ReadErrorCodePresetFile(path, presets)) return false;
-  if (!ErrCodePresetStore::DeleteAll()) {
-    const uint32_t error = GetLastError();
-    EventLog::LogSiteFormat(446, L"r=%d, path=\"%ls\"", static_cast<int>(error), widePath.c_str());
+  // One write of the whole value: the store holds the old presets or the
+  // new ones, whatever happens meanwhile.
+  SetLastError(ERROR_SUCCESS);
+  if (!ErrCodePresetStore::WriteAll(presets)) {
+    uint32_t error = GetLastError();
+    const int site = error == ERROR_SUCCESS ? 448 : 447;
+    if (error == ERROR_SUCCESS) error = kImportSaveFailed;
+    EventLog::LogSiteFormat(site, L"r=%d, path=\"%ls\"", static_cast<int>(error), FromUtf8(path).c_str());
     SetLastError(error);
     return false;
   }
   storeChanged = true;
-  for (const auto& preset : presets) {
-    SetLastError(ERROR_SUCCESS);
-    if (ErrCodePresetStore::SaveOne(preset)) continue;
-    uint32_t error = GetLastError();
-    if (error == ERROR_SUCCESS) {
-      error = kImportSaveFailed;
-      EventLog::LogSiteFormat(448, L"r=%d, path=\"%ls\"", static_cast<int>(error), widePath.c_str());
-    } else {
-      EventLog::LogSiteFormat(447, L"r=%d, path=\"%ls\"", static_cast<int>(error), widePath.c_str());
-    }
-    SetLastError(error);
-    return false;
-  }
   SetLastError(ERROR_SUCCESS);
   return true;
 }

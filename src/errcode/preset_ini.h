@@ -59,11 +59,10 @@ bool ParseErrorCodePresetSections(const std::vector<PresetSection>& sections,
 // failure is logged with "r=%d, path=\"%s\"".
 bool ReadErrorCodePresetFile(const std::string& path, std::vector<ErrCodePresetRecord>& presets);
 
-// Replaces the stored presets with those of the file: nothing changes
-// unless the whole file is valid; then the stored value is deleted and
-// every preset saved in turn. `storeChanged` tells the window to reload its
-// list (also after a failure once the old value is gone). False with the
-// last error set.
+// Replaces the stored presets with those of the file in one store write:
+// nothing changes unless the whole file is valid and the write succeeds.
+// `storeChanged` tells the window to reload its list. False with the last
+// error set.
 bool ImportErrorCodePresets(const std::string& path, bool& storeChanged);
 
 }  // namespace tarnix

@@ -183,6 +183,59 @@ TEST_F(PresetFileTest, VersionTwoFailsWith1828AndChangesNothing) {
   EXPECT_EQ(GetLastError(), 2u);
 }
 
+// An import killed at any moment leaves the presets stored before it or
+// those of the file, never a part of them.
+TEST_F(PresetFileTest, AKilledImportLeavesTheOldOrTheNewSet) {
+  auto file = [&](const wchar_t* prefix) {
+    std::wstring text = L"[ConfigECSPs]\nVersion=1\n";
+    for (int p = 0; p < 64; ++p) {
+      text += WFormat(L"[Preset%d]\nName=%ls%d\nFlags=0\n", p, prefix, p);
+      for (int i = 0; i < 200; ++i) text += WFormat(L"PathItem%d=1|/%ls/%d/%d/\n", i, prefix, p, i);
+    }
+    return Write(ToUtf8(prefix) + ".ini", text);
+  };
+  const std::string a = file(L"a"), b = file(L"b");
+  std::vector<ErrCodePresetRecord> setA, setB;
+  ASSERT_TRUE(ReadErrorCodePresetFile(a, setA));
+  ASSERT_TRUE(ReadErrorCodePresetFile(b, setB));
+  const std::vector<ErrCodePresetRecord> old = {{0, L"Old1", {{1, L"/o1/"}}}, {0, L"Old2", {{2, L"/o2"}}},
+                                                {0, L"Old3", {{1, L"/o3/"}}}};
+  ASSERT_TRUE(ErrCodePresetStore::WriteAll(old));
+
+  std::mt19937 random(7);
+  std::uniform_int_distribution<int> delayMs(0, 60);
+  int kills = 0;
+  for (int round = 0; round < 12; ++round) {
+    int started[2];
+    ASSERT_EQ(pipe(started), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      close(started[0]);
+      for (int i = 0;; ++i) {
+        if (i == 0) (void)!write(started[1], "s", 1);
+        bool changed = false;
+        ImportErrorCodePresets(i % 2 ? b : a, changed);
+      }
+    }
+    close(started[1]);
+    char c;
+    ASSERT_EQ(read(started[0], &c, 1), 1);
+    close(started[0]);
+    std::this_thread::sleep_for(std::chrono::milliseconds(delayMs(random)));
+    kill(child, SIGKILL);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    kills += WIFSIGNALED(status);
+
+    std::vector<ErrCodePresetRecord> stored;
+    ASSERT_TRUE(ErrCodePresetStore::ReadAll(stored));
+    EXPECT_TRUE(stored == old || stored == setA || stored == setB)
+        << "round " << round << ": " << stored.size() << " preset(s) stored";
+  }
+  EXPECT_EQ(kills, 12);
+}
+
 TEST_F(PresetFileTest, EveryImportCheckHasItsCode) {
   const std::wstring head = L"[ConfigECSPs]\r\nVersion=1\r\n";
   const std::wstring longName(257, L'n');
