@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <ctime>
@@ -226,78 +227,159 @@ int PresetFile::Write(const std::vector<PresetSection>& sections, uint32_t timeo
   return 0;
 }
 
-bool PresetFile::DecodeBytes(std::string_view b, std::wstring& text) {
-  auto starts = [&](std::string_view mark) { return b.substr(0, mark.size()) == mark; };
-  using namespace std::string_view_literals;
-  if (starts("\x00\x00\xFE\xFF"sv) || starts("\x0E\xFE\xFF"sv)) {
-    SetLastError(ERROR_BAD_FORMAT);
-    return false;
-  }
-  if (starts("\xEF\xBB\xBF"sv)) {
-    text = FromUtf8(b.substr(3));
-    return true;
-  }
-  const bool be = starts("\xFE\xFF"sv);
-  if (be || starts("\xFF\xFE"sv)) {
-    std::string_view body = b.substr(2);
-    if (body.size() % 2) {
-      SetLastError(ERROR_BAD_LENGTH);
-      return false;
-    }
-    std::u16string u(body.size() / 2, u'\0');
-    for (size_t i = 0; i < u.size(); ++i) {
-      auto hi = static_cast<unsigned char>(body[2 * i + (be ? 0 : 1)]);
-      auto lo = static_cast<unsigned char>(body[2 * i + (be ? 1 : 0)]);
-      u[i] = static_cast<char16_t>(hi << 8 | lo);
-    }
-    text = FromUtf16(u);
-    return true;
-  }
-  text = FromCp1252(b);
-  return true;
-}
+namespace {
 
-bool PresetFile::ParseText(std::wstring_view t, std::vector<PresetSection>& sections) {
+// The characters of a document: a wide text, or a file's bytes decoded one
+// character at a time, so that reading a file never holds its whole text
+// decoded (four bytes for every byte of an ANSI or UTF-8 file).
+class WideChars {
+ public:
+  explicit WideChars(std::wstring_view text) : text_(text) {}
+  bool AtEnd() const { return at_ == text_.size(); }
+  wchar_t Peek() const { return text_[at_]; }
+  void Next() { ++at_; }
+
+ private:
+  std::wstring_view text_;
+  size_t at_ = 0;
+};
+
+class ByteChars {
+ public:
+  enum class Encoding { kAnsi, kUtf8, kUtf16Le, kUtf16Be };
+  ByteChars(std::string_view bytes, Encoding encoding) : bytes_(bytes), encoding_(encoding) {}
+  bool AtEnd() const { return at_ == bytes_.size(); }
+  wchar_t Peek() {
+    if (!length_) Decode();
+    return current_;
+  }
+  void Next() {
+    if (!length_) Decode();
+    at_ += length_;
+    length_ = 0;
+  }
+
+ private:
+  char16_t Unit(size_t at) const {
+    const auto b0 = static_cast<unsigned char>(bytes_[at]), b1 = static_cast<unsigned char>(bytes_[at + 1]);
+    return static_cast<char16_t>(encoding_ == Encoding::kUtf16Be ? b0 << 8 | b1 : b1 << 8 | b0);
+  }
+  void Decode() {
+    switch (encoding_) {
+      case Encoding::kAnsi:
+        current_ = Cp1252Char(static_cast<unsigned char>(bytes_[at_]));
+        length_ = 1;
+        break;
+      case Encoding::kUtf8:
+        current_ = Utf8CharAt(bytes_, at_, length_);
+        break;
+      case Encoding::kUtf16Le:
+      case Encoding::kUtf16Be: {
+        const bool more = at_ + 3 < bytes_.size();
+        const char16_t next = more ? Unit(at_ + 2) : 0;
+        size_t units = 1;
+        current_ = Utf16Char(Unit(at_), more ? &next : nullptr, units);
+        length_ = 2 * units;
+        break;
+      }
+    }
+  }
+
+  std::string_view bytes_;
+  Encoding encoding_;
+  size_t at_ = 0;
+  size_t length_ = 0;  // of the character at at_ once decoded, else 0
+  wchar_t current_ = 0;
+};
+
+bool IsKeyChar(wchar_t c) { return c == L'_' || IsCharAlphaNumeric(c); }
+
+// Scans a document by the reading rules, within the reader's bounds. False
+// with ERROR_BAD_FORMAT (and no sections).
+template <class Chars>
+bool Scan(Chars& t, std::vector<PresetSection>& sections) {
   sections.clear();
   auto fail = [&] {
     sections.clear();
     SetLastError(ERROR_BAD_FORMAT);
     return false;
   };
-  auto isKeyChar = [](wchar_t c) { return c == L'_' || IsCharAlphaNumeric(c); };
-  const size_t n = t.size();
-  size_t i = 0;
-  while (i < n) {
-    const wchar_t c = t[i];
+  size_t pairs = 0;
+  std::wstring text;
+  while (!t.AtEnd()) {
+    const wchar_t c = t.Peek();
     if (c == L' ' || c == L'\t' || c == L'\r' || c == L'\n') {
-      ++i;
+      t.Next();
     } else if (c == L';') {
-      size_t lf = t.find(L'\n', i);
-      i = lf == std::wstring_view::npos ? n : lf;
+      while (!t.AtEnd() && t.Peek() != L'\n') t.Next();
     } else if (c == L'[') {
-      size_t j = i + 1;
-      while (j < n && t[j] != L']') {
-        if (t[j] == L'\r' || t[j] == L'\n' || t[j] == L'[') return fail();
-        ++j;
+      text.clear();
+      for (t.Next(); !t.AtEnd() && t.Peek() != L']'; t.Next()) {
+        const wchar_t n = t.Peek();
+        if (n == L'\r' || n == L'\n' || n == L'[' || text.size() == PresetFile::kMaxNameLength) return fail();
+        text += n;
       }
-      if (j >= n || j == i + 1) return fail();
-      sections.push_back(PresetSection{std::wstring(t.substr(i + 1, j - i - 1)), {}});
-      i = j + 1;
+      if (t.AtEnd() || text.empty() || sections.size() == PresetFile::kMaxSections) return fail();
+      t.Next();
+      sections.push_back(PresetSection{text, {}});
     } else {
-      if (sections.empty() || !isKeyChar(c)) return fail();
-      size_t j = i;
-      while (j < n && isKeyChar(t[j])) ++j;
-      std::wstring key(t.substr(i, j - i));
-      while (j < n && (t[j] == L' ' || t[j] == L'\t')) ++j;
-      if (j >= n || t[j] != L'=') return fail();
-      ++j;
-      size_t k = j;
-      while (k < n && t[k] != L'\r' && t[k] != L'\n') ++k;
-      sections.back().pairs.push_back(PresetPair{std::move(key), UnescapeValue(t.substr(j, k - j))});
-      i = k;
+      if (sections.empty() || !IsKeyChar(c)) return fail();
+      text.clear();
+      for (; !t.AtEnd() && IsKeyChar(t.Peek()); t.Next()) {
+        if (text.size() == PresetFile::kMaxNameLength) return fail();
+        text += t.Peek();
+      }
+      while (!t.AtEnd() && (t.Peek() == L' ' || t.Peek() == L'\t')) t.Next();
+      if (t.AtEnd() || t.Peek() != L'=' || pairs == PresetFile::kMaxPairs) return fail();
+      t.Next();
+      // A copy: the key must not take the buffer that values grow in.
+      std::wstring key(text);
+      text.clear();
+      // Escapes at most double a value's length, so every value read is
+      // written back within the bound.
+      for (; !t.AtEnd() && t.Peek() != L'\r' && t.Peek() != L'\n'; t.Next()) {
+        if (text.size() == 2 * PresetFile::kMaxValueLength) return fail();
+        text += t.Peek();
+      }
+      std::wstring value = UnescapeValue(text);
+      if (value.size() > PresetFile::kMaxValueLength) return fail();
+      sections.back().pairs.push_back(PresetPair{std::move(key), std::move(value)});
+      ++pairs;
     }
   }
   return true;
+}
+
+}  // namespace
+
+bool PresetFile::ParseBytes(std::string_view b, std::vector<PresetSection>& sections) {
+  sections.clear();
+  auto starts = [&](std::string_view mark) { return b.substr(0, mark.size()) == mark; };
+  using namespace std::string_view_literals;
+  if (starts("\x00\x00\xFE\xFF"sv) || starts("\x0E\xFE\xFF"sv)) {
+    SetLastError(ERROR_BAD_FORMAT);
+    return false;
+  }
+  using Encoding = ByteChars::Encoding;
+  Encoding encoding = Encoding::kAnsi;
+  if (starts("\xEF\xBB\xBF"sv)) {
+    encoding = Encoding::kUtf8;
+    b.remove_prefix(3);
+  } else if (starts("\xFE\xFF"sv) || starts("\xFF\xFE"sv)) {
+    encoding = b[0] == '\xFE' ? Encoding::kUtf16Be : Encoding::kUtf16Le;
+    b.remove_prefix(2);
+    if (b.size() % 2) {
+      SetLastError(ERROR_BAD_LENGTH);
+      return false;
+    }
+  }
+  ByteChars chars(b, encoding);
+  return Scan(chars, sections);
+}
+
+bool PresetFile::ParseText(std::wstring_view text, std::vector<PresetSection>& sections) {
+  WideChars chars(text);
+  return Scan(chars, sections);
 }
 
 int PresetFile::Read(std::vector<PresetSection>& sections, uint32_t timeoutMs) {
@@ -324,25 +406,28 @@ int PresetFile::Read(std::vector<PresetSection>& sections, uint32_t timeoutMs) {
     return -1;
   }
   try {
-    std::string bytes;
-    char buf[65536];
-    for (;;) {
-      ssize_t n = read(fd.get(), buf, sizeof buf);
+    // Read in place: one byte more than the limit tells a file that grew
+    // while it was read.
+    std::string bytes(static_cast<size_t>(st.st_size) + 1, '\0');
+    size_t got = 0;
+    while (got < bytes.size()) {
+      const ssize_t n = read(fd.get(), bytes.data() + got, bytes.size() - got);
       if (n < 0 && errno == EINTR) continue;
       if (n < 0) {
         SetLastErrorFromErrno();
         return -1;
       }
       if (n == 0) break;
-      bytes.append(buf, static_cast<size_t>(n));
-      if (bytes.size() > kMaxPresetFileSize) {  // grew while being read
-        SetLastError(ERROR_FILE_TOO_LARGE);
-        return -1;
-      }
+      got += static_cast<size_t>(n);
+      if (got == bytes.size() && got <= kMaxPresetFileSize) bytes.resize(std::min<size_t>(2 * got, kMaxPresetFileSize + 1));
     }
     fd.Reset();
-    std::wstring text;
-    if (!DecodeBytes(bytes, text) || !ParseText(text, sections)) return -1;
+    if (got > kMaxPresetFileSize) {
+      SetLastError(ERROR_FILE_TOO_LARGE);
+      return -1;
+    }
+    bytes.resize(got);
+    if (!ParseBytes(bytes, sections)) return -1;
   } catch (const std::bad_alloc&) {
     sections.clear();
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);

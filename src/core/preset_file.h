@@ -64,9 +64,19 @@ class PresetFile {
   // for an invalid name.
   bool BuildBytes(const std::vector<PresetSection>& sections, std::string& out) const;
 
-  // The text of the file's bytes by their byte-order mark; false with
-  // ERROR_BAD_FORMAT (rejected marks) or ERROR_BAD_LENGTH (odd UTF-16).
-  static bool DecodeBytes(std::string_view bytes, std::wstring& text);
+  // What a document may make the reader hold. The program's own files have
+  // at most 65 sections and some 66,000 pairs (64 presets of 1024 locations
+  // or ranges), short names and values of a few hundred characters; beyond
+  // these bounds a document is a format error.
+  static constexpr size_t kMaxSections = 1024;
+  static constexpr size_t kMaxPairs = 81920;
+  static constexpr size_t kMaxNameLength = 256;     // section names and keys
+  static constexpr size_t kMaxValueLength = 32768;  // unescaped (twice that as written)
+
+  // Reads a file's bytes: the encoding by their byte-order mark, then the
+  // scan, one character at a time. False with ERROR_BAD_FORMAT (rejected
+  // marks, the scan), ERROR_BAD_LENGTH (odd UTF-16).
+  static bool ParseBytes(std::string_view bytes, std::vector<PresetSection>& sections);
   // Scans a document; false with ERROR_BAD_FORMAT.
   static bool ParseText(std::wstring_view text, std::vector<PresetSection>& sections);
 

@@ -196,6 +196,8 @@ bool ParseErrorCodePresetSections(const std::vector<PresetSection>& sections,
     if (presets.size() >= kMaxErrCodePresets) return fail(kImportTooManyPresets, 445);
     presets.push_back(std::move(preset));
   }
+  // A file without any preset would remove every stored one.
+  if (presets.empty()) return fail(kImportBadFormat, 435);
   error = ERROR_SUCCESS;
   site = 0;
   return true;

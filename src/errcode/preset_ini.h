@@ -15,7 +15,7 @@
 namespace tarnix {
 
 // The errors an import reports (beside those of reading the file).
-inline constexpr uint32_t kImportBadFormat = 11;          // missing section or key, not a number
+inline constexpr uint32_t kImportBadFormat = 11;          // missing section or key, not a number, no preset
 inline constexpr uint32_t kImportWrongVersion = 1828;     // "Version" is not "1"
 inline constexpr uint32_t kImportEmptyName = 2115;
 inline constexpr uint32_t kImportNameTooLong = 8348;      // over 256 characters

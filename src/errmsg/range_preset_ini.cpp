@@ -141,6 +141,8 @@ bool RangePresetsFromIni(std::span<const PresetSection> sections,
     if (!ReadPreset(s, out, p)) return false;
     out.push_back(std::move(p));
   }
+  // A file without any preset would remove every stored one.
+  if (out.empty()) return Fail(ERROR_BAD_FORMAT);
   presets = std::move(out);
   SetLastError(ERROR_SUCCESS);
   return true;

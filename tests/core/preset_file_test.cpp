@@ -220,6 +220,52 @@ TEST(PresetFile, ReadsEveryEncoding) {
   EXPECT_EQ(GetLastError(), ERROR_BAD_FORMAT);
 }
 
+// What a file can make the reader hold is bounded: more sections, pairs or
+// longer names and values than any preset file has are a format error.
+TEST(PresetFile, ReadingIsBounded) {
+  test::TempDir dir;
+  std::vector<PresetSection> got;
+  auto read = [&](const std::string& bytes) {
+    dir.Write("b.ini", bytes);
+    SetLastError(0);
+    return ReadFile(dir.path() / "b.ini", got) == 0 ? 0u : GetLastError();
+  };
+  std::string many;
+  for (size_t i = 0; i <= PresetFile::kMaxSections; ++i) many += "[a]\n";
+  EXPECT_EQ(read(many), ERROR_BAD_FORMAT);
+  EXPECT_TRUE(got.empty());
+  many.resize(many.size() - 4);
+  EXPECT_EQ(read(many), 0u);
+  EXPECT_EQ(got.size(), PresetFile::kMaxSections);
+
+  std::string pairs = "[a]\n";
+  for (size_t i = 0; i <= PresetFile::kMaxPairs; ++i) pairs += (i % 1000 ? "" : "[b]\n") + "a=\n"s;
+  EXPECT_EQ(read(pairs), ERROR_BAD_FORMAT);
+  pairs.resize(pairs.size() - 3);
+  EXPECT_EQ(read(pairs), 0u);
+
+  const std::string longest(PresetFile::kMaxNameLength, 'k');
+  EXPECT_EQ(read("[" + longest + "]\n" + longest + "=1\n"), 0u);
+  EXPECT_EQ(read("[" + longest + "k]\n"), ERROR_BAD_FORMAT);
+  EXPECT_EQ(read("[s]\n" + longest + "k=1\n"), ERROR_BAD_FORMAT);
+  const std::string value(PresetFile::kMaxValueLength, 'v');
+  EXPECT_EQ(read("[s]\nk=" + value + "\n"), 0u);
+  EXPECT_EQ(read("[s]\nk=" + value + "v\n"), ERROR_BAD_FORMAT);
+  std::string escaped;
+  for (size_t i = 0; i < PresetFile::kMaxValueLength; ++i) escaped += "\\n";
+  EXPECT_EQ(read("[s]\nk=" + escaped + "\n"), 0u);
+  EXPECT_EQ(read("[s]\nk=" + escaped + "\\\n"), ERROR_BAD_FORMAT);
+
+  // A full-size file of four million sections or five million pairs is
+  // refused (it used to take 20 to 40 times its size).
+  std::string sections;
+  while (sections.size() + 4 <= kMaxPresetFileSize) sections += "[a]\n";
+  EXPECT_EQ(read(sections), ERROR_BAD_FORMAT);
+  std::string lines = "[a]\n";
+  while (lines.size() + 3 <= kMaxPresetFileSize) lines += "a=\n";
+  EXPECT_EQ(read(lines), ERROR_BAD_FORMAT);
+}
+
 TEST(PresetFile, ScannerRules) {
   std::vector<PresetSection> got;
   ASSERT_EQ(Parse(L"; c [x]\n\n  [A]\t\r\nName = x\nk\t=a;b=c\r\n[a]\nK=1\nK=2\n;last\nE=", got), 0u);

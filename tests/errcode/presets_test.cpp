@@ -245,6 +245,8 @@ TEST_F(PresetFileTest, EveryImportCheckHasItsCode) {
     uint32_t error;
   } cases[] = {
       {L"[Other]\nVersion=1\n", 11},
+      {head, 11},  // no preset: importing it would remove every stored one
+      {head + L"[Other]\nName=a\nFlags=0\n", 11},
       {L"[ConfigECSPs]\nVersion=1.0\n", 1828},
       {head + L"[Preset0]\nFlags=0\n", 11},
       {head + L"[Preset0]\nName=a\n", 11},

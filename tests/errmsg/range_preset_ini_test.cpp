@@ -82,8 +82,10 @@ TEST(RangePresetIni, ImportReadsLooselyWrittenFiles) {
   ASSERT_EQ(back[0].ranges.size(), 2u);
   EXPECT_EQ(back[0].ranges[1].libraryName, L"/m.dll");
 
-  ASSERT_TRUE(RangePresetsFromIni(File({}), back));
-  EXPECT_TRUE(back.empty());
+  // A file without any preset is refused: importing it would remove every
+  // stored preset.
+  EXPECT_EQ(ImportError(File({})), ERROR_BAD_FORMAT);
+  EXPECT_EQ(ImportError(File({{L"Other", {{L"Name", L"x"}}}})), ERROR_BAD_FORMAT);
 }
 
 TEST(RangePresetIni, EveryImportCheck) {
