@@ -136,11 +136,11 @@ bool ParsePathItemValue(std::wstring_view value, SearchLocation& out, uint32_t& 
   const uint32_t kind = LocationKind(item.flags);
   if (kind != kLocationFolder && kind != kLocationFile) return fail(kImportBadLocationKind, 441);
   item.path = Trimmed(value.substr(bar + 1));
-  if (item.path.size() > kMaxErrCodePresetPathLength) return fail(kImportPathTooLong, 442);
+  if (Utf16Length(item.path) > kMaxErrCodePresetPathLength) return fail(kImportPathTooLong, 442);
   // A location without a path can never be searched.
   if (item.path.empty()) return fail(kImportBadFormat, 435);
   if (kind == kLocationFolder) item.path = WithTrailingSeparator(item.path);
-  if (item.path.size() > kMaxErrCodePresetPathLength) return fail(kImportPathTooLong, 442);
+  if (Utf16Length(item.path) > kMaxErrCodePresetPathLength) return fail(kImportPathTooLong, 442);
   out = std::move(item);
   error = ERROR_SUCCESS;
   site = 0;
@@ -178,7 +178,7 @@ bool ParseErrorCodePresetSections(const std::vector<PresetSection>& sections,
     preset.flags &= ~(kPresetFlagUnsaved | kPresetFlagBuiltIn);
     preset.name = Trimmed(*nameValue);
     if (preset.name.empty()) return fail(kImportEmptyName, 437);
-    if (preset.name.size() > kMaxErrCodePresetNameLength) return fail(kImportNameTooLong, 438);
+    if (Utf16Length(preset.name) > kMaxErrCodePresetNameLength) return fail(kImportNameTooLong, 438);
     if (preset.name.find_first_of(L"<>*") != std::wstring::npos)
       return fail(kImportBadNameCharacter, 439);
     for (const auto& other : presets)

@@ -6,6 +6,7 @@
 #include "core/err_code_presets.h"
 #include "core/wformat.h"
 #include "platform/case_fold.h"
+#include "platform/text_encoding.h"
 
 namespace tarnix {
 namespace {
@@ -28,7 +29,7 @@ std::wstring CheckPresetName(std::wstring& name, const std::vector<ErrorCodePres
   while (e > b && std::iswspace(name[e - 1])) --e;
   name = name.substr(b, e - b);
   if (name.empty()) return L"Preset name cannot be empty.";
-  if (name.size() > kMaxErrCodePresetNameLength)
+  if (Utf16Length(name) > kMaxErrCodePresetNameLength)
     return WFormat(L"Preset name is too long. Maximum allowed length is %zu characters.",
                    kMaxErrCodePresetNameLength);
   if (name.find_first_of(L"<>*") != std::wstring::npos)

@@ -43,7 +43,7 @@ std::wstring Trim(std::wstring_view s) {
 // Checks a trimmed preset name against the earlier ones.
 bool CheckPresetName(const std::wstring& name, const std::vector<RangeSet>& earlier) {
   if (name.empty()) return Fail(ERROR_EMPTY_NAME);
-  if (ToUtf16(name).size() > kMaxPresetNameLength) return Fail(ERROR_NAME_TOO_LONG);
+  if (Utf16Length(name) > kMaxPresetNameLength) return Fail(ERROR_NAME_TOO_LONG);
   if (name.find_first_of(kBadNameChars) != std::wstring::npos)
     return Fail(ERROR_INVALID_NAME_CHARS);
   for (const RangeSet& p : earlier)
@@ -82,9 +82,9 @@ std::wstring ExportName(const std::wstring& stored, const std::vector<std::wstri
   for (wchar_t& c : base)
     if (std::wstring_view(kBadNameChars).find(c) != std::wstring_view::npos) c = L'_';
   if (base.empty()) base = L"Unnamed preset";
-  if (!taken(base) && ToUtf16(base).size() <= kMaxPresetNameLength) return base;
+  if (!taken(base) && Utf16Length(base) <= kMaxPresetNameLength) return base;
   // Leave room for the " (n)" that makes it unique.
-  while (ToUtf16(base).size() > kMaxPresetNameLength - 8) base.pop_back();
+  while (Utf16Length(base) > kMaxPresetNameLength - 8) base.pop_back();
   std::wstring name = base;
   for (int n = 2; taken(name); ++n) name = base + WFormat(L" (%d)", n);
   return name;

@@ -39,7 +39,7 @@ std::wstring CheckPresetNameForSave(std::wstring_view name, const RangeSetMap& s
   trimmed.assign(name);
 
   if (trimmed.empty()) return L"Preset name cannot be empty.";
-  if (ToUtf16(trimmed).size() > kMaxPresetNameLength)
+  if (Utf16Length(trimmed) > kMaxPresetNameLength)
     return WFormat(L"Preset name is too long. Maximum allowed length is %zu characters.",
                    kMaxPresetNameLength);
   if (trimmed.find_first_of(L"<>*") != std::wstring::npos)

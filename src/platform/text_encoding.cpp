@@ -152,6 +152,12 @@ std::u16string ToUtf16(std::wstring_view s) {
   return out;
 }
 
+size_t Utf16Length(std::wstring_view s) {
+  size_t units = s.size();
+  for (wchar_t w : s) units += static_cast<uint32_t>(w) >= 0x10000 && static_cast<uint32_t>(w) <= 0x10FFFF;
+  return units;
+}
+
 std::wstring FromUtf16(std::u16string_view s) {
   std::wstring out;
   out.reserve(s.size());

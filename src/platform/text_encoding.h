@@ -27,6 +27,8 @@ std::wstring FromUtf8(std::string_view s);
 // surrogates decode to U+FFFD.
 std::u16string ToUtf16(std::wstring_view s);
 std::wstring FromUtf16(std::u16string_view s);
+// The number of UTF-16 code units of `s`: the length stored formats count.
+size_t Utf16Length(std::wstring_view s);
 
 // One character at a time, as the functions above decode whole texts, for
 // readers that never hold the whole text decoded.

@@ -259,6 +259,9 @@ TEST_F(PresetFileTest, EveryImportCheckHasItsCode) {
       {head + L"[Preset0]\nName=a\nFlags=0\nPathItem0=3|/x/\n", 186},
       {head + L"[Preset0]\nName=a\nFlags=0\nPathItem0=2|" + longPath + L"\n", 206},
       {head + L"[Preset0]\nName=a\nFlags=0\nPathItem0=/x/\n", 3902},
+      // Lengths are counted as the store counts them, in UTF-16 units.
+      {head + L"[Preset0]\nName=" + std::wstring(129, L'\U0001F600') + L"\nFlags=0\n", 8348},
+      {head + L"[Preset0]\nName=a\nFlags=0\nPathItem0=2|" + std::wstring(261, L'\U0001F600') + L"\n", 206},
   };
   for (const auto& c : cases) {
     std::vector<ErrCodePresetRecord> read;
