@@ -50,16 +50,6 @@ int Refuse(const std::wstring& message) {
   return kExitUsage;
 }
 
-bool ParseUnsigned(const std::string& text, uint64_t& out) {
-  if (text.empty() || text[0] == '-') return false;
-  char* end = nullptr;
-  errno = 0;
-  const unsigned long long v = std::strtoull(text.c_str(), &end, 0);
-  if (errno || *end) return false;
-  out = v;
-  return true;
-}
-
 bool ReadRangesFile(const std::string& path, std::vector<ErrorRange>& ranges) {
   std::ifstream in(path, std::ios::binary);
   if (!in) {
@@ -116,11 +106,11 @@ int RunErrMsg(const std::vector<std::string>& args) {
     } else if (a == "--every-code") {
       p.lookup = MessageLookup::kEveryCode;
     } else if (a == "--lang") {
-      if (!in.Value(v) || !ParseUnsigned(v, language) || language > 0xFFFFFFFF)
-        return Usage("--lang takes a language identifier such as 0x409");
+      if (!in.Value(v) || !ReadOptionNumber(v, 0xFFFFFFFF, language))
+        return Usage("--lang takes a language identifier such as 0x409 (0 to 0xFFFFFFFF)");
       haveLang = true;
     } else if (a == "--set") {
-      if (!in.Value(v) || !ParseUnsigned(v, setId) || setId >= kBuiltInRangeSetCount)
+      if (!in.Value(v) || !ReadOptionNumber(v, kBuiltInRangeSetCount - 1, setId))
         return Usage("--set takes a built-in set number, 0 to 7");
       haveSet = true;
     } else if (a == "--ranges") {

@@ -79,12 +79,9 @@ int Usage(const char* message) {
 }
 
 bool ParseNumber(const std::string& text, int64_t& out) {
-  if (text.empty()) return false;
-  char* end = nullptr;
-  errno = 0;
-  long long v = std::strtoll(text.c_str(), &end, 0);
-  if (errno || *end || v < 0) return false;
-  out = v;
+  uint64_t v = 0;
+  if (!ReadOptionNumber(text, INT64_MAX, v)) return false;
+  out = static_cast<int64_t>(v);
   return true;
 }
 
@@ -177,7 +174,7 @@ int RunSearch(const std::vector<std::string>& args) {
     } else if (a == "--undecorate-flags") {
       int64_t n;
       if (!in.Value(v) || !ParseNumber(v, n) || n > 0xFFFFFFFF)
-        return Usage("--undecorate-flags takes a number");
+        return Usage("--undecorate-flags takes a number from 0 to 0xFFFFFFFF");
       opt.undecorateFlags = n;
     } else if (a == "--columns") {
       if (!in.Value(v)) return Usage("--columns needs a list of column ids");
@@ -226,7 +223,7 @@ int RunSearch(const std::vector<std::string>& args) {
     } else if (a == "--max-memory") {
       int64_t n;
       if (!in.Value(v) || !ParseNumber(v, n) || n > 0xFFFFFFFF)
-        return Usage("--max-memory takes a number of MiB (0: a quarter of the machine's memory)");
+        return Usage("--max-memory takes a number of MiB from 0 to 4294967295 (0: a quarter of the machine's memory)");
       opt.maxMemoryMiB = n;
     } else if (a == "--help") {
       Usage(nullptr);
