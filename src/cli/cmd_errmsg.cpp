@@ -18,6 +18,7 @@
 #include "core/registry_settings.h"
 #include "core/wformat.h"
 #include "errmsg/message_languages.h"
+#include "errmsg/message_search_check.h"
 #include "errmsg/message_search_lines.h"
 #include "errmsg/message_search_worker.h"
 #include "errmsg/range_line.h"
@@ -133,16 +134,8 @@ int RunErrMsg(const std::vector<std::string>& args) {
   p.systemFolder = SystemFolder();
   p.grammar = LoadProgramSettings().regexGrammar;
   p.word = TrimSearchText(FromUtf8(word));
-  if (p.word.empty()) return Refuse(L"Provide a search word to search error messages with");
-  if (p.regex) {
-    RegexCompileError error;
-    if (!ValidateSearchString(p.word, p.grammar, p.caseSensitive, error))
-      return Refuse(WFormat(
-          L"Failed to evaluate the regular expression for the 'Search Word':\n\n%ls\n\n"
-          L"Syntax: %ls\n\nComponent: %d\nERROR: %ls",
-          p.word.c_str(), RegexGrammarName(p.grammar).c_str(), error.component + 1,
-          error.text.c_str()));
-  }
+  const std::wstring problem = MessageSearchWordProblem(p.word, p.regex, p.caseSensitive, p.wholeWords, p.grammar);
+  if (!problem.empty()) return Refuse(problem);
   const std::vector<MessageLanguage> languages = MessageLanguageList();
   const bool listed = std::any_of(languages.begin(), languages.end(), [&](const auto& l) {
     return l.id == language && l.id != kLanguageSeparatorId;
