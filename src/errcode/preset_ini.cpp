@@ -4,6 +4,7 @@
 #include <ctime>
 
 #include "core/event_log.h"
+#include "core/preset_name_chars.h"
 #include "core/wformat.h"
 #include "platform/case_fold.h"
 #include "platform/last_error.h"
@@ -179,7 +180,7 @@ bool ParseErrorCodePresetSections(const std::vector<PresetSection>& sections,
     preset.name = Trimmed(*nameValue);
     if (preset.name.empty()) return fail(kImportEmptyName, 437);
     if (Utf16Length(preset.name) > kMaxErrCodePresetNameLength) return fail(kImportNameTooLong, 438);
-    if (preset.name.find_first_of(L"<>*") != std::wstring::npos)
+    if (HasMarkupNameChar(preset.name) || HasHiddenNameChar(preset.name))
       return fail(kImportBadNameCharacter, 439);
     for (const auto& other : presets)
       if (EqualsIgnoreCase(other.name, preset.name)) return fail(kImportDuplicateName, 440);

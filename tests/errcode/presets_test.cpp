@@ -95,6 +95,10 @@ TEST(PresetNames, ChecksBeforeSavingAndListTexts) {
   name = L"a>b";
   EXPECT_EQ(CheckPresetName(name, presets, nullptr),
             L"Preset name contains invalid character(s). Remove any of the following:\n\n< > *");
+  name = L"a\u202Eb\x1b";
+  EXPECT_EQ(CheckPresetName(name, presets, nullptr),
+            L"Preset name contains invalid character(s). Remove any of the following:\n\n"
+            L"control characters and text direction marks");
   for (int i = 0; i < 63; ++i) presets.push_back(User(std::wstring(L"u") + std::to_wstring(i), 0, {}));
   name = L"one more";
   EXPECT_EQ(CheckPresetName(name, presets, nullptr),
@@ -255,6 +259,14 @@ TEST_F(PresetFileTest, EveryImportCheckHasItsCode) {
       {head + L"[Preset0]\nName=   \nFlags=0\n", 2115},
       {head + L"[Preset0]\nName=" + longName + L"\nFlags=0\n", 8348},
       {head + L"[Preset0]\nName=a*b\nFlags=0\n", 9954},
+      // Control characters and text direction marks, as the file escapes
+      // them or as they stand: ESC, CR, LF, TAB, NUL, U+202E.
+      {head + L"[Preset0]\nName=a\x1b[31mb\nFlags=0\n", 9954},
+      {head + L"[Preset0]\nName=a\\rb\nFlags=0\n", 9954},
+      {head + L"[Preset0]\nName=a\\nb\nFlags=0\n", 9954},
+      {head + L"[Preset0]\nName=a\tb\nFlags=0\n", 9954},
+      {head + L"[Preset0]\nName=a\\0b\nFlags=0\n", 9954},
+      {head + L"[Preset0]\nName=gpj.\\x202Eexe\nFlags=0\n", 9954},
       {head + L"[Preset0]\nName=Same\nFlags=0\n[preset1]\nName= same \nFlags=0\n", 15119},
       {head + L"[Preset0]\nName=a\nFlags=0\nPathItem0=3|/x/\n", 186},
       {head + L"[Preset0]\nName=a\nFlags=0\nPathItem0=2|" + longPath + L"\n", 206},
