@@ -8,12 +8,16 @@
 
 #include "core/err_code_presets.h"
 #include "core/preset_file.h"
+#include "heap_peak.h"
 #include "errcode/preset_ini.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace tarnix;
   std::vector<PresetSection> sections;
-  if (!PresetFile::ParseBytes(std::string_view(reinterpret_cast<const char*>(data), size), sections)) return 0;
+  const fuzz::HeapPeak peak;
+  const bool read = PresetFile::ParseBytes(std::string_view(reinterpret_cast<const char*>(data), size), sections);
+  peak.Check(size);
+  if (!read) return 0;
   std::vector<ErrCodePresetRecord> presets;
   uint32_t error = 0;
   int site = 0;

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "core/preset_file.h"
+#include "heap_peak.h"
 
 namespace {
 
@@ -20,7 +21,10 @@ bool HasSurrogate(const std::wstring& s) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace tarnix;
   std::vector<PresetSection> sections;
-  if (!PresetFile::ParseBytes(std::string_view(reinterpret_cast<const char*>(data), size), sections)) return 0;
+  const fuzz::HeapPeak peak;
+  const bool read = PresetFile::ParseBytes(std::string_view(reinterpret_cast<const char*>(data), size), sections);
+  peak.Check(size);
+  if (!read) return 0;
 
   // Escaped surrogate halves ("\xd800") can't survive UTF-16; leave them out.
   for (auto& s : sections) {

@@ -8,13 +8,17 @@
 #include <vector>
 
 #include "core/preset_file.h"
+#include "heap_peak.h"
 #include "errmsg/range_preset_blob.h"
 #include "errmsg/range_preset_ini.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace tarnix;
   std::vector<PresetSection> sections;
-  if (!PresetFile::ParseBytes(std::string_view(reinterpret_cast<const char*>(data), size), sections)) return 0;
+  const fuzz::HeapPeak peak;
+  const bool read = PresetFile::ParseBytes(std::string_view(reinterpret_cast<const char*>(data), size), sections);
+  peak.Check(size);
+  if (!read) return 0;
   std::vector<RangeSet> presets;
   if (!RangePresetsFromIni(sections, presets)) return 0;
 
