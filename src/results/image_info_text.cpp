@@ -47,9 +47,9 @@ bool IsLibraryKind(uint32_t kind) {
   return kind == kKindImportedLibrary || kind == kKindDelayImportedLibrary;
 }
 
-std::wstring ErrorBox(uint32_t error) {
-  return WFormat(L"<Error: (%ls) %ls>", ErrorCodeToText(error).c_str(),
-                 ErrorDescription(error).c_str());
+// "<Error: (%s) %s>" for a module that could not be resolved.
+std::wstring ErrorBox(const ModuleResolver& resolver, uint32_t error) {
+  return L"<Error: " + resolver.DescribeError(error) + L">";
 }
 
 std::wstring Field(int32_t column, const ResultEntry& entry) {
@@ -219,7 +219,7 @@ ImageInfoContent BuildImageInfo(const ImageInfoSubject& s, const ModuleResolver&
     else if (loc.moduleResolved && !forwarded)
       c.resolvedPath = loc.modulePath;
     const uint32_t resolveError = loc.moduleResolved ? loc.locateError : loc.moduleError;
-    c.resolvesTo = c.resolvedPath.empty() ? ErrorBox(resolveError) : c.resolvedPath;
+    c.resolvesTo = c.resolvedPath.empty() ? ErrorBox(resolver, resolveError) : c.resolvedPath;
 
     const SymbolClass cls = ClassifySymbol(s.kind, loc.located ? loc.access : std::nullopt);
     c.title = cls.titlePrefix + s.name;
@@ -259,7 +259,7 @@ ImageInfoContent BuildImageInfo(const ImageInfoSubject& s, const ModuleResolver&
     if (resolver.Resolve(s.imagePath, s.properties.imageType, s.module, c.resolvedPath))
       c.resolvesTo = c.resolvedPath;
     else
-      c.resolvesTo = ErrorBox(GetLastError());
+      c.resolvesTo = ErrorBox(resolver, GetLastError());
     text += WFormat(L"%ls\nType:\t\t%ls\n\n", s.module.c_str(), c.labels.groupCaption.c_str());
   } else {
     // A whole image: named after its file.

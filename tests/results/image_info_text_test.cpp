@@ -183,6 +183,24 @@ TEST_F(ImageInfoText, BrokenForwardersSayWhatBroke) {
   EXPECT_NE(run.out.find("Resolves To:\t<Error: (1921) "), std::string::npos) << run.out << run.err;
 }
 
+// An import of a module named by a path is shown as a search lists it;
+// the resolver refuses the name and says why.
+TEST_F(ImageInfoText, ModuleNamedByAPath) {
+  SetRootVariable();
+  const fs::path odd = dir_.Write(
+      "App/odd.exe", PeBuilder().Import({"/etc/passwd", {ImportSymbol::Named("root", 1)}}).Build().bytes);
+  CliRun run = RunCli(dir_, "info", odd.string() + " --module /etc/passwd");
+  EXPECT_EQ(run.status, 0) << run.err;
+  const ImageInfoContent library =
+      Build(InfoSubject(odd, kKindImportedLibrary, L"", L"/etc/passwd"));
+  EXPECT_EQ(run.out, ToUtf8(library.text) + "\n");
+  EXPECT_EQ(library.resolvesTo.rfind(L"<Error: (123) ", 0), 0u);
+  EXPECT_NE(run.err.find("/etc/passwd resolves to <Error: (123) "), std::string::npos) << run.err;
+  run = RunCli(dir_, "info", odd.string() + " --module /ETC/PASSWD --symbol root");
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.out.find("Module From:\t/etc/passwd\n"), std::string::npos) << run.out;
+}
+
 TEST_F(ImageInfoText, UnresolvedModulesAndLibraries) {
   // A C++ import from a module that is nowhere: no "Resolves To" lines, no
   // offsets, an unknown function.
