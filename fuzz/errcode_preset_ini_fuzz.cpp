@@ -14,10 +14,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace tarnix;
   std::vector<PresetSection> sections;
-  const fuzz::HeapPeak peak;
-  const bool read = PresetFile::ParseBytes(std::string_view(reinterpret_cast<const char*>(data), size), sections);
-  peak.Check(size);
-  if (!read) return 0;
+  if (!fuzz::ReadPresetBytes(data, size, sections)) return 0;
   std::vector<ErrCodePresetRecord> presets;
   uint32_t error = 0;
   int site = 0;

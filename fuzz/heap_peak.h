@@ -11,6 +11,10 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <string_view>
+#include <vector>
+
+#include "core/preset_file.h"
 
 namespace fuzz {
 
@@ -49,5 +53,14 @@ class HeapPeak {
  private:
   int64_t base_ = 0;
 };
+
+// Reads fuzz bytes as a preset file is read, within the bound.
+inline bool ReadPresetBytes(const uint8_t* data, size_t size, std::vector<tarnix::PresetSection>& sections) {
+  const HeapPeak peak;
+  const bool read =
+      tarnix::PresetFile::ParseBytes(std::string_view(reinterpret_cast<const char*>(data), size), sections);
+  peak.Check(size);
+  return read;
+}
 
 }  // namespace fuzz

@@ -21,10 +21,7 @@ bool HasSurrogate(const std::wstring& s) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace tarnix;
   std::vector<PresetSection> sections;
-  const fuzz::HeapPeak peak;
-  const bool read = PresetFile::ParseBytes(std::string_view(reinterpret_cast<const char*>(data), size), sections);
-  peak.Check(size);
-  if (!read) return 0;
+  if (!fuzz::ReadPresetBytes(data, size, sections)) return 0;
 
   // Escaped surrogate halves ("\xd800") can't survive UTF-16; leave them out.
   for (auto& s : sections) {

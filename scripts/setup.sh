@@ -6,7 +6,7 @@ pkgs=(g++ cmake ninja-build pkg-config git
       googletest libgtest-dev libgmock-dev libbenchmark-dev
       libsqlite3-dev sqlite3 mingw-w64-common python3
       qt6-base-dev qt6-base-dev-tools libgl-dev qt6-wayland qt6-svg-dev qt6-qpa-plugins
-      fonts-dejavu-core librsvg2-bin tzdata tidy
+      fonts-dejavu-core librsvg2-bin tzdata tidy time
       xvfb xauth openbox at-spi2-core dbus-x11 python3-dogtail python3-pyatspi xdotool imagemagick
       clang libclang-rt-14-dev llvm lld)
 missing=()
