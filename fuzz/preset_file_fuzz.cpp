@@ -8,25 +8,10 @@
 #include "core/preset_file.h"
 #include "heap_peak.h"
 
-namespace {
-
-bool HasSurrogate(const std::wstring& s) {
-  for (wchar_t c : s)
-    if (c >= 0xD800 && c <= 0xDFFF) return true;
-  return false;
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace tarnix;
   std::vector<PresetSection> sections;
   if (!fuzz::ReadPresetBytes(data, size, sections)) return 0;
-
-  // Escaped surrogate halves ("\xd800") can't survive UTF-16; leave them out.
-  for (auto& s : sections) {
-    std::erase_if(s.pairs, [](const PresetPair& p) { return HasSurrogate(p.value); });
-  }
   PresetFile file("/nonexistent/fuzz.ini", L"comment\nline");
   std::string bytes;
   if (!file.BuildBytes(sections, bytes)) std::abort();  // every name read is writable

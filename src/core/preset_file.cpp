@@ -271,7 +271,11 @@ class ByteChars {
         length_ = 1;
         break;
       case Encoding::kUtf8:
+        // A byte that is not UTF-8 is the replacement character, as an
+        // unpaired surrogate of UTF-16 is: no text of a document holds a
+        // surrogate half, which no UTF-16 file or store could keep.
         current_ = Utf8CharAt(bytes_, at_, length_);
+        if (current_ >= 0xD800 && current_ <= 0xDFFF) current_ = 0xFFFD;
         break;
       case Encoding::kUtf16Le:
       case Encoding::kUtf16Be: {

@@ -74,7 +74,8 @@ class PresetFile {
   static constexpr size_t kMaxValueLength = 32768;  // unescaped (twice that as written)
 
   // Reads a file's bytes: the encoding by their byte-order mark, then the
-  // scan, one character at a time. False with ERROR_BAD_FORMAT (rejected
+  // scan, one character at a time; bytes that are not UTF-8 in a UTF-8
+  // file, like unpaired surrogates of UTF-16, read as U+FFFD. False with ERROR_BAD_FORMAT (rejected
   // marks, the scan), ERROR_BAD_LENGTH (odd UTF-16).
   static bool ParseBytes(std::string_view bytes, std::vector<PresetSection>& sections);
   // Scans a document; false with ERROR_BAD_FORMAT.

@@ -17,7 +17,8 @@ bool IsHiddenNameChar(wchar_t c) {
   return u < 0x20 || (u >= 0x7F && u <= 0x9F) ||  // C0, DEL, C1
          u == 0x061C || u == 0x200E || u == 0x200F ||  // direction marks
          (u >= 0x2028 && u <= 0x202E) ||  // line and paragraph separators, embeddings, overrides
-         (u >= 0x2066 && u <= 0x2069);    // isolates
+         (u >= 0x2066 && u <= 0x2069) ||  // isolates
+         (u >= 0xD800 && u <= 0xDFFF) || u > 0x10FFFF;  // no character: UTF-16 cannot keep them
 }
 
 bool HasMarkupNameChar(std::wstring_view name) { return std::any_of(name.begin(), name.end(), IsMarkupNameChar); }

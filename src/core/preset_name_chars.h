@@ -4,7 +4,9 @@
 // lists put around and before the names they make up, and the characters a
 // list cannot show as themselves: control characters (C0, DEL, C1), line
 // and paragraph separators, and the invisible marks that turn the direction
-// of text, with which one name can be made to look like another.
+// of text, with which one name can be made to look like another; and what
+// is no character at all (surrogate halves an escape can make), which a
+// stored name could not keep.
 #include <string>
 #include <string_view>
 

@@ -171,6 +171,16 @@ TEST(PresetFile, WritingKeepsWhatItReplaces) {
   }
 }
 
+// Bytes that are not UTF-8 read as U+FFFD, as unpaired UTF-16 surrogates
+// do: a document never holds a surrogate half it could not write back.
+TEST(PresetFile, MalformedTextReadsAsReplacementCharacters) {
+  std::vector<PresetSection> got;
+  ASSERT_TRUE(PresetFile::ParseBytes("\xEF\xBB\xBF[a\xFF]\nk=\xC3\n"s, got));
+  EXPECT_EQ(got, (std::vector<PresetSection>{{L"a\uFFFD", {{L"k", L"\uFFFD"}}}}));
+  ASSERT_TRUE(PresetFile::ParseBytes("\xFF\xFE"s + Le(u"[a\xDC00]\r\nk=\xD800"), got));
+  EXPECT_EQ(got, (std::vector<PresetSection>{{L"a\uFFFD", {{L"k", L"\uFFFD"}}}}));
+}
+
 TEST(PresetFile, ReadsEveryEncoding) {
   test::TempDir dir;
   const std::vector<PresetSection> expect{{L"S\u00e9", {{L"Name", L"\u0436 \u20ac"}, {L"PathItem0", L"1|C:\\"}}}};

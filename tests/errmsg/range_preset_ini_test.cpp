@@ -107,7 +107,8 @@ TEST(RangePresetIni, EveryImportCheck) {
   EXPECT_EQ(ImportError(File({preset(std::wstring(257, L'n'))})), ERROR_NAME_TOO_LONG);
   EXPECT_EQ(ImportError(File({preset(L"a*b")})), ERROR_INVALID_NAME_CHARS);
   for (const std::wstring& hidden : std::vector<std::wstring>{L"a\x1b[2Jb", L"a\rb", L"a\nb", L"a\tb",
-                                                              std::wstring(L"a\0b", 3), L"a\u202Eb"})
+                                                              std::wstring(L"a\0b", 3), L"a\u202Eb",
+                                                              std::wstring(L"a") + wchar_t(0xDC80)})
     EXPECT_EQ(ImportError(File({preset(hidden)})), ERROR_INVALID_NAME_CHARS);
   EXPECT_EQ(ImportError(File({preset(L"Same"), preset(L"SAME ")})), ERROR_NAME_ALREADY_USED);
   EXPECT_EQ(ImportError(File({preset(L"n", {{L"ErrRange0", L"1|2|3||"}})})),
