@@ -240,7 +240,7 @@ namespace {
 // they are counted, and the count is said at the end.
 TEST(SearchCommandAtScale, ManyStatusLinesOfOneKindAreCounted) {
   TempDir dir;
-  for (int i = 0; i < 300; ++i) dir.Write("imgs/e" + std::to_string(1000 + i) + ".dll", "");
+  for (int i = 0; i < 300; ++i) dir.Write(std::string("imgs/e").append(std::to_string(1000 + i)).append(".dll"), "");
   CliRun run = RunCli(dir, "search", (dir.path() / "imgs").string() + " --name '*.dll' --for x");
   EXPECT_EQ(run.status, 1);
   size_t shown = 0;

@@ -250,7 +250,10 @@ TEST(PresetFile, ReadingIsBounded) {
   EXPECT_EQ(got.size(), PresetFile::kMaxSections);
 
   std::string pairs = "[a]\n";
-  for (size_t i = 0; i <= PresetFile::kMaxPairs; ++i) pairs += (i % 1000 ? "" : "[b]\n") + "a=\n"s;
+  for (size_t i = 0; i <= PresetFile::kMaxPairs; ++i) {
+    if (i % 1000 == 0) pairs += "[b]\n";
+    pairs += "a=\n";
+  }
   EXPECT_EQ(read(pairs), ERROR_BAD_FORMAT);
   pairs.resize(pairs.size() - 3);
   EXPECT_EQ(read(pairs), 0u);

@@ -149,8 +149,10 @@ TEST_F(ImageInfoText, BrokenForwardersSayWhatBroke) {
   const std::wstring self = forwarding("self.dll", "Foo", "self.Foo");
   forwarding("loopa.dll", "A", "loopb.A");
   const std::wstring loop = forwarding("loopb.dll", "A", "loopa.A");
-  for (int i = 0; i < 20; ++i)
-    forwarding("c" + std::to_string(i) + ".dll", "F", "c" + std::to_string(i + 1) + ".F");
+  for (int i = 0; i < 20; ++i) {
+    const std::string next = std::to_string(i + 1);
+    forwarding(std::string(1, 'c').append(std::to_string(i)).append(".dll"), "F", std::string(1, 'c').append(next).append(".F"));
+  }
   dir_.Write("Windows/System32/c20.dll", PeBuilder().Exports({"c20.dll", 1, {{1, "F"}}}).Build().bytes);
   const std::wstring missingModule = forwarding("m.dll", "G", "nowhere.G");
   const std::wstring missingOrdinal = forwarding("o.dll", "H", "ntdll.#99");
