@@ -106,7 +106,7 @@ std::vector<PresetSection> ErrorCodePresetSections(const std::vector<ErrorCodePr
     s.pairs.push_back({L"Flags", WFormat(L"%lld", static_cast<long long>(p.flags))});
     for (size_t i = 0; i < p.items.size(); ++i)
       s.pairs.push_back({WFormat(L"%ls%u", kPathItemPrefix, static_cast<unsigned>(i)),
-                         WFormat(L"%u|%ls", p.items[i].flags, p.items[i].path.c_str())});
+                         FormatPathItemValue(p.items[i])});
     sections.push_back(std::move(s));
   }
   return sections;
@@ -122,6 +122,10 @@ int ExportErrorCodePresets(const std::string& path, const std::vector<ErrorCodeP
     return -1;
   }
   return 1;
+}
+
+std::wstring FormatPathItemValue(const SearchLocation& location) {
+  return WFormat(L"%u|", static_cast<unsigned>(location.flags)) + location.path;
 }
 
 bool ParsePathItemValue(std::wstring_view value, SearchLocation& out, uint32_t& error, int& site) {

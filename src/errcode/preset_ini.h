@@ -41,6 +41,10 @@ std::vector<PresetSection> ErrorCodePresetSections(const std::vector<ErrorCodePr
 // failure with the last error set.
 int ExportErrorCodePresets(const std::string& path, const std::vector<ErrorCodePreset>& presets);
 
+// One location as "<flags>|<path>": a "PathItem" value, or a line of
+// copied search paths. The path is appended whole, whatever it holds.
+std::wstring FormatPathItemValue(const SearchLocation& location);
+
 // Reads one location written as "<flags>|<path>" (a "PathItem" value, or
 // a line of pasted search paths): the flags a number of kind folder or
 // file, the path trimmed, not empty, at most 520 characters, a folder's

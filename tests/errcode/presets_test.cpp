@@ -140,6 +140,10 @@ TEST_F(PresetFileTest, ExportWritesUserPresetsAndImportRestoresThem) {
   EXPECT_EQ(sections[2].pairs[0].value, L"Unnamed preset");
   EXPECT_EQ(sections[3].pairs[0].value, L"Unnamed preset (2)");
   EXPECT_EQ(sections[3].pairs[1].value, L"16");
+  // A path is written whole, whatever it holds (a fuzz run found one with
+  // NUL characters cut short).
+  const std::wstring odd(L"/n\0l/\x1b", 6);
+  EXPECT_EQ(ErrorCodePresetSections({User(L"Odd", 0, {{1, odd}})})[1].pairs[2].value, L"1|" + odd);
 
   const std::string file = (dir_.path() / "out.ini").string();
   ASSERT_EQ(ExportErrorCodePresets(file, presets), 1);
