@@ -3,8 +3,10 @@
 #include "gui/app/window_registry.h"
 #include "gui/dialogs/more_info_dlg.h"
 #include "gui/errcode/err_code_search_dlg.h"
+#include "gui/settings/settings_sheet.h"
 #include "gui/tools/regex_composer_dlg.h"
 #include "gui/tools/try_regex_dlg.h"
+#include "gui/tools/undec_cpp_name_dlg.h"
 
 namespace tarnix::gui {
 
@@ -23,6 +25,12 @@ void RegisterProgramWindows() {
   });
   RegisterWindow(WindowId::kTryRegex, [](const WindowRequest& r) -> QWidget* {
     return CTryRegexDlg::Show(r.owner, r.regex, r.caseSensitive, r.grammar);
+  });
+  RegisterWindow(WindowId::kUndecorate, [](const WindowRequest& r) -> QWidget* {
+    return CUndecCppNameDlg::Show(r.owner);
+  });
+  RegisterWindow(WindowId::kSettings, [](const WindowRequest& r) -> QWidget* {
+    return CSettingsSheet::Show(r.owner, r.page);
   });
 }
 
