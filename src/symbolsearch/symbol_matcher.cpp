@@ -1,6 +1,7 @@
 #include "symbolsearch/symbol_matcher.h"
 
 #include <iterator>
+#include <mutex>
 #include <new>
 #include <stdexcept>
 #include <utility>
@@ -123,19 +124,32 @@ bool SymbolMatcher::DeliverImage(const ImageProperties& props) {
   return DeliverWide(kKindImage, {}, {}, 0, -1, props) == 1;
 }
 
+std::optional<bool> UndecoratedVerdicts::Find(std::string_view name) const {
+  std::shared_lock<std::shared_mutex> lock(lock_);
+  if (const auto known = verdicts_.find(name); known != verdicts_.end()) return known->second;
+  return std::nullopt;
+}
+
+void UndecoratedVerdicts::Keep(std::string_view name, bool matched) {
+  std::unique_lock<std::shared_mutex> lock(lock_);
+  if (verdicts_.size() >= kMaxNames) verdicts_.clear();
+  verdicts_.emplace(std::string(name), matched);
+}
+
+std::wstring FailedToSendResultLine(uint32_t error) {
+  return WFormat(L"CRITICAL ERROR: Failed to send result: %ls", ErrorText(error).c_str());
+}
+
 bool SymbolMatcher::UndecoratedMatches(std::string_view name) {
-  constexpr size_t kMaxRemembered = 1 << 18;
-  if (const auto known = undecoratedMatch_.find(name); known != undecoratedMatch_.end())
-    return known->second;
-  // A name the undecorator rejects is treated as not undecorated.
+  if (const std::optional<bool> known = verdicts_->Find(name)) return *known;
+  // A name the undecorator rejects is treated as not undecorated. Two
+  // readers meeting a new name at once may both undecorate it; both keep
+  // the same answer.
   const std::optional<std::string> text = undecorate_(name, options_.undecorationFlags);
   matchFailed_ = false;
   const bool matched = text && MatchText(*text) == 1;
   // A failed match is reported each time it happens, so it is not kept.
-  if (!matchFailed_) {
-    if (undecoratedMatch_.size() >= kMaxRemembered) undecoratedMatch_.clear();
-    undecoratedMatch_.emplace(std::string(name), matched);
-  }
+  if (!matchFailed_) verdicts_->Keep(name, matched);
   return matched;
 }
 
@@ -197,7 +211,7 @@ int SymbolMatcher::DeliverWide(ResultKind kind, std::wstring_view name, std::wst
       break;
   }
   const uint32_t code = GetLastError();
-  Status(WFormat(L"CRITICAL ERROR: Failed to send result: %ls", ErrorText(code).c_str()));
+  Status(FailedToSendResultLine(code));
   SetLastError(code);
   return -1;
 }

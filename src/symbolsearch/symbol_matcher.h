@@ -12,6 +12,8 @@
 // could not be delivered, or a name that could not be converted).
 #include <cstdint>
 #include <functional>
+#include <optional>
+#include <shared_mutex>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -24,6 +26,28 @@
 #include "symbolsearch/undecorator.h"
 
 namespace tarnix {
+
+// Whether the undecorated text of each decorated name met so far matched:
+// decorated names recur across images (the same C++ imports and exports in
+// many of them), so a search undecorates each distinct name once. The
+// readers of one search share one memory; it keeps at most kMaxNames names.
+class UndecoratedVerdicts {
+ public:
+  static constexpr size_t kMaxNames = 1 << 18;
+  std::optional<bool> Find(std::string_view name) const;
+  void Keep(std::string_view name, bool matched);
+
+ private:
+  struct NameHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view s) const { return std::hash<std::string_view>()(s); }
+  };
+  mutable std::shared_mutex lock_;  // guards verdicts_
+  std::unordered_map<std::string, bool, NameHash, std::equal_to<>> verdicts_;
+};
+
+// The status line of a result that could not be delivered.
+std::wstring FailedToSendResultLine(uint32_t error);
 
 struct SymbolMatchOptions {
   uint32_t lookIn = 0;             // Look In bits; only the language bits matter here
@@ -42,6 +66,10 @@ class SymbolMatcher final : public SymbolSink {
   // With the program's undecorator, under the undecoration lock.
   SymbolMatcher(const SearchString& search, const SymbolMatchOptions& options,
                 ResultSink& results, StatusOutput& status, SearchProgress& progress);
+
+  // Keeps the undecoration answers in `shared` (which must outlive the
+  // matcher) rather than in the matcher's own memory.
+  void ShareVerdicts(UndecoratedVerdicts& shared) { verdicts_ = &shared; }
 
   // The image being read, named in status lines. Forgets the attached image.
   void SetCurrentFile(std::wstring path) {
@@ -91,13 +119,8 @@ class SymbolMatcher final : public SymbolSink {
   std::wstring text_;
   std::wstring name_;
   std::wstring module_;
-  // Decorated names recur across images (the same C++ imports and exports
-  // in many of them): the answer for each name is kept, up to a bound.
-  struct NameHash {
-    using is_transparent = void;
-    size_t operator()(std::string_view s) const { return std::hash<std::string_view>()(s); }
-  };
-  std::unordered_map<std::string, bool, NameHash, std::equal_to<>> undecoratedMatch_;
+  UndecoratedVerdicts ownVerdicts_;
+  UndecoratedVerdicts* verdicts_ = &ownVerdicts_;
   bool matchFailed_ = false;  // the last match reported a failure
   // A name of the current image that the regular expression could not
   // decide has been reported (once per image).
