@@ -17,6 +17,7 @@
 #include "cli/command.h"
 #include "core/error_text.h"
 #include "core/event_log.h"
+#include "core/ordered_readers.h"
 #include "core/registry_settings.h"
 #include "core/text_format.h"
 #include "core/wformat.h"
@@ -59,6 +60,7 @@ struct SearchOptions {
   int32_t sortColumn = -1;
   bool sortDescending = false;
   int64_t maxMemoryMiB = -1;  // -1: the setting
+  int64_t jobs = -1;          // -1: the setting
 };
 
 int Usage(const char* message) {
@@ -67,7 +69,7 @@ int Usage(const char* message) {
                "usage: tarnix-cli search [FOLDER|FILE...] [/SWITCH VALUE...] [--name TEXT] [--for TEXT]\n"
                "         [--undecorate 0|1] [--undecorate-flags N] [--columns IDS] [--header]\n"
                "         [--format tsv|json] [--output FILE] [--details] [--sort COLUMN[:desc]]\n"
-               "         [--max-memory MIB] [--quiet]\n"
+               "         [--max-memory MIB] [--jobs N] [--quiet]\n"
                "switches: /auto /isf /fnrx /fncs /fnww /snrx /sncs /snww /pa /sf /li /petp /pess\n"
                "          /pecm /pecv /pedm /pedv /petf /pett (decimal values; '-' works as '/')\n"
                "tsv output (stdout and --output text files): fields joined by TAB; a tab, line feed,\n"
@@ -225,6 +227,11 @@ int RunSearch(const std::vector<std::string>& args) {
       if (!in.Value(v) || !ParseNumber(v, n) || n > 0xFFFFFFFF)
         return Usage("--max-memory takes a number of MiB (0: a quarter of the machine's memory)");
       opt.maxMemoryMiB = n;
+    } else if (a == "--jobs") {
+      int64_t n;
+      if (!in.Value(v) || !ParseNumber(v, n) || n < 1 || n > kMaxReaders)
+        return Usage("--jobs takes a number of threads reading images, 1 to 64");
+      opt.jobs = n;
     } else if (a == "--help") {
       Usage(nullptr);
       return kExitOk;
@@ -285,6 +292,7 @@ int RunSearch(const std::vector<std::string>& args) {
   start.undecorate = opt.undecorate >= 0 ? opt.undecorate == 1 : settings.undecorateCppNames;
   start.undecorationFlags = opt.undecorateFlags >= 0 ? static_cast<uint32_t>(opt.undecorateFlags)
                                                      : settings.undecorationFlags;
+  start.readers = opt.jobs > 0 ? static_cast<uint32_t>(opt.jobs) : settings.searchReaders;
 
   StopFlag stop{kStopRun};
   SearchStatistics stats;

@@ -27,6 +27,7 @@ struct SearchParams {
   bool emptyMatchesAll = false;     // "EmptySrchStrAsMatchAll"
   bool undecorate = false;          // "UndecorCppNames"
   uint32_t undecorationFlags = 0;   // "UndecorCppNamesFlags"
+  uint32_t readers = 1;             // threads reading images ("SrchReadThreads")
 
   std::wstring folder;  // environment variables expanded, ending with a separator
   bool includeSubfolders = false;
@@ -62,6 +63,7 @@ struct SearchStartSettings {
   bool emptyMatchesAll = true;     // "EmptySrchStrAsMatchAll", default 1
   bool undecorate = true;          // "UndecorCppNames", default 1
   uint32_t undecorationFlags = 2;  // "UndecorCppNamesFlags", default UNDNAME_NO_MS_KEYWORDS
+  uint32_t readers = 0;            // "SrchReadThreads": threads reading images; 0: the default
 };
 
 // Completes validated criteria for a start: cuts the characteristics and

@@ -296,6 +296,7 @@ bool CTarnixDlg::StartSearch(bool interactive) {
         start.emptyMatchesAll = s.emptySearchMatchesAll;
         start.undecorate = s.undecorateCppNames;
         start.undecorationFlags = s.undecorationFlags;
+        start.readers = s.searchReaders;
         return w.engine.Start(params, start);
       });
   UpdateCommands();
