@@ -317,6 +317,7 @@ bool CErrCodeSearchDlg::StartSearch() {
   request.locations = *where;
   request.fileExtensions = ReadErrCodeSrchFileExts(RegistrySettings());
   request.language = kLangUserDefault;
+  request.readers = AppSettings().searchReaders;
 
   bar_->Started();
   if (AppSettings().errCodeClearOutputBeforeSearch) output_->Clear();
