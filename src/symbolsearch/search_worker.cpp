@@ -201,8 +201,9 @@ class ImageReadContext final : public SearchProgress, public ResultSink, public 
     }
   }
   bool CheckStop() override {
-    // Reading on the search thread, it posts progress meanwhile.
-    if (!outlet_->Poll()) return true;
+    // Reading on the search thread, it posts progress meanwhile (the clock
+    // is read only every so many symbols).
+    if ((++checks_ & 63) == 0 && !outlet_->Poll()) return true;
     uint32_t state = shared_.stop.load();
     if (state == kStopPause) {
       // What was found so far is shown while the search is paused.
@@ -260,6 +261,7 @@ class ImageReadContext final : public SearchProgress, public ResultSink, public 
   size_t outBytes_ = 0;
   uint64_t symbols_ = 0, visited_ = 0;
   uint64_t sharedBytes_ = 0;  // of the file, already added to the shared progress
+  uint32_t checks_ = 0;
 };
 
 // The search thread's side: it walks, hands the files to the readers and
