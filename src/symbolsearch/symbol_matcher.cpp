@@ -154,6 +154,8 @@ bool SymbolMatcher::UndecoratedMatches(std::string_view name) {
 }
 
 int SymbolMatcher::MatchText(std::string_view text) {
+  // A plain search string matches the 8-bit name as it stands.
+  if (const int answer = search_.MatchCp1252(text); answer >= 0) return answer;
   if (!ConvertName(text, text_)) {
     const std::wstring error = WFormat(L"Failed to convert string for match: %ls",
                                        ErrorText(GetLastError()).c_str());
