@@ -192,7 +192,9 @@ class ImageReadContext final : public SearchProgress, public ResultSink, public 
   }
   void SymbolsVisited(uint64_t count) override {
     visited_ += count;
-    if (!symbols_ || visited_ > symbols_) return;
+    // The share is worked out every 64 symbols: the progress shown moves in
+    // steps of kProgressStep anyway.
+    if (!symbols_ || visited_ > symbols_ || (visited_ & 63) >= count) return;
     const uint64_t done = static_cast<uint64_t>(static_cast<double>(job_->size) * static_cast<double>(visited_) /
                                                 static_cast<double>(symbols_));
     if (done >= sharedBytes_ + kProgressStep) {
