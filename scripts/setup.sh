@@ -8,7 +8,8 @@ pkgs=(g++ cmake ninja-build pkg-config git
       qt6-base-dev qt6-base-dev-tools libgl-dev qt6-wayland qt6-svg-dev qt6-qpa-plugins
       fonts-dejavu-core librsvg2-bin tzdata tidy
       xvfb xauth openbox at-spi2-core dbus-x11 python3-dogtail python3-pyatspi xdotool imagemagick
-      clang libclang-rt-14-dev llvm lld)
+      clang libclang-rt-14-dev llvm lld
+      fuse3 libfuse3-dev)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
