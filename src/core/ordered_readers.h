@@ -41,6 +41,13 @@ uint32_t DefaultReaderCount();
 inline constexpr uint32_t kMaxReaders = 64;
 uint32_t EffectiveReaderCount(uint32_t requested);
 
+// What the consumer's tick answers.
+enum class ReadersTick {
+  kGo,    // commit what is ready
+  kHold,  // paused: commit nothing until the pause ends
+  kStop,  // stop (see Stop)
+};
+
 struct OrderedReadLimits {
   size_t readers = 1;            // 0 or 1: the consumer reads the jobs itself
   size_t window = 0;             // 0: 16 per reader, at least 32
@@ -82,9 +89,9 @@ class OrderedReaders {
   // Answers false to stop: nothing more is committed.
   using CommitFn = std::function<bool(Output&, bool last)>;
   // Runs on the consumer while it waits (at least every 10 ms), and on a
-  // reading consumer at each Poll. Answers false to stop. It never waits
-  // out a pause: the readers and the consumer do that in their own checks.
-  using TickFn = std::function<bool()>;
+  // reading consumer at each Poll. It never waits out a pause itself: the
+  // readers and the consumer do that in their own checks.
+  using TickFn = std::function<ReadersTick()>;
   // Runs first on each reader thread (to lower its priority).
   using ThreadStartFn = std::function<void()>;
 
@@ -252,7 +259,7 @@ class OrderedReaders {
 
   bool PollInline() {
     if (!inline_) return !cancelled_.load(std::memory_order_relaxed);
-    if (state_ == State::kRunning && !tick_()) Stop();
+    if (state_ == State::kRunning && tick_() == ReadersTick::kStop) Stop();
     return state_ == State::kRunning;
   }
 
@@ -297,17 +304,16 @@ class OrderedReaders {
   template <class Done>
   bool WaitUntil(Done done) {
     for (;;) {
-      if (!Drain()) return false;
-      {
-        std::unique_lock<std::mutex> lock(lock_);
-        if (done()) return true;
-        if (items_.empty() || items_.front().pieces.empty())
-          ready_.wait_for(lock, std::chrono::milliseconds(10));
-      }
-      if (!tick_()) {
+      const ReadersTick tick = tick_();
+      if (tick == ReadersTick::kStop) {
         Stop();
         return false;
       }
+      if (tick == ReadersTick::kGo && !Drain()) return false;
+      std::unique_lock<std::mutex> lock(lock_);
+      if (done()) return true;
+      if (tick == ReadersTick::kHold || items_.empty() || items_.front().pieces.empty())
+        ready_.wait_for(lock, std::chrono::milliseconds(10));
     }
   }
 

@@ -169,16 +169,19 @@ class SearchWalk final : public LocationWalkHandler {
     return Line(path, BrokenLinkLine(error, path));
   }
 
-  // Before every entry: delivers what is ready and waits while paused.
+  // Before every entry: waits while paused, then delivers what is ready.
   bool ShouldStop() override {
     for (;;) {
-      if (!readers_->Drain()) return true;
-      if (!Tick()) {
-        readers_->Stop();
-        return true;
+      switch (Tick()) {
+        case ReadersTick::kStop:
+          readers_->Stop();
+          return true;
+        case ReadersTick::kHold:
+          std::this_thread::sleep_for(std::chrono::milliseconds(10));
+          continue;
+        case ReadersTick::kGo:
+          return !readers_->Drain();
       }
-      if (r_.stop->load() != kStopPause) return false;
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
   }
 
@@ -212,15 +215,15 @@ class SearchWalk final : public LocationWalkHandler {
     return ProgressStep();
   }
 
-  // While the search waits: what is due is posted. False when it must stop.
-  bool Tick() {
+  // While the search waits: what is due is posted. While paused, what was
+  // found so far is shown and nothing more is examined or delivered.
+  ReadersTick Tick() {
     const uint32_t state = r_.stop->load();
-    if (state >= kStopStop) return false;
-    // What was found so far is shown while the search is paused.
-    if (state == kStopPause && !FlushResults()) return false;
+    if (state >= kStopStop) return ReadersTick::kStop;
+    if (state == kStopPause) return FlushResults() ? ReadersTick::kHold : ReadersTick::kStop;
     results_.PostIfDue();
     PostProgressIfDue();
-    return true;
+    return ReadersTick::kGo;
   }
 
  private:

@@ -329,28 +329,35 @@ class SearchContext {
     return true;
   }
 
-  // While the search waits: posts what is due. False when it must stop.
-  bool Tick() {
+  // While the search waits: posts what is due. While paused, what was
+  // delivered is shown and nothing more is delivered until the pause ends.
+  ReadersTick Tick() {
     const uint32_t state = stop_.load();
-    if (state >= kStopStop) return false;
-    if (state == kStopPause) FlushResults();
+    if (state >= kStopStop) return ReadersTick::kStop;
+    if (state == kStopPause) {
+      FlushResults();
+      return ReadersTick::kHold;
+    }
     statusLines_.PostIfDue();
     results_.PostIfDue();
     PostProgressIfDue(true);
-    return true;
+    return ReadersTick::kGo;
   }
 
-  // The walk's stop check before each entry: delivers what is ready, waits
-  // while paused. True when the walk must stop.
+  // The walk's stop check before each entry: waits while paused, then
+  // delivers what is ready. True when the walk must stop.
   bool ShouldStop(ImageReaders& readers) {
     for (;;) {
-      if (!readers.Drain()) return true;
-      if (!Tick()) {
-        readers.Stop();
-        return true;
+      switch (Tick()) {
+        case ReadersTick::kStop:
+          readers.Stop();
+          return true;
+        case ReadersTick::kHold:
+          std::this_thread::sleep_for(std::chrono::milliseconds(10));
+          continue;
+        case ReadersTick::kGo:
+          return !readers.Drain();
       }
-      if (stop_.load() != kStopPause) return false;
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
   }
 

@@ -77,7 +77,7 @@ FedRun Feed(size_t readers, int jobs, size_t heldBytes, const std::function<bool
         run.committed.push_back(std::to_string(p.job) + "." + std::to_string(p.piece));
         return true;
       },
-      tick);
+      [&] { return tick() ? ReadersTick::kGo : ReadersTick::kStop; });
   for (int j = 0; j < jobs; ++j) {
     // The stop check a walk makes before each entry.
     if (!r.Drain() || !tick()) {
@@ -150,7 +150,7 @@ TEST(OrderedReaders, CommitThatFailsStopsEverything) {
           committed.push_back(p.job);
           return p.job != 5;
         },
-        [] { return true; });
+        [] { return ReadersTick::kGo; });
     int added = 0;
     while (added < 100 && r.Add(added)) ++added;
     EXPECT_FALSE(r.Finish());
