@@ -120,6 +120,41 @@ TEST(ParallelSearch, OneReaderOrManyGiveTheSameOutput) {
   }
 }
 
+TEST(ParallelSearch, PauseHoldsEverythingAndResumeLosesNothing) {
+  test::TempDir dir("pause");
+  test::WriteMixedImageTree(dir.path());
+  SearchStartSettings settings;
+  settings.readers = 1;
+  SearchHarness h;
+  SearchParams p = h.Params(dir.path(), L"");
+  p.includeSubfolders = true;
+  const std::wstring one = Transcript(h.Go(p, nullptr, settings));
+  auto files = [&] {
+    std::lock_guard<std::mutex> lock(h.stats.countersLock);
+    return h.stats.filesSearched;
+  };
+  settings.readers = 4;
+  bool paused = false;
+  uint64_t filesAtPause = 0, filesLater = 0;
+  size_t queuedAtPause = 0, queuedLater = 0;
+  const SearchRun r = h.Go(p, [&](const PostedMessage& m) {
+    if (m.id != kMsgResults || paused) return;
+    paused = true;
+    h.stop = kStopPause;
+    std::this_thread::sleep_for(milliseconds(50));  // the files in hand
+    filesAtPause = files();
+    queuedAtPause = h.window()->size();
+    std::this_thread::sleep_for(milliseconds(300));
+    filesLater = files();
+    queuedLater = h.window()->size();
+    h.stop = kStopRun;
+  }, settings);
+  // Nothing was counted or posted while paused, and nothing was lost.
+  EXPECT_EQ(filesLater, filesAtPause);
+  EXPECT_EQ(queuedLater, queuedAtPause);
+  EXPECT_EQ(Transcript(r), one);
+}
+
 // Images whose reading waits in the undecorator until the test lets it go.
 struct HeldUndecorator {
   std::atomic<int> inside{0}, calls{0}, callsAfterEnd{0};

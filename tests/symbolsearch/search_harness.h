@@ -69,7 +69,7 @@ class SearchHarness {
     return run;
   }
 
-  MessageTarget* window() { return &target_; }
+  QueueMessageTarget* window() { return &target_; }
 
   StopFlag stop{0};
   SearchStatistics stats;
