@@ -293,6 +293,9 @@ int RunSearch(const std::vector<std::string>& args) {
   start.undecorationFlags = opt.undecorateFlags >= 0 ? static_cast<uint32_t>(opt.undecorateFlags)
                                                      : settings.undecorationFlags;
   start.readers = opt.jobs > 0 ? static_cast<uint32_t>(opt.jobs) : settings.searchReaders;
+  // The total size is only shown by the progress bar.
+  const bool progressShown = !opt.quiet && isatty(STDERR_FILENO);
+  start.sizeScan = progressShown;
 
   StopFlag stop{kStopRun};
   SearchStatistics stats;
@@ -361,7 +364,7 @@ int RunSearch(const std::vector<std::string>& args) {
     return kExitSomeFailed;
   }
 
-  ProgressBar bar(!opt.quiet && isatty(STDERR_FILENO));
+  ProgressBar bar(progressShown);
   uint64_t results = 0, done = 0;
   std::wstring currentFile;
   bool completed = false;

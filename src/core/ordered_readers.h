@@ -143,7 +143,7 @@ class OrderedReaders {
       CommitInline(last, true);
       return state_ == State::kRunning;
     }
-    if (!WaitUntil([&] { return items_.size() < window_; })) return false;
+    if (!WaitForRoom()) return false;
     std::lock_guard<std::mutex> lock(lock_);
     Item& item = items_.emplace_back();
     item.job.emplace(std::move(job));
@@ -160,11 +160,12 @@ class OrderedReaders {
       CommitInline(out, true);
       return state_ == State::kRunning;
     }
-    if (!WaitUntil([&] { return items_.size() < window_; })) return false;
+    if (!WaitForRoom()) return false;
     std::lock_guard<std::mutex> lock(lock_);
     Item& item = items_.emplace_back();
     item.taken = true;
     item.pieces.push_back({std::move(out), 0, true});
+    MarkDone(item);
     return true;
   }
 
@@ -179,8 +180,11 @@ class OrderedReaders {
         piece = std::move(head.pieces.front());
         head.pieces.pop_front();
         held_ -= piece.bytes;
-        if (piece.last) items_.pop_front();
-        room_.notify_all();
+        if (piece.last) {
+          items_.pop_front();
+          --readyFront_;
+        }
+        if (blocked_) room_.notify_all();
       }
       if (!commit_(piece.out, piece.last)) Halt();
       // After a stop that lets the oldest job finish, nothing after it.
@@ -192,7 +196,7 @@ class OrderedReaders {
   // Waits until every job added is committed. True when all were; false
   // when stopped. No reader runs any more when it returns.
   bool Finish() {
-    bool all = state_ == State::kRunning && (inline_ || WaitUntil([&] { return items_.empty(); }));
+    bool all = state_ == State::kRunning && (inline_ || WaitUntil([&] { return items_.empty(); }, 1));
     if (!all) {
       // The oldest job may still be read up to where its reader stops.
       while (state_ == State::kFinishingOldest) {
@@ -233,6 +237,7 @@ class OrderedReaders {
   struct Item {
     std::optional<Job> job;  // until a reader takes it
     bool taken = false;      // read, or never needed reading
+    bool done = false;       // its last piece is handed on
     std::deque<Piece> pieces;
   };
 
@@ -268,14 +273,29 @@ class OrderedReaders {
     std::unique_lock<std::mutex> lock(lock_);
     // The oldest job waits only for its own pieces to be taken; any other
     // waits while the output held is over the limit.
-    room_.wait(lock, [&] {
+    auto room = [&] {
       if (cancelled_ || last) return true;
       if (&items_.front() == item) return item->pieces.size() < 2;
       return held_ + bytes <= heldLimit_;
-    });
+    };
+    if (!room()) {
+      ++blocked_;
+      if (consumerWaiting_) ready_.notify_one();
+      room_.wait(lock, room);
+      --blocked_;
+    }
     item->pieces.push_back({std::move(piece), bytes, last});
     held_ += bytes;
-    ready_.notify_one();
+    if (last) MarkDone(*item);
+  }
+
+  // Under the lock: `item` has handed on its last piece. The consumer is
+  // woken only when enough jobs are done in order (or a reader waits for
+  // it), so that it takes them in bursts rather than one at a time.
+  void MarkDone(Item& item) {
+    item.done = true;
+    while (readyFront_ < items_.size() && items_[readyFront_].done) ++readyFront_;
+    if (consumerWaiting_ && (readyFront_ >= wakeAt_ || blocked_)) ready_.notify_one();
   }
 
   void ReaderLoop(size_t reader) {
@@ -300,9 +320,10 @@ class OrderedReaders {
   }
 
   // Commits and ticks until `done` holds (under the lock); false when
-  // stopped first.
+  // stopped first. It sleeps until `wakeAt` jobs are done in order (or a
+  // reader waits for it, or 10 ms have passed).
   template <class Done>
-  bool WaitUntil(Done done) {
+  bool WaitUntil(Done done, size_t wakeAt) {
     for (;;) {
       const ReadersTick tick = tick_();
       if (tick == ReadersTick::kStop) {
@@ -312,9 +333,24 @@ class OrderedReaders {
       if (tick == ReadersTick::kGo && !Drain()) return false;
       std::unique_lock<std::mutex> lock(lock_);
       if (done()) return true;
-      if (tick == ReadersTick::kHold || items_.empty() || items_.front().pieces.empty())
+      if (tick == ReadersTick::kHold || (readyFront_ < wakeAt && !blocked_)) {
+        consumerWaiting_ = true;
+        wakeAt_ = wakeAt;
         ready_.wait_for(lock, std::chrono::milliseconds(10));
+        consumerWaiting_ = false;
+      }
     }
+  }
+
+  // Waits (committing) for room in the window; once it is full, until a
+  // quarter of it is free again.
+  bool WaitForRoom() {
+    {
+      std::lock_guard<std::mutex> lock(lock_);
+      if (items_.size() < window_) return true;
+    }
+    const size_t quarter = std::max<size_t>(1, window_ / 4);
+    return WaitUntil([&] { return items_.size() + quarter <= window_; }, quarter);
   }
 
   void JoinReaders() {
@@ -334,13 +370,17 @@ class OrderedReaders {
   const size_t heldLimit_;
   std::vector<std::thread> threads_;
 
-  std::mutex lock_;  // guards items_ (and their fields), pending_, held_, closing_
+  std::mutex lock_;  // guards items_ (and their fields) and the members down to closing_
   std::condition_variable work_;   // a job to read, or the end
   std::condition_variable ready_;  // a piece for the consumer
   std::condition_variable room_;   // a reader may hand on its piece
   std::deque<Item> items_;         // added and not yet committed, oldest first
   std::deque<Item*> pending_;      // not yet taken by a reader
   size_t held_ = 0;
+  size_t readyFront_ = 0;  // items at the front that are done
+  size_t blocked_ = 0;     // readers waiting for room
+  bool consumerWaiting_ = false;
+  size_t wakeAt_ = 1;      // done items that wake a waiting consumer
   bool closing_ = false;
   std::atomic<bool> cancelled_{false};
   State state_ = State::kRunning;  // written by the consumer under the lock

@@ -11,6 +11,7 @@ void PrepareSearchStart(SearchParams& params, const SearchStartSettings& setting
   params.undecorate = settings.undecorate;
   params.undecorationFlags = settings.undecorationFlags;
   params.readers = EffectiveReaderCount(settings.readers);
+  params.sizeScan = settings.sizeScan;
   params.fileName.matchesAll =
       DeriveMatchAll(params.fileName.text, params.fileName.regex, settings.emptyMatchesAll);
   params.search.matchesAll =

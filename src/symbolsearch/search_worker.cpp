@@ -1,6 +1,7 @@
 #include "symbolsearch/search_worker.h"
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -117,7 +118,6 @@ struct ImageOutput {
 
 struct ImageJob {
   std::wstring path;
-  uint64_t size = 0;
   uint32_t serial = 0;  // the image's serial in the results
 };
 
@@ -162,10 +162,11 @@ class ImageReadContext final : public SearchProgress, public ResultSink, public 
     job_ = &job;
     out_ = ImageOutput{};
     outBytes_ = 0;
-    symbols_ = visited_ = sharedBytes_ = 0;
+    symbols_ = visited_ = sharedBytes_ = size_ = 0;
     matcher_.SetCurrentFile(job.path);
     uint32_t location = 0;
-    const int read = reader_.ReadFile(ToUtf8(job.path), shared_.scan, matcher_, &shared_.filter, location);
+    const std::string path = ToUtf8(job.path);
+    const int read = reader_.ReadFile(path, shared_.scan, matcher_, &shared_.filter, location, &size_);
     if (read == kReadStop) {
       out_.stopped = true;
     } else {
@@ -176,10 +177,13 @@ class ImageReadContext final : public SearchProgress, public ResultSink, public 
                                       warning ? L"Warning" : L"ERROR", job.path.c_str(), location,
                                       ErrorCodeToText(err).c_str(), ErrorDescription(err).c_str()),
                               warning ? Counted::kWarning : Counted::kError});
+        // The size scan counted it: so does the progress.
+        struct stat st;
+        if (size_ == 0 && stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) size_ = static_cast<uint64_t>(st.st_size);
       }
       out_.fileSearched = true;
       // The whole file counts, however far its symbols were visited.
-      shared_.bytesRead += job.size - std::min(job.size, sharedBytes_);
+      shared_.bytesRead += size_ - std::min(size_, sharedBytes_);
     }
     outlet_ = nullptr;
     return std::move(out_);
@@ -195,7 +199,7 @@ class ImageReadContext final : public SearchProgress, public ResultSink, public 
     // The share is worked out every 64 symbols: the progress shown moves in
     // steps of kProgressStep anyway.
     if (!symbols_ || visited_ > symbols_ || (visited_ & 63) >= count) return;
-    const uint64_t done = static_cast<uint64_t>(static_cast<double>(job_->size) * static_cast<double>(visited_) /
+    const uint64_t done = static_cast<uint64_t>(static_cast<double>(size_) * static_cast<double>(visited_) /
                                                 static_cast<double>(symbols_));
     if (done >= sharedBytes_ + kProgressStep) {
       shared_.bytesRead += done - sharedBytes_;
@@ -261,6 +265,7 @@ class ImageReadContext final : public SearchProgress, public ResultSink, public 
   ImageJob* job_ = nullptr;
   ImageOutput out_;
   size_t outBytes_ = 0;
+  uint64_t size_ = 0;  // of the file, once it is mapped
   uint64_t symbols_ = 0, visited_ = 0;
   uint64_t sharedBytes_ = 0;  // of the file, already added to the shared progress
   uint32_t checks_ = 0;
@@ -285,9 +290,9 @@ class SearchContext {
   MessagePoster& poster() { return poster_; }
 
   // A file for the readers, in walk order.
-  ImageJob FileJob(const std::wstring& path, uint64_t size) {
+  ImageJob FileJob(const std::wstring& path) {
     inFlight_.push_back(path);
-    return ImageJob{path, size, ++imageSerial_};
+    return ImageJob{path, ++imageSerial_};
   }
   // An event of the walk about `path`, in walk order.
   ImageOutput Event(const std::wstring& path, std::wstring line, Counted counted) {
@@ -467,7 +472,7 @@ void SizeScanThread(std::unique_ptr<SearchParams> p, bool background) {
   WalkPlan plan;
   RegexCompileError error;
   bool completed = false;
-  if (PlanWalk(*p, plan, error)) {
+  if (p->sizeScan && PlanWalk(*p, plan, error)) {
     uint64_t total = 0;
     int walked = FolderWalker::Walk(
         plan.options,
@@ -513,6 +518,9 @@ void SearchThread(std::unique_ptr<SearchParams> p, const UndecorateFn& undecorat
   if (!PlanWalk(*p, plan, error)) return compileFailed(error);
   shared.scan.searchMatchesAll = search.matchesAll();
   shared.fileNameMatchesAll = plan.fileNameMatchesAll;
+  // The readers learn each file's size as they map it: the walk need not
+  // look at every file for it.
+  plan.options.sizes = false;
 
   // Each reader keeps its own matcher and scratch tables.
   std::vector<std::unique_ptr<ImageReadContext>> contexts;
@@ -530,7 +538,7 @@ void SearchThread(std::unique_ptr<SearchParams> p, const UndecorateFn& undecorat
       [&](const FolderWalkEvent& ev) {
         if (ev.code == kWalkStopped) return true;
         if (ev.code != kWalkFile) return readers.AddReady(WalkEventOutput(ctx, ev, p->fileName.text));
-        return readers.Add(ctx.FileJob(ev.folder + ev.name, ev.size));
+        return readers.Add(ctx.FileJob(ev.folder + ev.name));
       },
       [&] { return ctx.ShouldStop(readers); });
   if (walked != 1) readers.Stop();

@@ -13,7 +13,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
-#include <shared_mutex>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -30,7 +30,9 @@ namespace tarnix {
 // Whether the undecorated text of each decorated name met so far matched:
 // decorated names recur across images (the same C++ imports and exports in
 // many of them), so a search undecorates each distinct name once. The
-// readers of one search share one memory; it keeps at most kMaxNames names.
+// readers of one search share one memory, in shards that each have their
+// own lock, so that readers looking up names at the same time seldom meet;
+// it keeps at most kMaxNames names.
 class UndecoratedVerdicts {
  public:
   static constexpr size_t kMaxNames = 1 << 18;
@@ -38,12 +40,17 @@ class UndecoratedVerdicts {
   void Keep(std::string_view name, bool matched);
 
  private:
+  static constexpr size_t kShards = 16;
   struct NameHash {
     using is_transparent = void;
     size_t operator()(std::string_view s) const { return std::hash<std::string_view>()(s); }
   };
-  mutable std::shared_mutex lock_;  // guards verdicts_
-  std::unordered_map<std::string, bool, NameHash, std::equal_to<>> verdicts_;
+  struct Shard {
+    mutable std::mutex lock;  // guards verdicts
+    std::unordered_map<std::string, bool, NameHash, std::equal_to<>> verdicts;
+  };
+  static size_t ShardOf(std::string_view name);
+  Shard shards_[kShards];
 };
 
 // The status line of a result that could not be delivered.

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <functional>
 #include <thread>
@@ -179,6 +180,36 @@ std::string CppDll(int i) {
   exports.symbols.push_back({2, "?Held" + n + "@@YAXXZ", ""});
   exports.symbols.push_back({3, "After" + n, ""});
   return test::PeBuilder().Exports(exports).Build().bytes;
+}
+
+TEST(ParallelSearch, ProgressOnlyGrowsAndStaysWithinTheTotal) {
+  test::TempDir dir("progress");
+  for (int i = 0; i < 100; ++i) dir.Write(std::string("d").append(std::to_string(100 + i)).append(".dll"), CppDll(100 + i));
+  for (bool sizeScan : {true, false}) {
+    SearchHarness h;
+    // Each image takes a while: the progress is posted several times.
+    h.undecorate = [](std::string_view, uint32_t) -> std::optional<std::string> {
+      std::this_thread::sleep_for(milliseconds(8));
+      return std::nullopt;
+    };
+    SearchStartSettings settings;
+    settings.readers = 4;
+    settings.sizeScan = sizeScan;
+    std::vector<uint64_t> progress;
+    const SearchRun r = h.Go(h.Params(dir.path(), L""), [&](const PostedMessage& m) {
+      if (m.id == kMsgProgress) progress.push_back(m.wParam | (m.lParam << 32));
+    }, settings);
+    EXPECT_EQ(r.ended, 1);
+    EXPECT_EQ(r.results.size(), 300u);
+    EXPECT_EQ(r.sizeScanEnded, sizeScan ? 1 : 0);
+    ASSERT_FALSE(progress.empty());
+    EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
+    uint64_t total = 0;
+    for (const auto& f : std::filesystem::directory_iterator(dir.path())) total += f.file_size();
+    EXPECT_LE(progress.back(), total);
+    std::lock_guard<std::mutex> lock(h.stats.sizeLock);
+    EXPECT_EQ(h.stats.sizeKnown ? h.stats.totalSize : 0, sizeScan ? total : 0);
+  }
 }
 
 TEST(ParallelSearch, StopWhileEveryReaderWaitsEndsAfterTheyAllEnd) {
