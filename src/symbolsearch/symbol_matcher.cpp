@@ -1,7 +1,6 @@
 #include "symbolsearch/symbol_matcher.h"
 
 #include <iterator>
-#include <mutex>
 #include <new>
 #include <stdexcept>
 #include <utility>
@@ -122,28 +121,6 @@ int SymbolMatcher::MatchModule(const ImageProperties& props, ResultKind kind,
 bool SymbolMatcher::DeliverImage(const ImageProperties& props) {
   image_ = nullptr;  // a ROM image comes complete and is never attached
   return DeliverWide(kKindImage, {}, {}, 0, -1, props) == 1;
-}
-
-size_t UndecoratedVerdicts::ShardOf(std::string_view name) {
-  // A few characters are enough to spread the names: decorated names end
-  // in their argument and return types, their middle varies most.
-  if (name.empty()) return 0;
-  const auto at = [&](size_t i) { return static_cast<size_t>(static_cast<uint8_t>(name[i])); };
-  return (name.size() * 7 + at(name.size() / 2) * 3 + at(name.size() - 1)) % kShards;
-}
-
-std::optional<bool> UndecoratedVerdicts::Find(std::string_view name) const {
-  const Shard& shard = shards_[ShardOf(name)];
-  std::lock_guard<std::mutex> lock(shard.lock);
-  if (const auto known = shard.verdicts.find(name); known != shard.verdicts.end()) return known->second;
-  return std::nullopt;
-}
-
-void UndecoratedVerdicts::Keep(std::string_view name, bool matched) {
-  Shard& shard = shards_[ShardOf(name)];
-  std::lock_guard<std::mutex> lock(shard.lock);
-  if (shard.verdicts.size() >= kMaxNames / kShards) shard.verdicts.clear();
-  shard.verdicts.emplace(std::string(name), matched);
 }
 
 std::wstring FailedToSendResultLine(uint32_t error) {

@@ -13,11 +13,10 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
-#include <mutex>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 
+#include "core/name_memory.h"
 #include "pe/symbol_sink.h"
 #include "symbolsearch/result_sink.h"
 #include "symbolsearch/search_progress.h"
@@ -27,31 +26,9 @@
 
 namespace tarnix {
 
-// Whether the undecorated text of each decorated name met so far matched:
-// decorated names recur across images (the same C++ imports and exports in
-// many of them), so a search undecorates each distinct name once. The
-// readers of one search share one memory, in shards that each have their
-// own lock, so that readers looking up names at the same time seldom meet;
-// it keeps at most kMaxNames names.
-class UndecoratedVerdicts {
- public:
-  static constexpr size_t kMaxNames = 1 << 18;
-  std::optional<bool> Find(std::string_view name) const;
-  void Keep(std::string_view name, bool matched);
-
- private:
-  static constexpr size_t kShards = 16;
-  struct NameHash {
-    using is_transparent = void;
-    size_t operator()(std::string_view s) const { return std::hash<std::string_view>()(s); }
-  };
-  struct Shard {
-    mutable std::mutex lock;  // guards verdicts
-    std::unordered_map<std::string, bool, NameHash, std::equal_to<>> verdicts;
-  };
-  static size_t ShardOf(std::string_view name);
-  Shard shards_[kShards];
-};
+// Whether the undecorated text of each decorated name met so far matched.
+// The readers of one search share one.
+using UndecoratedVerdicts = NameMemory<bool>;
 
 // The status line of a result that could not be delivered.
 std::wstring FailedToSendResultLine(uint32_t error);
