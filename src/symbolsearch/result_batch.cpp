@@ -52,7 +52,6 @@ void ResultBatch::Append(ResultBatch&& other) {
   const uint32_t imageBase = static_cast<uint32_t>(images.size() - (joins ? 1 : 0));
   const uint32_t textBase = static_cast<uint32_t>(text.size());
   for (size_t i = joins ? 1 : 0; i < other.images.size(); ++i) images.push_back(std::move(other.images[i]));
-  rows.reserve(rows.size() + other.rows.size());
   for (Row r : other.rows) {
     r.image += imageBase;
     r.nameAt += textBase;
