@@ -1,15 +1,17 @@
 // tarnix-cli search: the symbol search without a window. Takes the program's
 // own command line (folder or files, then /switch value pairs) plus options
 // of its own, runs the search workers and prints every result as it comes.
-// Results are kept only when they must be completed (--details), ordered
-// (--sort) or counted before they are written (the HTML report); otherwise
-// each is written as it arrives and memory does not grow with their number.
+// Results are kept only when they must be ordered (--sort) or counted before
+// they are written (the HTML report); otherwise each is written as it
+// arrives (with --details, once its image's details are read) and memory
+// does not grow with their number.
 #include <signal.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -314,8 +316,8 @@ int RunSearch(const std::vector<std::string>& args) {
   const std::wstring ext = toFile ? ToLowerCase(FromUtf8(opt.output.substr(std::min(opt.output.size(), opt.output.rfind('.')))))
                                   : std::wstring();
   const bool html = toFile && (ext == L".html" || ext == L".htm");
-  // Results are held back when they must be completed, ordered or counted first.
-  const bool collect = html || opt.details || opt.sortColumn >= 0;
+  // Results are held back when they must be ordered or counted first.
+  const bool collect = html || opt.sortColumn >= 0;
   ResultsModel collected;
   collected.BeginSearch(params.searchFor == kSearchForSymbols, !fullSymbols);
   const uint64_t limit = ResultsMemoryLimit(opt.maxMemoryMiB >= 0 ? static_cast<uint32_t>(opt.maxMemoryMiB)
@@ -372,6 +374,83 @@ int RunSearch(const std::vector<std::string>& args) {
   uint32_t streamError = 0;
   ResultEntry entry;
   std::wstring line;
+  // A result not kept is written as it comes (with --details, once its
+  // image's details are read).
+  auto write = [&](ResultEntry& e) {
+    e.id = ++results;
+    if (stream) {
+      if (!streamFailed && !stream->Add(e)) {
+        streamFailed = true;
+        streamError = GetLastError();
+        stop.store(kStopStop);
+      }
+      return;
+    }
+    if (opt.json)
+      line = JsonLine(e, opt.columns, fullSymbols);
+    else
+      ResultExportLine(e, opt.columns, fullSymbols, line);
+    line += L'\n';
+    bar.Clear();
+    PrintUtf8(stdout, line);
+  };
+  // With --details, threads read the details of each batch's rows (a few
+  // thousand at a time) and write their lines for stdout; the lines are
+  // printed in the order the results came.
+  struct DetailsJob {
+    std::shared_ptr<const ResultBatch> results;
+    size_t first = 0, count = 0;
+  };
+  struct DetailedResults {
+    DetailsJob job;
+    StreamedDetails::Batch details;
+    std::string lines;  // UTF-8, for stdout
+  };
+  constexpr size_t kDetailsRows = 1024;
+  using DetailsReaders = OrderedReaders<DetailsJob, DetailedResults>;
+  std::optional<StreamedDetails> details;
+  std::unique_ptr<DetailsReaders> detailsReaders;
+  if (opt.details && !collect) {
+    details.emplace(params.searchFor == kSearchForSymbols && start.undecorate, start.undecorationFlags);
+    OrderedReadLimits limits;
+    limits.readers = EffectiveReaderCount(start.readers);
+    limits.window = limits.readers + 2;
+    detailsReaders = std::make_unique<DetailsReaders>(
+        limits,
+        [&](DetailsJob& job, DetailsReaders::Outlet&) {
+          DetailedResults out;
+          details->Complete(*job.results, job.first, job.count, out.details);
+          if (!stream) {
+            ResultEntry e;
+            std::wstring text;
+            for (size_t i = job.first; i < job.first + job.count; ++i) {
+              StreamedDetails::Fill(*job.results, out.details, i, e);
+              if (opt.json)
+                text = JsonLine(e, opt.columns, fullSymbols);
+              else
+                ResultExportLine(e, opt.columns, fullSymbols, text);
+              text += L'\n';
+              out.lines += ToUtf8(text);
+            }
+          }
+          out.job = std::move(job);
+          return out;
+        },
+        [&](DetailedResults& d, bool) {
+          if (!stream) {
+            results += d.job.count;
+            bar.Clear();
+            std::fwrite(d.lines.data(), 1, d.lines.size(), stdout);
+            return true;
+          }
+          for (size_t i = d.job.first; i < d.job.first + d.job.count; ++i) {
+            StreamedDetails::Fill(*d.job.results, d.details, i, entry);
+            write(entry);
+          }
+          return true;
+        },
+        [] { return ReadersTick::kGo; });
+  }
   for (bool ended = false; !ended;) {
     PostedMessage m;
     if (!target.Take(m, std::chrono::milliseconds(200))) continue;
@@ -393,24 +472,15 @@ int RunSearch(const std::vector<std::string>& args) {
           }
           break;
         }
+        if (detailsReaders) {
+          auto shared = std::make_shared<const ResultBatch>(std::move(*m.As<ResultBatch>()));
+          for (size_t first = 0; first < shared->size(); first += kDetailsRows)
+            detailsReaders->Add({shared, first, std::min(kDetailsRows, shared->size() - first)});
+          break;
+        }
         for (size_t i = 0; i < batch->size(); ++i) {
           batch->Fill(i, entry.result);
-          entry.id = ++results;
-          if (stream) {
-            if (!streamFailed && !stream->Add(entry)) {
-              streamFailed = true;
-              streamError = GetLastError();
-              stop.store(kStopStop);
-            }
-            continue;
-          }
-          if (opt.json)
-            line = JsonLine(entry, opt.columns, fullSymbols);
-          else
-            ResultExportLine(entry, opt.columns, fullSymbols, line);
-          line += L'\n';
-          bar.Clear();
-          PrintUtf8(stdout, line);
+          write(entry);
         }
         break;
       }
@@ -447,6 +517,7 @@ int RunSearch(const std::vector<std::string>& args) {
   }
   stop.store(kStopStop);  // the size scan may still run; it is no longer needed
   search.Wait(std::chrono::milliseconds(5000));
+  if (detailsReaders) detailsReaders->Finish();
   bar.Clear();
   std::fflush(stdout);
   const int64_t elapsed = static_cast<int64_t>(TickCount64() - startTick);

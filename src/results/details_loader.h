@@ -10,14 +10,20 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <deque>
 #include <functional>
+#include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "core/name_memory.h"
 #include "core/stop_flag.h"
 #include "platform/message_target.h"
+#include "results/result_entry.h"
 #include "results/results_model.h"
+#include "symbolsearch/result_batch.h"
 
 namespace tarnix {
 
@@ -71,6 +77,45 @@ bool UndecorateName(const std::wstring& decorated, uint32_t flags, std::wstring&
 
 // Reads an image's details; the pass calls it once per distinct file.
 using ImageDetailsReader = std::function<ImageDetails(const std::wstring& path, uint16_t language)>;
+
+// The details of results written as they come (tarnix-cli search
+// --details), batch by batch as the search delivers them, on any number of
+// threads at once. Each image's details are read when its rows arrive (an
+// image whose rows span two batches is read once, unless two threads meet
+// it at the same moment), and each distinct decorated name is undecorated
+// once across batches, up to the bounds of a NameMemory. Nothing else is
+// kept from batch to batch.
+class StreamedDetails {
+ public:
+  // Names are undecorated only when `undecorate` (a WinAPIs search with
+  // undecoration on). `reader` replaces ReadImageDetails (tests).
+  StreamedDetails(bool undecorate, uint32_t undecorationFlags, ImageDetailsReader reader = nullptr);
+
+  // The details of rows firstRow.. of a result batch.
+  struct Batch {
+    size_t firstRow = 0;
+    uint32_t firstImage = 0;           // the image of the first row
+    std::vector<ImageDetails> images;  // one per image from firstImage on
+    std::vector<std::wstring> names;   // per row: its undecorated name, or empty
+  };
+  void Complete(const ResultBatch& results, size_t firstRow, size_t rows, Batch& out);
+
+  // Row `row` of `results` (one of those `details` covers) with what
+  // `details` say of it, as the list shows it once its details are in.
+  static void Fill(const ResultBatch& results, const Batch& details, size_t row, ResultEntry& entry);
+
+ private:
+  const ImageDetails& Image(uint32_t serial, const std::wstring& path, ImageDetails& read);
+
+  const bool undecorate_;
+  const uint32_t flags_;
+  const uint16_t language_;
+  const ImageDetailsReader reader_;
+  // The undecorated form of each name met (nothing: it does not undecorate).
+  NameMemory<std::optional<std::wstring>> names_;
+  std::mutex recentLock_;  // guards recent_
+  std::deque<std::pair<uint32_t, ImageDetails>> recent_;  // the last images read, by serial
+};
 
 class ResultDetailsLoader {
  public:

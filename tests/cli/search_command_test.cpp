@@ -226,6 +226,15 @@ TEST_F(SearchCommand, DetailsForEveryResultOfEachImage) {
       EXPECT_EQ(details, "\t\t");
     }
   }
+  // The text export written as the results come holds the same lines.
+  const std::string out = (dir_.path() / "d.txt").string();
+  ASSERT_EQ(Search(dir_, args + ",12,13 --details --output " + out).status, 0);
+  std::stringstream bytes;
+  bytes << std::ifstream(out, std::ios::binary).rdbuf();
+  std::string expected = "\xFF\xFE", text;
+  for (const std::string& line : lines) text += (text.empty() ? "" : "\r\n") + line;
+  for (char c : text) expected += std::string{c, '\0'};
+  EXPECT_EQ(bytes.str(), expected);
 }
 
 }  // namespace
@@ -248,6 +257,12 @@ TEST(SearchCommandAtScale, StreamedResultsAreNotKeptAndKeptOnesStopAtTheLimit) {
   ASSERT_EQ(streamed.status, 0) << streamed.err;
   const auto lines = Lines(streamed.out);
   ASSERT_EQ(lines.size(), 70000u);
+  // Details are read as the results come: they are not kept either.
+  CliRun detailed = RunCli(dir, "search", folder + " --columns 0,12 --quiet --max-memory 4 --details");
+  ASSERT_EQ(detailed.status, 0) << detailed.err;
+  const auto withDetails = Lines(detailed.out);
+  ASSERT_EQ(withDetails.size(), 70000u);
+  EXPECT_EQ(withDetails.back(), lines.back() + "\t");
 
   CliRun sorted = RunCli(dir, "search", folder + " --columns 0 --sort 0:desc --max-memory 4");
   EXPECT_EQ(sorted.status, 1);
@@ -289,6 +304,8 @@ TEST(SearchCommandJobs, OneReaderOrFourWriteTheSameBytes) {
       "/sf 2",
       "--name '*.dll' --for Create",
       "--for '' --sort 0 --columns 0,3",
+      "--for '' --details --columns 0,1,2,3,4,5,6,7,8,9,10,11,12,13,14,15",
+      "--for Widget --details --format json",
   };
   // The run time is the only text that may differ.
   auto timeless = [](std::string err) {
