@@ -68,8 +68,13 @@ echo "floor_scan matches:  $(wc -l < "$work/floor.out")   median ${f} ms"
 echo "tarnix-cli results:  $(wc -l < "$work/tarnix.out")   median ${t} ms (undecoration off, default readers)"
 echo "tarnix-cli, undecoration on: median ${u} ms"
 echo "tarnix-cli --jobs 1, undecoration off: median ${one} ms"
+# The ratio of each run to the floor run just before it, then the median:
+# a machine whose speed drifts moves both alike.
+pair() { paste "$1" "$work/f.t" | awk '{print $1 / $2}' | median; }
+printf "ratio tarnix/floor, median of the run-by-run ratios: %.2f (undecoration on: %.2f; one reader: %.2f)\n" \
+  "$(pair "$work/t.t")" "$(pair "$work/u.t")" "$(pair "$work/one.t")"
 awk -v f="$f" -v t="$t" -v u="$u" -v o="$one" 'BEGIN {
-  printf "ratio tarnix/floor: %.2f (undecorated: %.2f; one reader: %.2f)\n", t / f, u / f, o / f }'
+  printf "ratio of the medians: %.2f (undecoration on: %.2f; one reader: %.2f)\n", t / f, u / f, o / f }'
 echo "names floor_scan found that tarnix-cli did not: $missing"
 cmp -s "$work/tarnix.out" "$work/tarnix.1" && echo "one reader and the default write the same bytes: yes" ||
   echo "one reader and the default write the same bytes: NO"
