@@ -18,7 +18,7 @@ corpus=$(cd "$corpus" && pwd)
 bench=$top/build/release/bench/imginfo_corpus_bench
 [ -x "$bench" ] || (cd "$top" && cmake --preset release >/dev/null &&
                     cmake --build --preset release -j2 --target imginfo_corpus_bench)
-command -v llvm-objdump >/dev/null || { echo "llvm-objdump missing (scripts/setup.sh)"; exit 77; }
+command -v llvm-objdump >/dev/null || { echo "llvm-objdump missing (scripts/setup.sh test)"; exit 77; }
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/Windows"

@@ -3,6 +3,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 preset=${1:-release}
-scripts/setup.sh
+# A whole configuration holds the tests and benchmarks: their tools too.
+case "$preset" in fuzz) scripts/setup.sh fuzz ;; *) scripts/setup.sh test ;; esac
 cmake --preset "$preset" >/dev/null
 cmake --build --preset "$preset" -j "$(nproc)"

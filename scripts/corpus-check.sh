@@ -5,13 +5,13 @@
 # --coff-exports` lists, and the forwarder texts with `llvm-objdump -p`.
 # Prints the share of images on which they agree.
 # Usage: scripts/corpus-check.sh CORPUS        (lay CORPUS out with
-#        ../shared/bench/corpus.sh CORPUS; llvm comes with scripts/setup.sh)
+#        ../shared/bench/corpus.sh CORPUS; llvm comes with scripts/setup.sh test)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 corpus=${1:?usage: scripts/corpus-check.sh CORPUS}
 list="$corpus/files.txt"
 [ -f "$list" ] || { echo "corpus-check: $list not found; lay it out with shared/bench/corpus.sh" >&2; exit 2; }
-scripts/setup.sh
+scripts/setup.sh test
 cmake --preset release >/dev/null
 cmake --build --preset release -j "$(nproc)" --target tarnix-cli >/dev/null
 cli=$PWD/build/release/src/tarnix-cli

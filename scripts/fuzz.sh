@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 target=${1:?usage: scripts/fuzz.sh TARGET SECONDS}
 seconds=${2:?usage: scripts/fuzz.sh TARGET SECONDS}
 shift 2
-scripts/setup.sh
+scripts/setup.sh fuzz
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz -j "$(nproc)" --target "$target"
 corpus=build/fuzz-corpus/$target

@@ -5,12 +5,19 @@
 # /mnt/c, a mounted partition named by TARNIX_WINDOWS_ROOT, or Wine's DLLs)
 # or, where there is none, on the sample images. Without a display it runs
 # the headless search for "CreateFile*" there and says how to start the
-# window.
+# window. It installs and builds only what that needs: the two programs and
+# the sample images (scripts/test.sh installs and builds the rest).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/setup.sh
-cmake --preset release >/dev/null
-cmake --build --preset release -j "$(nproc)"
+scripts/setup.sh run
+# A build folder made here builds no tests; one the tests already use keeps
+# its configuration.
+if [ -f build/release/CMakeCache.txt ]; then
+  cmake --preset release >/dev/null
+else
+  cmake --preset release -DTARNIX_TESTS=OFF >/dev/null
+fi
+cmake --build --preset release -j "$(nproc)" --target tarnix tarnix-cli tarnix-make-samples
 cli=build/release/src/tarnix-cli
 gui=build/release/src/gui/tarnix
 folder=$("$cli" where 2>/dev/null | sed -n 's/^System32 (64-bit): *//p; s/^System32 (32-bit): *//p' | grep -v '^none found$' | head -n 1 || true)

@@ -3,10 +3,15 @@
 # desktop program into build/screenshots/ (offscreen, DejaVu fonts): on a
 # 1280x800 screen in the light palette and in a dark one, on a 1024x768
 # screen, on a 1920x1080 screen at 150 % and at 200 %.
+#   scripts/screenshots.sh [--appstream]
+# --appstream then copies the pictures the AppStream file names into
+# res/screenshots/, where the software centre's entry finds them.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/setup.sh
-cmake --preset release >/dev/null
+appstream=0
+[ "${1:-}" = --appstream ] && appstream=1
+scripts/setup.sh test
+cmake --preset release -DTARNIX_TESTS=ON >/dev/null
 cmake --build --preset release -j "$(nproc)" --target tarnix-screenshots tarnix-make-samples
 out=build/screenshots
 samples=build/screenshots/samples
@@ -36,3 +41,10 @@ run 1024x768 "$shots" "$out/1024x768" "$samples"
 run 1920x1080 env QT_SCALE_FACTOR=1.5 "$shots" "$out/150" "$samples"
 run 1920x1080 env QT_SCALE_FACTOR=2 "$shots" "$out/200" "$samples"
 echo "$(find "$out" -name '*.png' | wc -l) pictures in $out/" >&2
+if [ "$appstream" = 1 ]; then
+  mkdir -p res/screenshots
+  for name in $(grep -o '/[a-z0-9-]*\.png' res/io.github.tarnix.Tarnix.metainfo.xml.in); do
+    cp "$out$name" res/screenshots/
+  done
+  echo "AppStream pictures in res/screenshots/: $(ls res/screenshots | tr '\n' ' ')" >&2
+fi

@@ -36,11 +36,11 @@ int Usage(const char* message) {
   std::fprintf(stderr,
                "usage: tarnix-cli errmsg WORD [--regex] [--case] [--words] [--lang ID]\n"
                "         [--set N | --ranges FILE] [--every-code] [--names]\n"
-               "  --set N       a built-in range set, 0 to 7 (default 0, Win32 Error Codes)\n"
-               "  --ranges FILE one range per line: FROM|TO|FLAGS|LIBRARY|NAME\n"
-               "  --lang ID     language identifier (default 0x400, the user's default)\n"
-               "  --every-code  ask for every code of the ranges in turn (slow; for checks)\n"
-               "  --names       append TAB and the code's error names to each result line\n");
+               "  --set N        a built-in range set, 0 to 7 (default 0, Win32 Error Codes)\n"
+               "  --ranges FILE  one range per line: FROM|TO|FLAGS|LIBRARY|NAME\n"
+               "  --lang ID      language identifier (default 0x400, the user's default)\n"
+               "  --every-code   ask for every code of the ranges in turn (slow; for checks)\n"
+               "  --names        append TAB and the code's error names to each result line\n");
   return kExitUsage;
 }
 

@@ -89,6 +89,14 @@ class Undecorator {
   std::string error_line_;
 };
 
+const char kUsage[] =
+    "usage: tarnix-cli undecorate [--flags N] [NAME...]\n"
+    "  NAME        a decorated MSVC C++ name; without NAME, one name per line\n"
+    "              is read from standard input\n"
+    "  --flags N   the UNDNAME flags, decimal or 0x-hexadecimal (default 2)\n"
+    "One line per name on stdout: the undecorated name, or \"<ERROR: (code) text>\".\n"
+    "Exit status: 0 every name was undecorated, 1 some were not, 2 bad usage.\n";
+
 int RunUndecorate(const std::vector<std::string>& args) {
   uint32_t flags = kDefaultFlags;
   std::vector<std::string_view> names;
@@ -103,6 +111,9 @@ int RunUndecorate(const std::vector<std::string>& args) {
       value = args[++i];
     } else if (a.substr(0, 8) == "--flags=") {
       value = a.substr(8);
+    } else if (a == "--help" || a == "-h") {
+      std::fputs(kUsage, stdout);
+      return kExitOk;
     } else if (a == "--") {
       for (++i; i < args.size(); ++i) names.push_back(args[i]);
       break;

@@ -8,12 +8,14 @@
 #include <cstdarg>
 #include <cstdint>
 
+#include "tarnix_version.h"
+
 namespace tarnix {
 
 class EventLog {
  public:
   static constexpr const wchar_t* kSourceName = L"Tarnix";
-  static constexpr const wchar_t* kVersion = L"1.0.4.0";
+  static constexpr const wchar_t* kVersion = L"" TARNIX_VERSION_FULL;
   static constexpr const wchar_t* kPlatform = L"x64";
 
   // Event identifiers of the three event types.

@@ -3,10 +3,12 @@
 #include <QByteArray>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <unistd.h>
 
 #include "gui/app/resources.h"
 #include "gui/app/tarnix_app.h"
+#include "tarnix_version.h"
 
 namespace {
 
@@ -28,6 +30,17 @@ void MessageHandler(QtMsgType type, const QMessageLogContext&, const QString& te
 }  // namespace
 
 int main(int argc, char** argv) {
+  // The help and the version need no display.
+  for (int i = 1; i < argc; ++i) {
+    if (!std::strcmp(argv[i], "--help") || !std::strcmp(argv[i], "-h")) {
+      std::fputs(tarnix::gui::DesktopUsage().c_str(), stdout);
+      return 0;
+    }
+    if (!std::strcmp(argv[i], "--version")) {
+      std::printf("tarnix %s\n", TARNIX_VERSION);
+      return 0;
+    }
+  }
   const std::string missing = tarnix::gui::MissingDisplayMessage();
   if (!missing.empty()) {
     std::fputs(missing.c_str(), stderr);

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <cwchar>
 #include <map>
 #include <thread>
 
@@ -33,29 +34,52 @@ struct Switch {
   bool wide;      // a 64-bit value
   uint64_t CommandLineValues::*field64;
   uint32_t CommandLineValues::*field32;
+  const char* value;  // the value as the help shows it
+  const char* help;
 };
 
 // The switches from "isf" to "pett" in table order ("auto" is handled apart).
 const Switch kSwitches[] = {
-    {L"isf", Rule::Bool, 0, false, nullptr, &CommandLineValues::isf},
-    {L"fnrx", Rule::Bool, 0, false, nullptr, &CommandLineValues::fnrx},
-    {L"fncs", Rule::Bool, 0, false, nullptr, &CommandLineValues::fncs},
-    {L"fnww", Rule::Bool, 0, false, nullptr, &CommandLineValues::fnww},
-    {L"snrx", Rule::Bool, 0, false, nullptr, &CommandLineValues::snrx},
-    {L"sncs", Rule::Bool, 0, false, nullptr, &CommandLineValues::sncs},
-    {L"snww", Rule::Bool, 0, false, nullptr, &CommandLineValues::snww},
-    {L"pa", Rule::Clamp2, 0, false, nullptr, &CommandLineValues::pa},
-    {L"sf", Rule::Clamp2, 0, false, nullptr, &CommandLineValues::sf},
-    {L"li", Rule::Mask, 0x7F, false, nullptr, &CommandLineValues::li},
-    {L"petp", Rule::Mask, 0x7, false, nullptr, &CommandLineValues::petp},
-    {L"pess", Rule::Mask, 0x80003FFFULL, true, &CommandLineValues::pess, nullptr},
-    {L"pecm", Rule::Mask, 0x3000FFFFFFFULL, true, &CommandLineValues::pecm, nullptr},
-    {L"pecv", Rule::Mask, 0x3000FFFFFFFULL, true, &CommandLineValues::pecv, nullptr},
-    {L"pedm", Rule::Mask, 0x3FFFFF007FFFULL, true, &CommandLineValues::pedm, nullptr},
-    {L"pedv", Rule::Mask, 0x3FFFFF007FFFULL, true, &CommandLineValues::pedv, nullptr},
-    {L"petf", Rule::AsIs, 0, true, &CommandLineValues::petf, nullptr},
-    {L"pett", Rule::AsIs, 0, true, &CommandLineValues::pett, nullptr},
+    {L"isf", Rule::Bool, 0, false, nullptr, &CommandLineValues::isf,
+     "0|1", "include subfolders"},
+    {L"fnrx", Rule::Bool, 0, false, nullptr, &CommandLineValues::fnrx,
+     "0|1", "'File Name' is a regular expression"},
+    {L"fncs", Rule::Bool, 0, false, nullptr, &CommandLineValues::fncs,
+     "0|1", "'File Name' is case-sensitive"},
+    {L"fnww", Rule::Bool, 0, false, nullptr, &CommandLineValues::fnww,
+     "0|1", "'File Name' matches whole words only"},
+    {L"snrx", Rule::Bool, 0, false, nullptr, &CommandLineValues::snrx,
+     "0|1", "'Search For' is a regular expression"},
+    {L"sncs", Rule::Bool, 0, false, nullptr, &CommandLineValues::sncs,
+     "0|1", "'Search For' is case-sensitive"},
+    {L"snww", Rule::Bool, 0, false, nullptr, &CommandLineValues::snww,
+     "0|1", "'Search For' matches whole words only"},
+    {L"pa", Rule::Clamp2, 0, false, nullptr, &CommandLineValues::pa,
+     "N", "present results as: 1 WinAPIs in modules, 2 modules only"},
+    {L"sf", Rule::Clamp2, 0, false, nullptr, &CommandLineValues::sf,
+     "N", "search for: 1 WinAPIs, 2 Import Libs"},
+    {L"li", Rule::Mask, 0x7F, false, nullptr, &CommandLineValues::li,
+     "BITS", "look in: 1 exports, 2 imports, 4 delay-load imports, 8 import ordinals, 16 forwarded exports, 32 C names only, 64 C++ names only; 0 everything"},
+    {L"petp", Rule::Mask, 0x7, false, nullptr, &CommandLineValues::petp,
+     "BITS", "image types: 1 32-bit, 2 64-bit, 4 ROM; 0 any"},
+    {L"pess", Rule::Mask, 0x80003FFFULL, true, &CommandLineValues::pess, nullptr,
+     "BITS", "subsystems, one bit each in the order of the filter's list (bit 31: any other); 0 any"},
+    {L"pecm", Rule::Mask, 0x3000FFFFFFFULL, true, &CommandLineValues::pecm, nullptr,
+     "BITS", "characteristics to check (the COFF and DLL characteristics bits)"},
+    {L"pecv", Rule::Mask, 0x3000FFFFFFFULL, true, &CommandLineValues::pecv, nullptr,
+     "BITS", "the values the checked characteristics must have"},
+    {L"pedm", Rule::Mask, 0x3FFFFF007FFFULL, true, &CommandLineValues::pedm, nullptr,
+     "BITS", "data directories to check (present or absent)"},
+    {L"pedv", Rule::Mask, 0x3FFFFF007FFFULL, true, &CommandLineValues::pedv, nullptr,
+     "BITS", "which of the checked data directories must be present"},
+    {L"petf", Rule::AsIs, 0, true, &CommandLineValues::petf, nullptr,
+     "SECONDS", "time stamp from, in seconds since 1970-01-01 UTC; 0 not set"},
+    {L"pett", Rule::AsIs, 0, true, &CommandLineValues::pett, nullptr,
+     "SECONDS", "time stamp to, in seconds since 1970-01-01 UTC; 0 not set"},
 };
+
+constexpr const char* kAutoHelp =
+    "start-up actions, added up: 1 start the search at once, 256 bring the window to the front";
 
 constexpr std::wstring_view kRestartPrefix = L"RestartByRestartManager:";
 
@@ -298,6 +322,12 @@ CommandLineState ParseCommandLine(const std::vector<std::wstring>& args,
     i += 2;
   }
   return state;
+}
+
+std::vector<SwitchHelp> CommandLineSwitchHelp() {
+  std::vector<SwitchHelp> out{{"auto", "N", kAutoHelp}};
+  for (const auto& s : kSwitches) out.push_back({std::string(s.name, s.name + std::wcslen(s.name)), s.value, s.help});
+  return out;
 }
 
 std::optional<std::vector<std::wstring>> ComposeArguments(

@@ -60,6 +60,15 @@ std::optional<std::vector<std::wstring>> ComposeArguments(
     uint32_t autoActions, const std::vector<std::wstring>& filePaths,
     const CommandLineValues* values);
 
+// One switch as the programs' help shows it: "/name VALUE", then what it sets.
+struct SwitchHelp {
+  std::string name;
+  const char* value;
+  const char* text;
+};
+// Every switch, "auto" first, then the table order.
+std::vector<SwitchHelp> CommandLineSwitchHelp();
+
 // The program to start: 0 this program; 1 and 2 the 32-bit and 64-bit
 // builds, which this build does not have (error 9553).
 std::optional<std::wstring> ExecutablePath(uint32_t choice);

@@ -18,6 +18,7 @@
 #include "platform/wait_event.h"
 #include "platform/win_errors.h"
 #include "support/temp_dir.h"
+#include "tarnix_version.h"
 
 namespace tarnix {
 namespace {
@@ -66,7 +67,7 @@ TEST_F(EventLogTest, RecordTextsKeepTheCallersLastError) {
   SetLastError(5);
   EXPECT_TRUE(EventLog::LogSite(147));
   EXPECT_EQ(GetLastError(), 5u);
-  EXPECT_TRUE(IsRecord(NewestText(), "{1.0.4.0|x64} (5) [147]")) << NewestText();
+  EXPECT_TRUE(IsRecord(NewestText(), "{" TARNIX_VERSION_FULL "|x64} (5) [147]")) << NewestText();
 
   SetLastError(0xFFFFFFFE);
   EXPECT_TRUE(EventLog::LogSiteFormat(147, L"c=%d", 5));

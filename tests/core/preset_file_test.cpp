@@ -18,6 +18,7 @@
 #include "platform/wait_event.h"
 #include "platform/win_errors.h"
 #include "support/temp_dir.h"
+#include "tarnix_version.h"
 
 namespace tarnix {
 namespace {
@@ -67,7 +68,7 @@ TEST(PresetFile, CommentLinesArePrefixed) {
 
   // The export header becomes the comment block of the file.
   const std::wstring c = PresetFile::BuildComment(ErrCodePresetsFileHeader());
-  EXPECT_EQ(c.rfind(L"; This file was created by Tarnix v.1.0.4.0\n"
+  EXPECT_EQ(c.rfind(L"; This file was created by Tarnix v." TARNIX_VERSION_FULL "\n"
                     L"; (It contains exports of the error codes search presets.)\n; \n; Date: ", 0),
             0u);
   EXPECT_EQ(c.back(), L'\n');

@@ -3,6 +3,7 @@
 #include "errmsg/range_preset_ini.h"
 #include "platform/last_error.h"
 #include "platform/win_errors.h"
+#include "tarnix_version.h"
 
 namespace tarnix {
 namespace {
@@ -51,7 +52,7 @@ TEST(RangePresetIni, ExportLayoutAndRoundTrip) {
   EXPECT_EQ(back[1].name, L"Second");
 
   EXPECT_EQ(RangePresetFileComment(L"Tue Dec  8 19:40:00 2026"),
-            L"This file was created by Tarnix v.1.0.4.0\n(It contains exports of the error "
+            L"This file was created by Tarnix v." TARNIX_VERSION_FULL "\n(It contains exports of the error "
             L"messages search presets.)\n\nDate: Tue Dec  8 19:40:00 2026\n");
 }
 

@@ -11,6 +11,7 @@
 #include "platform/named_lock.h"
 #include "platform/win_errors.h"
 #include "support/temp_dir.h"
+#include "tarnix_version.h"
 
 namespace tarnix {
 namespace {
@@ -110,7 +111,7 @@ TEST_F(RangePresetStoreTest, ExportAndImportFiles) {
   // The file starts with the byte-order mark and the header comment.
   std::ifstream in(path, std::ios::binary);
   std::string bytes((std::istreambuf_iterator<char>(in)), {});
-  const std::u16string start = u"; This file was created by Tarnix v.1.0.4.0\r\n";
+  const std::u16string start = u"; This file was created by Tarnix v." TARNIX_VERSION_FULL "\r\n";
   ASSERT_GT(bytes.size(), 2 + 2 * start.size());
   EXPECT_EQ(bytes.substr(0, 2), "\xFF\xFE");
   EXPECT_EQ(bytes.substr(2, 2 * start.size()),

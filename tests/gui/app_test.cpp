@@ -9,16 +9,19 @@
 #include <thread>
 
 #include "core/registry_settings.h"
+#include "gui/app/command_set.h"
 #include "gui/app/desktop_message_target.h"
 #include "gui/app/loop_stall_meter.h"
 #include "gui/app/placement_binder.h"
 #include "gui/app/tarnix_app.h"
+#include "gui/mainwnd/main_commands.h"
 #include "gui/mainwnd/tarnix_dlg.h"
 #include "platform/last_error.h"
 #include "platform/text_encoding.h"
 #include "platform/win_errors.h"
 #include "support/fake_dialogs.h"
 #include "support/gui_test.h"
+#include "tarnix_version.h"
 
 namespace tarnix::gui::test {
 
@@ -95,6 +98,19 @@ class AppStartTest : public QObject {
     QVERIFY(w->close());
     delete w;
     QVERIFY(dialogs.unexpected.isEmpty());
+  }
+
+  // The About box shows the version the build was given.
+  void aboutShowsTheBuildVersion() {
+    FakeDialogs dialogs;
+    dialogs.AnswerMessageBox(IDOK);
+    CTarnixApp app({});
+    CTarnixDlg w;
+    QVERIFY(w.commands().Trigger(kCmdAbout));
+    QCOMPARE(dialogs.boxes.size(), size_t{1});
+    QCOMPARE(dialogs.boxes[0].caption, QStringLiteral("About Tarnix"));
+    QVERIFY2(dialogs.boxes[0].text.startsWith(QStringLiteral("Tarnix, Version " TARNIX_VERSION_FULL "\n")),
+             qPrintable(dialogs.boxes[0].text));
   }
 };
 TARNIX_GUI_TEST(AppStartTest)

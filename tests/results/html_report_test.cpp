@@ -11,6 +11,7 @@
 #include "results/result_column.h"
 #include "support/temp_dir.h"
 #include "symbolsearch/filter_description.h"
+#include "tarnix_version.h"
 
 namespace tarnix {
 namespace {
@@ -58,7 +59,7 @@ TEST(HtmlReport, EmptyResultsGiveOneSpanningRow) {
   EXPECT_TRUE(Has(html, "<tr><td>Present As: </td><td>APIs-in-Modules</td></tr>"));
   EXPECT_TRUE(Has(html, "</style>\n</head>\n<body>\n"));
   EXPECT_TRUE(Has(html, "<textarea cols='45' rows='15' readonly='readonly' class='txta'></textarea>"));
-  EXPECT_TRUE(Has(html, ">Tarnix v.1.0.4.0</a></p></div>\n</body>\n</html>\n"));
+  EXPECT_TRUE(Has(html, ">Tarnix v." TARNIX_VERSION_FULL "</a></p></div>\n</body>\n</html>\n"));
 }
 
 TEST(HtmlReport, LinksEscapingAndGrammarRow) {

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -123,6 +124,52 @@ std::string MissingDisplayMessage() {
          "Start it from a desktop session, or run it without a screen with "
          "QT_QPA_PLATFORM=offscreen.\n"
          "For searches without a window, use tarnix-cli (tarnix-cli --help).\n";
+}
+
+}  // namespace tarnix::gui
+
+namespace tarnix::gui {
+namespace {
+
+// "  TERM  text", the text wrapped at 79 columns below itself.
+void AddDefinition(std::string& out, const std::string& term, const std::string& text) {
+  constexpr size_t kColumn = 18, kWidth = 79;
+  std::string line = "  " + term;
+  line.resize(std::max(line.size() + 2, kColumn), ' ');
+  size_t at = 0;
+  while (at < text.size()) {
+    size_t room = kWidth - line.size();
+    size_t end = text.size();
+    if (end - at > room) {
+      end = text.rfind(' ', at + room);
+      if (end == std::string::npos || end <= at) end = text.find(' ', at + room);
+      if (end == std::string::npos) end = text.size();
+    }
+    line += text.substr(at, end - at);
+    out += line + "\n";
+    at = end < text.size() ? end + 1 : end;
+    line.assign(kColumn, ' ');
+  }
+}
+
+}  // namespace
+
+std::string DesktopUsage() {
+  std::string out =
+      "usage: tarnix [FOLDER|FILE...] [/SWITCH VALUE...]\n"
+      "       tarnix --help\n"
+      "       tarnix --version\n"
+      "Opens the main window. With a folder (or files of one folder) the window\n"
+      "takes the folder and the criteria of the switches instead of the saved ones;\n"
+      "/auto 1 starts the search at once.\n";
+  AddDefinition(out, "FOLDER", "the folder to search");
+  AddDefinition(out, "FILE", "files of one folder to search; their names become 'File Name'");
+  for (const SwitchHelp& s : CommandLineSwitchHelp()) AddDefinition(out, "/" + s.name + " " + s.value, s.text);
+  out +=
+      "Switch names take any letter case, '-' works as '/', values are decimal.\n"
+      "Qt's own options (-platform NAME, -style NAME, ...) are taken as well.\n"
+      "Exit status: 0 when the window was closed, 1 when no display could be opened.\n";
+  return out;
 }
 
 }  // namespace tarnix::gui

@@ -83,4 +83,7 @@ class CTarnixApp {
 // program can try to open its window.
 std::string MissingDisplayMessage();
 
+// `tarnix --help`: the command line, every switch with what it sets.
+std::string DesktopUsage();
+
 }  // namespace tarnix::gui
