@@ -18,7 +18,8 @@
 #include "pe/resource_fixture.h"
 #include "platform/languages.h"
 #include "platform/text_encoding.h"
-#include "results/details_loader.h"
+#include "results/details_pass.h"
+#include "results/results_details_work.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -66,7 +67,7 @@ ResultsModel Results(size_t perImage) {
 void BM_ReadEveryImage(benchmark::State& state) {
   const uint16_t language = UserDefaultLanguage();
   for (auto _ : state)
-    for (const std::wstring& image : Images()) benchmark::DoNotOptimize(ReadImageDetails(image, language));
+    for (const std::wstring& image : Images()) benchmark::DoNotOptimize(ReadFileDetails(image, language));
   state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * Images().size()));
 }
 BENCHMARK(BM_ReadEveryImage)->Unit(benchmark::kMillisecond);
@@ -74,18 +75,20 @@ BENCHMARK(BM_ReadEveryImage)->Unit(benchmark::kMillisecond);
 void BM_DetailsPass(benchmark::State& state) {
   ResultsModel model = Results(static_cast<size_t>(state.range(0)));
   for (auto _ : state) {
-    DetailsWork work;
-    CollectDetailsWork(model, false, work);
     QueueMessageTarget target(1024, 0);
-    ResultDetailsLoader loader;
-    loader.Start(std::move(work), &target, 0);
+    StopFlag stop{kStopRun};
+    DetailsRequest request;
+    CollectDetailsWork(model, false, request.work);
+    request.stop = &stop;
+    request.target = &target;
+    DetailsPass pass;
+    pass.Start(std::move(request));
     for (bool done = false; !done;) {
       PostedMessage m;
       if (!target.Take(m, std::chrono::milliseconds(1000))) break;
       done = m.id == kMsgDetailsDone;
-      if (auto* batch = m.As<DetailsBatch>()) model.ApplyDetails(*batch);
+      if (auto* found = m.As<std::vector<FileDetailsFinding>>()) model.ApplyImageDetails(*found);
     }
-    loader.Stop();
   }
   state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * model.size()));
 }

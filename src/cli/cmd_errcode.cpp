@@ -16,13 +16,15 @@
 #include "cli/cli_support.h"
 #include "cli/command.h"
 #include "core/error_text.h"
+#include "core/program_windows_root.h"
 #include "core/registry_settings.h"
+#include "core/run_stopwatch.h"
 #include "core/setting_names.h"
 #include "errcode/builtin_presets.h"
 #include "errcode/error_code_search.h"
-#include "errcode/module_details.h"
 #include "errcode/search_texts.h"
 #include "errnames/code_or_name.h"
+#include "pe/file_details.h"
 #include "pe/system_message_sources.h"
 #include "platform/languages.h"
 #include "platform/last_error.h"
@@ -166,7 +168,7 @@ int RunErrCode(const std::vector<std::string>& args) {
   const ErrorCodeKind kind = read.kind;
 
   const RegistrySettings settings;
-  const WindowsRoot root = WindowsRoot::Find(ReadWindowsRootSetting(settings));
+  const WindowsRoot root = ProgramWindowsRoot();
   // System texts come from the message tables of the installation found.
   const auto& systemFolder = root.Folder(WindowsFolder::kSystem64).empty()
                                  ? root.Folder(WindowsFolder::kSystem32)
@@ -209,6 +211,8 @@ int RunErrCode(const std::vector<std::string>& args) {
   InterruptStops interrupts(stop);
 
   ErrorCodeSearch search;
+  RunStopwatch clock;
+  clock.Start();
   if (!search.Start(request)) {
     PrintLine(stderr, L"Failed to start the search:\n\n" + ErrorText(GetLastError()));
     return kExitSomeFailed;
@@ -226,7 +230,7 @@ int RunErrCode(const std::vector<std::string>& args) {
           line += L'\t';
           line += r.path;
           if (o.details) {
-            const ModuleDetails d = ReadModuleDetails(r.path, detailsLanguage);
+            const FileDetails d = ReadFileDetails(r.path, detailsLanguage, MissingVersion::kError);
             line += L'\t';
             line += FileVersionText(d.version);
             line += L'\t';
@@ -246,8 +250,8 @@ int RunErrCode(const std::vector<std::string>& args) {
         break;
     }
   }
-  search.Finished();
-  const int64_t elapsed = search.ElapsedMs();
+  clock.Finish();
+  const int64_t elapsed = clock.ElapsedMs();
   stop.store(kStopStop);  // the counting thread is no longer needed
   search.Wait(std::chrono::milliseconds(5000));
   std::fflush(stdout);

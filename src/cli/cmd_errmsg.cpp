@@ -15,7 +15,9 @@
 #include "cli/cli_support.h"
 #include "cli/command.h"
 #include "core/error_text.h"
+#include "core/program_windows_root.h"
 #include "core/registry_settings.h"
+#include "core/run_stopwatch.h"
 #include "core/wformat.h"
 #include "errmsg/message_languages.h"
 #include "errmsg/message_search_lines.h"
@@ -84,8 +86,7 @@ bool ReadRangesFile(const std::string& path, std::vector<ErrorRange>& ranges) {
 // every command): TARNIX_WINDOWS_ROOT, the WindowsRoot setting, WSL or Wine.
 // Kind-1 range modules are looked up in it too.
 std::filesystem::path SystemFolder() {
-  const std::wstring setting = RegistrySettings().GetText(L"WindowsRoot", L"");
-  const WindowsRoot root = WindowsRoot::Find(ToUtf8(setting));
+  const WindowsRoot root = ProgramWindowsRoot();
   std::filesystem::path system = root.Folder(WindowsFolder::kSystem64);
   if (system.empty()) system = root.Folder(WindowsFolder::kSystem32);
   if (system.empty()) {
@@ -178,6 +179,8 @@ int RunErrMsg(const std::vector<std::string>& args) {
   InterruptStops interrupts(stop);
 
   MessageSearch search;
+  RunStopwatch clock;
+  clock.Start();
   if (!StartMessageSearch(search, p)) {
     return Refuse(WFormat(L"Failed to start the search:\n\n%ls",
                           ErrorText(GetLastError()).c_str()));
@@ -186,21 +189,21 @@ int RunErrMsg(const std::vector<std::string>& args) {
   for (;;) {
     PostedMessage msg;
     if (!target.Take(msg, std::chrono::milliseconds(200))) continue;
-    if (msg.id == kMsgErrMsgLine) {
-      if (const std::wstring* line = msg.As<std::wstring>())
-        transcript.Line(names ? WithErrorNames(*line) : *line);
+    if (msg.id == kMsgErrMsgLines) {
+      if (const auto* lines = msg.As<std::vector<std::wstring>>())
+        for (const std::wstring& line : *lines) transcript.Line(names ? WithErrorNames(line) : line);
     } else if (msg.id == kMsgErrMsgEnded) {
       completed = msg.wParam == 1;
       break;
     }
   }
   search.Wait(std::chrono::milliseconds(5000));
+  clock.Finish();
+  const int64_t elapsed = clock.ElapsedMs();
   uint64_t matches = 0;
-  int64_t elapsed = 0;
   {
     std::lock_guard<std::mutex> lock(counters.countersLock);
     matches = counters.matches;
-    elapsed = counters.clock.ElapsedMs();
   }
   transcript.Finish(completed, matches, elapsed);
   std::fflush(stdout);

@@ -20,6 +20,7 @@
 #include "cli/cli_support.h"
 #include "cli/command.h"
 #include "core/error_text.h"
+#include "core/program_windows_root.h"
 #include "core/registry_settings.h"
 #include "core/wformat.h"
 #include "pe/image_reader.h"
@@ -156,8 +157,7 @@ class FindingSink final : public SymbolSink {
 };
 
 ModuleResolver MakeResolver() {
-  const std::wstring setting = RegistrySettings().GetText(L"WindowsRoot", L"");
-  return ModuleResolver(WindowsRoot::Find(std::filesystem::path(ToUtf8(setting))));
+  return ModuleResolver(ProgramWindowsRoot());
 }
 
 std::string FullPath(const std::string& path) {

@@ -28,7 +28,9 @@
 #include "platform/last_error.h"
 #include "platform/message_target.h"
 #include "platform/text_encoding.h"
-#include "results/details_loader.h"
+#include "results/details_pass.h"
+#include "results/streamed_details.h"
+#include "results/results_details_work.h"
 #include "results/html_report.h"
 #include "results/report_inputs.h"
 #include "results/result_sort.h"
@@ -535,21 +537,25 @@ int RunSearch(const std::vector<std::string>& args) {
 
   if (opt.details && !collected.empty()) {
     if (!opt.quiet) PrintUtf8(stderr, L"Reading versions and descriptions...\n");
-    DetailsWork work;
-    CollectDetailsWork(collected, start.undecorate, work);
     QueueMessageTarget detailsTarget(1024, 0);
-    ResultDetailsLoader loader;
-    loader.Start(std::move(work), &detailsTarget, start.undecorationFlags);
+    StopFlag detailsStop{kStopRun};
+    DetailsRequest request;
+    CollectDetailsWork(collected, start.undecorate, request.work);
+    request.stop = &detailsStop;
+    request.target = &detailsTarget;
+    request.undecorationFlags = start.undecorationFlags;
+    DetailsPass pass;
+    pass.Start(std::move(request));
     for (bool done = false; !done;) {
       PostedMessage m;
       if (!detailsTarget.Take(m, std::chrono::milliseconds(200))) {
-        if (!loader.Running() && detailsTarget.size() == 0) break;
+        if (!pass.Running() && detailsTarget.size() == 0) break;
         continue;
       }
       if (m.id == kMsgDetailsDone) done = true;
-      if (auto* batch = m.As<DetailsBatch>()) collected.ApplyDetails(*batch);
+      if (auto* files = m.As<std::vector<FileDetailsFinding>>()) collected.ApplyImageDetails(*files);
+      if (auto* names = m.As<std::vector<NameDetailsFinding>>()) collected.ApplyNameDetails(*names);
     }
-    loader.Stop();
   }
   if (opt.sortColumn >= 0) SortResults(collected, opt.sortColumn, !opt.sortDescending);
   if (collect && !toFile) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/command.h"
+#include "core/program_windows_root.h"
 #include "core/registry_settings.h"
 #include "platform/text_encoding.h"
 #include "platform/windows_root.h"
@@ -18,8 +19,7 @@ int RunWhere(const std::vector<std::string>& args) {
     std::fprintf(stderr, "usage: tarnix-cli where\n");
     return kExitUsage;
   }
-  const std::wstring setting = RegistrySettings().GetText(L"WindowsRoot", L"");
-  const WindowsRoot root = WindowsRoot::Find(ToUtf8(setting));
+  const WindowsRoot root = ProgramWindowsRoot();
   for (const auto& note : root.notes()) std::printf("Skipped: %s\n", note.c_str());
   if (!root.found()) {
     std::printf(

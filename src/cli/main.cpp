@@ -5,6 +5,7 @@
 
 #include "cli/cli_support.h"
 #include "cli/command.h"
+#include "core/program_windows_root.h"
 #include "core/registry_settings.h"
 #include "pe/system_message_sources.h"
 #include "platform/registry.h"
@@ -77,9 +78,7 @@ int main(int argc, char** argv) {
   // Error texts come from the message tables of the Windows folders this
   // machine has, when it has any.
   if (std::strcmp(argv[1], "undecorate") != 0) {
-    const std::wstring setting = tarnix::RegistrySettings().GetText(L"WindowsRoot", L"");
-    tarnix::InstallSystemMessageSources(
-        tarnix::WindowsRoot::Find(std::filesystem::path(tarnix::ToUtf8(setting))));
+    tarnix::InstallSystemMessageSources(tarnix::ProgramWindowsRoot());
     tarnix::cli::SayStoreNotes();
   }
   for (const auto& c : tarnix::cli::Commands()) {

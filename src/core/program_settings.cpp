@@ -3,9 +3,11 @@
 #include <algorithm>
 
 #include "core/registry_settings.h"
+#include "core/setting_changes.h"
 #include "core/setting_names.h"
 #include "core/web_address.h"
 #include "core/wformat.h"
+#include "platform/last_error.h"
 
 namespace tarnix {
 
@@ -95,7 +97,8 @@ int32_t ReadHelpZoom(const RegistrySettings& store) {
 }
 
 bool WriteHelpZoom(const RegistrySettings& store, int32_t percent) {
-  return store.SetDword(setting::kHelpZoom, static_cast<uint32_t>(percent == 100 ? -1 : percent));
+  return Announced(SettingId::kHelpZoom,
+                   store.SetDword(setting::kHelpZoom, static_cast<uint32_t>(percent == 100 ? -1 : percent)));
 }
 
 }  // namespace tarnix

@@ -120,7 +120,7 @@ uint32_t ReadMruNumEntries(const RegistrySettings& store);
 // "HelpZoom" in percent: -1 (or nothing stored) reads as 100, anything else
 // is clamped into 20..800.
 int32_t ReadHelpZoom(const RegistrySettings& store);
-// Stores a zoom; 100 is stored as -1.
+// Stores a zoom (100 as -1) and announces it.
 bool WriteHelpZoom(const RegistrySettings& store, int32_t percent);
 
 }  // namespace tarnix

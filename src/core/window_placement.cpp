@@ -172,6 +172,10 @@ bool WindowPlacement::Restore(std::wstring_view subKey, std::wstring_view name, 
   return true;
 }
 
+bool WindowPlacement::Stored(std::wstring_view subKey, std::wstring_view name) {
+  return RegistrySettings::Probe(subKey, std::wstring(name) + kSuffixes[1]) == 1;  // "_l"
+}
+
 void WindowPlacement::Remember(bool maximized, bool minimized, const Rect& windowRect) {
   maximized_ = maximized;
   if (!maximized && !minimized) {

@@ -86,6 +86,10 @@ class WindowPlacement {
                bool canMaximize, const std::vector<MonitorArea>& monitors,
                const PlacementDefaults& defaults, Result& result);
 
+  // True when a placement is stored under `subKey` / `name` (a window's
+  // first start has none).
+  static bool Stored(std::wstring_view subKey, std::wstring_view name);
+
   // The window moved, was sized or closes: remember its state; the
   // rectangle only while it is neither minimized nor maximized.
   void Remember(bool maximized, bool minimized, const Rect& windowRect);

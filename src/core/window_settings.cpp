@@ -3,6 +3,7 @@
 #include "core/event_log.h"
 #include "core/ordered_readers.h"
 #include "core/registry_settings.h"
+#include "core/setting_changes.h"
 #include "core/setting_names.h"
 #include "platform/last_error.h"
 #include "platform/win_errors.h"
@@ -26,6 +27,19 @@ const wchar_t* OptionName(CriteriaOption option) {
   return nullptr;
 }
 
+const wchar_t* ErrMsgOptionName(ErrMsgOption option) {
+  switch (option) {
+    case ErrMsgOption::kRegex: return L"EMSSrchWrdRegex";
+    case ErrMsgOption::kCaseSensitive: return L"EMSSrchWrdCaseSens";
+    case ErrMsgOption::kWholeWords: return L"EMSSrchWrdWholeWords";
+  }
+  return nullptr;
+}
+
+constexpr wchar_t kEmsLang[] = L"EMSLang";
+constexpr wchar_t kRegexCmprMatchOf[] = L"RegexCmprMatchOf";
+constexpr uint32_t kMatchOfAny = 1, kMatchOfLast = 3;
+
 const wchar_t* PresentAsName(uint32_t searchFor) {
   return searchFor == kImportLibs ? L"PresentResAs_ImportLibs" : L"PresentResAs_WinApis";
 }
@@ -48,6 +62,7 @@ FilterIndexValue FilterIndexOf(FilterIndexSetting which) {
     case FilterIndexSetting::kSaveSymbolResults: return {L"SvTarnixSrchResFileIdx", 1};
     case FilterIndexSetting::kErrCodeAddFiles:
       return {setting::kErrCodeSrchAddSrchFileIdx, setting::kErrCodeSrchAddSrchFileIdxDefault};
+    case FilterIndexSetting::kErrRangeModule: return {L"OpenModErrMsgRangeFltrIdx", 1};
   }
   return {nullptr, 1};
 }
@@ -68,7 +83,7 @@ bool ReadCriteriaOption(CriteriaOption option) {
 bool WriteCriteriaOption(CriteriaOption option, bool on) {
   const wchar_t* name = OptionName(option);
   if (!name) return Refused();
-  return RegistrySettings().SetDword(name, on ? 1 : 0);
+  return Announced(SettingId::kCriteriaOptions, RegistrySettings().SetDword(name, on ? 1 : 0));
 }
 
 uint32_t ReadPresentAs(uint32_t searchFor) {
@@ -83,38 +98,39 @@ bool WritePresentAs(uint32_t searchFor, uint32_t presentAs) {
                      (presentAs == kSymbolsInModules || presentAs == kModulesOnly);
   if (!valid) {
     const uint32_t mode = searchFor == kImportLibs ? kImportLibs : kWinApis;
-    RegistrySettings().SetDword(PresentAsName(mode), mode == kImportLibs ? kModulesOnly : kSymbolsInModules);
+    Announced(SettingId::kPresentAs,
+             RegistrySettings().SetDword(PresentAsName(mode), mode == kImportLibs ? kModulesOnly : kSymbolsInModules));
     return Refused();
   }
-  return RegistrySettings().SetDword(PresentAsName(searchFor), presentAs);
+  return Announced(SettingId::kPresentAs, RegistrySettings().SetDword(PresentAsName(searchFor), presentAs));
 }
 
 bool WriteSearchFor(ProgramSettings& snapshot, uint32_t mode) {
   const bool valid = mode == kWinApis || mode == kImportLibs;
   snapshot.searchFor = valid ? mode : kWinApis;
-  const bool stored = RegistrySettings().SetDword(setting::kSrchFor, snapshot.searchFor);
+  const bool stored = Announced(SettingId::kSearchFor, RegistrySettings().SetDword(setting::kSrchFor, snapshot.searchFor));
   return valid ? stored : Refused();
 }
 
 bool WriteShowControl(ProgramSettings& snapshot, uint32_t bit, bool shown) {
   if (bit != kShowStatusOutput && bit != kShowPeFilters) return Refused();
   snapshot.showControls = shown ? snapshot.showControls | bit : snapshot.showControls & ~bit;
-  return RegistrySettings().SetDword(setting::kShowCtrls, snapshot.showControls);
+  return Announced(SettingId::kShowControls, RegistrySettings().SetDword(setting::kShowCtrls, snapshot.showControls));
 }
 
 bool WriteLookIn(ProgramSettings& snapshot, uint32_t mask) {
   snapshot.lookIn = mask;
-  return RegistrySettings().SetDword(setting::kSrchLookIn, mask);
+  return Announced(SettingId::kLookIn, RegistrySettings().SetDword(setting::kSrchLookIn, mask));
 }
 
 bool WritePeTypes(ProgramSettings& snapshot, uint32_t mask) {
   snapshot.peTypes = mask;
-  return RegistrySettings().SetDword(setting::kSrchPEType, mask);
+  return Announced(SettingId::kPeFilters, RegistrySettings().SetDword(setting::kSrchPEType, mask));
 }
 
 bool WritePeSubsystems(ProgramSettings& snapshot, uint64_t mask) {
   snapshot.peSubsystems = mask;
-  return RegistrySettings().SetQword(setting::kSrchPESubsys, mask);
+  return Announced(SettingId::kPeFilters, RegistrySettings().SetQword(setting::kSrchPESubsys, mask));
 }
 
 bool WritePeCharacteristics(ProgramSettings& snapshot, uint64_t mask, uint64_t values) {
@@ -122,7 +138,7 @@ bool WritePeCharacteristics(ProgramSettings& snapshot, uint64_t mask, uint64_t v
   snapshot.peCharsValues = values;
   RegistrySettings store;
   const bool m = store.SetQword(setting::kSrchPECharsM, mask);
-  return store.SetQword(setting::kSrchPECharsV, values) && m;
+  return Announced(SettingId::kPeFilters, store.SetQword(setting::kSrchPECharsV, values) && m);
 }
 
 bool WritePeDirectories(ProgramSettings& snapshot, uint64_t mask, uint64_t values) {
@@ -130,23 +146,25 @@ bool WritePeDirectories(ProgramSettings& snapshot, uint64_t mask, uint64_t value
   snapshot.peDirsValues = values;
   RegistrySettings store;
   const bool m = store.SetQword(setting::kSrchPEDirsM, mask);
-  return store.SetQword(setting::kSrchPEDirsV, values) && m;
+  return Announced(SettingId::kPeFilters, store.SetQword(setting::kSrchPEDirsV, values) && m);
 }
 
 bool WritePeTimeStamp(ProgramSettings& snapshot, bool from, uint64_t fileTime) {
   (from ? snapshot.peTimeFrom : snapshot.peTimeTo) = fileTime;
-  return RegistrySettings().SetQword(from ? setting::kSrchPETsFrom : setting::kSrchPETsTo, fileTime);
+  return Announced(SettingId::kPeFilters,
+                  RegistrySettings().SetQword(from ? setting::kSrchPETsFrom : setting::kSrchPETsTo, fileTime));
 }
 
 bool WriteResultsMemoryLimit(ProgramSettings& snapshot, uint32_t mib) {
   snapshot.resultsMaxMiB = mib;
-  return RegistrySettings().SetDword(setting::kSrchResMaxMB, mib);
+  return Announced(SettingId::kResultsMemoryLimit, RegistrySettings().SetDword(setting::kSrchResMaxMB, mib));
 }
 
 bool WriteSearchReaders(ProgramSettings& snapshot, uint32_t readers) {
   const bool valid = readers <= kMaxReaders;
   snapshot.searchReaders = valid ? readers : kMaxReaders;
-  const bool stored = RegistrySettings().SetDword(setting::kSrchReadThreads, snapshot.searchReaders);
+  const bool stored =
+      Announced(SettingId::kSearchReaders, RegistrySettings().SetDword(setting::kSrchReadThreads, snapshot.searchReaders));
   return valid ? stored : Refused();
 }
 
@@ -167,7 +185,7 @@ bool ReadColumns(ColumnsSetting which, std::vector<uint8_t>& bytes) {
 bool WriteColumns(ColumnsSetting which, const std::vector<uint8_t>& bytes) {
   const wchar_t* name = ColumnsName(which);
   if (!name) return Refused();
-  if (RegistrySettings().SetBinary(name, bytes.data(), bytes.size())) return true;
+  if (Announced(SettingId::kColumns, RegistrySettings().SetBinary(name, bytes.data(), bytes.size()))) return true;
   EventLog::LogFormat(L"Saving the results columns \"%ls\" failed (%u)", name, GetLastError());
   return false;
 }
@@ -183,15 +201,44 @@ bool WriteFilterIndex(FilterIndexSetting which, uint32_t index) {
   const FilterIndexValue v = FilterIndexOf(which);
   if (!v.name) return Refused();
   if (index < 1 || index > 64) {
-    RegistrySettings().SetDword(v.name, v.def);
+    Announced(SettingId::kFilterIndex, RegistrySettings().SetDword(v.name, v.def));
     return Refused();
   }
-  return RegistrySettings().SetDword(v.name, index);
+  return Announced(SettingId::kFilterIndex, RegistrySettings().SetDword(v.name, index));
 }
 
 uint32_t ReadEventLogExportMax() {
   return RegistrySettings().GetDword(setting::kExportEvtLogMaxEntryCount,
                                      setting::kExportEvtLogMaxEntryCountDefault);
+}
+
+bool ReadErrMsgOption(ErrMsgOption option) {
+  const wchar_t* name = ErrMsgOptionName(option);
+  return name && RegistrySettings().GetDword(name, 0) != 0;
+}
+
+bool WriteErrMsgOption(ErrMsgOption option, bool on) {
+  const wchar_t* name = ErrMsgOptionName(option);
+  if (!name) return Refused();
+  return Announced(SettingId::kErrMsgOptions, RegistrySettings().SetDword(name, on ? 1 : 0));
+}
+
+uint32_t ReadErrMsgLanguage() { return RegistrySettings().GetDword(kEmsLang, kNoErrMsgLanguage); }
+
+bool WriteErrMsgLanguage(uint32_t language) {
+  return Announced(SettingId::kErrMsgLanguage, RegistrySettings().SetDword(kEmsLang, language));
+}
+
+uint32_t ReadComposerMatchOf() {
+  const uint32_t mode = RegistrySettings().GetDword(kRegexCmprMatchOf, kMatchOfAny);
+  return mode >= kMatchOfAny && mode <= kMatchOfLast ? mode : kMatchOfAny;
+}
+
+bool WriteComposerMatchOf(uint32_t mode) {
+  const bool valid = mode >= kMatchOfAny && mode <= kMatchOfLast;
+  const bool stored =
+      Announced(SettingId::kComposerMatchOf, RegistrySettings().SetDword(kRegexCmprMatchOf, valid ? mode : kMatchOfAny));
+  return valid ? stored : Refused();
 }
 
 }  // namespace tarnix

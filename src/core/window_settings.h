@@ -1,11 +1,12 @@
 #pragma once
 // The settings the windows change, each written through one function that
 // writes the store and, for the values the settings snapshot holds, the
-// snapshot too; the windows and the settings pages call these, never the
-// store with a value name. A value a setter cannot store as given (a mode
-// that does not exist, a bit that is not one of the window's) is stored as
-// the fall-back the readers would give it, and the setter answers false
-// with ERROR_INVALID_PARAMETER.
+// snapshot too, then announces the change (setting_changes.h); the windows
+// call these, never the store with a value name (the settings sheet's own
+// values are in sheet_settings.h). A value a setter cannot store as given
+// (a mode that does not exist, a bit that is not one of the window's) is
+// stored as the fall-back the readers would give it, and the setter
+// answers false with ERROR_INVALID_PARAMETER.
 #include <cstdint>
 #include <vector>
 
@@ -14,10 +15,17 @@
 namespace tarnix {
 
 namespace setting {
-// History names of the main window's three boxes.
+// History names of the boxes with a most-recently-used list (stored as
+// "MRU_" and the name): the main window's three boxes, the Error Code
+// Search window's code, the Error Message Search window's word, the
+// tester's expression and the undecorator's name.
 inline constexpr wchar_t kHistFolder[] = L"FldrPath";
 inline constexpr wchar_t kHistFileName[] = L"FileName";
 inline constexpr wchar_t kHistSearchName[] = L"SearchName";
+inline constexpr wchar_t kHistErrCode[] = L"ECS";
+inline constexpr wchar_t kHistErrMsgWord[] = L"EMS";
+inline constexpr wchar_t kHistTryRegex[] = L"TRx";
+inline constexpr wchar_t kHistUndecName[] = L"UndecNm";
 }  // namespace setting
 
 // The main window's criteria check boxes (default off).
@@ -66,12 +74,30 @@ enum class ColumnsSetting : uint32_t { kSymbolResults, kErrCodeResults };
 bool ReadColumns(ColumnsSetting which, std::vector<uint8_t>& bytes);
 bool WriteColumns(ColumnsSetting which, const std::vector<uint8_t>& bytes);
 
-// The filter a file dialog chose last (1-based).
-enum class FilterIndexSetting : uint32_t { kSaveSymbolResults, kErrCodeAddFiles };
+// The filter a file dialog chose last (1-based): the main window's save,
+// the Error Code Search window's "Add Search F&ile(s)..." and the error
+// ranges window's module picker.
+enum class FilterIndexSetting : uint32_t { kSaveSymbolResults, kErrCodeAddFiles, kErrRangeModule };
 uint32_t ReadFilterIndex(FilterIndexSetting which);
 bool WriteFilterIndex(FilterIndexSetting which, uint32_t index);
 
 // "ExportEvtLogMaxEntryCount" (0: every record).
 uint32_t ReadEventLogExportMax();
+
+// The Error Message Search window's check boxes (default off).
+enum class ErrMsgOption : uint32_t { kRegex, kCaseSensitive, kWholeWords };
+bool ReadErrMsgOption(ErrMsgOption option);
+bool WriteErrMsgOption(ErrMsgOption option, bool on);
+
+// "EMSLang": the language identifier of the message search; kNoErrMsgLanguage
+// (0xFFFFFFFE) when none was chosen.
+inline constexpr uint32_t kNoErrMsgLanguage = 0xFFFFFFFE;
+uint32_t ReadErrMsgLanguage();
+bool WriteErrMsgLanguage(uint32_t language);
+
+// "RegexCmprMatchOf": the composer's "For matching of:" mode, 1..3 (1
+// when another value is stored).
+uint32_t ReadComposerMatchOf();
+bool WriteComposerMatchOf(uint32_t mode);
 
 }  // namespace tarnix

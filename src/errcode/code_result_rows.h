@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "errcode/error_code_search_request.h"
-#include "errcode/module_details.h"
+#include "pe/file_details.h"
 
 namespace tarnix {
 
@@ -17,7 +17,7 @@ struct CodeResultRow {
   uint64_t number = 0;  // running number within the window
   ErrorCodeSearchResult result;
   std::wstring display;  // ResultDisplayText(result)
-  uint64_t version = kUnknownFileVersion;
+  uint64_t version = kVersionUnknown;
   std::wstring description;
 };
 

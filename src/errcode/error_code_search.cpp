@@ -363,7 +363,6 @@ bool ErrorCodeSearch::Start(const ErrorCodeSearchRequest& request) {
   stop_ = request.stop;
   stop_->store(kStopRun);
   shared_ = std::make_shared<ErrorCodeSearchShared>();
-  stopwatch_.Start();
 
   std::unique_ptr<ErrorCodeSearchRequest> countingCopy, searchCopy;
   try {
@@ -386,28 +385,6 @@ bool ErrorCodeSearch::Start(const ErrorCodeSearchRequest& request) {
   if (!workers_.Start(std::move(jobs), &failed)) return refuse(failed == 0 ? 465 : 466, GetLastError());
   return true;
 }
-
-void ErrorCodeSearch::Pause() {
-  if (!stop_) return;
-  stop_->store(kStopPause);
-  stopwatch_.Pause();
-}
-
-void ErrorCodeSearch::Resume() {
-  if (!stop_) return;
-  stop_->store(kStopRun);
-  stopwatch_.Resume();
-}
-
-void ErrorCodeSearch::Stop() {
-  if (!stop_) return;
-  stop_->store(kStopStop);
-  stopwatch_.Resume();
-}
-
-void ErrorCodeSearch::Finished() { stopwatch_.Finish(); }
-
-int64_t ErrorCodeSearch::ElapsedMs() const { return stopwatch_.ElapsedMs(); }
 
 uint64_t ErrorCodeSearch::matchCount() const {
   std::lock_guard<std::mutex> lock(shared_->matchLock);

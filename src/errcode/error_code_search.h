@@ -11,7 +11,6 @@
 #include <memory>
 
 #include "errcode/error_code_search_request.h"
-#include "core/run_stopwatch.h"
 #include "platform/worker_group.h"
 
 namespace tarnix {
@@ -28,29 +27,17 @@ class ErrorCodeSearch {
   ErrorCodeSearch& operator=(const ErrorCodeSearch&) = delete;
 
   // Starts both workers, each with its own copy of `request`. Resets the
-  // stop state, the counters and the stopwatch. Refuses (logging the
+  // stop state and the counters. Refuses (logging the
   // request) with ERROR_ALREADY_ASSIGNED while a worker of the previous
   // search runs, ERROR_INVALID_PARAMETER when the stop state, the window
   // or the locations are missing, ERROR_OUTOFMEMORY when the copies can't
   // be made, else the thread-creation error.
   bool Start(const ErrorCodeSearchRequest& request);
 
-  // The window's controls: they write the stop state and keep the
-  // stopwatch, so paused time is not counted.
-  void Pause();
-  void Resume();
-  void Stop();
-
   // True while a worker has not ended.
   bool Running() const;
   // Waits up to `timeout` for both workers; true when both have ended.
   bool Wait(std::chrono::milliseconds timeout);
-
-  // Run time without the paused time; frozen once the search has finished
-  // (see Finished).
-  int64_t ElapsedMs() const;
-  // The window calls this when the search-finished message arrives.
-  void Finished();
 
   uint64_t matchCount() const;
   uint64_t filesExamined() const;
@@ -61,7 +48,6 @@ class ErrorCodeSearch {
   std::shared_ptr<ErrorCodeSearchShared> shared_;
   WorkerGroup workers_;
   StopFlag* stop_ = nullptr;
-  RunStopwatch stopwatch_;
 };
 
 }  // namespace tarnix

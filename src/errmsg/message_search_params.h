@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "core/run_stopwatch.h"
 #include "core/stop_flag.h"
 #include "errmsg/error_range.h"
 #include "platform/message_target.h"
@@ -18,7 +17,7 @@
 namespace tarnix {
 
 enum MessageSearchMessage : uint32_t {
-  kMsgErrMsgLine = 0x8069,      // wParam 1, payload std::wstring: one results line
+  kMsgErrMsgLines = 0x8069,     // wParam 0, payload std::vector<std::wstring>: results lines in order
   kMsgErrMsgEnded = 0x806A,     // wParam 1 ran to its end, 0 stopped or failed
   kMsgErrMsgProgress = 0x806B,  // wParam 0, lParam the position 0..9999
   kMsgErrMsgLabel = 0x806E,     // wParam the code (HRESULT ranges) or 0, lParam a float %
@@ -35,12 +34,11 @@ enum class MessageLookup {
 };
 
 // Shared by the window and the worker: the worker adds matches and stores
-// the processed count under countersLock; the window keeps the run time.
+// the processed count under countersLock.
 struct MessageSearchCounters {
   std::mutex countersLock;
   uint64_t matches = 0;
   uint64_t processed = 0;  // set once, when the search completes
-  RunStopwatch clock;    // the window's elapsed-time bookkeeping
 };
 
 struct MessageSearchParams {

@@ -33,6 +33,10 @@ namespace {
 
 constexpr uint64_t kProgressIntervalMs = 100;
 constexpr uint32_t kProgressMax = 9999;
+// Results lines go in batches of everything found since the last post; a
+// batch this large is posted at once, so a receiver that falls behind
+// bounds what the worker holds.
+constexpr size_t kMaxLinesPerBatch = 4096;
 
 bool IsHresultRange(const ErrorRange& r) { return RangeCodeKind(r) == kRangeCodeHresult; }
 
@@ -65,9 +69,14 @@ bool HasSeparator(const std::wstring& name) {
 class SearchRun {
  public:
   explicit SearchRun(const MessageSearchParams& p)
-      : p_(p), poster_(p.target, *p.stop), language_(static_cast<uint16_t>(p.language)) {}
+      : p_(p),
+        poster_(p.target, *p.stop),
+        lines_(poster_, kMsgErrMsgLines, kMaxLinesPerBatch),
+        language_(static_cast<uint16_t>(p.language)) {}
 
   bool Run();
+  // Posts the lines still held (the search has ended or stopped).
+  void FlushLines() { lines_.Flush(); }
 
  private:
   int PostLine(std::wstring text);
@@ -89,6 +98,7 @@ class SearchRun {
 
   const MessageSearchParams& p_;
   MessagePoster poster_;
+  BatchPoster<std::wstring> lines_;
   const uint16_t language_;
   MessageMatcher matcher_;
   std::vector<std::unique_ptr<MessageModule>> modules_;
@@ -100,9 +110,7 @@ class SearchRun {
 };
 
 int SearchRun::PostLine(std::wstring text) {
-  PostedMessage msg{kMsgErrMsgLine, 1, 0,
-                    std::make_unique<PayloadOf<std::wstring>>(std::move(text))};
-  switch (poster_.Post(msg)) {
+  switch (lines_.Add(std::move(text))) {
     case MessagePoster::kDelivered: return 1;
     case MessagePoster::kStopped: return 0;
     case MessagePoster::kFailed: break;
@@ -134,7 +142,10 @@ int SearchRun::PostResultLine(size_t rangeIndex, std::wstring line) {
 }
 
 bool SearchRun::CheckProgress(uint64_t index, uint32_t code) {
+  // What was found shows while the search is paused.
+  if (p_.stop->load() == kStopPause && lines_.held()) lines_.Flush();
   if (CheckStop(*p_.stop)) return true;
+  lines_.PostIfDue();
   const uint64_t now = TickCount64();
   if (now - lastProgressTick_ < kProgressIntervalMs) return false;
   lastProgressTick_ = now;
@@ -319,7 +330,12 @@ void PostEnded(MessageTarget* target, bool completed) {
 
 }  // namespace
 
-bool RunMessageSearch(const MessageSearchParams& params) { return SearchRun(params).Run(); }
+bool RunMessageSearch(const MessageSearchParams& params) {
+  SearchRun run(params);
+  const bool completed = run.Run();
+  run.FlushLines();
+  return completed;
+}
 
 std::wstring DescribeMessageSearchParams(const MessageSearchParams& p) {
   return WFormat(
@@ -353,7 +369,6 @@ bool StartMessageSearch(MessageSearch& search, const MessageSearchParams& params
     std::lock_guard<std::mutex> lock(params.counters->countersLock);
     params.counters->matches = 0;
     params.counters->processed = 0;
-    params.counters->clock.Start();
   }
   std::vector<WorkerJob> job;
   job.emplace_back([copy = std::make_unique<MessageSearchParams>(params)] {

@@ -40,8 +40,8 @@ class MessageSearch {
 // ERROR_ALREADY_ASSIGNED while the previous worker still runs, and with
 // ERROR_INVALID_PARAMETER (the parameters written to the event log) without
 // a stop flag, target, counters, search word, grammar or range. Resets the
-// stop flag, the counters and the run clock. The worker posts
-// kMsgErrMsgEnded when it finishes.
+// stop flag and the counters. The worker posts kMsgErrMsgEnded when it
+// finishes, after every results line.
 bool StartMessageSearch(MessageSearch& search, const MessageSearchParams& params);
 
 // The parameters in one line, as the event log records a refused start.

@@ -1,6 +1,7 @@
 #include "errmsg/range_preset_store.h"
 
 #include "core/registry_settings.h"
+#include "core/setting_changes.h"
 #include "errmsg/range_list_blob.h"
 #include "errmsg/range_preset_blob.h"
 #include "platform/case_fold.h"
@@ -123,7 +124,8 @@ bool WriteStoredRanges(std::span<const ErrorRange> list, uint32_t lockTimeoutMs)
   return Locked(lockTimeoutMs, [&] {
     std::vector<uint8_t> data;
     if (!EncodeRangeListBlob(list, data)) return false;
-    return RegistrySettings().SetBinary(setting::kErrMsgSrchRanges, data.data(), data.size());
+    return Announced(SettingId::kErrMsgRanges,
+                     RegistrySettings().SetBinary(setting::kErrMsgSrchRanges, data.data(), data.size()));
   });
 }
 

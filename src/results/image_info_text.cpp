@@ -2,6 +2,7 @@
 
 #include "core/error_text.h"
 #include "core/wformat.h"
+#include "pe/file_details.h"
 #include "pe/look_in.h"
 #include "pe/result_kind.h"
 #include "pe/version_info.h"
@@ -9,7 +10,6 @@
 #include "platform/char_class.h"
 #include "platform/last_error.h"
 #include "platform/text_encoding.h"
-#include "results/details_loader.h"
 #include "results/result_column.h"
 #include "results/result_field.h"
 #include "undname/undecorate.h"
@@ -239,7 +239,7 @@ ImageInfoContent BuildImageInfo(const ImageInfoSubject& s, const ModuleResolver&
     std::wstring resolved;
     if (loc.moduleResolved)
       resolved = WFormat(L"Resolves To:\t%ls\nDescription:\t%ls\n", c.resolvedPath.c_str(),
-                         ReadImageDetails(c.resolvedPath, options.language).description.c_str());
+                         ReadFileDetails(c.resolvedPath, options.language).description.c_str());
     text += WFormat(L"%ls:\t%ls\n%ls", c.labels.moduleLabel, s.module.c_str(), resolved.c_str());
     if (loc.located)
       text += WFormat(L"Offset (File):\t%ls\nOffset (Mapped):\t%ls\n",
@@ -271,7 +271,7 @@ ImageInfoContent BuildImageInfo(const ImageInfoSubject& s, const ModuleResolver&
   c.fileVersion = version.fileVersion;
   text += WFormat(
       L"Version:\t\t%ls\nVersion (Full):\t%ls\nDescription:\t%ls\nProduct:\t\t%ls\nCompany:\t%ls\n\n",
-      VersionText(version.fileVersion).c_str(), version.fileVersionText.c_str(),
+      FileVersionText(version.fileVersion).c_str(), version.fileVersionText.c_str(),
       version.description.c_str(), version.product.c_str(), version.company.c_str());
 
   text += WFormat(L"PE Characteristics:\t%ls\n\nPE Directories:\t%ls\n\nPE Resources:\t%ls\n\n",

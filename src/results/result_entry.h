@@ -6,11 +6,10 @@
 #include <cstdint>
 #include <string>
 
+#include "pe/file_details.h"
 #include "symbolsearch/symbol_result.h"
 
 namespace tarnix {
-
-inline constexpr uint64_t kVersionUnknown = ~uint64_t{0};
 
 struct ResultEntry {
   uint64_t id = 0;  // unique within the list, counted up from 1

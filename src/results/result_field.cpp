@@ -217,7 +217,7 @@ bool CommonField(int32_t column, const ResultEntry& e, bool fullSymbols, std::ws
   switch (column) {
     case 0: out = fullSymbols ? r.name : std::wstring(); return true;
     case 2: out = r.module; return true;
-    case 12: out = VersionText(e.fileVersion); return true;
+    case 12: out = FileVersionText(e.fileVersion); return true;
     case 13: out = e.description; return true;
     case 14:
       out = fullSymbols && r.ordinal != 0 ? std::to_wstring(r.ordinal) : std::wstring();
@@ -255,12 +255,6 @@ const std::vector<ShortFlagName>& ResourceTypeShortNames() {
     return v;
   }();
   return names;
-}
-
-std::wstring VersionText(uint64_t v) {
-  if (v == kVersionUnknown) return std::wstring();
-  return WFormat(L"%u.%u.%u.%u", unsigned(v >> 48 & 0xFFFF), unsigned(v >> 32 & 0xFFFF),
-                 unsigned(v >> 16 & 0xFFFF), unsigned(v & 0xFFFF));
 }
 
 bool FormatResultField(int32_t column, const ResultEntry& e, bool verbose, bool fullSymbols,

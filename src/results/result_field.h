@@ -44,7 +44,4 @@ const wchar_t* DirectoryConstantName(uint64_t bit);
 const wchar_t* ResourceTypeConstantName(uint64_t bit);
 const wchar_t* SubsystemConstantName(uint64_t bit);
 
-// "%u.%u.%u.%u" of a file version; empty when unknown.
-std::wstring VersionText(uint64_t version);
-
 }  // namespace tarnix

@@ -181,22 +181,27 @@ ResultsModel::SortAnswer ResultsModel::RequestSort(int32_t column, bool searchRu
   return SortAnswer::kSorted;
 }
 
-size_t ResultsModel::ApplyDetails(DetailsBatch& batch) {
+size_t ResultsModel::ApplyImageDetails(std::vector<FileDetailsFinding>& images) {
   size_t taken = 0;
-  for (ImageDetailsFinding& f : batch.images) {
-    if (f.image >= images_.size()) continue;
-    ImageRecord& image = images_[f.image];
+  for (FileDetailsFinding& f : images) {
+    if (f.item >= images_.size()) continue;
+    ImageRecord& image = images_[f.item];
     imageBytes_ -= StringBytes(image.description);
     image.fileVersion = f.fileVersion;
     image.description = std::move(f.description);
     imageBytes_ += StringBytes(image.description);
     ++taken;
   }
-  if (batch.names.empty()) return taken;
+  return taken;
+}
+
+size_t ResultsModel::ApplyNameDetails(std::vector<NameDetailsFinding>& names) {
+  size_t taken = 0;
+  if (names.empty()) return taken;
   // Decorated id -> undecorated id; then one walk over the rows.
   std::unordered_map<uint32_t, uint32_t> undecorated;
-  undecorated.reserve(batch.names.size());
-  for (NameDetailsFinding& f : batch.names) {
+  undecorated.reserve(names.size());
+  for (NameDetailsFinding& f : names) {
     if (f.name >= texts_.size()) continue;
     const uint32_t id = texts_.Intern(f.undecorated);
     if (id == TextPool::kNone) continue;

@@ -16,6 +16,7 @@
 
 #include "core/chunked_vector.h"
 #include "core/text_pool.h"
+#include "results/details_pass.h"
 #include "results/result_entry.h"
 #include "symbolsearch/result_batch.h"
 
@@ -41,26 +42,6 @@ struct ResultRow {
   uint32_t kind = 0;
 };
 
-// What the details pass found for one image: every row of it shows these.
-struct ImageDetailsFinding {
-  uint32_t image = 0;
-  uint64_t fileVersion = kVersionUnknown;
-  std::wstring description;
-};
-
-// The undecorated form of one decorated C++ name (a TextPool id of the
-// list): every row of a C++ kind with that name shows it.
-struct NameDetailsFinding {
-  uint32_t name = 0;
-  std::wstring undecorated;
-};
-
-// One post of the details pass.
-struct DetailsBatch {
-  std::vector<NameDetailsFinding> names;
-  std::vector<ImageDetailsFinding> images;
-  size_t size() const { return names.size() + images.size(); }
-};
 
 class ResultsModel {
  public:
@@ -146,12 +127,14 @@ class ResultsModel {
   }
   void DetailsInterrupted() { detailsInterrupted_ = true; }
 
-  // Stores what the details pass found. An image's version and description
-  // go to its record; an undecorated name replaces the symbol name of every
-  // row of a C++ kind that shows the decorated one, which is kept as the
-  // decorated name. Answers how many findings were taken (unknown images
-  // and names are skipped).
-  size_t ApplyDetails(DetailsBatch& batch);
+  // Stores what the details pass found (items are image indexes, names
+  // text ids). An image's version and description go to its record; an
+  // undecorated name replaces the symbol name of every row of a C++ kind
+  // that shows the decorated one, which is kept as the decorated name.
+  // Answer how many findings were taken (unknown images and names are
+  // skipped).
+  size_t ApplyImageDetails(std::vector<FileDetailsFinding>& images);
+  size_t ApplyNameDetails(std::vector<NameDetailsFinding>& names);
 
   // The question to ask before saving while details are not complete.
   bool NeedsIncompleteWarning(bool detailsRunning) const {

@@ -4,6 +4,7 @@
 
 #include "core/event_log.h"
 #include "core/registry_settings.h"
+#include "core/setting_changes.h"
 #include "core/setting_names.h"
 #include "platform/case_fold.h"
 #include "platform/last_error.h"
@@ -11,6 +12,9 @@
 
 namespace tarnix {
 namespace {
+
+// Announces a change of the stored answers or flags; answers `done`.
+bool BoxesAnnounced(bool done) { return Announced(SettingId::kMessageBoxes, done); }
 
 constexpr uint32_t kYes = kAnswerBitYes;
 constexpr uint32_t kOk = kAnswerBitOk;
@@ -94,12 +98,12 @@ bool StoreAnswer(const MessageBoxRow& row, int answer) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return false;
   }
-  return AnswerStore().SetDword(row.key, static_cast<uint32_t>(answer));
+  return BoxesAnnounced(AnswerStore().SetDword(row.key, static_cast<uint32_t>(answer)));
 }
 
 bool RemoveStoredAnswer(const MessageBoxRow& row) {
-  if (AnswerStore().DeleteValue(row.key)) return true;
-  return GetLastError() == ERROR_FILE_NOT_FOUND;
+  if (AnswerStore().DeleteValue(row.key)) return BoxesAnnounced(true);
+  return BoxesAnnounced(GetLastError() == ERROR_FILE_NOT_FOUND);
 }
 
 bool IsSuppressed(const MessageBoxRow& row) {
@@ -108,9 +112,9 @@ bool IsSuppressed(const MessageBoxRow& row) {
 
 bool SetSuppressed(const MessageBoxRow& row, bool suppressed) {
   const RegistrySettings store = SuppressionStore();
-  if (suppressed) return store.SetText(row.key, kSuppressedText);
-  if (store.DeleteValue(row.key)) return true;
-  return GetLastError() == ERROR_FILE_NOT_FOUND;
+  if (suppressed) return BoxesAnnounced(store.SetText(row.key, kSuppressedText));
+  if (store.DeleteValue(row.key)) return BoxesAnnounced(true);
+  return BoxesAnnounced(GetLastError() == ERROR_FILE_NOT_FOUND);
 }
 
 bool ConfirmableBoxType(const MessageBoxRow& row, int defaultAnswer, uint32_t& type) {

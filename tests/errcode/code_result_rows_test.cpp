@@ -1,5 +1,5 @@
-// The results of the Error Code Search window as they are copied, saved
-// and completed with module details; the stored column layout.
+// The results of the Error Code Search window as they are copied and
+// saved; the stored column layout.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -7,7 +7,6 @@
 #include <thread>
 
 #include "errcode/code_result_rows.h"
-#include "errcode/module_details_pass.h"
 #include "errcode/search_texts.h"
 #include "errcode_fixture.h"
 #include "platform/file_output.h"
@@ -76,52 +75,6 @@ TEST(CodeResultRows, StoredColumnsAreEachColumnOnce) {
   EXPECT_FALSE(DecodeCodeResultColumns(EncodeCodeResultColumns({0, 1, 2, 3}, {1, -1, 1, 1}), order, widths));
   EXPECT_FALSE(DecodeCodeResultColumns({1, 2, 3}, order, widths));
   EXPECT_TRUE(order.empty());
-}
-
-TEST(ModuleDetailsPass, EveryRowInBatchesOfAtLeastFour) {
-  TempDir dir("details");
-  std::vector<ModuleDetailsRow> rows;
-  for (int i = 0; i < 10; ++i) {
-    std::string name = "m";
-    name += std::to_string(i);
-    name += ".dll";
-    dir.Write(name, PlainModule());
-    // Two rows name each module.
-    for (int k = 0; k < 2; ++k)
-      rows.push_back({static_cast<uint64_t>(rows.size() + 1), rows.size(), Wide(dir.path() / name)});
-  }
-  QueueMessageTarget window(1024, 5);
-  ModuleDetailsPass pass;
-  ASSERT_TRUE(pass.Start(rows, &window, 0x409));
-  std::vector<ModuleDetailsFound> found;
-  std::vector<size_t> batches;
-  int done = -1;
-  while (done < 0) {
-    PostedMessage m;
-    ASSERT_TRUE(window.Take(m, std::chrono::milliseconds(10000)));
-    if (m.id == kEcsMsgDetails) {
-      const auto& batch = *m.As<std::vector<ModuleDetailsFound>>();
-      batches.push_back(batch.size());
-      found.insert(found.end(), batch.begin(), batch.end());
-    } else if (m.id == kEcsMsgDetailsDone) {
-      done = static_cast<int>(m.wParam);
-    }
-  }
-  EXPECT_EQ(done, 1);
-  ASSERT_EQ(found.size(), rows.size());
-  for (size_t i = 0; i < found.size(); ++i) {
-    EXPECT_EQ(found[i].number, rows[i].number);
-    EXPECT_EQ(found[i].details.version, kUnknownFileVersion);  // no version resource
-    EXPECT_EQ(found[i].details.description.rfind(L"<error: (", 0), 0u);
-  }
-  for (size_t i = 0; i + 1 < batches.size(); ++i) EXPECT_GE(batches[i], ModuleDetailsPass::kMinBatch);
-
-  // A cancelled pass ends before its next module and says so.
-  QueueMessageTarget stuck(1, 0);
-  ASSERT_TRUE(pass.Wait(std::chrono::milliseconds(5000)));
-  ASSERT_TRUE(pass.Start(rows, &stuck, 0x409));
-  pass.Cancel();
-  ASSERT_TRUE(pass.Wait(std::chrono::milliseconds(5000)));
 }
 
 }  // namespace

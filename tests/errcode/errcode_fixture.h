@@ -86,7 +86,6 @@ class SearchHarness {
       if (m.id == kEcsMsgSearchFinished) rec.finished = static_cast<int>(m.wParam);
       if (m.id == kEcsMsgCountingFinished) rec.counted = static_cast<int>(m.wParam);
     }
-    search.Finished();
     EXPECT_TRUE(search.Wait(std::chrono::milliseconds(5000)));
     return rec;
   }

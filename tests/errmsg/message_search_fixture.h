@@ -51,7 +51,8 @@ class RecordingTarget : public MessageTarget {
     std::lock_guard<std::mutex> lock(messagesLock_);
     std::vector<std::wstring> lines;
     for (const PostedMessage& m : messages_)
-      if (m.id == kMsgErrMsgLine) lines.push_back(*m.As<std::wstring>());
+      if (auto* batch = m.As<std::vector<std::wstring>>(); batch && m.id == kMsgErrMsgLines)
+        lines.insert(lines.end(), batch->begin(), batch->end());
     return lines;
   }
 

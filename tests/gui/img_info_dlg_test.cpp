@@ -15,6 +15,7 @@
 #include <QTextEdit>
 #include <QTimer>
 
+#include "core/sheet_settings.h"
 #include "gui/app/command_set.h"
 #include "gui/app/tarnix_app.h"
 #include "gui/app/text_convert.h"
@@ -222,6 +223,21 @@ class ImgInfoDlgTest : public QObject {
     QVERIFY(open(m.app, kKindImportedLibrary, L""));
     w.close();
     QVERIFY(WaitUntil([] { return !CImgInfoDlg::Current() || !CImgInfoDlg::Current()->isVisible(); }));
+  }
+
+  // The program's Windows folder is the "WindowsRoot" setting's, for the
+  // window as for tarnix-cli: a tree that discovery would not find.
+  void modulesResolveInTheWindowsRootSetting() {
+    Machine m;
+    m.root.reset();
+    const EnvValue noRoot("TARNIX_WINDOWS_ROOT", nullptr);
+    QVERIFY(WriteWindowsRootSetting(FromUtf8((m.dir.path() / "Windows").string())));
+    FakeDialogs dialogs;
+    CImgInfoDlg* dlg = CImgInfoDlg::Open(nullptr, m.Subject(m.app, kKindImport, L"CreateFileW", L"KERNEL32.dll", 5), {});
+    QVERIFY(dlg);
+    QCOMPARE(Edit(dlg, "Resolves To:")->text(), QString::fromStdString(m.kernel32));
+    QCOMPARE(InfoBox(dlg)->toPlainText(),
+             QString::fromStdString(m.Cli(Quoted(m.app).toStdString() + " --module KERNEL32.dll --symbol CreateFileW")));
   }
 
   void moduleMenusOfferTheItemsWithTheFileNames() {

@@ -1,7 +1,8 @@
-// The shared window seams: one run of an engine at a time (stale messages
-// dropped, workers that ignore Stop abandoned, delivery held for busy
-// work), commands by id with one enabled rule, and the test machinery that
-// fails a test which forgets a dialog instead of letting it hang.
+// The shared window seams: one run of an engine at a time as a window
+// delivers it (stale and late messages dropped, workers that ignore Stop
+// abandoned, delivery held for busy work), commands by id with one enabled
+// rule, and the test machinery that fails a test which forgets a dialog
+// instead of letting it hang.
 #include <QAction>
 #include <QMenu>
 #include <QProcess>
@@ -12,18 +13,32 @@
 #include "gui/app/coding_fault.h"
 #include "gui/app/command_set.h"
 #include "gui/app/dialogs.h"
-#include "gui/app/search_run.h"
+#include "gui/app/desktop_message_target.h"
 #include "platform/last_error.h"
+#include "run/run.h"
 #include "support/gui_test.h"
 
 namespace tarnix::gui::test {
 namespace {
 
-// Workers that end when told to, or never (until the test lets them go).
-struct FakeWorkers final : SearchRun::Workers {
+// An engine whose workers end when told to, or never (until the test lets
+// them go). Message id 99 is its end (wParam 1 completed); any other id
+// comes to the owner as a status line naming the id.
+struct FakeEngine final : RunEngine {
   std::atomic<bool> ignoreStop{false};
   std::atomic<bool> running{true};
   StopFlag* stop = nullptr;
+  MessageTarget* target = nullptr;
+  bool refuse = false;
+
+  bool Start(StopFlag& s, MessageTarget& t) override {
+    stop = &s;
+    target = &t;
+    if (!refuse) return true;
+    running = false;
+    SetLastError(87);
+    return false;
+  }
   bool Running() const override { return running.load(); }
   bool Wait(std::chrono::milliseconds timeout) override {
     const auto end = std::chrono::steady_clock::now() + timeout;
@@ -34,13 +49,37 @@ struct FakeWorkers final : SearchRun::Workers {
     }
     return !running;
   }
+  void Translate(PostedMessage& m, RunEvents& events) override {
+    if (m.id == 99)
+      events.Ended(m.wParam == 1);
+    else
+      events.Status({std::to_wstring(m.id)});
+  }
 };
 
-bool Post(MessageTarget& target, uint32_t id) {
+bool Post(MessageTarget& target, uint32_t id, uint64_t wParam = 0) {
   PostedMessage m;
   m.id = id;
+  m.wParam = wParam;
   return target.Post(m);
 }
+
+// A run of the window's kind and what it told its owner.
+struct WindowRun {
+  Run run{DesktopRunTargets()};
+  std::vector<std::wstring> seen;
+  std::vector<RunSummary> ends;
+  WindowRun() {
+    run.OnStatus([this](std::vector<std::wstring>& lines) { seen.insert(seen.end(), lines.begin(), lines.end()); });
+    run.OnEnded([this](const RunSummary& s) { ends.push_back(s); });
+  }
+  FakeEngine* Begin(bool ignoreStop = false) {
+    auto engine = std::make_unique<FakeEngine>();
+    FakeEngine* e = engine.get();
+    e->ignoreStop = ignoreStop;
+    return run.Begin(std::move(engine)) ? e : nullptr;
+  }
+};
 
 }  // namespace
 
@@ -48,98 +87,94 @@ class SearchRunTest : public QObject {
   Q_OBJECT
  private slots:
   void deliversOnlyTheCurrentRunsMessages() {
-    std::vector<uint32_t> seen;
-    SearchRun run([&](PostedMessage& m) { seen.push_back(m.id); });
-    MessageTarget* first = nullptr;
-    auto* a = run.Begin<FakeWorkers>(std::make_unique<FakeWorkers>(), [&](FakeWorkers& w, StopFlag& s, MessageTarget& t) {
-      w.stop = &s;
-      first = &t;
-      return true;
-    });
-    QVERIFY(a && run.active());
-    QVERIFY(Post(*first, 1));
-    QVERIFY(WaitUntil([&] { return seen.size() == 1; }));
-    // A message of the first run still queued when the next one begins.
-    QVERIFY(Post(*first, 2));
-    QCOMPARE(run.Finish(), run.stopwatch().ElapsedMs());
-    MessageTarget* second = nullptr;
-    run.Begin<FakeWorkers>(std::make_unique<FakeWorkers>(), [&](FakeWorkers& w, StopFlag& s, MessageTarget& t) {
-      w.stop = &s;
-      second = &t;
-      return true;
-    });
-    QVERIFY(Post(*second, 3));
-    QVERIFY(WaitUntil([&] { return seen.size() == 2; }));
+    WindowRun w;
+    FakeEngine* first = w.Begin();
+    QVERIFY(first && w.run.active());
+    QVERIFY(Post(*first->target, 1));
+    QVERIFY(WaitUntil([&] { return w.seen.size() == 1; }));
+    // The end, then a message the first run still posts: the end finishes
+    // the run, and nothing of it comes after.
+    QVERIFY(Post(*first->target, 99, 1));
+    QVERIFY(Post(*first->target, 2));
+    QVERIFY(WaitUntil([&] { return w.ends.size() == 1; }));
+    QVERIFY(!w.run.active());
+    QCOMPARE(w.ends[0].end, RunEnd::kCompleted);
+    // The run's time is what its end said; the stopwatch stands still since.
+    QCOMPARE(w.ends[0].elapsedMs, w.run.stopwatch().ElapsedMs());
+    FakeEngine* second = w.Begin();
+    QVERIFY(second);
+    QVERIFY(!Post(*first->target, 4));  // the first run's target is closed
+    QVERIFY(Post(*second->target, 3));
+    QVERIFY(WaitUntil([&] { return w.seen.size() == 2; }));
     QVERIFY(EventLoopTurned());
-    QCOMPARE(seen, (std::vector<uint32_t>{1, 3}));
+    QCOMPARE(w.seen, (std::vector<std::wstring>{L"1", L"3"}));
+    w.run.Stop();
   }
 
   void aRunWhoseWorkersIgnoreStopIsAbandonedWhole() {
-    int handled = 0;
-    SearchRun run([&](PostedMessage&) { ++handled; });
-    MessageTarget* target = nullptr;
-    FakeWorkers* w = run.Begin<FakeWorkers>(std::make_unique<FakeWorkers>(),
-                                            [&](FakeWorkers& w, StopFlag& s, MessageTarget& t) {
-                                              w.stop = &s;
-                                              w.ignoreStop = true;
-                                              target = &t;
-                                              return true;
-                                            });
-    QVERIFY(!run.Stop(50));
-    QCOMPARE(run.abandonedRuns(), size_t(1));
-    QVERIFY(run.workers<FakeWorkers>() == nullptr);
-    // The late worker's posts go nowhere; the window finishes without it.
+    WindowRun w;
+    FakeEngine* e = w.Begin(true);
+    QVERIFY(e);
+    MessageTarget* target = e->target;
+    QVERIFY(!w.run.Stop(50));
+    QCOMPARE(w.run.abandoned(), size_t(1));
+    // It ends as stopped, without its end message.
+    QVERIFY(!w.run.active());
+    QCOMPARE(w.ends.size(), size_t(1));
+    QCOMPARE(w.ends[0].end, RunEnd::kStopped);
+    // The late worker's posts go nowhere.
     QVERIFY(!Post(*target, 7));
-    run.Finish(10);
-    QVERIFY(!run.active());
     QVERIFY(EventLoopTurned());
-    QCOMPARE(handled, 0);
-    w->running = false;  // the worker ends at last; the run is freed with the object
+    QVERIFY(w.seen.empty());
+    e->running = false;  // the worker ends at last; the run is freed with the object
   }
 
   void busyWorkHoldsDeliveryUntilItEnds() {
-    int handled = 0;
-    SearchRun run([&](PostedMessage&) { ++handled; });
-    MessageTarget* target = nullptr;
-    run.Begin<FakeWorkers>(std::make_unique<FakeWorkers>(), [&](FakeWorkers& w, StopFlag& s, MessageTarget& t) {
-      w.stop = &s;
-      target = &t;
-      return true;
-    });
+    WindowRun w;
+    FakeEngine* e = w.Begin();
     {
-      DeliveryHold hold = run.Hold();
-      QVERIFY(Post(*target, 1));
+      RunHold hold = w.run.Hold();
+      QVERIFY(Post(*e->target, 1));
+      // An end that arrives while busy work holds delivery waits too.
+      QVERIFY(Post(*e->target, 99, 1));
       QVERIFY(EventLoopTurned());
-      QCOMPARE(handled, 0);
+      QVERIFY(w.seen.empty() && w.ends.empty() && w.run.active());
     }
-    QVERIFY(WaitUntil([&] { return handled == 1; }));
-    run.Stop();
+    QVERIFY(WaitUntil([&] { return w.ends.size() == 1; }));
+    QCOMPARE(w.seen, std::vector<std::wstring>{L"1"});
   }
 
   void aStartThatFailsLeavesNoRun() {
-    SearchRun run([](PostedMessage&) {});
-    auto* w = run.Begin<FakeWorkers>(std::make_unique<FakeWorkers>(), [](FakeWorkers& w, StopFlag&, MessageTarget&) {
-      w.running = false;
-      SetLastError(87);
-      return false;
-    });
-    QVERIFY(!w && !run.active());
+    Run run(DesktopRunTargets());
+    auto engine = std::make_unique<FakeEngine>();
+    engine->refuse = true;
+    QVERIFY(!run.Begin(std::move(engine)));
+    QVERIFY(!run.active());
     QCOMPARE(GetLastError(), 87u);
   }
 
   void pauseAndResumeSetTheStopFlag() {
-    SearchRun run([](PostedMessage&) {});
-    StopFlag* flag = nullptr;
-    run.Begin<FakeWorkers>(std::make_unique<FakeWorkers>(), [&](FakeWorkers& w, StopFlag& s, MessageTarget&) {
-      w.stop = flag = &s;
-      return true;
-    });
-    run.Pause();
-    QVERIFY(run.paused());
-    QCOMPARE(flag->load(), uint32_t{kStopPause});
-    run.Resume();
-    QCOMPARE(flag->load(), uint32_t{kStopRun});
-    QVERIFY(run.Stop());
+    WindowRun w;
+    FakeEngine* e = w.Begin();
+    w.run.Pause();
+    QVERIFY(w.run.paused());
+    QCOMPARE(e->stop->load(), uint32_t{kStopPause});
+    QCOMPARE(w.run.bar().phase(), RunPhase::kPaused);
+    w.run.Resume();
+    QCOMPARE(e->stop->load(), uint32_t{kStopRun});
+    QVERIFY(w.run.Stop());
+    QCOMPARE(w.ends.size(), size_t(1));
+    QCOMPARE(w.ends[0].end, RunEnd::kStopped);
+  }
+
+  void closingDropsWhatTheRunQueued() {
+    WindowRun w;
+    FakeEngine* e = w.Begin();
+    QVERIFY(Post(*e->target, 1));
+    QVERIFY(Post(*e->target, 99, 1));
+    w.run.Close();
+    QVERIFY(EventLoopTurned());
+    QVERIFY(w.seen.empty() && w.ends.empty() && !w.run.active());
   }
 };
 TARNIX_GUI_TEST(SearchRunTest)

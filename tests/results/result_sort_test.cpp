@@ -114,11 +114,11 @@ TEST(ResultSort, EveryColumnBothWaysAsTheRuleSays) {
     m.Add(r);
   }
   // Versions and descriptions per image.
-  DetailsBatch details;
+  std::vector<FileDetailsFinding> details;
   for (uint32_t i = 0; i < m.imageCount(); ++i)
-    details.images.push_back({i, i % 3 == 0 ? kVersionUnknown : uint64_t{i % 4}, i % 2 ? L"Desc" : L"desc "});
-  DetailsBatch applied = details;
-  m.ApplyDetails(applied);
+    details.push_back({i, i % 3 == 0 ? kVersionUnknown : uint64_t{i % 4}, i % 2 ? L"Desc" : L"desc "});
+  std::vector<FileDetailsFinding> applied = details;
+  m.ApplyImageDetails(applied);
   m.DetailsDone();
 
   std::vector<ResultEntry> original(m.size());
@@ -172,8 +172,8 @@ TEST(ResultSort, EveryColumnBothWaysAsTheRuleSays) {
       ResultsModel sorted;
       sorted.BeginSearch(false, false);
       for (const ResultEntry& e : original) sorted.Add(e.result);
-      DetailsBatch again = details;
-      sorted.ApplyDetails(again);
+      std::vector<FileDetailsFinding> again = details;
+      sorted.ApplyImageDetails(again);
       ASSERT_TRUE(SortResults(sorted, col, ascending));
       for (size_t i = 0; i < expect.size(); ++i)
         ASSERT_EQ(sorted.Entry(i).id, original[expect[i]].id) << "column " << col << (ascending ? " up" : " down") << " row " << i;
@@ -205,11 +205,9 @@ TEST(ResultsModel, IdsDetailsAndClear) {
   uint64_t a = m.Add(R(L"?f@@YAXXZ", L"m", 0));
   EXPECT_EQ(a, 1u);
   m.Add(R(L"g", L"m", 0));
-  DetailsBatch d;
-  d.images.push_back({m.row(0).image, 0x0001000200030004ULL, L"Thing"});
-  d.images.push_back({99, 1, L"no such image"});
-  d.names.push_back({m.row(0).name, L"void __cdecl f(void)"});
-  EXPECT_EQ(m.ApplyDetails(d), 2u);
+  std::vector<FileDetailsFinding> images{{m.row(0).image, 0x0001000200030004ULL, L"Thing"}, {99, 1, L"no such image"}};
+  std::vector<NameDetailsFinding> names{{m.row(0).name, L"void __cdecl f(void)"}};
+  EXPECT_EQ(m.ApplyImageDetails(images) + m.ApplyNameDetails(names), 2u);
   // Not a C++ kind: the name stays.
   EXPECT_EQ(m.Entry(0).result.name, L"?f@@YAXXZ");
   EXPECT_EQ(m.Entry(0).fileVersion, 0x0001000200030004ULL);
@@ -220,9 +218,8 @@ TEST(ResultsModel, IdsDetailsAndClear) {
   SymbolResult r = R(L"?f@@YAXXZ", L"m", 0);
   r.kind = kKindExportCpp;
   cpp.Add(r);
-  DetailsBatch names;
-  names.names.push_back({cpp.row(0).name, L"void __cdecl f(void)"});
-  cpp.ApplyDetails(names);
+  std::vector<NameDetailsFinding> cppNames{{cpp.row(0).name, L"void __cdecl f(void)"}};
+  cpp.ApplyNameDetails(cppNames);
   EXPECT_EQ(cpp.Entry(0).result.name, L"void __cdecl f(void)");
   EXPECT_EQ(cpp.Entry(0).decoratedName, L"?f@@YAXXZ");
 

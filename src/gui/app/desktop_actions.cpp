@@ -4,6 +4,7 @@
 #include <QFileInfo>
 
 #include "core/error_text.h"
+#include "core/event_log.h"
 #include "core/wformat.h"
 #include "gui/app/dialogs.h"
 #include "gui/app/online_search.h"
@@ -30,6 +31,15 @@ QString ErrorBoxText(const std::wstring& sentence, uint32_t error) {
 
 void ShowErrorBox(QWidget* owner, const std::wstring& sentence, uint32_t error) {
   AppDialogs().MessageBox(owner, ErrorBoxText(sentence, error), QStringLiteral("Tarnix"), mb::kOk | mb::kIconError);
+}
+
+void ShowErrorBox(QWidget* owner, const std::wstring& text) {
+  AppDialogs().MessageBox(owner, ToQ(text), QStringLiteral("Tarnix"), mb::kOk | mb::kIconError);
+}
+
+void CommandFailed(int site, const std::wstring& details) {
+  EventLog::LogSiteFormat(site, L"%ls", details.c_str());
+  AppDialogs().Beep(mb::kIconError);
 }
 
 bool OpenUrlOrSay(QWidget* owner, const QUrl& url) {

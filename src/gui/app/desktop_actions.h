@@ -29,8 +29,14 @@ bool AppSettingsDeleted();
 // An error box (caption "Tarnix", error icon) whose text is `sentence`, an
 // empty line and the error text "(%s) %s" of `error`.
 void ShowErrorBox(QWidget* owner, const std::wstring& sentence, uint32_t error);
+// The same box with `text` alone (a message that needs no error code).
+void ShowErrorBox(QWidget* owner, const std::wstring& text);
 // The text of that box.
 QString ErrorBoxText(const std::wstring& sentence, uint32_t error);
+
+// A command that failed without a box: `details` logged with its site,
+// and the error beep.
+void CommandFailed(int site, const std::wstring& details);
 
 // Hands `url` to the desktop; says "Failed to open URL:" with the error
 // when nothing takes it.

@@ -77,23 +77,10 @@ bool DesktopMessageTarget::event(QEvent* e) {
   return true;
 }
 
-void DeliveryHold::Add(std::initializer_list<DesktopMessageTarget*> targets) {
-  for (DesktopMessageTarget* t : targets) {
-    if (!t) continue;
-    t->SetHeld(true);
-    held_.emplace_back(t);
-  }
-}
-
-void DeliveryHold::Add(DeliveryHold&& other) {
-  for (auto& t : other.held_) held_.push_back(t);
-  other.held_.clear();
-}
-
-void DeliveryHold::Release() {
-  for (auto& t : held_)
-    if (t) t->SetHeld(false);
-  held_.clear();
+RunTargetMaker DesktopRunTargets() {
+  return [](RunTarget::Handler handler) -> std::unique_ptr<RunTarget> {
+    return std::make_unique<DesktopMessageTarget>(std::move(handler));
+  };
 }
 
 }  // namespace tarnix::gui

@@ -6,20 +6,18 @@
 // holds up input and painting. The queue is bounded, so a worker that
 // floods it meets "queue full" (1816) and waits, as the posting rules say.
 #include <QObject>
-#include <QPointer>
 #include <atomic>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
-#include <initializer_list>
-#include <vector>
 
 #include "platform/message_target.h"
+#include "run/run_target.h"
 
 namespace tarnix::gui {
 
-class DesktopMessageTarget final : public QObject, public MessageTarget {
+class DesktopMessageTarget final : public QObject, public RunTarget {
   Q_OBJECT
  public:
   // The window's handler of one message; it owns the message's payload.
@@ -40,20 +38,20 @@ class DesktopMessageTarget final : public QObject, public MessageTarget {
 
   // Refuses every later post (ERROR_INVALID_WINDOW_HANDLE); the queued
   // messages are dropped.
-  void Close();
+  void Close() override;
   // Drops the queued messages for which `which` answers true (every one
   // when it is empty); answers how many.
   size_t Discard(const std::function<bool(const PostedMessage&)>& which = nullptr);
-  size_t size() const;
+  size_t size() const override;
 
   // Delivers queued messages now, for at most `budget`; answers how many.
   // A window that waits for its workers drains with this.
-  size_t Deliver(std::chrono::milliseconds budget);
+  size_t Deliver(std::chrono::milliseconds budget) override;
 
   // While held, nothing is delivered (the window is busy with its results
   // on another thread); releasing delivers what waited. Holds nest: each
   // SetHeld(true) is undone by one SetHeld(false).
-  void SetHeld(bool held);
+  void SetHeld(bool held) override;
 
   // The longest time one slice of deliveries may take before the rest
   // waits for the next turn of the event loop.
@@ -73,25 +71,8 @@ class DesktopMessageTarget final : public QObject, public MessageTarget {
   int held_ = 0;        // GUI thread only
 };
 
-// Holds the delivery of some targets for as long as it lives: busy work
-// that reads the results on another thread keeps every target that would
-// change them held. Targets that go away meanwhile are skipped.
-class DeliveryHold {
- public:
-  DeliveryHold() = default;
-  explicit DeliveryHold(std::initializer_list<DesktopMessageTarget*> targets) { Add(targets); }
-  DeliveryHold(DeliveryHold&& other) noexcept : held_(std::move(other.held_)) { other.held_.clear(); }
-  DeliveryHold& operator=(DeliveryHold&&) = delete;
-  DeliveryHold(const DeliveryHold&) = delete;
-  ~DeliveryHold() { Release(); }
-
-  void Add(std::initializer_list<DesktopMessageTarget*> targets);
-  void Add(DeliveryHold&& other);
-  // Delivers what waited (on the next turn of the event loop).
-  void Release();
-
- private:
-  std::vector<QPointer<DesktopMessageTarget>> held_;
-};
+// The targets of a window's runs: queued events to the window's thread,
+// posts spaced as a window asks.
+RunTargetMaker DesktopRunTargets();
 
 }  // namespace tarnix::gui

@@ -19,13 +19,8 @@ ModuleMenu::ModuleMenu(QWidget* owner, std::function<CommandLineValues()> criter
 QAction* ModuleMenu::Add(QMenu* menu, ModuleItem item, const std::wstring& path, const char* caption) const {
   if (path.empty()) return nullptr;
   if (item == ModuleItem::kProperties && !AppDialogs().CanShowItemProperties()) return nullptr;
-  QString text = QString::fromUtf8(caption);
-  // An "&" of the file name is shown, not taken as the item's mnemonic.
-  QString name = ModuleFileName(path);
-  name.replace(QLatin1Char('&'), QStringLiteral("&&"));
-  // One mark per caption: a '*' or '#' of the file name stays as it is.
-  text.replace(text.contains(QLatin1Char('#')) ? QLatin1Char('#') : QLatin1Char('*'), name);
-  return menu->addAction(text, owner_, [this, item, path] { Run(item, path); });
+  return menu->addAction(CaptionWith(QString::fromUtf8(caption), ModuleFileName(path)), owner_,
+                         [this, item, path] { Run(item, path); });
 }
 
 void ModuleMenu::AddSearchItems(QMenu* menu, const std::wstring& path) const {

@@ -50,7 +50,7 @@ void PlacementBinder::Restore() {
   // A window of another window that has no place of its own yet opens over
   // the middle of that window (the first time), not somewhere on the screen.
   QWidget* owner = window_->parentWidget() ? window_->parentWidget()->window() : nullptr;
-  const bool stored = RegistrySettings::Probe(subKey, name_ + L"_l") == 1;
+  const bool stored = WindowPlacement::Stored(subKey, name_);
   if (placement_.Restore(subKey, name_, ToRect(window_->geometry()), canMaximize, ScreenAreas(), defaults_, r) &&
       r.moved) {
     window_->setGeometry(r.rect.left, r.rect.top, r.rect.width(), r.rect.height());

@@ -38,4 +38,11 @@ std::wstring FromQ(const QString& text) {
   return out;
 }
 
+QString CaptionWith(const QString& caption, const QString& name) {
+  QString shown = name;
+  shown.replace(QLatin1Char('&'), QStringLiteral("&&"));
+  QString text = caption;
+  return text.replace(caption.contains(QLatin1Char('#')) ? QLatin1Char('#') : QLatin1Char('*'), shown);
+}
+
 }  // namespace tarnix::gui

@@ -15,4 +15,10 @@ std::wstring FromQ(const QString& text);
 // in a menu item's caption is shown by Qt as the shortcut column.
 inline QString ToQ(const wchar_t* text) { return ToQ(std::wstring_view(text ? text : L"")); }
 
+// A menu caption in which '#' (or, when it has none, '*') stands for
+// `name`, shown as written: an "&" of the name is doubled so that it is not
+// taken as the item's mnemonic ("operator&&" stays "operator&&"), and a
+// mark inside the name stays as it is.
+QString CaptionWith(const QString& caption, const QString& name);
+
 }  // namespace tarnix::gui

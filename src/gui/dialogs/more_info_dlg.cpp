@@ -21,7 +21,7 @@
 #include "gui/app/command_set.h"
 #include "gui/app/dialogs.h"
 #include "gui/app/placement_binder.h"
-#include "gui/app/tarnix_app.h"
+#include "gui/app/tool_window.h"
 #include "gui/app/text_convert.h"
 #include "tools/help_zoom.h"
 
@@ -219,19 +219,9 @@ void CMoreInfoDlg::Print(bool preview) {
 
 CMoreInfoDlg* CMoreInfoDlg::Show(QWidget* owner, const QString& anchor) {
   static QPointer<CMoreInfoDlg> instance;
-  if (!instance) {
-    QWidget* parent = owner ? owner->window() : nullptr;
-    if (!parent && CTarnixApp::Instance()) parent = CTarnixApp::Instance()->mainWindow();
-    instance = new CMoreInfoDlg(parent, anchor);
-    instance->setAttribute(Qt::WA_DeleteOnClose);
-    instance->show();
-  } else {
-    if (instance->isMinimized()) instance->showNormal();
-    instance->show();
-    instance->ScrollToAnchor(anchor);
-  }
-  instance->raise();
-  instance->activateWindow();
+  const bool open = instance;
+  OpenOnce(instance, owner, [&](QWidget* parent) { return new CMoreInfoDlg(parent, anchor); });
+  if (open) instance->ScrollToAnchor(anchor);
   return instance;
 }
 

@@ -267,9 +267,7 @@ void CMultiSelDlg::UpdateActions() {
   }
   searchOnline_->setVisible(!constant.isEmpty());
   searchOnline_->setEnabled(!constant.isEmpty());
-  QString shown = constant;
-  shown.replace(QLatin1Char('&'), QStringLiteral("&&"));
-  searchOnline_->setText(QStringLiteral("Search &Online for '%1'").arg(shown));
+  searchOnline_->setText(CaptionWith(QStringLiteral("Search &Online for '#'"), constant));
   searchOnline_->setData(constant);
 }
 

@@ -25,18 +25,16 @@ void CodeResultsModel::Append(std::vector<ErrorCodeSearchResult> batch) {
   endInsertRows();
 }
 
-void CodeResultsModel::ApplyDetails(const std::vector<ModuleDetailsFound>& found) {
+void CodeResultsModel::ApplyDetails(const std::vector<FileDetailsFinding>& found) {
   int low = -1, high = -1;
-  for (const ModuleDetailsFound& f : found) {
-    size_t at = f.row;
-    if (at >= rows_.size() || rows_[at].number != f.number) {
-      auto it = std::lower_bound(rows_.begin(), rows_.end(), f.number,
-                                 [](const CodeResultRow& r, uint64_t n) { return r.number < n; });
-      if (it == rows_.end() || it->number != f.number) continue;  // cleared meanwhile
-      at = static_cast<size_t>(it - rows_.begin());
-    }
-    rows_[at].version = f.details.version;
-    rows_[at].description = f.details.description;
+  for (const FileDetailsFinding& f : found) {
+    // Numbers ascend with the rows.
+    auto it = std::lower_bound(rows_.begin(), rows_.end(), f.item,
+                               [](const CodeResultRow& r, uint64_t n) { return r.number < n; });
+    if (it == rows_.end() || it->number != f.item) continue;  // cleared meanwhile
+    const size_t at = static_cast<size_t>(it - rows_.begin());
+    rows_[at].version = f.fileVersion;
+    rows_[at].description = f.description;
     detailsRead_[at] = true;
     const int r = static_cast<int>(at);
     low = low < 0 ? r : std::min(low, r);
@@ -52,11 +50,11 @@ void CodeResultsModel::Clear() {
   endResetModel();
 }
 
-std::vector<ModuleDetailsRow> CodeResultsModel::RowsWithoutDetails() const {
-  std::vector<ModuleDetailsRow> out;
+DetailsWork CodeResultsModel::RowsWithoutDetails() const {
+  DetailsWorkBuilder work;
   for (size_t i = 0; i < rows_.size(); ++i)
-    if (!detailsRead_[i]) out.push_back({rows_[i].number, i, rows_[i].result.path});
-  return out;
+    if (!detailsRead_[i]) work.AddFile(rows_[i].number, rows_[i].result.path);
+  return work.Take();
 }
 
 int CodeResultsModel::rowCount(const QModelIndex& parent) const {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "errcode/code_result_rows.h"
-#include "errcode/module_details_pass.h"
+#include "results/details_pass.h"
 
 namespace tarnix::gui {
 
@@ -21,12 +21,12 @@ class CodeResultsModel final : public QAbstractTableModel {
 
   // Appends the hits of one batch, numbered on from the last number given.
   void Append(std::vector<ErrorCodeSearchResult> batch);
-  // Writes what the details pass found into the rows it names (found by
-  // running number when the list changed since the pass began).
-  void ApplyDetails(const std::vector<ModuleDetailsFound>& found);
+  // Writes what the details pass found into the rows it names (items are
+  // running numbers).
+  void ApplyDetails(const std::vector<FileDetailsFinding>& found);
   void Clear();
-  // The rows whose details were not read yet, for the next pass.
-  std::vector<ModuleDetailsRow> RowsWithoutDetails() const;
+  // The rows whose details were not read yet, as the next pass's work.
+  DetailsWork RowsWithoutDetails() const;
 
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;
   int columnCount(const QModelIndex& parent = QModelIndex()) const override;

@@ -1,147 +1,136 @@
-// The Error Code Search window: its controls, the search and the engine's
-// messages, the details pass and closing. Commands, presets, locations and
-// the results' actions are in err_code_search_edits.cpp.
 #include "gui/errcode/err_code_search_dlg.h"
 
+#include <QClipboard>
 #include <QCloseEvent>
-#include <QComboBox>
-#include <QCoreApplication>
-#include <QGroupBox>
+#include <QFile>
 #include <QGuiApplication>
-#include <QPushButton>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPointer>
+#include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
-#include <QShortcut>
 #include <QSplitter>
 #include <QTableView>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "core/error_text.h"
 #include "core/event_log.h"
+#include "core/program_windows_root.h"
 #include "core/registry_settings.h"
 #include "core/setting_names.h"
 #include "core/wformat.h"
-#include "errcode/builtin_presets.h"
+#include "core/window_settings.h"
 #include "errcode/search_texts.h"
 #include "errnames/code_or_name.h"
 #include "errnames/code_reading.h"
+#include "gui/app/column_layout_binder.h"
 #include "gui/app/command_set.h"
 #include "gui/app/desktop_actions.h"
+#include "gui/app/desktop_message_target.h"
 #include "gui/app/dialogs.h"
+#include "gui/app/module_menu.h"
 #include "gui/app/placement_binder.h"
-#include "gui/app/tarnix_app.h"
+#include "gui/app/status_output.h"
 #include "gui/app/text_convert.h"
+#include "gui/app/tool_window.h"
+#include "gui/app/window_registry.h"
+#include "gui/errcode/code_locations_pane.h"
 #include "gui/errcode/code_results_model.h"
+#include "gui/errcode/err_code_commands.h"
+#include "gui/widgets/buddy_label.h"
+#include "gui/widgets/busy_popup.h"
 #include "gui/widgets/combo_box_auto.h"
 #include "gui/widgets/output_text_box.h"
 #include "gui/widgets/search_run_bar.h"
 #include "pe/system_message_sources.h"
 #include "platform/char_class.h"
-#include "platform/languages.h"
 #include "platform/last_error.h"
-#include "platform/windows_root.h"
+#include "platform/win_errors.h"
+#include "run/details_run.h"
+#include "run/error_code_search_run.h"
 
 namespace tarnix::gui {
 namespace {
 
-QPointer<CErrCodeSearchDlg> g_instance;
+QPointer<CErrCodeSearchDlg>& TheWindow() {
+  static QPointer<CErrCodeSearchDlg> window;
+  return window;
+}
 
-// The history of the code box and the longest code it takes.
-constexpr wchar_t kCodeHistory[] = L"ECS";
+// The longest code the code box takes.
 constexpr int kCodeBoxLimit = 64;
-// How long closing waits for the details pass.
-constexpr int kDetailsWaitMs = 3000;
 
-// The Windows installation the presets and the system's messages come
-// from, found once per process.
-const WindowsRoot& Root() {
-  static const WindowsRoot root = [] {
-    WindowsRoot r = WindowsRoot::Find(ReadWindowsRootSetting(RegistrySettings()));
-    // Codes that only the system knows are answered from its tables, as
-    // tarnix-cli does.
-    InstallSystemMessageSources(r);
-    return r;
-  }();
-  return root;
-}
-
-QLabel* LabelFor(QWidget* parent, const QString& text, QWidget* buddy) {
-  auto* label = new QLabel(text, parent);
-  label->setBuddy(buddy);
-  buddy->setAccessibleName(QString(text).remove(QLatin1Char('&')));
-  return label;
-}
+// Codes that only the system knows are answered from the tables of the
+// program's Windows folder, as tarnix-cli does.
+void InstallMessageSources() { InstallSystemMessageSources(ProgramWindowsRoot()); }
 
 }  // namespace
 
-CErrCodeSearchDlg* CErrCodeSearchDlg::Instance() { return g_instance; }
+CErrCodeSearchDlg* CErrCodeSearchDlg::Instance() { return TheWindow(); }
 
 CErrCodeSearchDlg* CErrCodeSearchDlg::Show(QWidget* owner) {
-  if (!g_instance) {
-    QWidget* parent = owner ? owner->window() : nullptr;
-    if (!parent && CTarnixApp::Instance()) parent = CTarnixApp::Instance()->mainWindow();
-    g_instance = new CErrCodeSearchDlg(parent);
-    g_instance->setAttribute(Qt::WA_DeleteOnClose);
-    g_instance->show();
-  } else if (g_instance->isMinimized()) {
-    g_instance->showNormal();
-  } else {
-    g_instance->show();
-  }
-  g_instance->raise();
-  g_instance->activateWindow();
-  return g_instance;
+  return OpenOnce(TheWindow(), owner, [](QWidget* parent) { return new CErrCodeSearchDlg(parent); });
 }
 
-CErrCodeSearchDlg::CErrCodeSearchDlg(QWidget* owner)
-    : QMainWindow(owner), run_([this](PostedMessage& m) { OnMessage(m); }), owner_(owner) {
-  if (!g_instance) g_instance = this;
+CErrCodeSearchDlg::CErrCodeSearchDlg(QWidget* owner) : QMainWindow(owner), run_(DesktopRunTargets()) {
+  if (!TheWindow()) TheWindow() = this;
   setWindowTitle(QStringLiteral("Error Code Search"));
-  if (!presets_.Load(BuiltInErrorCodePresets(Root()))) {
-    const uint32_t error = GetLastError();
-    EventLog::LogFormat(L"The saved error code search presets could not be read (%u)", error);
-    presetsLoadError_ = error;
-  }
+  InstallMessageSources();
+  rootWatch_ = SettingWatch([](SettingId id) {
+    if (id == SettingId::kWindowsRoot) InstallMessageSources();
+  });
   commands_ = new CommandSet(this);
   BuildControls();
   BuildCommands();
   BuildMenus();
-  FillPresets();
-  if (presetsLoadError_)
-    output_->AppendLine(WFormat(L"ERROR: Failed to read saved presets: %ls", ErrorText(presetsLoadError_).c_str()));
-
-  // Escape closes the window, as it does every tool window.
-  auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-  escape->setContext(Qt::WindowShortcut);
-  connect(escape, &QShortcut::activated, this, &QWidget::close);
-
-  // The window closes with its owner: the owner's close runs with this
-  // window knowing (see eventFilter).
-  if (owner_) owner_->installEventFilter(this);
+  if (where_->loadError())
+    output_->AppendLine(WFormat(L"ERROR: Failed to read saved presets: %ls", ErrorText(where_->loadError()).c_str()));
+  closing_ = new ToolWindowClosing(this);
 
   // The template's size, scaled on a first start; the saved placement wins.
   resize(640, 480);
-  if (owner_) {
-    move(owner_->geometry().center() - QPoint(width() / 2, height() / 2));
+  if (owner) {
+    move(owner->geometry().center() - QPoint(width() / 2, height() / 2));
   } else if (QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen()) {
     move(s->availableGeometry().center() - QPoint(width() / 2, height() / 2));
   }
   new PlacementBinder(this, setting::kECSWnd, PlacementDefaults{kPlacementScale, 1.6, 1.5});
-  RestoreColumns(true);
+  const int ch = fontMetrics().averageCharWidth();
+  columns_ = new ColumnLayoutBinder(
+      this, ColumnsSetting::kErrCodeResults,
+      HeaderSectionsLayout(view_->horizontalHeader(), EncodeCodeResultColumns, DecodeCodeResultColumns,
+                           [ch](std::vector<int32_t>& order, std::vector<int32_t>& widths) {
+                             order = {kCodeColumnMessage, kCodeColumnModule, kCodeColumnVersion, kCodeColumnDescription};
+                             widths = {60 * ch, 40 * ch, 16 * ch, 40 * ch};
+                           }));
+  columns_->Restore();
+
+  // The run: its results, its end and the details that follow it.
+  run_.OnResults<std::vector<ErrorCodeSearchResult>>([this](std::vector<ErrorCodeSearchResult>& batch) {
+    // The list follows the newest row while it is scrolled to its end.
+    QScrollBar* bar = view_->verticalScrollBar();
+    const bool follow = model_->empty() || bar->value() >= bar->maximum();
+    model_->Append(std::move(batch));
+    if (follow) view_->scrollToBottom();
+  });
+  run_.OnEnded([this](const RunSummary& s) { Finished(s); });
+  run_.OnFollowUpResults<std::vector<FileDetailsFinding>>(
+      [this](std::vector<FileDetailsFinding>& found) { model_->ApplyDetails(found); });
+  run_.OnStateChanged([this] { UpdateCommands(); });
   UpdateCodeNames();
   UpdateCommands();
 }
 
-CErrCodeSearchDlg::~CErrCodeSearchDlg() {
-  if (owner_) owner_->removeEventFilter(this);
-  EndDetails();
-  if (g_instance == this) g_instance = nullptr;
-}
+CErrCodeSearchDlg::~CErrCodeSearchDlg() = default;
+
+const ErrorCodePresetList& CErrCodeSearchDlg::presets() const { return where_->presets(); }
+QTreeWidget* CErrCodeSearchDlg::locationsView() const { return where_->view(); }
 
 void CErrCodeSearchDlg::BuildControls() {
   auto* central = new QWidget(this);
@@ -150,11 +139,11 @@ void CErrCodeSearchDlg::BuildControls() {
   // The code, and what its value says.
   auto* codeRow = new QHBoxLayout();
   code_ = new CComboBoxAuto(central);
-  code_->Attach(false, kCodeHistory);
+  code_->Attach(false, setting::kHistErrCode);
   code_->SetMaxLength(kCodeBoxLimit);
   code_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
   code_->setMinimumContentsLength(12);
-  codeRow->addWidget(LabelFor(central, QStringLiteral("Error &Code:"), code_));
+  codeRow->addWidget(BuddyLabel(central, QStringLiteral("Error &Code:"), code_));
   codeRow->addWidget(code_, 1);
   root->addLayout(codeRow);
   names_ = new QLineEdit(central);
@@ -168,55 +157,27 @@ void CErrCodeSearchDlg::BuildControls() {
     if (!run_.active()) StartSearch();
   });
 
-  // Where to search.
-  auto* where = new QGroupBox(QStringLiteral("Search In"), central);
-  auto* whereLayout = new QVBoxLayout(where);
-  auto* presetRow = new QHBoxLayout();
-  preset_ = new QComboBox(where);
-  preset_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-  preset_->setMinimumContentsLength(16);
-  preset_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-  presetRow->addWidget(LabelFor(where, QStringLiteral("&Preset:"), preset_));
-  presetRow->addWidget(preset_, 1);
-  whereLayout->addLayout(presetRow);
-  locations_ = new QTreeWidget(where);
-  locations_->setAccessibleName(QStringLiteral("Search Paths"));
-  locations_->setHeaderLabels({QStringLiteral("Search Path"), QStringLiteral("Subfolders")});
-  locations_->setRootIsDecorated(false);
-  locations_->setUniformRowHeights(true);
-  locations_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-  locations_->setContextMenuPolicy(Qt::CustomContextMenu);
-  locations_->header()->setStretchLastSection(false);
-  locations_->header()->setAccessibleName(QStringLiteral("Search Path Columns"));
-  locations_->header()->setSectionResizeMode(0, QHeaderView::Stretch);
-  locations_->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
-  locations_->setMinimumHeight(fontMetrics().height() * 4);
-  whereLayout->addWidget(locations_, 1);
-  connect(preset_, &QComboBox::activated, this, [this](int i) {
-    presets_.Select(static_cast<size_t>(i));
-    FillLocations();
-  });
-  connect(locations_, &QTreeWidget::itemSelectionChanged, this, [this] { UpdateCommands(); });
+  where_ = new CodeLocationsPane(central, *commands_);
+  connect(where_, &CodeLocationsPane::changed, this, [this] { UpdateCommands(); });
 
   bar_ = new SearchRunBar(central, QStringLiteral("Search Progress"), QStringLiteral("Current Path"));
-  connect(bar_, &SearchRunBar::searchPressed, this, [this] { OnSearchButton(); });
-  connect(bar_, &SearchRunBar::stopPressed, this, [this] { StopSearch(); });
+  bar_->Bind(run_, [this] { StartSearch(); }, 478);
 
   // The status output and the results share the rest.
-  splitter_ = new QSplitter(Qt::Vertical, central);
-  splitter_->addWidget(where);
-  outputPane_ = new QWidget(splitter_);
+  auto* splitter = new QSplitter(Qt::Vertical, central);
+  splitter->addWidget(where_);
+  outputPane_ = new QWidget(splitter);
   auto* outputLayout = new QVBoxLayout(outputPane_);
   outputLayout->setContentsMargins(0, 0, 0, 0);
   output_ = new COutputTextBox(outputPane_);
   output_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-  output_->SetCapacity(AppSettings().errCodeOutputMaxChars);
   output_->setMinimumHeight(fontMetrics().height() * 3);
-  outputLayout->addWidget(LabelFor(outputPane_, QStringLiteral("Status &Output:"), output_));
+  BindStatusOutput(run_, output_, OutputSize::kErrCodeOutput);
+  outputLayout->addWidget(BuddyLabel(outputPane_, QStringLiteral("Status &Output:"), output_));
   outputLayout->addWidget(output_);
-  splitter_->addWidget(outputPane_);
+  splitter->addWidget(outputPane_);
 
-  auto* resultsPane = new QWidget(splitter_);
+  auto* resultsPane = new QWidget(splitter);
   auto* resultsLayout = new QVBoxLayout(resultsPane);
   resultsLayout->setContentsMargins(0, 0, 0, 0);
   model_ = new CodeResultsModel(this);
@@ -232,31 +193,106 @@ void CErrCodeSearchDlg::BuildControls() {
   view_->horizontalHeader()->setSectionsMovable(true);
   view_->horizontalHeader()->setStretchLastSection(true);
   view_->setMinimumHeight(fontMetrics().height() * 4);
-  resultsLayout->addWidget(LabelFor(resultsPane, QStringLiteral("&Results:"), view_));
+  resultsLayout->addWidget(BuddyLabel(resultsPane, QStringLiteral("&Results:"), view_));
   resultsLayout->addWidget(view_);
-  splitter_->addWidget(resultsPane);
-  splitter_->setStretchFactor(0, 1);
-  splitter_->setStretchFactor(1, 1);
-  splitter_->setStretchFactor(2, 3);
-  splitter_->setChildrenCollapsible(false);
+  splitter->addWidget(resultsPane);
+  splitter->setStretchFactor(0, 1);
+  splitter->setStretchFactor(1, 1);
+  splitter->setStretchFactor(2, 3);
+  splitter->setChildrenCollapsible(false);
   connect(view_->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { UpdateCommands(); });
   connect(model_, &QAbstractItemModel::rowsInserted, this, [this] { UpdateCommands(); });
   connect(model_, &QAbstractItemModel::modelReset, this, [this] { UpdateCommands(); });
 
-  root->addWidget(splitter_, 1);
+  root->addWidget(splitter, 1);
   root->addWidget(bar_);
   setCentralWidget(central);
-  setTabOrder(code_, preset_);
-  setTabOrder(preset_, locations_);
-  setTabOrder(locations_, output_);
+  setTabOrder(code_, where_->presetBox());
+  setTabOrder(where_->presetBox(), where_->view());
+  setTabOrder(where_->view(), output_);
   setTabOrder(output_, view_);
   setTabOrder(view_, bar_->searchButton());
   setTabOrder(bar_->searchButton(), bar_->stopButton());
 }
 
-void CErrCodeSearchDlg::ShowStatusOutput(bool show) {
-  outputPane_->setVisible(show);
-  UpdateCommands();
+void CErrCodeSearchDlg::BuildCommands() {
+  CommandSet& c = *commands_;
+  auto hasResults = [this] { return !model_->empty(); };
+  auto rowsSelected = [this] { return !SelectedRows().empty(); };
+  auto oneRow = [this] { return SelectedRows().size() == 1; };
+  // File
+  c.Add(kEcsSaveResults, "&Save Search Results...\tCtrl+Shift+S", [this] { SaveResults(); })
+      .Keys("Ctrl+Shift+S")
+      .Enabled(hasResults);
+  c.Add(kEcsSaveStatusOutput, "Save Status &Output...", [this] { output_->SaveToFile(this, 0); });
+  c.Add(kEcsClose, "&Close\tAlt+F4", [this] { close(); }).Keys("Alt+F4");
+  // Edit (the search paths are the "Search In" pane's)
+  c.Add(kEcsCopyStatusOutput, "Copy Status &Output", [this] { output_->CopyToClipboard(); });
+  c.Add(kEcsClearStatusOutput, "C&lear Status Output", [this] { output_->Clear(); });
+  AddOpenCommand(c, kEcsSettings, "&Settings...\tCtrl+K", WindowId::kSettings, [this] {
+    return WindowRequest(this);
+  }).Keys("Ctrl+K");
+  // View
+  c.Add(kEcsShowStatusOutput, "Status &Output", [this] {
+     outputPane_->setVisible(outputPane_->isHidden());
+     UpdateCommands();
+   }).Checked([this] { return !outputPane_->isHidden(); });
+  // Results
+  c.Add(kEcsCopyResults, "&Copy Search Results", [this] { CopyResults(CodeResultCopy::kRows); })
+      .Enabled(rowsSelected);
+  c.Add(kEcsClearResults, "Cl&ear Search Results", [this] { model_->Clear(); })
+      .Enabled([=, this] { return !run_.active() && hasResults(); });
+  c.Add(kEcsSelectAllResults, "Select &All Search Results", [this] { view_->selectAll(); }).Enabled(hasResults);
+  c.Add(kEcsDefaultColumns, "Restore Resul&ts List Default Columns", [this] { columns_->RestoreDefaults(); });
+  c.Add(kEcsCopyMessage, "Copy &Error Message", [this] { CopyResults(CodeResultCopy::kMessages); })
+      .Enabled(rowsSelected);
+  c.Add(kEcsCopyModulePath, "Copy &Module Path", [this] { CopyResults(CodeResultCopy::kModules); })
+      .Enabled(rowsSelected);
+  c.Add(kEcsAddAsSearchPath, "Add As Search &Path", [this] { AddAsSearchPath(); }).Enabled([this] {
+    const size_t n = SelectedRows().size();
+    return n >= 1 && n <= kMaxErrCodePresetItems && where_->canEdit();
+  });
+  c.Add(kEcsShowInFileManager, "Open In &Windows Explorer", [this] { ShowModule(false); }).Enabled(oneRow);
+  c.Add(kEcsProperties, "Proper&ties...", [this] { ShowModule(true); }).Enabled(oneRow);
+  c.BindKey(kEcsCopyResults, view_, "Ctrl+C");
+  c.BindKey(kEcsSelectAllResults, view_, "Ctrl+A");
+}
+
+void CErrCodeSearchDlg::BuildMenus() {
+  constexpr int kSep = CommandSet::kSeparator;
+  const CommandSet& c = *commands_;
+  std::vector<QMenu*> menus;
+  menus.push_back(menuBar()->addMenu(QStringLiteral("&File")));
+  c.Fill(menus.back(), {kEcsSaveResults, kEcsSaveStatusOutput, kSep, kEcsClose});
+  menus.push_back(menuBar()->addMenu(QStringLiteral("&Edit")));
+  c.Fill(menus.back(), {kEcsCopyStatusOutput, kEcsClearStatusOutput, kSep, kEcsCopyPaths, kEcsPastePaths,
+                        kEcsSelectAllPaths, kSep, kEcsAddFolder, kEcsAddFiles, kEcsRemovePaths, kSep,
+                        kEcsSubfolders, kEcsMoveUp, kEcsMoveDown, kSep, kEcsSettings});
+  menus.push_back(menuBar()->addMenu(QStringLiteral("&View")));
+  c.Fill(menus.back(), {kEcsShowStatusOutput});
+  menus.push_back(menuBar()->addMenu(QStringLiteral("&Results")));
+  c.Fill(menus.back(), {kEcsCopyResults, kEcsClearResults, kEcsSelectAllResults, kSep, kEcsDefaultColumns});
+  menus.push_back(menuBar()->addMenu(QStringLiteral("&Presets")));
+  c.Fill(menus.back(), {kEcsSavePreset, kEcsSavePresetCopy, kEcsNewPreset, kEcsRemovePreset, kSep,
+                        kEcsImportPresets, kEcsExportPresets});
+  for (QMenu* m : menus) connect(m, &QMenu::aboutToShow, this, [this] { UpdateCommands(); });
+
+  connect(view_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+    UpdateCommands();
+    QMenu menu(this);
+    commands_->Present(&menu, kEcsCopyResults, QStringLiteral("&Copy\tCtrl+C"));
+    commands_->Fill(&menu, {kEcsCopyMessage, kEcsCopyModulePath, kSep});
+    commands_->Present(&menu, kEcsSelectAllResults, QStringLiteral("Select &All\tCtrl+A"));
+    commands_->Fill(&menu, {kSep, kEcsAddAsSearchPath, kSep, kEcsShowInFileManager});
+    // Properties only where the file manager offers them.
+    if (AppDialogs().CanShowItemProperties()) commands_->Fill(&menu, {kEcsProperties});
+    menu.exec(view_->viewport()->mapToGlobal(at));
+  });
+}
+
+void CErrCodeSearchDlg::UpdateCommands() {
+  commands_->Update();
+  where_->UpdateMarks();
 }
 
 void CErrCodeSearchDlg::UpdateCodeNames() {
@@ -267,20 +303,8 @@ void CErrCodeSearchDlg::UpdateCodeNames() {
   names_->setCursorPosition(0);
 }
 
-// --- the search ---
-
-void CErrCodeSearchDlg::OnSearchButton() {
-  if (run_.active())
-    PauseOrResume();
-  else
-    StartSearch();
-}
-
 bool CErrCodeSearchDlg::StartSearch() {
   if (run_.active()) return false;
-  auto errorBox = [this](const std::wstring& text) {
-    AppDialogs().MessageBox(this, ToQ(text), QStringLiteral("Tarnix"), mb::kOk | mb::kIconError);
-  };
   // The code: trimmed, read, and shown back as read.
   const std::wstring typed = FromQ(code_->currentText());
   CodeOrName read;
@@ -290,25 +314,24 @@ bool CErrCodeSearchDlg::StartSearch() {
   code_->SetText(shown);
   if (!ok) {
     code_->setFocus();
-    errorBox(CodeBoxErrorMessage(shown, codeError));
+    ShowErrorBox(this, CodeBoxErrorMessage(shown, codeError));
     return false;
   }
   UpdateCodeNames();
 
-  const std::vector<SearchLocation>* where = CurrentLocations();
+  const std::vector<SearchLocation>* where = where_->CurrentLocations();
   if (!where || where->empty()) {
-    errorBox(L"Provide at least one search path in the \"Search In\" section");
+    ShowErrorBox(this, L"Provide at least one search path in the \"Search In\" section");
     return false;
   }
   // A location that is not what it says is shown once; the search still
   // runs and its walk reports the location in the status output.
   for (size_t i = 0; i < where->size(); ++i) {
-    const uint32_t error = CheckSearchLocation((*where)[i]);
-    if (!error) continue;
-    FillLocations({i});
-    if (QTreeWidgetItem* item = locations_->topLevelItem(static_cast<int>(i))) locations_->scrollToItem(item);
-    errorBox(InvalidLocationMessage((*where)[i], error));
-    break;
+    if (const uint32_t error = CheckSearchLocation((*where)[i])) {
+      where_->ShowLocation(i);
+      ShowErrorBox(this, InvalidLocationMessage((*where)[i], error));
+      break;
+    }
   }
 
   ErrorCodeSearchRequest request;
@@ -318,174 +341,107 @@ bool CErrCodeSearchDlg::StartSearch() {
   request.fileExtensions = ReadErrCodeSrchFileExts(RegistrySettings());
   request.language = kLangUserDefault;
   request.readers = AppSettings().searchReaders;
-
-  bar_->Started();
   if (AppSettings().errCodeClearOutputBeforeSearch) output_->Clear();
   for (const std::wstring& line : SearchStartLines(request.code, request.kind, request.locations))
     output_->AppendLine(line);
-  auto* w = run_.Begin<CodeRun>(std::make_unique<CodeRun>(), [&](CodeRun& w, StopFlag& stop, MessageTarget& target) {
-    request.stop = &stop;
-    request.window = &target;
-    return w.engine.Start(request);
-  });
-  if (!w) {
+  if (!run_.Begin(std::make_unique<ErrorCodeSearchRun>(request))) {
     const uint32_t error = GetLastError();
     EventLog::LogSiteFormat(458, L"%ls", DescribeErrorCodeSearchRequest(request).c_str());
-    bar_->Finished();
-    UpdateCommands();
     ShowErrorBox(this, L"Failed to start the search:", error);
     return false;
   }
   // Stored while the workers already walk.
   code_->AddToHistory();
-  UpdateCommands();
   return true;
 }
 
-void CErrCodeSearchDlg::PauseOrResume() {
-  if (run_.paused()) {
-    run_.Resume();
-    bar_->Resumed();
-  } else {
-    run_.Pause();
-    bar_->Paused();
-  }
-}
-
-void CErrCodeSearchDlg::StopSearch() {
-  if (!run_.active()) return;
-  // The workers' last messages, the end among them, are handled before
-  // Stop answers.
-  if (!run_.Stop()) {
-    EventLog::LogSite(478);
-    AppDialogs().Beep(mb::kIconError);
-  }
-  bar_->Finished();
-  if (run_.active()) FinishSearch(false);
-}
-
-void CErrCodeSearchDlg::OnMessage(PostedMessage& m) {
-  switch (m.id) {
-    case kEcsMsgStatusLine:
-      if (const std::wstring* line = m.As<std::wstring>()) output_->AppendLine(*line);
-      break;
-    case kEcsMsgCurrentPath:
-      if (const std::wstring* path = m.As<std::wstring>()) bar_->SetCurrent(ToQ(*path));
-      break;
-    case kEcsMsgProgress:
-      bar_->SetDone((m.lParam << 32) | (m.wParam & 0xFFFFFFFFu));
-      break;
-    case kEcsMsgCountingFinished: {
-      uint64_t total = 0;
-      CodeRun* w = run_.workers<CodeRun>();
-      if (m.wParam == 1 && w && w->engine.TotalFiles(total))
-        bar_->SetTotal(total);
-      else if (m.wParam == 1)
-        EventLog::LogSite(474);
-      break;
-    }
-    case kEcsMsgResult:
-      if (auto* batch = m.As<std::vector<ErrorCodeSearchResult>>()) {
-        // The list follows the newest row while it is scrolled to its end.
-        QScrollBar* bar = view_->verticalScrollBar();
-        const bool follow = model_->empty() || bar->value() >= bar->maximum();
-        model_->Append(std::move(*batch));
-        if (follow) view_->scrollToBottom();
-      }
-      break;
-    case kEcsMsgSearchFinished:
-      FinishSearch(m.wParam == 1);
-      break;
-    default:
-      break;
-  }
-}
-
-void CErrCodeSearchDlg::FinishSearch(bool completed) {
-  if (!run_.active()) return;
-  CodeRun* w = run_.workers<CodeRun>();
-  const uint64_t matches = w ? w->engine.matchCount() : 0;
-  const int64_t ms = run_.Finish();
-  bar_->Finished();
+void CErrCodeSearchDlg::Finished(const RunSummary& s) {
   output_->AppendSeparator();
-  output_->AppendLine(SearchFinishedLine(completed, matches, ms));
-  UpdateCommands();
-  StartDetails();
-}
-
-// --- the details pass ---
-
-void CErrCodeSearchDlg::StartDetails() {
-  if (closing_) return;
-  if (details_ && details_->Running()) {
-    // The rows of this search get their pass when the running one ends.
-    detailsAgain_ = true;
-    return;
-  }
-  std::vector<ModuleDetailsRow> rows = model_->RowsWithoutDetails();
-  if (rows.empty()) return;
-  if (!details_) details_ = std::make_unique<ModuleDetailsPass>();
-  if (!detailsTarget_)
-    detailsTarget_ = std::make_unique<DesktopMessageTarget>([this](PostedMessage& m) { OnDetailsMessage(m); });
-  if (!details_->Start(std::move(rows), detailsTarget_.get(), UserDefaultLanguage()))
+  output_->AppendLine(SearchFinishedLine(s.end == RunEnd::kCompleted, s.counts.matches, s.elapsedMs));
+  // The versions and descriptions of the rows that have none yet.
+  DetailsRequest details;
+  details.work = model_->RowsWithoutDetails();
+  details.missingVersion = MissingVersion::kError;
+  if (!details.work.empty() && !run_.Follow(std::make_unique<DetailsRun>(std::move(details))))
     EventLog::LogSiteFormat(537, L"e=%u", GetLastError());
 }
 
-void CErrCodeSearchDlg::OnDetailsMessage(PostedMessage& m) {
-  if (m.id == kEcsMsgDetails) {
-    if (auto* found = m.As<std::vector<ModuleDetailsFound>>()) model_->ApplyDetails(*found);
-  } else if (m.id == kEcsMsgDetailsDone && detailsAgain_) {
-    detailsAgain_ = false;
-    if (details_->Wait(std::chrono::milliseconds(kDetailsWaitMs))) StartDetails();
-  }
-}
-
-void CErrCodeSearchDlg::EndDetails() {
-  if (!details_) return;
-  details_->Cancel();
-  if (detailsTarget_) detailsTarget_->Close();
-  if (details_->Wait(std::chrono::milliseconds(kDetailsWaitMs))) return;
-  // A pass that does not end keeps what it uses.
-  EventLog::LogSite(538);
-  (void)details_.release();
-  (void)detailsTarget_.release();
-}
-
-// --- closing ---
-
-bool CErrCodeSearchDlg::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == owner_ && event->type() == QEvent::Close && !ownerClosing_) {
-    // The owner handles its close with this window knowing: when it closes
-    // the tool windows, this one goes with it without asking.
-    QPointer<CErrCodeSearchDlg> self(this);
-    ownerClosing_ = true;
-    QCoreApplication::sendEvent(watched, event);
-    if (self) ownerClosing_ = false;
-    return true;
-  }
-  return QMainWindow::eventFilter(watched, event);
-}
-
 void CErrCodeSearchDlg::closeEvent(QCloseEvent* event) {
-  SaveColumns();
-  if (run_.active() && !ownerClosing_ && !closing_) {
+  if (run_.active() && !closing_->ownerClosing()) {
     const int answer = AppDialogs().MessageBox(
         this, QStringLiteral("Search has not finished yet.\n\nDo you want to close this window?"),
         QStringLiteral("Tarnix"), mb::kYesNoCancel | mb::kIconQuestion);
-    if (answer != IDYES) {
-      event->ignore();
-      return;
-    }
+    if (answer != IDYES) return event->ignore();
   }
-  closing_ = true;
-  if (run_.active()) {
-    // The search ends without its finish: nothing it still posts is shown.
-    run_.Finish();
-    run_.Discard();
-    bar_->Finished();
-  }
-  EndDetails();
+  // The search and the details end without their finish: nothing they
+  // still post is shown.
+  run_.Close();
   event->accept();
+}
+
+// --- results ---
+
+std::vector<size_t> CErrCodeSearchDlg::SelectedRows() const {
+  std::vector<size_t> rows;
+  for (const QModelIndex& i : view_->selectionModel()->selectedRows()) rows.push_back(static_cast<size_t>(i.row()));
+  std::sort(rows.begin(), rows.end());
+  return rows;
+}
+
+void CErrCodeSearchDlg::CopyResults(CodeResultCopy what) {
+  const std::vector<size_t> rows = SelectedRows();
+  if (rows.empty()) return AppDialogs().Beep(mb::kIconError);
+  // The list does not change while its text is made.
+  RunHold hold = run_.Hold();
+  std::wstring text;
+  BusyTexts texts;
+  texts.text2 = QStringLiteral("Copying data...");
+  const int r = RunBusy(this, texts, [&](BusyProgress&) {
+    text = CodeResultRowsText(model_->rows(), rows, what);
+    return 1;
+  });
+  if (r != 1) return CommandFailed(526, WFormat(L"r=%d, e=%u", r, GetLastError()));
+  QGuiApplication::clipboard()->setText(ToQ(text));
+}
+
+void CErrCodeSearchDlg::SaveResults() {
+  FileDialogRequest r;
+  r.caption = QStringLiteral("Save Search Results");
+  r.filter = QStringLiteral("Text File (*.txt)|*.txt|All Files (*.*)|*.*|");
+  r.defaultExtension = QStringLiteral("txt");
+  QString path;
+  if (!AppDialogs().SaveFileName(this, r, path)) return;
+  RunHold hold = run_.Hold();
+  const std::string file = QFile::encodeName(path).toStdString();
+  uint32_t error = 0;
+  BusyTexts texts;
+  texts.text2 = QStringLiteral("Saving data in a file...");
+  const int saved = RunBusy(this, texts, [&](BusyProgress& progress) {
+    if (SaveCodeResultRows(file, model_->rows(), [&] { return progress.Cancelled(); })) return 1;
+    error = GetLastError();
+    return -1;
+  });
+  if (saved == 1) return;
+  if (!error) error = GetLastError();
+  if (error == ERROR_CANCELLED) return;
+  EventLog::LogSiteFormat(525, L"e=%u, path=\"%ls\"", error, FromQ(path).c_str());
+  ShowErrorBox(this, WFormat(L"ERROR: Failed to save search results in the following file:\n\n%ls", FromQ(path).c_str()),
+               error);
+}
+
+void CErrCodeSearchDlg::AddAsSearchPath() {
+  std::vector<std::wstring> paths;
+  for (size_t r : SelectedRows())
+    if (r < model_->rows().size()) paths.push_back(model_->rows()[r].result.path);
+  if (paths.size() > kMaxErrCodePresetItems || !where_->AddFiles(paths))
+    CommandFailed(524, WFormat(L"rz=%u, cnt=%zu", GetLastError(), paths.size()));
+}
+
+void CErrCodeSearchDlg::ShowModule(bool properties) {
+  const std::vector<size_t> rows = SelectedRows();
+  if (rows.size() != 1 || rows[0] >= model_->rows().size()) return AppDialogs().Beep(mb::kIconError);
+  ModuleMenu(this, nullptr)
+      .Run(properties ? ModuleItem::kProperties : ModuleItem::kShowInFileManager, model_->rows()[rows[0]].result.path);
 }
 
 }  // namespace tarnix::gui

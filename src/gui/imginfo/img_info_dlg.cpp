@@ -24,19 +24,19 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "core/program_windows_root.h"
 #include "core/setting_names.h"
 #include "gui/app/command_set.h"
 #include "gui/app/desktop_actions.h"
 #include "gui/app/module_menu.h"
 #include "gui/app/placement_binder.h"
-#include "gui/app/tarnix_app.h"
+#include "gui/app/tool_window.h"
 #include "gui/app/text_convert.h"
 #include "gui/widgets/busy_popup.h"
 #include "pe/result_kind.h"
 #include "platform/languages.h"
 #include "platform/last_error.h"
 #include "platform/win_errors.h"
-#include "platform/windows_root.h"
 #include "symbolsearch/module_resolver.h"
 #include "tools/readable_colour.h"
 
@@ -331,10 +331,7 @@ void CImgInfoDlg::ShowInfoMenu(const QPoint& pos) {
   commands_->Fill(&menu, {kCmdCopy, kCmdSelectAll, CommandSet::kSeparator});
   QString text = SelectedInfoText().simplified();
   if (text.size() > kMaxCaptionText) text = text.left(kMaxCaptionText - 3) + QStringLiteral("...");
-  text.replace(QLatin1Char('&'), QStringLiteral("&&"));
-  QString caption = QStringLiteral("Search &Online for '#'");
-  caption.replace(QLatin1Char('#'), text);
-  commands_->Present(&menu, kCmdSearchOnline, caption);
+  commands_->Present(&menu, kCmdSearchOnline, CaptionWith(QStringLiteral("Search &Online for '#'"), text));
   menu.exec(info_->viewport()->mapToGlobal(pos));
 }
 
@@ -357,7 +354,7 @@ bool CImgInfoDlg::Fill(const ImageInfoSubject& subject) {
   ImageInfoContent content;
   // Reading the image and the module's file waits on the disk: the work
   // runs under the busy popup, which shows only when it takes long.
-  auto build = [&] { content = BuildImageInfo(subject, ModuleResolver(WindowsRoot::Find()), options); };
+  auto build = [&] { content = BuildImageInfo(subject, ModuleResolver(ProgramWindowsRoot()), options); };
   QPointer<CImgInfoDlg> self(this);
   bool cancelled = false;
   QWidget* over = isVisible() ? static_cast<QWidget*>(this) : parentWidget();
@@ -450,9 +447,7 @@ CImgInfoDlg* CImgInfoDlg::Open(QWidget* owner, const ImageInfoSubject& subject,
                                std::function<CommandLineValues()> criteria) {
   QPointer<CImgInfoDlg>& window = OpenWindow();
   if (!window) {
-    QWidget* parent = owner ? owner->window() : nullptr;
-    if (!parent && CTarnixApp::Instance()) parent = CTarnixApp::Instance()->mainWindow();
-    window = new CImgInfoDlg(parent);
+    window = new CImgInfoDlg(ToolWindowParent(owner));
     window->setAttribute(Qt::WA_DeleteOnClose);
   }
   window->criteria_ = std::move(criteria);
@@ -462,10 +457,7 @@ CImgInfoDlg* CImgInfoDlg::Open(QWidget* owner, const ImageInfoSubject& subject,
     window->deleteLater();
     return nullptr;
   }
-  if (window->isMinimized()) window->showNormal();
-  window->show();
-  window->raise();
-  window->activateWindow();
+  BringForward(window);
   return window;
 }
 

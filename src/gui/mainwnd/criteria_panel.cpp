@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 
 #include "core/event_log.h"
+#include "core/program_windows_root.h"
 #include "core/window_settings.h"
 #include "gui/app/command_set.h"
 #include "gui/app/desktop_actions.h"
@@ -24,6 +25,7 @@
 #include "gui/dialogs/multi_sel_dlg.h"
 #include "gui/mainwnd/main_commands.h"
 #include "gui/widgets/adaptive_box_layout.h"
+#include "gui/widgets/buddy_label.h"
 #include "gui/widgets/combo_box_auto.h"
 #include "gui/widgets/link_label.h"
 #include "gui/widgets/pattern_box.h"
@@ -42,12 +44,6 @@ namespace {
 constexpr int kFolderMaxChars = 1040;
 constexpr int kFileNameMaxChars = 4096;
 constexpr int kSearchTextMaxChars = 1040;
-
-QLabel* BuddyLabel(const char* text, QWidget* buddy, QWidget* parent) {
-  auto* l = new QLabel(QString::fromUtf8(text), parent);
-  l->setBuddy(buddy);
-  return l;
-}
 
 uint32_t Grammar() { return AppSettings().regexGrammar; }
 
@@ -78,11 +74,11 @@ QWidget* CriteriaPanel::BuildSearchLocation() {
   fileName_ = new PatternBox(group, {"Contains regular e&xpressions", "C&ase-sensitive", "Who&le words only",
                                      "File Name:", "File Name Menu", kFileNameMaxChars});
 
-  grid->addWidget(BuddyLabel("Fol&der:", folder_, group), 0, 0);
+  grid->addWidget(BuddyLabel(group, QStringLiteral("Fol&der:"), folder_), 0, 0);
   grid->addWidget(folder_, 0, 1);
   grid->addWidget(folderMenuButton_, 0, 2);
   grid->addWidget(subfolders_, 1, 1);
-  grid->addWidget(BuddyLabel("File &Name:", fileName_->box(), group), 2, 0);
+  grid->addWidget(BuddyLabel(group, QStringLiteral("File &Name:"), fileName_->box()), 2, 0);
   fileName_->PlaceIn(grid, 2, 1);
   grid->setColumnStretch(1, 1);
   grid->setRowStretch(4, 1);
@@ -108,9 +104,9 @@ QWidget* CriteriaPanel::BuildSearchFor() {
 
   grid->addWidget(searchForLink_, 0, 0);
   search_->PlaceIn(grid, 0, 1);
-  grid->addWidget(BuddyLabel("Lo&ok In:", lookInLink_, group), 2, 0);
+  grid->addWidget(BuddyLabel(group, QStringLiteral("Lo&ok In:"), lookInLink_), 2, 0);
   grid->addWidget(lookInLink_, 2, 1, 1, 2);
-  grid->addWidget(BuddyLabel("&Present Results As:", presentAs_, group), 3, 0);
+  grid->addWidget(BuddyLabel(group, QStringLiteral("&Present Results As:"), presentAs_), 3, 0);
   auto* present = new QHBoxLayout;
   present->addWidget(presentAs_);
   present->addStretch(1);
@@ -137,19 +133,19 @@ QWidget* CriteriaPanel::BuildPeFilters() {
   directoriesLink_ = new LinkLabel(peGroup_);
   fromLink_ = new LinkLabel(peGroup_);
   toLink_ = new LinkLabel(peGroup_);
-  grid->addWidget(BuddyLabel("&Type:", typeLink_, peGroup_), 0, 0);
+  grid->addWidget(BuddyLabel(peGroup_, QStringLiteral("&Type:"), typeLink_), 0, 0);
   grid->addWidget(typeLink_, 0, 1);
-  grid->addWidget(BuddyLabel("Subs&ystems:", subsystemsLink_, peGroup_), 0, 2);
+  grid->addWidget(BuddyLabel(peGroup_, QStringLiteral("Subs&ystems:"), subsystemsLink_), 0, 2);
   grid->addWidget(subsystemsLink_, 0, 3);
-  grid->addWidget(BuddyLabel("Character&istics:", characteristicsLink_, peGroup_), 1, 0);
+  grid->addWidget(BuddyLabel(peGroup_, QStringLiteral("Character&istics:"), characteristicsLink_), 1, 0);
   grid->addWidget(characteristicsLink_, 1, 1, 1, 3);
-  grid->addWidget(BuddyLabel("&Directories:", directoriesLink_, peGroup_), 2, 0);
+  grid->addWidget(BuddyLabel(peGroup_, QStringLiteral("&Directories:"), directoriesLink_), 2, 0);
   grid->addWidget(directoriesLink_, 2, 1, 1, 3);
   auto* times = new QHBoxLayout;
-  times->addWidget(BuddyLabel("Fro&m:", fromLink_, peGroup_));
+  times->addWidget(BuddyLabel(peGroup_, QStringLiteral("Fro&m:"), fromLink_));
   times->addWidget(fromLink_);
   times->addSpacing(16);
-  times->addWidget(BuddyLabel("&To:", toLink_, peGroup_));
+  times->addWidget(BuddyLabel(peGroup_, QStringLiteral("&To:"), toLink_));
   times->addWidget(toLink_);
   times->addStretch(1);
   grid->addWidget(new QLabel(QStringLiteral("Time Stamp:"), peGroup_), 3, 0);
@@ -415,7 +411,7 @@ void CriteriaPanel::ShowSearchForMenu() {
 void CriteriaPanel::ShowFolderMenu() {
   QMenu menu(this);
   menu.addAction(QStringLiteral("&Browse For Folder..."), this, [this] { PickFolder(); });
-  const WindowsRoot root = WindowsRoot::Find();
+  const WindowsRoot root = ProgramWindowsRoot();
   for (const FolderLocationItem& item : kFolderLocationItems) {
     const std::wstring path = FolderLocationPath(item.location, root);
     QAction* a = menu.addAction(ToQ(item.menuText), this, [this, path] { folder_->SetText(path); });

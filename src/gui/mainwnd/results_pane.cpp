@@ -16,6 +16,7 @@
 #include <optional>
 
 #include "core/event_log.h"
+#include "core/program_windows_root.h"
 #include "core/wformat.h"
 #include "core/window_settings.h"
 #include "gui/app/command_set.h"
@@ -27,14 +28,16 @@
 #include "gui/mainwnd/main_commands.h"
 #include "gui/mainwnd/results_table_model.h"
 #include "gui/mainwnd/temp_files.h"
+#include "gui/widgets/buddy_label.h"
 #include "gui/widgets/busy_popup.h"
 #include "pe/look_in.h"
 #include "pe/result_kind.h"
 #include "platform/last_error.h"
 #include "platform/text_encoding.h"
 #include "platform/win_errors.h"
-#include "platform/windows_root.h"
+#include "run/details_run.h"
 #include "results/image_info_text.h"
+#include "results/results_details_work.h"
 #include "results/report_inputs.h"
 #include "results/result_column.h"
 #include "results/result_field.h"
@@ -70,8 +73,9 @@ bool IsOrdinalKind(uint32_t kind) {
 
 }  // namespace
 
-ResultsPane::ResultsPane(QWidget* parent, const CommandSet& commands, Hooks hooks)
-    : QWidget(parent), commands_(commands), hooks_(std::move(hooks)) {
+ResultsPane::ResultsPane(QWidget* parent, const CommandSet& commands, Run& run,
+                         std::function<CommandLineValues()> criteria)
+    : QWidget(parent), commands_(commands), run_(run), criteria_(std::move(criteria)) {
   model_ = new ResultsTableModel(results_, this);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
@@ -106,8 +110,7 @@ ResultsPane::ResultsPane(QWidget* parent, const CommandSet& commands, Hooks hook
   connect(view_, &QTableView::customContextMenuRequested, this, [this](const QPoint& p) { ShowContextMenu(p); });
   view_->viewport()->installEventFilter(this);
   connect(view_->selectionModel(), &QItemSelectionModel::selectionChanged, this, &ResultsPane::stateChanged);
-  auto* label = new QLabel(QStringLiteral("Results:"), this);
-  label->setBuddy(view_);
+  QLabel* label = BuddyLabel(this, QStringLiteral("Results:"), view_);
   count_ = new QLabel(this);
   count_->setAccessibleName(QStringLiteral("Results Count"));
   count_->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -125,16 +128,24 @@ ResultsPane::ResultsPane(QWidget* parent, const CommandSet& commands, Hooks hook
   detailsTimer_.setSingleShot(true);
   detailsTimer_.setInterval(100);
   connect(&detailsTimer_, &QTimer::timeout, this, [this] { StartDetails(); });
+  // The details pass: what it finds goes to the rows; its end completes them.
+  run_.OnFollowUpResults<std::vector<FileDetailsFinding>>(
+      [this](std::vector<FileDetailsFinding>& found) { model_->ApplyImageDetails(found); });
+  run_.OnFollowUpResults<std::vector<NameDetailsFinding>>(
+      [this](std::vector<NameDetailsFinding>& found) { model_->ApplyNameDetails(found); });
+  run_.OnFollowUpEnded([this](bool completed) {
+    if (completed)
+      results_.DetailsDone();
+    else
+      results_.DetailsInterrupted();
+    emit stateChanged();
+  });
+  // The columns are built from the stored layout once the list has its width.
+  columnsBinder_ = new ColumnLayoutBinder(nullptr, ColumnsSetting::kSymbolResults, StoredLayout());
+  columnsBinder_->setParent(this);
 }
 
-ResultsPane::~ResultsPane() {
-  closing_ = true;
-  details_.Stop();
-  RetireDetailsTarget();
-  // A pass that would not stop keeps the targets it may still post to.
-  if (details_.Running())
-    for (auto& t : retiredTargets_) (void)t.release();
-}
+ResultsPane::~ResultsPane() { closing_ = true; }
 
 void ResultsPane::ShowCount() {
   const bool shown = searching_ || !results_.empty();
@@ -153,7 +164,7 @@ bool ResultsPane::oneRowSelected() const {
 }
 
 bool ResultsPane::rescanOffered() const {
-  return !searching_ && !empty() && results_.detailsInterrupted() && !details_.Running();
+  return !searching_ && !empty() && results_.detailsInterrupted() && !run_.followUpRunning();
 }
 
 void ResultsPane::BeginSearch(bool winApiSearch, bool modulesOnly) {
@@ -194,11 +205,27 @@ int ResultsPane::ListClientWidth() const {
 void ResultsPane::BuildStoredColumns() {
   if (columnsBuilt_) return;
   columnsBuilt_ = true;
-  std::vector<uint8_t> stored;
-  ColumnLayout layout;
-  if (!ReadColumns(ColumnsSetting::kSymbolResults, stored) || !DecodeColumnLayout(stored, ListClientWidth(), layout))
-    layout = DefaultColumnLayout(ListClientWidth());
-  BuildColumns(std::move(layout));
+  columnsBinder_->Restore();
+}
+
+ColumnLayoutBinder::Layout ResultsPane::StoredLayout() {
+  ColumnLayoutBinder::Layout layout;
+  layout.apply = [this](const std::vector<uint8_t>& stored) {
+    ColumnLayout columns;
+    if (!DecodeColumnLayout(stored, ListClientWidth(), columns)) return false;
+    BuildColumns(std::move(columns));
+    return true;
+  };
+  layout.applyDefaults = [this] { BuildColumns(DefaultColumnLayout(ListClientWidth())); };
+  layout.current = [this] {
+    if (!columnsBuilt_ || model_->columns().empty()) return std::vector<uint8_t>();
+    const QHeaderView* header = view_->horizontalHeader();
+    std::vector<int32_t> widths;
+    for (int visual = 0; visual < header->count(); ++visual)
+      widths.push_back(header->sectionSize(header->logicalIndex(visual)));
+    return EncodeColumnLayout(ScreenOrderLayout(), widths);
+  };
+  return layout;
 }
 
 void ResultsPane::BuildColumns(ColumnLayout layout) {
@@ -251,18 +278,11 @@ std::vector<int32_t> ResultsPane::ScreenColumns() const {
   return ids;
 }
 
-void ResultsPane::SaveColumnLayout() {
-  if (!columnsBuilt_ || model_->columns().empty() || AppSettingsDeleted()) return;
-  const QHeaderView* header = view_->horizontalHeader();
-  std::vector<int32_t> widths;
-  for (int visual = 0; visual < header->count(); ++visual)
-    widths.push_back(header->sectionSize(header->logicalIndex(visual)));
-  WriteColumns(ColumnsSetting::kSymbolResults, EncodeColumnLayout(ScreenOrderLayout(), widths));
-}
+void ResultsPane::SaveColumnLayout() { columnsBinder_->Save(); }
 
 void ResultsPane::RestoreDefaultColumns() {
   if (searching_) return;
-  BuildColumns(DefaultColumnLayout(ListClientWidth()));
+  columnsBinder_->RestoreDefaults();
 }
 
 void ResultsPane::ToggleColumn(int32_t column) {
@@ -371,8 +391,7 @@ int32_t ResultsPane::ColumnAt(const QPoint& viewportPos) const {
 
 int ResultsPane::RunBusyWork(const BusyTexts& texts, const std::function<int(BusyProgress&)>& work) {
   // Messages that change the results wait until the work is done.
-  DeliveryHold hold = hooks_.holdSearch ? hooks_.holdSearch() : DeliveryHold{};
-  hold.Add({detailsTarget_.get()});
+  RunHold hold = run_.Hold();
   const int r = RunBusy(window(), texts, work);
   const uint32_t err = GetLastError();
   hold.Release();
@@ -458,7 +477,7 @@ void ResultsPane::Clear() {
 }
 
 bool ResultsPane::ConfirmIncompleteDetails() {
-  if (!results_.NeedsIncompleteWarning(details_.Running())) return true;
+  if (!results_.NeedsIncompleteWarning(run_.followUpRunning())) return true;
   return ShowConfirmable(9, ToQ(kNotFullyProcessedQuestion), mb::kIconWarning, window()) == IDYES;
 }
 
@@ -526,13 +545,13 @@ void ResultsPane::Preview(const ReportCriteria& criteria, const ReportOutcome& o
 }
 
 void ResultsPane::StartDetails() {
-  if (closing_ || searching_ || details_.Running() || results_.empty()) return;
+  if (closing_ || searching_ || run_.followUpRunning() || results_.empty()) return;
   const ProgramSettings& s = AppSettings();
-  DetailsWork work;
+  DetailsRequest request;
   BusyTexts texts;
   texts.range = results_.size();
   const int collected = RunBusyWork(texts, [&](BusyProgress& progress) {
-    return CollectDetailsWork(results_, s.undecorateCppNames, work, [&](size_t i) {
+    return CollectDetailsWork(results_, s.undecorateCppNames, request.work, [&](size_t i) {
              progress.SetPosition(i);
              return progress.Cancelled();
            })
@@ -548,12 +567,11 @@ void ResultsPane::StartDetails() {
     emit stateChanged();
     return;
   }
-  // A retired target is closed: its queue is empty and it takes no posts,
-  // so only the new pass's messages reach the list.
-  RetireDetailsTarget();
-  detailsTarget_ = std::make_unique<DesktopMessageTarget>([this](PostedMessage& m) { OnDetailsMessage(m); });
+  request.undecorationFlags = s.undecorationFlags;
+  // Nothing arrives while the busy popup shows: the rows are in other hands.
+  request.mayPost = [] { return !BusyPopupShowing(); };
   results_.DetailsStarted();
-  if (!details_.Start(std::move(work), detailsTarget_.get(), s.undecorationFlags, [] { return !BusyPopupShowing(); })) {
+  if (!run_.Follow(std::make_unique<DetailsRun>(std::move(request)))) {
     // A pass that would not stop still runs; Re-Scan tries again.
     EventLog::LogFormat(L"The details pass could not start (%u)", GetLastError());
     results_.DetailsInterrupted();
@@ -561,33 +579,9 @@ void ResultsPane::StartDetails() {
   emit stateChanged();
 }
 
-void ResultsPane::OnDetailsMessage(PostedMessage& m) {
-  switch (m.id) {
-    case kMsgDetailsBatch:
-      if (auto* batch = m.As<DetailsBatch>()) model_->ApplyDetails(*batch);
-      break;
-    case kMsgDetailsDone:
-      results_.DetailsDone();
-      emit stateChanged();
-      break;
-    default:
-      break;
-  }
-}
-
-void ResultsPane::RetireDetailsTarget() {
-  if (detailsTarget_) {
-    detailsTarget_->Close();  // drops what is queued and refuses every later post
-    retiredTargets_.push_back(std::move(detailsTarget_));
-  }
-  // Only a pass that is still running can hold a retired target.
-  if (!details_.Running()) retiredTargets_.clear();
-}
-
 void ResultsPane::StopDetails() {
   detailsTimer_.stop();
-  if (details_.Running()) details_.Stop(std::chrono::milliseconds(3000));
-  RetireDetailsTarget();
+  run_.StopFollowUp();
   emit stateChanged();
 }
 
@@ -610,7 +604,7 @@ void ResultsPane::ShowContextMenu(const QPoint& pos) {
   if (entry && clicked.isValid() && !IsOrdinalKind(entry->result.kind)) {
     const QString cell = model_->data(clicked).toString();
     if (!cell.isEmpty())
-      menu.addAction(QStringLiteral("Search &Online for '*'").replace(QLatin1Char('*'), cell), this,
+      menu.addAction(CaptionWith(QStringLiteral("Search &Online for '*'"), cell), this,
                      [this, cell] { OpenOnlineSearchOrSay(window(), FromQ(cell)); });
   }
   menu.addSeparator();
@@ -627,8 +621,8 @@ void ResultsPane::ShowContextMenu(const QPoint& pos) {
   if (entry && clicked.isValid()) {
     const std::wstring& image = entry->result.file;
     const std::wstring module =
-        ResolveModulePath(image, entry->result.module, entry->result.properties.imageType, WindowsRoot::Find());
-    const ModuleMenu items(window(), hooks_.criteria);
+        ResolveModulePath(image, entry->result.module, entry->result.properties.imageType, ProgramWindowsRoot());
+    const ModuleMenu items(window(), criteria_);
     if (!module.empty()) {
       menu.addSeparator();
       items.AddSearchItems(&menu, module);

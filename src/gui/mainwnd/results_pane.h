@@ -1,21 +1,22 @@
 #pragma once
 // The main window's results list: the view over the engine's results
 // model, its columns and their stored layout, sorting, the header and list
-// context menus, copying, saving, the preview and the details pass that
-// completes the rows after a search. Long work over the rows runs under
-// the busy popup, with every message that would change them held.
+// context menus, copying, saving, the preview and the details pass (the
+// window's run's follow-up) that completes the rows after a search. Long
+// work over the rows runs under the busy popup, with every message of the
+// run that would change them held.
 #include <QTimer>
 #include <QWidget>
 #include <functional>
 #include <memory>
 #include <vector>
 
-#include "gui/app/desktop_message_target.h"
+#include "gui/app/column_layout_binder.h"
 #include "results/column_layout.h"
-#include "results/details_loader.h"
 #include "results/html_report.h"
 #include "results/results_model.h"
 #include "symbolsearch/command_line.h"
+#include "run/run.h"
 #include "symbolsearch/result_batch.h"
 
 class QLabel;
@@ -35,13 +36,10 @@ struct BusyTexts;
 class ResultsPane : public QWidget {
   Q_OBJECT
  public:
-  struct Hooks {
-    // The hold on the search's messages while busy work owns the rows.
-    std::function<DeliveryHold()> holdSearch;
-    // The switches of the window's criteria (a module opened for search).
-    std::function<CommandLineValues()> criteria;
-  };
-  ResultsPane(QWidget* parent, const CommandSet& commands, Hooks hooks);
+  // `run` is the window's: the list takes its results and starts the
+  // details as its follow-up pass. `criteria` gives the switches of the
+  // window's criteria (a module opened for search).
+  ResultsPane(QWidget* parent, const CommandSet& commands, Run& run, std::function<CommandLineValues()> criteria);
   ~ResultsPane() override;
 
   ResultsModel& results() { return results_; }
@@ -50,7 +48,7 @@ class ResultsPane : public QWidget {
   bool empty() const { return results_.empty(); }
   bool hasSelection() const;
   bool oneRowSelected() const;
-  bool detailsRunning() const { return details_.Running(); }
+  bool detailsRunning() const { return run_.followUpRunning(); }
   // "&Re-Scan Results List" may run: details were interrupted and no pass runs.
   bool rescanOffered() const;
 
@@ -109,20 +107,16 @@ class ResultsPane : public QWidget {
   void CopyImagePath();
   bool ConfirmIncompleteDetails();
   int RunBusyWork(const BusyTexts& texts, const std::function<int(BusyProgress&)>& work);
-  void OnDetailsMessage(PostedMessage& m);
-  void RetireDetailsTarget();
+  ColumnLayoutBinder::Layout StoredLayout();
 
   const CommandSet& commands_;
-  Hooks hooks_;
+  Run& run_;
+  std::function<CommandLineValues()> criteria_;
+  ColumnLayoutBinder* columnsBinder_ = nullptr;
   QTableView* view_ = nullptr;
   QLabel* count_ = nullptr;
   ResultsModel results_;
   ResultsTableModel* model_ = nullptr;
-  ResultDetailsLoader details_;
-  // The details pass posts to a target of its own pass: a pass that did
-  // not stop in time posts into a closed target, never into the next list.
-  std::unique_ptr<DesktopMessageTarget> detailsTarget_;
-  std::vector<std::unique_ptr<DesktopMessageTarget>> retiredTargets_;
   QTimer detailsTimer_;
   bool searching_ = false;
   bool closing_ = false;

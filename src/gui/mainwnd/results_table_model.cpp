@@ -53,9 +53,16 @@ size_t ResultsTableModel::Append(const ResultBatch& batch) {
   return taken;
 }
 
-void ResultsTableModel::ApplyDetails(DetailsBatch& batch) {
-  const bool names = !batch.names.empty(), images = !batch.images.empty();
-  if (!results_.ApplyDetails(batch) || columns_.empty()) return;
+void ResultsTableModel::ApplyImageDetails(std::vector<FileDetailsFinding>& found) {
+  if (results_.ApplyImageDetails(found)) DetailsShown(true, false);
+}
+
+void ResultsTableModel::ApplyNameDetails(std::vector<NameDetailsFinding>& found) {
+  if (results_.ApplyNameDetails(found)) DetailsShown(false, true);
+}
+
+void ResultsTableModel::DetailsShown(bool images, bool names) {
+  if (columns_.empty()) return;
   Forget();
   // An image's findings show in every row of it, wherever the rows stand:
   // the changed columns of every row, which the view repaints where shown.

@@ -29,8 +29,10 @@ class ResultsTableModel final : public QAbstractTableModel {
   // Appends a batch of results at the end; answers how many the list
   // took (fewer once it reached its memory limit).
   size_t Append(const ResultBatch& batch);
-  // Stores what the details pass found.
-  void ApplyDetails(DetailsBatch& batch);
+  // Stores what the details pass found: the images' versions and
+  // descriptions, the undecorated names.
+  void ApplyImageDetails(std::vector<FileDetailsFinding>& found);
+  void ApplyNameDetails(std::vector<NameDetailsFinding>& found);
   // The rows were reordered in the engine's model.
   void RowsReordered();
   // While the rows are reordered on another thread the view shows none, so
@@ -47,6 +49,8 @@ class ResultsTableModel final : public QAbstractTableModel {
   QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
  private:
+  // The columns the findings change are shown again.
+  void DetailsShown(bool images, bool names);
   // The record of the row shown last: a row's cells are asked for one
   // after the other.
   const ResultEntry& EntryOf(int row) const;

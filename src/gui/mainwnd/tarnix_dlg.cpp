@@ -18,13 +18,16 @@
 #include "core/window_settings.h"
 #include "gui/app/command_set.h"
 #include "gui/app/confirmable.h"
+#include "gui/app/desktop_message_target.h"
 #include "gui/app/desktop_actions.h"
 #include "gui/app/dialogs.h"
 #include "gui/app/placement_binder.h"
+#include "gui/app/status_output.h"
 #include "gui/app/tarnix_app.h"
 #include "gui/app/text_convert.h"
 #include "gui/mainwnd/criteria_panel.h"
 #include "gui/mainwnd/results_pane.h"
+#include "gui/widgets/buddy_label.h"
 #include "gui/widgets/busy_popup.h"
 #include "gui/widgets/fit_scroll_area.h"
 #include "gui/widgets/output_text_box.h"
@@ -33,6 +36,7 @@
 #include "platform/last_error.h"
 #include "results/report_inputs.h"
 #include "results/results_limit.h"
+#include "run/symbol_search_run.h"
 #include "symbolsearch/result_batch.h"
 #include "core/setting_names.h"
 #include "core/store_notes.h"
@@ -42,8 +46,7 @@
 
 namespace tarnix::gui {
 
-CTarnixDlg::CTarnixDlg(QWidget* parent)
-    : QMainWindow(parent), run_([this](PostedMessage& m) { OnMessage(m); }) {
+CTarnixDlg::CTarnixDlg(QWidget* parent) : QMainWindow(parent), run_(DesktopRunTargets()) {
   setObjectName(QStringLiteral("CTarnixDlg"));
   setWindowTitle(CTarnixApp::MainWindowTitle());
   setAcceptDrops(true);
@@ -65,7 +68,7 @@ CTarnixDlg::CTarnixDlg(QWidget* parent)
       raise();
       activateWindow();
     }
-    if (run_.active()) StopSearch();
+    if (run_.active()) run_.Stop();
     StartSearch(false);
   });
   if (autoStart) autoStartTimer_.start();
@@ -80,6 +83,9 @@ CTarnixDlg::CTarnixDlg(QWidget* parent)
     move(area.center() - QPoint(width() / 2, height() / 2));
   }
   new PlacementBinder(this, setting::kMainWnd, PlacementDefaults{});
+  run_.OnResults<ResultBatch>([this](ResultBatch& batch) { ShowResults(batch); });
+  run_.OnEnded([this](const RunSummary& s) { FinishSearch(s); });
+  run_.OnStateChanged([this] { UpdateCommands(); });
   // Writes the store could not take are said while the window runs.
   storeNotesTimer_.setInterval(5000);
   connect(&storeNotesTimer_, &QTimer::timeout, this, [this] { ShowStoreNotes(); });
@@ -113,32 +119,25 @@ void CTarnixDlg::BuildControls() {
   auto* criteriaArea = new FitScrollArea(criteria_, central);
   criteriaArea->setAccessibleName(QStringLiteral("Search Criteria"));
   root->addWidget(criteriaArea);
-  connect(criteria_, &CriteriaPanel::searchRequested, this, [this] { OnSearchButton(); });
+  connect(criteria_, &CriteriaPanel::searchRequested, this, [this] { runBar_->searchButton()->click(); });
   connect(criteria_, &CriteriaPanel::helpRequested, this, [this](const QString& anchor) { OpenHelp(anchor); });
   connect(criteria_, &CriteriaPanel::searchForChanged, this, [this] { UpdateCommands(); });
 
   runBar_ = new SearchRunBar(central);
   root->addWidget(runBar_);
-  connect(runBar_, &SearchRunBar::searchPressed, this, [this] { OnSearchButton(); });
-  connect(runBar_, &SearchRunBar::stopPressed, this, [this] { StopSearch(); });
+  runBar_->Bind(run_, [this] { StartSearch(true); });
 
   splitter_ = new QSplitter(Qt::Vertical, central);
-  ResultsPane::Hooks hooks;
-  hooks.holdSearch = [this] { return run_.Hold(); };
-  hooks.criteria = [this] { return criteria_->SwitchValues(); };
-  results_ = new ResultsPane(splitter_, *commands_, std::move(hooks));
+  results_ = new ResultsPane(splitter_, *commands_, run_, [this] { return criteria_->SwitchValues(); });
   connect(results_, &ResultsPane::stateChanged, this, [this] { UpdateCommands(); });
 
   outputPane_ = new QWidget(splitter_);
   auto* outputLayout = new QVBoxLayout(outputPane_);
   outputLayout->setContentsMargins(0, 0, 0, 0);
   output_ = new COutputTextBox(outputPane_);
-  output_->setAccessibleName(QStringLiteral("Status Output:"));
   output_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-  output_->SetCapacity(AppSettings().tarnixOutputMaxChars);
-  auto* outputLabel = new QLabel(QStringLiteral("Status Output:"), outputPane_);
-  outputLabel->setBuddy(output_);
-  outputLayout->addWidget(outputLabel);
+  BindStatusOutput(run_, output_, OutputSize::kStatusOutput);
+  outputLayout->addWidget(BuddyLabel(outputPane_, QStringLiteral("Status Output:"), output_));
   outputLayout->addWidget(output_);
   splitter_->addWidget(results_);
   splitter_->addWidget(outputPane_);
@@ -212,12 +211,8 @@ void CTarnixDlg::closeEvent(QCloseEvent* event) {
   closing_ = true;
   autoStartTimer_.stop();
   results_->Close();
-  if (run_.active()) {
-    // The search ends without its finish: nothing it still posts is shown.
-    run_.Finish();
-    run_.Discard();
-    runBar_->Finished();
-  }
+  // The search ends without its finish: nothing it still posts is shown.
+  run_.Close();
   CloseToolWindows();
   criteria_->Detach();
   storeNotesTimer_.stop();
@@ -239,13 +234,6 @@ void CTarnixDlg::dropEvent(QDropEvent* event) {
     if (u.isLocalFile()) paths.push_back(u.toLocalFile());
   event->acceptProposedAction();
   criteria_->ApplyPickedPaths(paths, event->modifiers() & Qt::ShiftModifier);
-}
-
-void CTarnixDlg::OnSearchButton() {
-  if (run_.active())
-    PauseOrResume();
-  else
-    StartSearch(true);
 }
 
 bool CTarnixDlg::StartSearch(bool interactive) {
@@ -272,12 +260,10 @@ bool CTarnixDlg::StartSearch(bool interactive) {
   criteria_->AddToHistories();
   const ProgramSettings& s = AppSettings();
 
-  userStopped_ = false;
   limitText_.clear();
   resultsSeen_ = 0;
   results_->results().SetMemoryCeiling(ResultsMemoryLimit(AppSettings().resultsMaxMiB));
   results_->BeginSearch(params.searchFor == kSearchForSymbols, params.presentAs == kPresentModulesOnly);
-  runBar_->Started();
   if (s.clearOutputBeforeSearch) {
     output_->Clear();
     // What the settings store could not do still holds: it stays said.
@@ -287,23 +273,14 @@ bool CTarnixDlg::StartSearch(bool interactive) {
   output_->AppendLine(SearchCriteriaDescription(params));
   output_->AppendSeparator();
 
-  SymbolRun* started = run_.Begin<SymbolRun>(
-      std::make_unique<SymbolRun>(), [&](SymbolRun& w, StopFlag& stop, MessageTarget& target) {
-        params.stopFlag = &stop;
-        params.statistics = &w.shared;
-        params.window = &target;
-        SearchStartSettings start;
-        start.emptyMatchesAll = s.emptySearchMatchesAll;
-        start.undecorate = s.undecorateCppNames;
-        start.undecorationFlags = s.undecorationFlags;
-        start.readers = s.searchReaders;
-        return w.engine.Start(params, start);
-      });
-  UpdateCommands();
-  if (!started) {
+  SearchStartSettings start;
+  start.emptyMatchesAll = s.emptySearchMatchesAll;
+  start.undecorate = s.undecorateCppNames;
+  start.undecorationFlags = s.undecorationFlags;
+  start.readers = s.searchReaders;
+  if (!run_.Begin(std::make_unique<SymbolSearchRun>(params, start))) {
     const uint32_t err = GetLastError();
     output_->AppendLine(WFormat(L"ERROR: %ls", ErrorText(err).c_str()));
-    runBar_->Finished();
     results_->EndSearch(false);
     ShowErrorBox(this,
                  L"Failed to start the search.\n(Refer to the status output or to the Windows Event Log for "
@@ -316,92 +293,25 @@ bool CTarnixDlg::StartSearch(bool interactive) {
   return true;
 }
 
-void CTarnixDlg::PauseOrResume() {
-  if (!run_.active()) return;
-  if (run_.paused()) {
-    run_.Resume();
-    runBar_->Resumed();
-  } else {
-    run_.Pause();
-    runBar_->Paused();
+void CTarnixDlg::ShowResults(const ResultBatch& batch) {
+  resultsSeen_ += results_->Append(batch, AppSettings().autoScrollResults);
+  if (results_->results().full() && limitText_.empty()) {
+    // The list keeps what it took; the search ends with its end message.
+    limitText_ = ResultsLimitText(resultsSeen_, results_->results().memoryCeiling(), LimitRaise::kSetting);
+    output_->AppendLine(L"Warning: " + limitText_);
+    run_.RequestStop();
   }
 }
 
-void CTarnixDlg::StopSearch() {
-  if (!run_.active()) return;
-  userStopped_ = true;
-  // The workers' last messages (the search-ended one among them) are
-  // handled now, so the window is idle when Stop returns.
-  run_.Stop();
-  runBar_->Finished();
-  if (run_.active()) FinishSearch(false);  // its end never came: finish without it
-}
-
-void CTarnixDlg::OnMessage(PostedMessage& m) {
-  SymbolRun* w = run_.workers<SymbolRun>();
-  auto total = [w]() -> uint64_t {
-    if (!w) return 0;
-    std::lock_guard<std::mutex> lock(w->shared.sizeLock);
-    return w->shared.sizeKnown ? w->shared.totalSize : 0;
-  };
-  switch (m.id) {
-    case kMsgStatusLine:
-      if (auto* text = m.As<std::wstring>()) output_->AppendLine(*text);
-      break;
-    case kMsgStatusLines:
-      if (auto* lines = m.As<std::vector<std::wstring>>()) output_->AppendLines(*lines);
-      break;
-    case kMsgSizeScanEnded:
-      if (run_.active() && m.wParam == 1) runBar_->SetTotal(total());
-      break;
-    case kMsgProgress:
-      if (run_.active()) {
-        runBar_->SetTotal(total());
-        runBar_->SetDone(m.wParam | (m.lParam << 32));
-      }
-      break;
-    case kMsgCurrentFile:
-      if (auto* text = m.As<std::wstring>(); text && run_.active()) runBar_->SetCurrent(ToQ(*text));
-      break;
-    case kMsgResults:
-      // Results of a search that was finished without its end message
-      // (its workers did not stop) are not added any more.
-      if (!run_.active()) break;
-      if (auto* batch = m.As<ResultBatch>()) {
-        resultsSeen_ += results_->Append(*batch, AppSettings().autoScrollResults);
-        if (results_->results().full() && limitText_.empty()) {
-          // The list keeps what it took; the search ends with its end message.
-          limitText_ = ResultsLimitText(resultsSeen_, results_->results().memoryCeiling(),
-                                        LimitRaise::kSetting);
-          output_->AppendLine(L"Warning: " + limitText_);
-          run_.RequestStop();
-        }
-      }
-      break;
-    case kMsgSearchEnded:
-      if (run_.active()) FinishSearch(m.wParam == 1);
-      break;
-    default:
-      break;
-  }
-}
-
-void CTarnixDlg::FinishSearch(bool completed) {
+void CTarnixDlg::FinishSearch(const RunSummary& summary) {
   SearchEnd end;
-  if (SymbolRun* w = run_.workers<SymbolRun>()) {
-    std::lock_guard<std::mutex> lock(w->shared.countersLock);
-    end.filesSearched = w->shared.filesSearched;
-    end.errors = w->shared.errors;
-    end.warnings = w->shared.warnings;
-  }
-  // The size scan may still walk the folders; it is not needed any more.
-  const int64_t elapsed = run_.Finish();
-  runBar_->Finished();
-
-  end.stoppedByUser = userStopped_;
+  end.filesSearched = summary.counts.items;
+  end.errors = summary.counts.errors;
+  end.warnings = summary.counts.warnings;
+  end.stoppedByUser = summary.end == RunEnd::kStopped;
   end.limitText = limitText_;
-  end.completed = completed && !userStopped_;
-  end.elapsedMs = elapsed;
+  end.completed = summary.end == RunEnd::kCompleted;
+  end.elapsedMs = summary.elapsedMs;
   end.results = resultsSeen_;
   end.statusOutputShown = !outputPane_->isHidden();
   if (RevealStatusOutputAtFinish(end)) {
@@ -411,7 +321,7 @@ void CTarnixDlg::FinishSearch(bool completed) {
   const SearchFinishTexts t = SearchFinishOutcome(end);
   for (const std::wstring& line : t.lines) output_->AppendLine(line);
   outcome_.status = t.status;
-  outcome_.runTimeMs = elapsed;
+  outcome_.runTimeMs = summary.elapsedMs;
   outcome_.filesSearched = end.filesSearched;
   outcome_.errors = end.errors;
   outcome_.warnings = end.warnings;

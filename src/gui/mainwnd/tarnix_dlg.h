@@ -5,7 +5,7 @@
 // records, calls the engine and shows what comes back; the rules live in
 // the engine and in src/tools. Its parts are collaborators of their own:
 // the criteria (CriteriaPanel), the run bar (SearchRunBar) over one run of
-// the engine at a time (SearchRun), the results list (ResultsPane) and the
+// the engine at a time (Run), the results list (ResultsPane) and the
 // commands (CommandSet, ids in main_commands.h).
 #include <QMainWindow>
 #include <QPointer>
@@ -14,12 +14,10 @@
 #include <string>
 #include <vector>
 
-#include "gui/app/search_run.h"
 #include "results/html_report.h"
 #include "results/results_model.h"
-#include "symbolsearch/search_messages.h"
+#include "run/run.h"
 #include "symbolsearch/search_params.h"
-#include "symbolsearch/search_worker.h"
 
 class QSplitter;
 class QTableView;
@@ -62,9 +60,6 @@ class CTarnixDlg : public QMainWindow {
   void dropEvent(QDropEvent* event) override;
 
  private:
-  // The symbol search's workers and the counters they share with the window.
-  using SymbolRun = SearchRun::EngineWorkers<SymbolSearch, SearchStatistics>;
-
   void BuildControls();
   QSize FirstSize() const;
   void ShowStatusOutput(bool show, bool store);
@@ -73,11 +68,8 @@ class CTarnixDlg : public QMainWindow {
   void ShowStoreNotes();
 
   // --- the search (tarnix_dlg.cpp) ---
-  void OnSearchButton();
-  void PauseOrResume();
-  void StopSearch();
-  void OnMessage(PostedMessage& m);
-  void FinishSearch(bool completed);
+  void ShowResults(const ResultBatch& batch);
+  void FinishSearch(const RunSummary& summary);
   void ShowFinishBox();
   ReportCriteria LastCriteria() const;
 
@@ -104,10 +96,9 @@ class CTarnixDlg : public QMainWindow {
   COutputTextBox* output_ = nullptr;
   QSplitter* splitter_ = nullptr;
 
-  SearchRun run_;
+  Run run_;
   bool closing_ = false;
   bool askingToClose_ = false;
-  bool userStopped_ = false;
   // The results list reached its memory limit: the text that says so.
   std::wstring limitText_;
   bool searchedOnce_ = false;

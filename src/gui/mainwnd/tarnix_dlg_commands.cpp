@@ -22,9 +22,9 @@
 #include "gui/app/dialogs.h"
 #include "gui/app/tarnix_app.h"
 #include "gui/app/text_convert.h"
+#include "gui/app/window_registry.h"
 #include "gui/dialogs/more_info_dlg.h"
 #include "gui/dialogs/multi_sel_dlg.h"
-#include "gui/errcode/err_code_search_dlg.h"
 #include "gui/imginfo/img_info_dlg.h"
 #include "gui/mainwnd/criteria_panel.h"
 #include "gui/mainwnd/main_commands.h"
@@ -48,10 +48,8 @@ void CTarnixDlg::BuildCommands() {
   // The list's state for the results commands.
   auto idleWithResults = [this] { return !run_.active() && !results_->empty(); };
   auto searched = [this] { return !run_.active() && searchedOnce_; };
-  // Windows that a later version brings: their commands are shown, greyed.
-  auto later = [&c](int id, const char* caption) {
-    return c.Add(id, caption, [] {}).Enabled([] { return false; });
-  };
+  // The tool windows, by id: greyed until their window is registered.
+  auto owner = [this] { return WindowRequest(this); };
 
   // File
   c.Add(kCmdNewInstance, "&New Instance", [this] { NewInstance(); }).Keys("Ctrl+N");
@@ -81,7 +79,7 @@ void CTarnixDlg::BuildCommands() {
   c.Add(kCmdTimeToFilter, "'PE Time Stamp: T&o' Filter", [this] { criteria_->EditTimeStamp(false); });
   c.Add(kCmdClearPeFilters, "Clear &All PE Header Filters\tCtrl+Shift+D", [this] { criteria_->ClearPeFilters(); })
       .Keys("Ctrl+Shift+D");
-  later(kCmdSettings, "&Settings...\tCtrl+K").Keys("Ctrl+K");
+  AddOpenCommand(c, kCmdSettings, "&Settings...\tCtrl+K", WindowId::kSettings, owner).Keys("Ctrl+K");
   // View
   c.Add(kCmdShowPeFilters, "&PE Header Filters",
         [this] {
@@ -104,13 +102,13 @@ void CTarnixDlg::BuildCommands() {
             CImgInfoDlg::Open(this, subject, [this] { return criteria_->SwitchValues(); });
         })
       .Enabled([this] { return results_->oneRowSelected(); });
-  c.Add(kCmdErrorCodeSearch, "Error Co&de Search...", [this] { CErrCodeSearchDlg::Show(this); });
-  later(kCmdErrorMessageSearch, "&Error Message Search...");
-  later(kCmdUndecorate, "&Undecorate C++ Symbols...");
+  AddOpenCommand(c, kCmdErrorCodeSearch, "Error Co&de Search...", WindowId::kErrCodeSearch, owner);
+  AddOpenCommand(c, kCmdErrorMessageSearch, "&Error Message Search...", WindowId::kErrMsgSearch, owner);
+  AddOpenCommand(c, kCmdUndecorate, "&Undecorate C++ Symbols...", WindowId::kUndecorate, owner);
   c.Add(kCmdBinaryFilePresets, "Binary File &Presets...\tCtrl+B", [this] { criteria_->BinaryFilePresets(); })
       .Keys("Ctrl+B");
-  later(kCmdRegexComposer, "Regex &Composer...\tCtrl+R").Keys("Ctrl+R");
-  later(kCmdTryRegex, "Try &Regex Matches...\tCtrl+T").Keys("Ctrl+T");
+  AddOpenCommand(c, kCmdRegexComposer, "Regex &Composer...\tCtrl+R", WindowId::kRegexComposer, owner).Keys("Ctrl+R");
+  AddOpenCommand(c, kCmdTryRegex, "Try &Regex Matches...\tCtrl+T", WindowId::kTryRegex, owner).Keys("Ctrl+T");
   // Results
   c.Add(kCmdPreview, "&Preview Search Results...\tCtrl+Shift+P",
         [this] { results_->Preview(LastCriteria(), outcome_, output_->Text()); })

@@ -3,9 +3,12 @@
 #include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 
+#include "core/event_log.h"
+#include "gui/app/dialogs.h"
 #include "gui/app/text_convert.h"
 
 namespace tarnix::gui {
@@ -29,52 +32,39 @@ SearchRunBar::SearchRunBar(QWidget* parent, const QString& progressName, const Q
   row->addWidget(stop_);
   row->addWidget(progress_, 1);
   row->addWidget(text_, 2);
-  connect(search_, &QPushButton::clicked, this, &SearchRunBar::searchPressed);
-  connect(stop_, &QPushButton::clicked, this, &SearchRunBar::stopPressed);
   blink_.setInterval(RunBarState::kBlinkMs);
   connect(&blink_, &QTimer::timeout, this, [this] {
-    state_.Blink();
-    Show();
+    if (run_) run_->BlinkBar();
   });
   Show();
 }
 
-void SearchRunBar::Started() {
-  state_.Start();
-  Show();
-}
-
-void SearchRunBar::Paused() {
-  state_.Pause();
-  blink_.start();
-  Show();
-}
-
-void SearchRunBar::Resumed() {
-  state_.Resume();
-  blink_.stop();
-  Show();
-}
-
-void SearchRunBar::Finished() {
-  state_.Finish();
-  blink_.stop();
-  Show();
-  search_->setDefault(true);
-}
-
-void SearchRunBar::SetTotal(uint64_t total) {
-  state_.SetTotal(total);
-  Show();
-}
-
-void SearchRunBar::SetDone(uint64_t done) {
-  state_.SetDone(done);
-  Show();
-}
-
-void SearchRunBar::SetCurrent(const QString& text) {
-  state_.SetCurrent(FromQ(text));
+void SearchRunBar::Bind(Run& run, std::function<void()> start, int stopSite) {
+  run_ = &run;
+  start_ = std::move(start);
+  stopSite_ = stopSite;
+  connect(search_, &QPushButton::clicked, this, [this] {
+    if (!run_->active()) {
+      if (start_) start_();
+    } else if (run_->paused()) {
+      run_->Resume();
+    } else {
+      run_->Pause();
+    }
+  });
+  connect(stop_, &QPushButton::clicked, this, [this] {
+    if (!run_->active()) return;
+    // The workers' last messages, the end among them, are handled before
+    // Stop answers.
+    if (!run_->Stop() && stopSite_) {
+      EventLog::LogSite(stopSite_);
+      AppDialogs().Beep(mb::kIconError);
+    }
+  });
+  QPointer<SearchRunBar> self(this);
+  run.OnStateChanged([self] {
+    if (self) self->Show();
+  });
   Show();
 }
 
@@ -84,8 +74,15 @@ void SearchRunBar::resizeEvent(QResizeEvent* event) {
 }
 
 void SearchRunBar::Show() {
-  const RunBarView v = state_.View();
+  const RunBarView v = run_ ? run_->bar().View() : RunBarState().View();
+  const bool paused = run_ && run_->bar().phase() == RunPhase::kPaused;
+  if (paused && !blink_.isActive()) blink_.start();
+  if (!paused) blink_.stop();
+  const RunPhase phase = run_ ? run_->bar().phase() : RunPhase::kIdle;
   search_->setText(QString::fromWCharArray(v.buttonText));
+  // A search that ended leaves the search button the default again.
+  if (phase == RunPhase::kIdle && shownPhase_ != RunPhase::kIdle) search_->setDefault(true);
+  shownPhase_ = phase;
   stop_->setEnabled(v.stopEnabled);
   switch (v.progress) {
     case ProgressMode::kHidden:

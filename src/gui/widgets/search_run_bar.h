@@ -1,18 +1,17 @@
 #pragma once
 // The run bar of a search window: the "&SEARCH" button (which reads
 // "&Pause" and "Res&ume" while a search runs), "St&op", the progress bar
-// and the progress text, drawn from the UI-free RunBarState. The bar only
-// shows the run; the window decides what a press does (it asks the bar's
-// phase) and tells the bar what happened.
+// and the progress text, drawn from the run's RunBarState. Bound to the
+// window's Run once: the search button starts (the window's start), pauses
+// or resumes the run, "St&op" stops it, and the bar follows the run's state.
 //
-//   auto* bar = new SearchRunBar(this);
-//   connect(bar, &SearchRunBar::searchPressed, this, [this] { bar_->phase() == RunPhase::kIdle ? Start() : PauseOrResume(); });
-//   bar->Started(); ... bar->SetTotal(n); bar->SetDone(k); ... bar->Finished();
+//   bar_ = new SearchRunBar(this, QStringLiteral("Search Progress"), QStringLiteral("Current Path"));
+//   bar_->Bind(run_, [this] { StartSearch(); });
 #include <QTimer>
 #include <QWidget>
-#include <cstdint>
+#include <functional>
 
-#include "tools/run_bar_state.h"
+#include "run/run.h"
 
 class QLabel;
 class QProgressBar;
@@ -29,24 +28,15 @@ class SearchRunBar : public QWidget {
                         const QString& progressName = QStringLiteral("Search Progress"),
                         const QString& textName = QStringLiteral("Current File"));
 
-  RunPhase phase() const { return state_.phase(); }
+  // Binds the bar to `run`: `start` is what the search button does while
+  // the run is idle. When the workers do not end after "St&op", site
+  // `stopSite` is logged with the error beep (0: neither).
+  void Bind(Run& run, std::function<void()> start, int stopSite = 0);
+
   QPushButton* searchButton() const { return search_; }
   QPushButton* stopButton() const { return stop_; }
   QProgressBar* progressBar() const { return progress_; }
   QLabel* progressLabel() const { return text_; }
-
-  void Started();
-  void Paused();
-  void Resumed();
-  void Finished();
-  void SetTotal(uint64_t total);
-  void SetDone(uint64_t done);
-  void SetCurrent(const QString& text);
-
- signals:
-  // The search button was pressed (start, pause or resume: see phase()).
-  void searchPressed();
-  void stopPressed();
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
@@ -54,12 +44,15 @@ class SearchRunBar : public QWidget {
  private:
   void Show();
 
-  RunBarState state_;
+  Run* run_ = nullptr;
+  std::function<void()> start_;
+  int stopSite_ = 0;
   QPushButton* search_;
   QPushButton* stop_;
   QProgressBar* progress_;
   QLabel* text_;
   QTimer blink_;
+  RunPhase shownPhase_ = RunPhase::kIdle;
 };
 
 }  // namespace tarnix::gui

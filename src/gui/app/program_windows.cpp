@@ -1,0 +1,18 @@
+// The windows the program's commands open by id: the one place that knows
+// every window class. A window built later adds its line here.
+#include "gui/app/window_registry.h"
+#include "gui/dialogs/more_info_dlg.h"
+#include "gui/errcode/err_code_search_dlg.h"
+
+namespace tarnix::gui {
+
+void RegisterProgramWindows() {
+  RegisterWindow(WindowId::kErrCodeSearch, [](const WindowRequest& r) -> QWidget* {
+    return CErrCodeSearchDlg::Show(r.owner);
+  });
+  RegisterWindow(WindowId::kHelp, [](const WindowRequest& r) -> QWidget* {
+    return CMoreInfoDlg::Show(r.owner, r.anchor);
+  });
+}
+
+}  // namespace tarnix::gui
