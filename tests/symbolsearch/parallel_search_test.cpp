@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <filesystem>
 #include <functional>
 #include <thread>
 
@@ -251,6 +252,61 @@ TEST(ParallelSearch, StopWhileEveryReaderWaitsEndsAfterTheyAllEnd) {
       EXPECT_EQ(r.results[i].name, complete.results[i].name) << i;
     }
     EXPECT_LE(r.files, 40u);
+  }
+}
+
+TEST(ParallelSearch, FolderRemovedMidWalkLosesNothingElse) {
+  // Folder b goes while a reader is inside the first image of folder a:
+  // the walk may have listed it already (its files then fail to open) or
+  // not; what the other folders give is all there, once, in walk order.
+  test::TempDir dir("vanish");
+  auto writeFolder = [&](const char* folder, int first) {
+    for (int i = first; i < first + 5; ++i)
+      dir.Write(std::string(folder).append("/d").append(std::to_string(i)).append(".dll"), CppDll(i));
+  };
+  writeFolder("a", 100);
+  writeFolder("b", 200);
+  writeFolder("c", 300);
+  SearchStartSettings settings;
+  settings.readers = 1;
+  SearchHarness full;
+  full.undecorate = [](std::string_view, uint32_t) -> std::optional<std::string> { return std::nullopt; };
+  SearchParams p = full.Params(dir.path(), L"");
+  p.includeSubfolders = true;
+  const SearchRun complete = full.Go(p, nullptr, settings);
+  ASSERT_EQ(complete.results.size(), 45u);
+
+  for (uint32_t readers : {1u, 4u, 4u}) {
+    writeFolder("b", 200);
+    std::atomic<bool> removed{false};
+    SearchHarness h;
+    h.undecorate = [&](std::string_view name, uint32_t) -> std::optional<std::string> {
+      if (name.rfind("?Held100", 0) == 0 && !removed.exchange(true)) std::filesystem::remove_all(dir.path() / "b");
+      return std::nullopt;
+    };
+    SearchParams q = h.Params(dir.path(), L"");
+    q.includeSubfolders = true;
+    settings.readers = readers;
+    const SearchRun r = h.Go(q, nullptr, settings);
+    EXPECT_TRUE(removed);
+    EXPECT_EQ(r.ended, 1) << readers;
+    for (const std::wstring& line : r.status) EXPECT_NE(line.find(L"/b/"), std::wstring::npos) << ToUtf8(line);
+    // What came is the complete search less some of b's images, each whole.
+    size_t at = 0, fromB = 0;
+    for (const SymbolResult& x : r.results) {
+      while (at < complete.results.size() &&
+             !(complete.results[at].file == x.file && complete.results[at].name == x.name)) {
+        EXPECT_NE(complete.results[at].file.find(L"/b/"), std::wstring::npos)
+            << "lost: " << ToUtf8(complete.results[at].file) << " " << ToUtf8(complete.results[at].name);
+        ++at;
+      }
+      ASSERT_LT(at, complete.results.size()) << "doubled or out of order: " << ToUtf8(x.file) << " " << ToUtf8(x.name);
+      if (x.file.find(L"/b/") != std::wstring::npos) ++fromB;
+      ++at;
+    }
+    for (; at < complete.results.size(); ++at) EXPECT_NE(complete.results[at].file.find(L"/b/"), std::wstring::npos);
+    EXPECT_EQ(fromB % 3, 0u) << readers;
+    EXPECT_LT(fromB, 15u) << readers;  // b went before it was all read
   }
 }
 
