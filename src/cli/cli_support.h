@@ -3,6 +3,7 @@
 // texts, and Ctrl+C (or SIGTERM) turned into a stop of the running search.
 #include <csignal>
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -42,6 +43,11 @@ ProgramSettings LoadProgramSettings();
 // Prints, once each, what went wrong with the settings store so far
 // (damaged, locked, read-only, full) on stderr.
 void SayStoreNotes();
+
+// The number an option takes: decimal digits, or "0x" and hexadecimal
+// digits; no sign, no blank. False for anything else and for a value above
+// `max` (it never wraps); the caller's message names the range.
+bool ReadOptionNumber(std::string_view text, uint64_t max, uint64_t& out);
 
 void PrintUtf8(FILE* to, std::wstring_view text);
 // The text and a line feed.

@@ -86,11 +86,8 @@ bool ParseExtensions(const std::string& text, std::vector<std::wstring>& out) {
 
 bool ParseLanguage(const std::string& text, uint16_t& out) {
   if (text.empty()) return false;
-  char* end = nullptr;
-  errno = 0;
-  const unsigned long n = std::strtoul(text.c_str(), &end, 0);
-  if (!errno && end && !*end) {
-    if (n > 0xFFFF) return false;
+  uint64_t n = 0;
+  if (ReadOptionNumber(text, 0xFFFF, n)) {
     out = static_cast<uint16_t>(n);
     return true;
   }
@@ -204,6 +201,7 @@ int RunErrCode(const std::vector<std::string>& args) {
   request.locations = o.locations;
   request.fileExtensions = o.extGiven ? o.extensions : ReadErrCodeSrchFileExts(settings);
   request.language = o.language;
+  request.readers = LoadProgramSettings().searchReaders;
 
   for (const auto& line : SearchStartLines(code, kind, request.locations)) PrintLine(stderr, line);
 

@@ -20,6 +20,7 @@
 #include "core/run_stopwatch.h"
 #include "core/wformat.h"
 #include "errmsg/message_languages.h"
+#include "errmsg/message_search_check.h"
 #include "errmsg/message_search_lines.h"
 #include "errmsg/message_search_setup.h"
 #include "errmsg/message_search_worker.h"
@@ -51,16 +52,6 @@ int Usage(const char* message) {
 int Refuse(const std::wstring& message) {
   PrintLine(stderr, message);
   return kExitUsage;
-}
-
-bool ParseUnsigned(const std::string& text, uint64_t& out) {
-  if (text.empty() || text[0] == '-') return false;
-  char* end = nullptr;
-  errno = 0;
-  const unsigned long long v = std::strtoull(text.c_str(), &end, 0);
-  if (errno || *end) return false;
-  out = v;
-  return true;
 }
 
 bool ReadRangesFile(const std::string& path, std::vector<ErrorRange>& ranges) {
@@ -114,11 +105,11 @@ int RunErrMsg(const std::vector<std::string>& args) {
     } else if (a == "--every-code") {
       p.lookup = MessageLookup::kEveryCode;
     } else if (a == "--lang") {
-      if (!in.Value(v) || !ParseUnsigned(v, language) || language > 0xFFFFFFFF)
-        return Usage("--lang takes a language identifier such as 0x409");
+      if (!in.Value(v) || !ReadOptionNumber(v, 0xFFFFFFFF, language))
+        return Usage("--lang takes a language identifier such as 0x409 (0 to 0xFFFFFFFF)");
       haveLang = true;
     } else if (a == "--set") {
-      if (!in.Value(v) || !ParseUnsigned(v, setId) || setId >= kBuiltInRangeSetCount)
+      if (!in.Value(v) || !ReadOptionNumber(v, kBuiltInRangeSetCount - 1, setId))
         return Usage("--set takes a built-in set number, 0 to 7");
       haveSet = true;
     } else if (a == "--ranges") {
@@ -141,12 +132,8 @@ int RunErrMsg(const std::vector<std::string>& args) {
   p.systemFolder = SystemFolder();
   p.grammar = LoadProgramSettings().regexGrammar;
   p.word = TrimSearchText(FromUtf8(word));
-  if (p.word.empty()) return Refuse(L"Provide a search word to search error messages with");
-  if (p.regex) {
-    RegexCompileError error;
-    if (!ValidateSearchString(p.word, p.grammar, p.caseSensitive, error))
-      return Refuse(SearchWordRegexError(p.word, p.grammar, error));
-  }
+  const std::wstring problem = MessageSearchWordProblem(p.word, p.regex, p.caseSensitive, p.wholeWords, p.grammar);
+  if (!problem.empty()) return Refuse(problem);
   const std::vector<MessageLanguage> languages = MessageLanguageList();
   const bool listed = std::any_of(languages.begin(), languages.end(), [&](const auto& l) {
     return l.id == language && l.id != kLanguageSeparatorId;

@@ -2,6 +2,7 @@
 
 #include "core/error_text.h"
 #include "core/text_format.h"
+#include "core/parse_error_code.h"
 #include "core/wformat.h"
 #include "platform/win_errors.h"
 
@@ -55,8 +56,10 @@ std::wstring InvalidLocationMessage(const SearchLocation& location, uint32_t err
 
 std::wstring ErrorCodeReadMessage(uint32_t error) {
   if (error == ERROR_NOTHING_ENTERED) return L"Provide an error code to search for.";
-  return WFormat(L"Failed to read provided error code:\n\n(%ls) %ls", ErrorCodeToText(error).c_str(),
-                 ErrorDescription(error).c_str());
+  std::wstring message = WFormat(L"Failed to read provided error code:\n\n(%ls) %ls",
+                                 ErrorCodeToText(error).c_str(), ErrorDescription(error).c_str());
+  if (error == ERROR_VALUE_TOO_LARGE) message += std::wstring(L"\n\n") + kErrorCodeRangeText;
+  return message;
 }
 
 }  // namespace tarnix

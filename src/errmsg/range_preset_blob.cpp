@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/preset_name_chars.h"
 #include "errmsg/range_record.h"
 #include "platform/last_error.h"
 #include "platform/text_encoding.h"
@@ -77,6 +78,7 @@ bool DecodeRangePresetsBlob(std::span<const uint8_t> blob, std::vector<RangeSet>
     if (nameLength > kMaxPresetNameLength) return Fail(ERROR_INVALID_NAME_LENGTH);
     uint32_t ranges = 0;
     if (!in.ReadUtf16(nameLength, p.name) || !in.ReadU32(ranges)) return Fail(ERROR_BAD_LENGTH);
+    p.name = WithNameCharsReplaced(p.name);  // as every list shows stored names
     if (ranges > kMaxErrorRanges) return Fail(ERROR_TOO_MANY_CMDS);
     // Each stored range takes at least 20 bytes; do not reserve for more
     // ranges than the data can hold.

@@ -29,9 +29,11 @@
 #include <string>
 #include <vector>
 
+#include "core/preset_name_chars.h"
 #include "core/wformat.h"
 #include "platform/case_fold.h"
 #include "platform/last_error.h"
+#include "platform/text_encoding.h"
 #include "platform/win_errors.h"
 
 namespace tarnix {
@@ -81,7 +83,8 @@ int UnsavedNumber(const P& preset, const std::vector<P>& presets) {
 }  // namespace preset_detail
 
 // Trims `name` at both ends and checks it for saving: not empty, at most
-// the kind's length, none of "<", ">" and "*", not the name of another
+// the kind's length, none of "<", ">" and "*" nor a control character or
+// text direction mark (preset_name_chars.h), not the name of another
 // preset (ignoring case; built-in names always count, `overwriting` does
 // not), and fewer user presets than the limit besides the one overwritten.
 // Answers the message to show, or an empty text when the name is good.
@@ -93,10 +96,10 @@ std::wstring CheckPresetName(std::wstring& name, const std::vector<Preset<typena
   while (e > b && std::iswspace(name[e - 1])) --e;
   name = name.substr(b, e - b);
   if (name.empty()) return L"Preset name cannot be empty.";
-  if (name.size() > Kind::kMaxNameLength)
+  if (Utf16Length(name) > Kind::kMaxNameLength)
     return WFormat(L"Preset name is too long. Maximum allowed length is %zu characters.", Kind::kMaxNameLength);
-  if (name.find_first_of(L"<>*") != std::wstring::npos)
-    return L"Preset name contains invalid character(s). Remove any of the following:\n\n< > *";
+  if (HasMarkupNameChar(name)) return kMarkupNameCharsMessage;
+  if (HasHiddenNameChar(name)) return kHiddenNameCharsMessage;
   if (preset_detail::NameInUse<Kind>(presets, name, overwriting)) return L"Preset with such name already exists.";
   size_t users = 0;
   for (const auto& p : presets)

@@ -93,6 +93,13 @@ TEST_F(CliErrCode, DefaultLocationsNothingFoundAndBadUsage) {
   const CliRun bad = RunCli(env_, "'12 34'");
   EXPECT_EQ(bad.status, 2);
   EXPECT_EQ(bad.err.rfind("Failed to read provided error code:\n\n(12027) ", 0), 0u);
+  // A number out of range is refused with the range, never wrapped.
+  for (const std::string& code : {std::string(1000, '9'), std::string("-4294967295"), std::string("-2147483649")}) {
+    const CliRun far = RunCli(env_, code + " --in " + Quoted(mods_.path()));
+    EXPECT_EQ(far.status, 2) << code;
+    EXPECT_EQ(far.err.rfind("Failed to read provided error code:\n\n(5913) ", 0), 0u) << far.err;
+    EXPECT_NE(far.err.find("An error code is a number from -2147483648 to 4294967295"), std::string::npos);
+  }
   const CliRun empty = RunCli(env_, "''");
   EXPECT_EQ(empty.status, 2);
   EXPECT_EQ(empty.err, "Provide an error code to search for.\n");

@@ -335,6 +335,7 @@ bool CErrCodeSearchDlg::StartSearch() {
   request.locations = *where;
   request.fileExtensions = ReadErrCodeSrchFileExts(RegistrySettings());
   request.language = kLangUserDefault;
+  request.readers = AppSettings().searchReaders;
   if (AppSettings().errCodeClearOutputBeforeSearch) output_->Clear();
   for (const std::wstring& line : SearchStartLines(request.code, request.kind, request.locations))
     output_->AppendLine(line);

@@ -23,6 +23,7 @@
 #include "core/window_settings.h"
 #include "errmsg/describe_range_list.h"
 #include "errmsg/message_languages.h"
+#include "errmsg/message_search_check.h"
 #include "errmsg/message_search_setup.h"
 #include "errmsg/range_preset_store.h"
 #include "errmsg/range_set.h"
@@ -291,18 +292,11 @@ bool CErrMsgSearchDlg::StartSearch() {
   p.regex = spec.regex;
   p.caseSensitive = spec.caseSensitive;
   p.wholeWords = spec.wholeWords && !spec.regex;
-  if (p.word.empty()) {
+  const std::wstring problem = MessageSearchWordProblem(p.word, p.regex, p.caseSensitive, p.wholeWords, p.grammar);
+  if (!problem.empty()) {
     pattern_->box()->setFocus();
-    ShowErrorBox(this, L"Provide a search word to search error messages with");
+    ShowErrorBox(this, problem);
     return false;
-  }
-  if (p.regex) {
-    RegexCompileError error;
-    if (!ValidateSearchString(p.word, p.grammar, p.caseSensitive, error)) {
-      ShowErrorBox(this, SearchWordRegexError(p.word, p.grammar, error));
-      pattern_->box()->setFocus();
-      return false;
-    }
   }
   const QVariant language = language_->currentData();
   if (!language.isValid() || language.toUInt() > 0xFFFFFFFDu) {
