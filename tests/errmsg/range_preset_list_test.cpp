@@ -64,8 +64,8 @@ TEST_F(RangePresetListTest, EditsMarkPresetsUntilSaved) {
   ASSERT_TRUE(RangePresetStore::ReadAll(sets));
   ASSERT_EQ(sets.size(), 3u);
   EXPECT_EQ(sets[0].ranges.front().codeTo, 77u);
-  EXPECT_EQ(sets[2].name, L"<Unsaved Preset 1>");
-  EXPECT_EQ(list.Text(8), L"<Unsaved Preset 1>");  // "<" sorts first
+  // Stored names keep no "<" or ">": they read back with "_".
+  EXPECT_EQ(sets[2].name, L"_Unsaved Preset 1_");
 }
 
 TEST_F(RangePresetListTest, RenameKeepsTheStoredPlace) {
