@@ -1,11 +1,14 @@
 #include "cli/cli_support.h"
 
+#include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
 #include "core/event_log.h"
 #include "core/registry_settings.h"
 #include "core/store_notes.h"
+#include "platform/languages.h"
 #include "platform/text_encoding.h"
 
 namespace tarnix::cli {
@@ -61,5 +64,21 @@ InterruptStops::~InterruptStops() {
 }
 
 bool InterruptStops::interrupted() { return g_interrupted != 0; }
+
+bool ReadLanguageOption(const std::string& text, uint16_t& out) {
+  if (text.empty()) return false;
+  if (text[0] >= '0' && text[0] <= '9') {
+    char* end = nullptr;
+    errno = 0;
+    const unsigned long n = std::strtoul(text.c_str(), &end, 0);
+    if (errno || !end || *end || n > 0xFFFF) return false;
+    out = static_cast<uint16_t>(n);
+    return true;
+  }
+  const LanguageInfo* info = FindLanguageByName(FromUtf8(text));
+  if (!info) return false;
+  out = info->id;
+  return true;
+}
 
 }  // namespace tarnix::cli

@@ -3,6 +3,7 @@
 // texts, and Ctrl+C (or SIGTERM) turned into a stop of the running search.
 #include <csignal>
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -42,6 +43,10 @@ ProgramSettings LoadProgramSettings();
 // Prints, once each, what went wrong with the settings store so far
 // (damaged, locked, read-only, full) on stderr.
 void SayStoreNotes();
+
+// The language an option names: an identifier (0x407, 1031) or a name
+// ("de-DE", "de_de"); false for anything else.
+bool ReadLanguageOption(const std::string& text, uint16_t& out);
 
 void PrintUtf8(FILE* to, std::wstring_view text);
 // The text and a line feed.

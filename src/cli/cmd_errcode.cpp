@@ -84,22 +84,6 @@ bool ParseExtensions(const std::string& text, std::vector<std::wstring>& out) {
   return out.size() == given.size() || !out.empty();
 }
 
-bool ParseLanguage(const std::string& text, uint16_t& out) {
-  if (text.empty()) return false;
-  char* end = nullptr;
-  errno = 0;
-  const unsigned long n = std::strtoul(text.c_str(), &end, 0);
-  if (!errno && end && !*end) {
-    if (n > 0xFFFF) return false;
-    out = static_cast<uint16_t>(n);
-    return true;
-  }
-  const LanguageInfo* info = FindLanguageByName(FromUtf8(text));
-  if (!info) return false;
-  out = info->id;
-  return true;
-}
-
 struct Options {
   std::wstring code;
   bool codeGiven = false;
@@ -133,7 +117,7 @@ int ParseOptions(const std::vector<std::string>& args, Options& o) {
         return Usage("--ext takes extensions such as \".dll,.exe\" (2 to 129 characters each), or \"*\"");
       o.extGiven = true;
     } else if (a == "--lang") {
-      if (!in.Value(v) || !ParseLanguage(v, o.language))
+      if (!in.Value(v) || !ReadLanguageOption(v, o.language))
         return Usage("--lang takes a language identifier (0x409) or name (en-US)");
     } else if (a == "--details") {
       o.details = true;

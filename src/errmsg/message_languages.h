@@ -26,6 +26,11 @@ std::wstring MessageLanguageDisplayName(uint32_t id);
 // (name, display name), sorted by display name ignoring case.
 std::vector<MessageLanguage> MessageLanguageList();
 
+// Whether a search can ask for `id`: a listed entry, or a language whose
+// primary language (neutral sublanguage) the system tables hold, as the
+// formatter falls back to it (0x407 is answered by a 0x0007 table).
+bool MessageLanguageAvailable(uint32_t id);
+
 // The entry to select for the stored identifier: that one when it is listed
 // (and not the separator), else "User Default"; none when that is missing
 // too (logged).

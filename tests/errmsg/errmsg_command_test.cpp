@@ -74,9 +74,27 @@ TEST(ErrMsgCommand, PrintsTheResultsWindowLines) {
   EXPECT_NE(run.out.find("Component: 2\nERROR: ("), std::string::npos) << run.out;
   run = ErrMsg(dir, "x --lang 0x407");
   EXPECT_EQ(run.status, 2);
-  EXPECT_EQ(run.out, "Select language for the search\n");
+  EXPECT_EQ(run.out, "The system messages hold no texts in language 0x407 (German (Germany))\n");
+  run = ErrMsg(dir, "x --lang xx-YY");
+  EXPECT_EQ(run.status, 2);
   run = ErrMsg(dir, "x --set 8");
   EXPECT_EQ(run.status, 2);
+}
+
+// --lang takes what errcode takes (an identifier or a name), and a
+// language the tables hold only as its primary language is answered by it.
+TEST(ErrMsgCommand, LanguageByIdOrNameFallsBackToThePrimaryLanguage) {
+  TempDir dir("errmsglang");
+  dir.Write("Windows/System32/KernelBase.dll",
+            BuildImage({MessageTableResource(0x409, {{5, 5, {MessageEntry(u"Access is denied.\r\n")}}}),
+                        MessageTableResource(0x0007, {{5, 5, {MessageEntry(u"Zugriff verweigert\r\n")}}})},
+                       true)
+                .bytes);
+  for (const char* lang : {"0x407", "de-DE", "de_de", "0x7", "1031"}) {
+    CliRun run = ErrMsg(dir, std::string("zugriff --lang ") + lang);
+    EXPECT_EQ(run.status, 0) << lang << ": " << run.out;
+    EXPECT_NE(run.out.find("5\t= Zugriff verweigert\n"), std::string::npos) << lang << ": " << run.out;
+  }
 }
 
 }  // namespace
