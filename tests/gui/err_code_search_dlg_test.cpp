@@ -23,6 +23,10 @@
 #include <sstream>
 
 #include "core/err_code_presets.h"
+#include "core/error_text.h"
+#include "core/program_windows_root.h"
+#include "gui/app/tarnix_app.h"
+#include "pe/system_message_sources.h"
 #include "core/preset_file.h"
 #include "gui/app/command_set.h"
 #include "gui/app/text_convert.h"
@@ -69,7 +73,7 @@ struct WindowsTree {
     auto write = [&](const std::string& name, const std::string& bytes) {
       std::ofstream(system / name, std::ios::binary) << bytes;
     };
-    write("KernelBase.dll", ModuleWith({{5, u"Access is denied.\r\n"},
+    write("KernelBase.dll", ModuleWith({{2, u"File not found.\r\n"}, {5, u"Access is denied.\r\n"},
                                         {0x80070005, u"General access denied error\r\n"}}, u"Base"));
     write("alpha.dll", ModuleWith({{5, u"Alpha says no.\r\n"}}, u"Alpha Module"));
     write("beta.dll", ModuleWith({{7, u"Seven.\r\n"}}));
@@ -90,6 +94,8 @@ struct Window {
 
   Window() {
     Tree();
+    // The program installs the system's message tables at its start.
+    InstallSystemMessageSources(ProgramWindowsRoot());
     w = std::make_unique<CErrCodeSearchDlg>();
     w->show();
     if (!QTest::qWaitForWindowExposed(w.get())) qWarning("the window was not shown");
@@ -175,6 +181,17 @@ std::vector<std::wstring> StoredNames() {
 class ErrCodeSearchTest : public QObject {
   Q_OBJECT
  private slots:
+  // The program's error texts come from the Windows folder's tables from
+  // the start, not only once this window has been opened.
+  void errorTextsHaveOneSourceFromTheStart() {
+    Tree();
+    InstallSystemMessageSources(L"");
+    QCOMPARE(ToQ(ErrorText(2)), QStringLiteral("(2) The file could not be found."));  // own text
+    FakeDialogs dialogs;
+    CTarnixApp app({});
+    QCOMPARE(ToQ(ErrorText(2)), QStringLiteral("(2) File not found."));
+  }
+
   void init() {
     tarnix::Registry::DeleteTree(L"Software\\TarnixProject\\Tarnix");
     QGuiApplication::clipboard()->clear();

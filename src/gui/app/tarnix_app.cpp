@@ -7,11 +7,13 @@
 #include <cstdlib>
 
 #include "core/event_log.h"
+#include "core/program_windows_root.h"
 #include "core/registry_settings.h"
 #include "core/store_notes.h"
 #include "gui/app/dialogs.h"
 #include "gui/app/text_convert.h"
 #include "gui/mainwnd/tarnix_dlg.h"
+#include "pe/system_message_sources.h"
 #include "platform/last_error.h"
 #include "platform/registry.h"
 #include "platform/text_encoding.h"
@@ -71,6 +73,11 @@ void CTarnixApp::Start(const std::vector<std::wstring>& args) {
   settings_ = ProgramSettings::Load(store, [](const std::wstring& text) {
     EventLog::LogFormat(L"%ls", text.c_str());
     AppDialogs().Beep(mb::kIconError);
+  });
+
+  InstallSystemMessageSources(ProgramWindowsRoot());
+  rootWatch_ = SettingWatch([](SettingId id) {
+    if (id == SettingId::kWindowsRoot) InstallSystemMessageSources(ProgramWindowsRoot());
   });
 
   commandLine_ = ParseCommandLine(args, [](const std::wstring& text) {

@@ -66,10 +66,6 @@ QPointer<CErrCodeSearchDlg>& TheWindow() {
 // The longest code the code box takes.
 constexpr int kCodeBoxLimit = 64;
 
-// Codes that only the system knows are answered from the tables of the
-// program's Windows folder, as tarnix-cli does.
-void InstallMessageSources() { InstallSystemMessageSources(ProgramWindowsRoot()); }
-
 }  // namespace
 
 CErrCodeSearchDlg* CErrCodeSearchDlg::Instance() { return TheWindow(); }
@@ -81,10 +77,6 @@ CErrCodeSearchDlg* CErrCodeSearchDlg::Show(QWidget* owner) {
 CErrCodeSearchDlg::CErrCodeSearchDlg(QWidget* owner) : QMainWindow(owner), run_(DesktopRunTargets()) {
   if (!TheWindow()) TheWindow() = this;
   setWindowTitle(QStringLiteral("Error Code Search"));
-  InstallMessageSources();
-  rootWatch_ = SettingWatch([](SettingId id) {
-    if (id == SettingId::kWindowsRoot) InstallMessageSources();
-  });
   commands_ = new CommandSet(this);
   BuildControls();
   BuildCommands();
