@@ -296,6 +296,31 @@ class MainWindowTest : public QObject {
     for (size_t i = 0; i < mine.size(); ++i) QCOMPARE(ToQ(mine[i]), ToQ(theirs[i]));
   }
 
+  // The window takes the search texts of tarnix-cli search, and a folder
+  // that does not exist is shown and named rather than dropped.
+  void commandLineTakesSearchTextsAndShowsAMissingFolder() {
+    TempDir dir;
+    WriteImages(dir, 4);
+    const std::string folder = dir.path().string();
+    {
+      Window win({QString::fromStdString(folder), QStringLiteral("--for"), QStringLiteral("CreateFileW"),
+                  QStringLiteral("/auto"), QStringLiteral("1")});
+      QVERIFY(WaitUntil([&] { return win.w->lastStatus() == 1; }, 30000));
+      TempDir scratch;
+      const auto cli = RunCli(scratch, "search", "'" + folder + "' --for CreateFileW --quiet");
+      const auto mine = WindowLines(*win.w), theirs = CliLines(cli.out);
+      QCOMPARE(mine.size(), size_t(4));
+      QCOMPARE(mine.size(), theirs.size());
+    }
+
+    const QString missing = QString::fromStdString((dir.path() / "absent").string());
+    Window absent({missing, QStringLiteral("/auto"), QStringLiteral("1")});
+    QCOMPARE(absent.Combo("Folder:")->currentText(), missing + QLatin1Char('/'));
+    const std::wstring said = L"Failed to find the following search folder:";
+    QVERIFY(WaitUntil([&] { return absent.w->statusOutput()->Text().find(said) != std::wstring::npos; }, 10000));
+    QVERIFY(absent.w->statusOutput()->isVisibleTo(absent.w.get()));
+  }
+
   void enterInACriteriaBoxStartsTheSearch() {
     TempDir dir;
     WriteImages(dir, 3);

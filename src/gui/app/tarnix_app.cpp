@@ -163,7 +163,7 @@ void AddDefinition(std::string& out, const std::string& term, const std::string&
 
 std::string DesktopUsage() {
   std::string out =
-      "usage: tarnix [FOLDER|FILE...] [/SWITCH VALUE...]\n"
+      "usage: tarnix [FOLDER|FILE...] [--name TEXT] [--for TEXT] [/SWITCH VALUE...]\n"
       "       tarnix --help\n"
       "       tarnix --version\n"
       "Opens the main window. With a folder (or files of one folder) the window\n"
@@ -171,6 +171,8 @@ std::string DesktopUsage() {
       "/auto 1 starts the search at once.\n";
   AddDefinition(out, "FOLDER", "the folder to search");
   AddDefinition(out, "FILE", "files of one folder to search; their names become 'File Name'");
+  AddDefinition(out, "--name TEXT", "'File Name', as tarnix-cli search takes it");
+  AddDefinition(out, "--for TEXT", "'Search For', as tarnix-cli search takes it");
   for (const SwitchHelp& s : CommandLineSwitchHelp()) AddDefinition(out, "/" + s.name + " " + s.value, s.text);
   out +=
       "Switch names take any letter case, '-' works as '/', values are decimal.\n"

@@ -213,7 +213,11 @@ void CriteriaPanel::ApplyCommandLine(const CommandLineState& cmd) {
   } else {
     fileName_->SetText(L"");
   }
-  search_->SetText(L"");
+  if (cmd.name) {
+    fileName_->SetText(*cmd.name);
+    fileRegex = v.fnrx;
+  }
+  search_->SetText(cmd.searchFor.value_or(L""));
   subfolders_->setChecked(v.isf);
   fileName_->SetOptions(fileRegex, v.fncs, v.fnww, false);
   search_->SetOptions(v.snrx, v.sncs, v.snww, false);

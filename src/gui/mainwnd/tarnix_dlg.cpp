@@ -26,6 +26,7 @@
 #include "gui/app/tarnix_app.h"
 #include "gui/app/text_convert.h"
 #include "gui/mainwnd/criteria_panel.h"
+#include "gui/mainwnd/main_commands.h"
 #include "gui/mainwnd/results_pane.h"
 #include "gui/widgets/buddy_label.h"
 #include "gui/widgets/busy_popup.h"
@@ -253,7 +254,12 @@ bool CTarnixDlg::StartSearch(bool interactive) {
   if (!outcome.start) {
     if (interactive && !outcome.message.empty())
       AppDialogs().MessageBox(this, ToQ(outcome.message), QStringLiteral("Tarnix"), mb::kOk | mb::kIconError);
-    if (!outcome.message.empty() && !interactive) output_->AppendLine(outcome.message);
+    if (!outcome.message.empty() && !interactive) {
+      // A search the command line started says why it could not start
+      // where it can be read.
+      output_->AppendLine(outcome.message);
+      if (outputPane_->isHidden()) commands_->Trigger(kCmdShowStatusOutput);
+    }
     if (QWidget* w = criteria_->ControlOf(outcome.control)) w->setFocus();
     return false;
   }
