@@ -92,7 +92,8 @@ TEST_F(CliErrCode, DefaultLocationsNothingFoundAndBadUsage) {
 
   const CliRun bad = RunCli(env_, "'12 34'");
   EXPECT_EQ(bad.status, 2);
-  EXPECT_EQ(bad.err.rfind("Failed to read provided error code:\n\n(12027) ", 0), 0u);
+  // The reader's own reason, without an internal code.
+  EXPECT_EQ(bad.err.rfind("Failed to read provided error code:\n\nThe text holds characters that are not part of a number.\n", 0), 0u) << bad.err;
   const CliRun empty = RunCli(env_, "''");
   EXPECT_EQ(empty.status, 2);
   EXPECT_EQ(empty.err, "Provide an error code to search for.\n");
@@ -120,7 +121,8 @@ TEST_F(CliErrCode, ANameSearchesWhatItsNumberSearches) {
 
   const CliRun unknown = RunCli(env_, "E_NO_SUCH_NAME");
   EXPECT_EQ(unknown.status, 2);
-  EXPECT_EQ(unknown.err.rfind("Unknown error name: E_NO_SUCH_NAME\n\n(1168) ", 0), 0u) << unknown.err;
+  EXPECT_EQ(unknown.err.rfind("Unknown error name: E_NO_SUCH_NAME\n", 0), 0u) << unknown.err;
+  EXPECT_EQ(unknown.err.find("(1168)"), std::string::npos) << unknown.err;
 }
 
 TEST(SearchTexts, CodeShownAsTypedAndDisplayText) {
@@ -132,7 +134,7 @@ TEST(SearchTexts, CodeShownAsTypedAndDisplayText) {
   EXPECT_EQ(CodeShownByKind(0x80070005, ErrorCodeKind::Hexadecimal), L"0x80070005");
   EXPECT_EQ(CodeShownByKind(0xFFFFFFF6, ErrorCodeKind::None), L"0xFFFFFFF6");
   EXPECT_EQ(ResultDisplayText({5, ErrorCodeKind::Decimal, L"Line one.\r\nTwo\n", L"/m.dll"}),
-            L"5 = Line one.  Two ");
+            L"5 = Line one.  Two");
   EXPECT_EQ(SearchFinishedLine(true, 3, 61001), L"Search finished, found 3 match(es) in 1m:1s:001ms.");
   EXPECT_EQ(SearchFinishedLine(false, 3, 61001), L"Search was aborted...");
   EXPECT_EQ(SearchStartLines(5, ErrorCodeKind::Hexadecimal, {{0x8001, L"/a/"}, {2, L"/b.dll"}}),

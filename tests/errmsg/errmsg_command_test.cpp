@@ -65,6 +65,13 @@ TEST(ErrMsgCommand, PrintsTheResultsWindowLines) {
             std::string::npos)
       << run.out;
 
+  // A range over many facilities names none of them, and its ends are
+  // both hexadecimal.
+  dir.Write("wide.txt", "2147483648|4294967295|256||Everything\n");
+  run = ErrMsg(dir, "access --ranges '" + (dir.path() / "wide.txt").string() + "'");
+  EXPECT_NE(run.out.find("Range: {HRESULT:[0x80000000 to 0xFFFFFFFF]}"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("Code\t\tEverything\n\n0x80070005\t= Access is denied.\n"), std::string::npos) << run.out;
+
   // The window's refusals are usage errors.
   run = ErrMsg(dir, "'  '");
   EXPECT_EQ(run.status, 2);

@@ -223,7 +223,7 @@ class ErrCodeSearchTest : public QObject {
     const auto& rows = win.w->results().rows();
     QVERIFY(!rows.empty());
     // Line breaks of the message show as blanks.
-    QCOMPARE(ToQ(rows.back().display), QStringLiteral("0x80070005 = General access denied error  "));
+    QCOMPARE(ToQ(rows.back().display), QStringLiteral("0x80070005 = General access denied error"));
 
     // Codes that do not read: the box says why and nothing starts.
     for (const char* bad : {"0x", "99999999999", "-", "no such name"}) {

@@ -221,6 +221,10 @@ TEST_F(ImageInfoText, CommandLinePrintsTheWindowsText) {
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(RunCli(dir_, "info", "--resolve x.dll").status, 2);
   EXPECT_EQ(RunCli(dir_, "info", (dir_.path() / "none.exe").string()).status, 1);
+  // A folder is named as one, not refused as access denied.
+  run = RunCli(dir_, "info", dir_.path().string());
+  EXPECT_EQ(run.status, 2);
+  EXPECT_NE(run.err.find(": is a folder; give an image file in it"), std::string::npos) << run.err;
 }
 
 }  // namespace
