@@ -119,9 +119,11 @@ class SearchWalk final : public LocationWalkHandler {
     currentPath_ = folder + name;
     std::wstring text;
     uint32_t error = 0;
-    switch (LookupErrorCode(currentPath_, r_.code, r_.language, text, error)) {
+    const ModuleLookup found = LookupErrorCode(currentPath_, r_.code, r_.language, text, error);
+    switch (found) {
       case ModuleLookup::kFound:
-        if (!DeliverResult(std::move(text))) return false;
+      case ModuleLookup::kFoundSystem:
+        if (!DeliverResult(std::move(text), found == ModuleLookup::kFoundSystem)) return false;
         break;
       case ModuleLookup::kNotLoadable:
         break;  // most files are not modules with message tables
@@ -173,12 +175,12 @@ class SearchWalk final : public LocationWalkHandler {
     return poster_.Post(m) != MessagePoster::kStopped;
   }
 
-  bool DeliverResult(std::wstring text) {
+  bool DeliverResult(std::wstring text, bool systemText) {
     {
       std::lock_guard<std::mutex> lock(shared_.matchLock);
       ++shared_.matches;
     }
-    return Delivered(results_.Add({r_.code, r_.kind, std::move(text), currentPath_}));
+    return Delivered(results_.Add({r_.code, r_.kind, std::move(text), currentPath_, systemText}));
   }
 
   // What became of a batch of results: a stop while the queue was full

@@ -65,11 +65,16 @@ TEST(CodeResultRows, SavedAsUtf16LinesAndAFailedSaveKeepsTheOldFile) {
 
 TEST(CodeResultRows, StoredColumnsAreEachColumnOnce) {
   std::vector<int32_t> order, widths;
-  const auto bytes = EncodeCodeResultColumns({2, 0, 1, 3}, {80, 400, 300, 200});
-  ASSERT_EQ(bytes.size(), 32u);
+  const auto bytes = EncodeCodeResultColumns({2, 0, 4, 1, 3}, {80, 400, 70, 300, 200});
+  ASSERT_EQ(bytes.size(), 40u);
   ASSERT_TRUE(DecodeCodeResultColumns(bytes, order, widths));
-  EXPECT_EQ(order, (std::vector<int32_t>{2, 0, 1, 3}));
-  EXPECT_EQ(widths, (std::vector<int32_t>{80, 400, 300, 200}));
+  EXPECT_EQ(order, (std::vector<int32_t>{2, 0, 4, 1, 3}));
+  EXPECT_EQ(widths, (std::vector<int32_t>{80, 400, 70, 300, 200}));
+  // A layout stored before the source column gets it at its end.
+  ASSERT_TRUE(DecodeCodeResultColumns(EncodeCodeResultColumns({2, 0, 1, 3}, {80, 400, 300, 200}), order, widths, 66));
+  EXPECT_EQ(order, (std::vector<int32_t>{2, 0, 1, 3, 4}));
+  EXPECT_EQ(widths, (std::vector<int32_t>{80, 400, 300, 200, 66}));
+  EXPECT_FALSE(DecodeCodeResultColumns(EncodeCodeResultColumns({0, 1, 2, 4}, {1, 1, 1, 1}), order, widths));
   EXPECT_FALSE(DecodeCodeResultColumns(EncodeCodeResultColumns({0, 0, 1, 3}, {1, 1, 1, 1}), order, widths));
   EXPECT_FALSE(DecodeCodeResultColumns(EncodeCodeResultColumns({0, 1, 2, 4}, {1, 1, 1, 1}), order, widths));
   EXPECT_FALSE(DecodeCodeResultColumns(EncodeCodeResultColumns({0, 1, 2, 3}, {1, -1, 1, 1}), order, widths));

@@ -248,9 +248,19 @@ class ErrCodeSearchTest : public QObject {
     QCOMPARE(cli.status, 0);
     const auto expected = Lines(cli.out);
     std::vector<std::wstring> shown;
-    for (const CodeResultRow& r : win.w->results().rows()) shown.push_back(r.display + L"\t" + r.result.path);
+    QAbstractItemModel* model = win.w->resultsView()->model();
+    for (int i = 0; i < model->rowCount(); ++i) {
+      const CodeResultRow& r = win.w->results().rows()[static_cast<size_t>(i)];
+      // The list tells the module's own text from the system's, as the CLI does.
+      const QString from = model->index(i, kCodeColumnSource).data().toString();
+      QCOMPARE(from, r.result.systemText ? QStringLiteral("System") : QStringLiteral("Module"));
+      shown.push_back(r.display + L"\t" + r.result.path + (r.result.systemText ? L"\tsystem" : L"\town"));
+    }
     QCOMPARE(shown.size(), size_t(4));  // every module: its own text or the system's
     QVERIFY(shown == expected);
+    QCOMPARE(model->headerData(kCodeColumnSource, Qt::Horizontal).toString(), QStringLiteral("Text From"));
+    // Module paths lose their middle, never their file name.
+    QCOMPARE(win.w->resultsView()->textElideMode(), Qt::ElideMiddle);
     QVERIFY(win.Output().find(L"Search finished, found 4 match(es) in ") != std::wstring::npos);
 
     // The details follow: versions and descriptions where the module has them.
@@ -260,7 +270,8 @@ class ErrCodeSearchTest : public QObject {
         QCOMPARE(ToQ(r.description), QStringLiteral("Alpha Module"));
         QCOMPARE(ToQ(FileVersionText(r.version)), QStringLiteral("1.2.3.4"));
       }
-      if (r.result.path.ends_with(L"beta.dll")) QVERIFY(r.description.starts_with(L"<error: ("));
+      // No version resource is no description, as in the main window.
+      if (r.result.path.ends_with(L"beta.dll")) QVERIFY(r.description.empty());
     }
 
     // Copy and save the rows as the menus do.

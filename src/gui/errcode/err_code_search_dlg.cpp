@@ -96,10 +96,13 @@ CErrCodeSearchDlg::CErrCodeSearchDlg(QWidget* owner) : QMainWindow(owner), run_(
   const int ch = fontMetrics().averageCharWidth();
   columns_ = new ColumnLayoutBinder(
       this, ColumnsSetting::kErrCodeResults,
-      HeaderSectionsLayout(view_->horizontalHeader(), EncodeCodeResultColumns, DecodeCodeResultColumns,
+      HeaderSectionsLayout(view_->horizontalHeader(), EncodeCodeResultColumns,
+                           [](const std::vector<uint8_t>& stored, std::vector<int32_t>& order,
+                              std::vector<int32_t>& widths) { return DecodeCodeResultColumns(stored, order, widths); },
                            [ch](std::vector<int32_t>& order, std::vector<int32_t>& widths) {
-                             order = {kCodeColumnMessage, kCodeColumnModule, kCodeColumnVersion, kCodeColumnDescription};
-                             widths = {60 * ch, 40 * ch, 16 * ch, 40 * ch};
+                             order = {kCodeColumnMessage, kCodeColumnModule, kCodeColumnSource, kCodeColumnVersion,
+                                      kCodeColumnDescription};
+                             widths = {60 * ch, 40 * ch, 11 * ch, 16 * ch, 40 * ch};
                            }));
   columns_->Restore();
 
@@ -179,6 +182,8 @@ void CErrCodeSearchDlg::BuildControls() {
   view_->setSelectionMode(QAbstractItemView::ExtendedSelection);
   view_->setContextMenuPolicy(Qt::CustomContextMenu);
   view_->setWordWrap(false);
+  // Module paths share their start: the file name at their end stays visible.
+  view_->setTextElideMode(Qt::ElideMiddle);
   view_->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
   view_->verticalHeader()->hide();
   view_->horizontalHeader()->setAccessibleName(QStringLiteral("Results Columns"));
@@ -352,7 +357,6 @@ void CErrCodeSearchDlg::Finished(const RunSummary& s) {
   // The versions and descriptions of the rows that have none yet.
   DetailsRequest details;
   details.work = model_->RowsWithoutDetails();
-  details.missingVersion = MissingVersion::kError;
   if (!details.work.empty() && !run_.Follow(std::make_unique<DetailsRun>(std::move(details))))
     EventLog::LogSiteFormat(537, L"e=%u", GetLastError());
 }
