@@ -286,6 +286,21 @@ class ErrCodeSearchTest : public QObject {
     QCOMPARE(saved.read(2), QByteArray("\xFF\xFE", 2));
   }
 
+  // A new search clears the list as it starts: a search that finds nothing
+  // leaves no rows of the last one, and an NTSTATUS code gets a hint.
+  void searchThatFindsNothingLeavesAnEmptyList() {
+    Window win;
+    win.Type(QStringLiteral("5"));
+    QVERIFY(win.Search());
+    QCOMPARE(win.w->results().rows().size(), size_t(4));
+    win.Type(QStringLiteral("STATUS_ACCESS_DENIED"));
+    QVERIFY(win.Search());
+    QVERIFY(win.w->results().rows().empty());
+    QCOMPARE(win.w->resultsView()->model()->rowCount(), 0);
+    QVERIFY(win.Output().find(L"Search finished, found 0 match(es) in ") != std::wstring::npos);
+    QVERIFY(win.Output().find(L"Hint: 0xC0000022 is an NTSTATUS code") != std::wstring::npos);
+  }
+
   void closingWhileSearchingAsksFirst() {
     Window win;
     win.Type(QStringLiteral("5"));

@@ -338,6 +338,9 @@ bool CErrCodeSearchDlg::StartSearch() {
   request.fileExtensions = ReadErrCodeSrchFileExts(RegistrySettings());
   request.language = kLangUserDefault;
   if (AppSettings().errCodeClearOutputBeforeSearch) output_->Clear();
+  // The rows of the last search are no answer to this one.
+  model_->Clear();
+  searchedCode_ = request.code;
   for (const std::wstring& line : SearchStartLines(request.code, request.kind, request.locations))
     output_->AppendLine(line);
   if (!run_.Begin(std::make_unique<ErrorCodeSearchRun>(request))) {
@@ -354,6 +357,8 @@ bool CErrCodeSearchDlg::StartSearch() {
 void CErrCodeSearchDlg::Finished(const RunSummary& s) {
   output_->AppendSeparator();
   output_->AppendLine(SearchFinishedLine(s.end == RunEnd::kCompleted, s.counts.matches, s.elapsedMs));
+  if (s.end == RunEnd::kCompleted && s.counts.matches == 0)
+    if (const std::wstring hint = NoMatchHint(searchedCode_); !hint.empty()) output_->AppendLine(hint);
   // The versions and descriptions of the rows that have none yet.
   DetailsRequest details;
   details.work = model_->RowsWithoutDetails();
