@@ -499,6 +499,8 @@ class ErrCodeSearchTest : public QObject {
     Window win;
     const QStringList unnamed = UnnamedControls(win.w.get());
     QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(", ")));
+    const QStringList collisions = MnemonicCollisions(win.w.get());
+    QVERIFY2(collisions.isEmpty(), qPrintable(collisions.join("; ")));
     // Usable on a small screen: the window fits 800x600.
     win.w->resize(800, 600);
     QVERIFY(win.w->minimumSizeHint().width() <= 800 && win.w->minimumSizeHint().height() <= 600);

@@ -168,7 +168,7 @@ void CErrCodeSearchDlg::BuildControls() {
   output_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
   output_->setMinimumHeight(fontMetrics().height() * 3);
   BindStatusOutput(run_, output_, OutputSize::kErrCodeOutput);
-  outputLayout->addWidget(BuddyLabel(outputPane_, QStringLiteral("Status &Output:"), output_));
+  outputLayout->addWidget(BuddyLabel(outputPane_, QStringLiteral("Status Outp&ut:"), output_));
   outputLayout->addWidget(output_);
   splitter->addWidget(outputPane_);
 
@@ -190,7 +190,7 @@ void CErrCodeSearchDlg::BuildControls() {
   view_->horizontalHeader()->setSectionsMovable(true);
   view_->horizontalHeader()->setStretchLastSection(true);
   view_->setMinimumHeight(fontMetrics().height() * 4);
-  resultsLayout->addWidget(BuddyLabel(resultsPane, QStringLiteral("&Results:"), view_));
+  resultsLayout->addWidget(BuddyLabel(resultsPane, QStringLiteral("Resu&lts:"), view_));
   resultsLayout->addWidget(view_);
   splitter->addWidget(resultsPane);
   splitter->setStretchFactor(0, 1);
