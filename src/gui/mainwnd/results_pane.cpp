@@ -30,6 +30,7 @@
 #include "gui/mainwnd/temp_files.h"
 #include "gui/widgets/buddy_label.h"
 #include "gui/widgets/busy_popup.h"
+#include "gui/widgets/live_label.h"
 #include "pe/look_in.h"
 #include "pe/result_kind.h"
 #include "platform/last_error.h"
@@ -109,10 +110,10 @@ ResultsPane::ResultsPane(QWidget* parent, const CommandSet& commands, Run& run,
   });
   connect(view_, &QTableView::customContextMenuRequested, this, [this](const QPoint& p) { ShowContextMenu(p); });
   view_->viewport()->installEventFilter(this);
+  view_->installEventFilter(this);
   connect(view_->selectionModel(), &QItemSelectionModel::selectionChanged, this, &ResultsPane::stateChanged);
   QLabel* label = BuddyLabel(this, QStringLiteral("Results:"), view_);
-  count_ = new QLabel(this);
-  count_->setAccessibleName(QStringLiteral("Results Count"));
+  count_ = LiveLabel(this, QStringLiteral("Results Count"));
   count_->setTextInteractionFlags(Qt::TextSelectableByMouse);
   auto* heading = new QHBoxLayout;
   heading->addWidget(label);
@@ -149,8 +150,8 @@ ResultsPane::~ResultsPane() { closing_ = true; }
 
 void ResultsPane::ShowCount() {
   const bool shown = searching_ || !results_.empty();
-  count_->setText(shown ? ToQ(ResultsCountText(results_.size(), results_.sortColumn(), results_.ascending()))
-                        : QString());
+  SetLiveText(count_, shown ? ToQ(ResultsCountText(results_.size(), results_.sortColumn(), results_.ascending()))
+                             : QString());
 }
 
 bool ResultsPane::hasSelection() const { return view_->selectionModel() && view_->selectionModel()->hasSelection(); }
