@@ -322,6 +322,26 @@ class ErrCodeSearchTest : public QObject {
     QVERIFY(!win.w->searchRunning());
   }
 
+  // Esc closes the window as its close button does: asking first while it
+  // searches.
+  void escapeWhileSearchingAsksFirst() {
+    Window win;
+    win.w->activateWindow();
+    win.Type(QStringLiteral("5"));
+    win.Click(QStringLiteral("&SEARCH"));
+    QVERIFY(win.w->searchRunning());
+    win.Click(QStringLiteral("&Pause"));
+    win.dialogs.AnswerMessageBox(IDNO);
+    const size_t asked = win.dialogs.boxes.size();
+    QTest::keyClick(win.Code(), Qt::Key_Escape);
+    QCOMPARE(win.dialogs.boxes.size(), asked + 1);
+    QVERIFY(win.w->isVisible());
+    QVERIFY(win.w->searchRunning());
+    win.dialogs.AnswerMessageBox(IDYES);
+    QTest::keyClick(win.w->resultsView(), Qt::Key_Escape);
+    QVERIFY(!win.w->isVisible());
+  }
+
   void closesWithItsOwnerWithoutAsking() {
     FakeDialogs dialogs;
     Tree();

@@ -9,6 +9,9 @@
 #include <QListWidget>
 #include <QTimeEdit>
 #include <QCheckBox>
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QTimer>
 #include <QComboBox>
 #include <QFile>
 #include <QHeaderView>
@@ -422,6 +425,56 @@ class MainWindowTest : public QObject {
     Window win;
     const QStringList unnamed = UnnamedControls(win.w.get());
     QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(QStringLiteral(", "))));
+  }
+
+  // The results' menu from the keyboard: Shift+F10 and the Menu key open
+  // it on the current row with "Show Info..." active, so Return picks it;
+  // the View menu shows the item's key.
+  void resultsMenuFromTheKeyboard() {
+    TempDir dir;
+    WriteImages(dir, 2);
+    Window win({QString::fromStdString(dir.path().string()), QStringLiteral("/auto"), QStringLiteral("1")});
+    QVERIFY(WaitUntil([&] { return win.w->lastStatus() == 1; }, 30000));
+    QVERIFY(win.w->commands().action(kCmdResultInfo)->text().endsWith(QStringLiteral("\tCtrl+I")));
+    QTableView* view = win.w->resultsView();
+    view->setFocus();
+    view->setCurrentIndex(view->model()->index(1, 0));
+    auto open = [&](const std::function<void()>& press) {
+      QString active;
+      QTimer::singleShot(0, [&] {
+        if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+          active = menu->activeAction() ? menu->activeAction()->text() : QStringLiteral("<none>");
+          menu->close();
+        }
+      });
+      press();
+      return active;
+    };
+    QCOMPARE(open([&] { QTest::keyClick(view, Qt::Key_F10, Qt::ShiftModifier); }),
+             QStringLiteral("&Show Info...\tCtrl+I"));
+    QVERIFY(view->selectionModel()->isRowSelected(1, QModelIndex()));
+    QCOMPARE(open([&] {
+               QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(1, 1), view->mapToGlobal(QPoint(1, 1)));
+               QApplication::sendEvent(view, &menuKey);
+             }),
+             QStringLiteral("&Show Info...\tCtrl+I"));
+  }
+
+  // Each Alt+letter reaches one item, in every state of the criteria.
+  void noTwoItemsShareAMnemonic() {
+    Window win;
+    auto check = [&](const char* state) {
+      const QStringList collisions = MnemonicCollisions(win.w.get());
+      QVERIFY2(collisions.isEmpty(), qPrintable(QString::fromLatin1(state) + QStringLiteral(": ") +
+                                                collisions.join(QStringLiteral("; "))));
+    };
+    check("first start");
+    QVERIFY(win.w->commands().Trigger(kCmdShowPeFilters));
+    check("PE filters shown");
+    QVERIFY(win.w->commands().Trigger(kCmdSearchForImportLibs));
+    check("import libraries");
+    QVERIFY(win.w->commands().Trigger(kCmdShowStatusOutput));
+    check("status output");
   }
 };
 TARNIX_GUI_TEST(MainWindowTest)
