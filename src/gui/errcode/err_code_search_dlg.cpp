@@ -102,7 +102,7 @@ CErrCodeSearchDlg::CErrCodeSearchDlg(QWidget* owner) : QMainWindow(owner), run_(
                            [ch](std::vector<int32_t>& order, std::vector<int32_t>& widths) {
                              order = {kCodeColumnMessage, kCodeColumnModule, kCodeColumnSource, kCodeColumnVersion,
                                       kCodeColumnDescription};
-                             widths = {60 * ch, 40 * ch, 11 * ch, 16 * ch, 40 * ch};
+                             widths = {60 * ch, 40 * ch, 13 * ch, 16 * ch, 40 * ch};
                            }));
   columns_->Restore();
 
