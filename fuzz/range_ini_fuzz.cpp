@@ -8,16 +8,14 @@
 #include <vector>
 
 #include "core/preset_file.h"
+#include "heap_peak.h"
 #include "errmsg/range_preset_blob.h"
 #include "errmsg/range_preset_ini.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace tarnix;
-  std::wstring text;
   std::vector<PresetSection> sections;
-  if (!PresetFile::DecodeBytes(std::string_view(reinterpret_cast<const char*>(data), size), text) ||
-      !PresetFile::ParseText(text, sections))
-    return 0;
+  if (!fuzz::ReadPresetBytes(data, size, sections)) return 0;
   std::vector<RangeSet> presets;
   if (!RangePresetsFromIni(sections, presets)) return 0;
 
@@ -31,10 +29,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   PresetFile file("unused", L"");
   std::string bytes;
   if (!file.BuildBytes(exported, bytes)) std::abort();
-  std::wstring again;
   std::vector<PresetSection> reread;
-  if (!PresetFile::DecodeBytes(bytes, again) || !PresetFile::ParseText(again, reread) ||
-      !RangePresetsFromIni(reread, back) || back != presets)
+  if (!PresetFile::ParseBytes(bytes, reread) || !RangePresetsFromIni(reread, back) || back != presets)
     std::abort();
   return 0;
 }

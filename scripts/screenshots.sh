@@ -2,7 +2,7 @@
 # Builds the release configuration and writes a PNG of every window of the
 # desktop program into build/screenshots/ (offscreen, DejaVu fonts): on a
 # 1280x800 screen in the light palette and in a dark one, on a 1024x768
-# screen, on a 1920x1080 screen at 150 % and at 200 %.
+# and an 800x600 screen, on a 1920x1080 screen at 150 % and at 200 %.
 #   scripts/screenshots.sh [--appstream]
 # --appstream then copies the pictures the AppStream file names into
 # res/screenshots/, where the software centre's entry finds them.
@@ -38,6 +38,7 @@ mkdir -p "$home/run" && chmod 700 "$home/run"
 run 1280x800 "$shots" "$out" "$samples"
 run 1280x800 "$shots" "$out" "$samples" --dark
 run 1024x768 "$shots" "$out/1024x768" "$samples"
+run 800x600 "$shots" "$out/800x600" "$samples"
 run 1920x1080 env QT_SCALE_FACTOR=1.5 "$shots" "$out/150" "$samples"
 run 1920x1080 env QT_SCALE_FACTOR=2 "$shots" "$out/200" "$samples"
 echo "$(find "$out" -name '*.png' | wc -l) pictures in $out/" >&2

@@ -1,7 +1,5 @@
 #include "cli/cli_support.h"
 
-#include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -36,6 +34,27 @@ void SayStoreNotes() {
     if (note.kind.rfind("damaged:", 0) != 0) PrintLine(stderr, L"tarnix-cli: " + note.text);
 }
 
+bool ReadOptionNumber(std::string_view text, uint64_t max, uint64_t& out) {
+  unsigned base = 10;
+  if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+    base = 16;
+    text.remove_prefix(2);
+  }
+  if (text.empty()) return false;
+  uint64_t value = 0;
+  for (char c : text) {
+    unsigned d;
+    if (c >= '0' && c <= '9') d = static_cast<unsigned>(c - '0');
+    else if (base == 16 && c >= 'a' && c <= 'f') d = static_cast<unsigned>(c - 'a' + 10);
+    else if (base == 16 && c >= 'A' && c <= 'F') d = static_cast<unsigned>(c - 'A' + 10);
+    else return false;
+    if (d > max || value > (max - d) / base) return false;
+    value = value * base + d;
+  }
+  out = value;
+  return true;
+}
+
 void PrintUtf8(FILE* to, std::wstring_view text) {
   const std::string s = ToUtf8(text);
   std::fwrite(s.data(), 1, s.size(), to);
@@ -68,10 +87,8 @@ bool InterruptStops::interrupted() { return g_interrupted != 0; }
 bool ReadLanguageOption(const std::string& text, uint16_t& out) {
   if (text.empty()) return false;
   if (text[0] >= '0' && text[0] <= '9') {
-    char* end = nullptr;
-    errno = 0;
-    const unsigned long n = std::strtoul(text.c_str(), &end, 0);
-    if (errno || !end || *end || n > 0xFFFF) return false;
+    uint64_t n = 0;
+    if (!ReadOptionNumber(text, 0xFFFF, n)) return false;
     out = static_cast<uint16_t>(n);
     return true;
   }

@@ -44,8 +44,14 @@ ProgramSettings LoadProgramSettings();
 // (damaged, locked, read-only, full) on stderr.
 void SayStoreNotes();
 
-// The language an option names: an identifier (0x407, 1031) or a name
-// ("de-DE", "de_de"); false for anything else.
+// The number an option takes: decimal digits, or "0x" and hexadecimal
+// digits; no sign, no blank. False for anything else and for a value above
+// `max` (it never wraps); the caller's message names the range.
+bool ReadOptionNumber(std::string_view text, uint64_t max, uint64_t& out);
+
+// The language an option names: an identifier (0x407, 1031; read as
+// ReadOptionNumber reads, at most 0xFFFF) or a name ("de-DE", "de_de");
+// false for anything else.
 bool ReadLanguageOption(const std::string& text, uint16_t& out);
 
 void PrintUtf8(FILE* to, std::wstring_view text);

@@ -20,6 +20,7 @@
 #include "core/run_stopwatch.h"
 #include "core/wformat.h"
 #include "errmsg/message_languages.h"
+#include "errmsg/message_search_check.h"
 #include "errmsg/message_search_lines.h"
 #include "errmsg/message_search_worker.h"
 #include "errmsg/range_line.h"
@@ -51,16 +52,6 @@ int Usage(const char* message) {
 int Refuse(const std::wstring& message) {
   PrintLine(stderr, message);
   return kExitUsage;
-}
-
-bool ParseUnsigned(const std::string& text, uint64_t& out) {
-  if (text.empty() || text[0] == '-') return false;
-  char* end = nullptr;
-  errno = 0;
-  const unsigned long long v = std::strtoull(text.c_str(), &end, 0);
-  if (errno || *end) return false;
-  out = v;
-  return true;
 }
 
 bool ReadRangesFile(const std::string& path, std::vector<ErrorRange>& ranges) {
@@ -123,7 +114,7 @@ int RunErrMsg(const std::vector<std::string>& args) {
         return Usage("--lang takes a language identifier (0x409) or name (en-US)");
       haveLang = true;
     } else if (a == "--set") {
-      if (!in.Value(v) || !ParseUnsigned(v, setId) || setId >= kBuiltInRangeSetCount)
+      if (!in.Value(v) || !ReadOptionNumber(v, kBuiltInRangeSetCount - 1, setId))
         return Usage("--set takes a built-in set number, 0 to 7");
       haveSet = true;
     } else if (a == "--ranges") {
@@ -146,16 +137,8 @@ int RunErrMsg(const std::vector<std::string>& args) {
   p.systemFolder = SystemFolder();
   p.grammar = LoadProgramSettings().regexGrammar;
   p.word = TrimSearchText(FromUtf8(word));
-  if (p.word.empty()) return Refuse(L"Provide a search word to search error messages with");
-  if (p.regex) {
-    RegexCompileError error;
-    if (!ValidateSearchString(p.word, p.grammar, p.caseSensitive, error))
-      return Refuse(WFormat(
-          L"Failed to evaluate the regular expression for the 'Search Word':\n\n%ls\n\n"
-          L"Syntax: %ls\n\nComponent: %d\nERROR: %ls",
-          p.word.c_str(), RegexGrammarName(p.grammar).c_str(), error.component + 1,
-          error.text.c_str()));
-  }
+  const std::wstring problem = MessageSearchWordProblem(p.word, p.regex, p.caseSensitive, p.wholeWords, p.grammar);
+  if (!problem.empty()) return Refuse(problem);
   if (haveLang && !MessageLanguageAvailable(language))
     return Refuse(WFormat(L"The system messages hold no texts in language 0x%X (%ls)", language,
                           MessageLanguageDisplayName(language).c_str()));

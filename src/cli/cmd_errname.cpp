@@ -36,8 +36,7 @@ int Usage(const char* message) {
 std::wstring FailureReason(std::wstring_view text, uint32_t error) {
   if (error == ERROR_NOTHING_ENTERED) return L"empty argument";
   if (error == ERROR_NOT_FOUND) return L"no such error name";
-  if (error == ERROR_VALUE_TOO_LARGE || error == ERROR_GEN_FAILURE || error == ERROR_READ_FAULT)
-    return L"the number does not fit in 32 bits";
+  if (error == ERROR_VALUE_TOO_LARGE) return std::wstring(L"out of range. ") + kErrorCodeRangeText;
   for (wchar_t c : text)
     if (std::iswspace(c)) return L"neither a number nor an error name: it holds a blank";
   if (text.ends_with(L"0x") || text.ends_with(L"0X")) return L"no hexadecimal digits after 0x";

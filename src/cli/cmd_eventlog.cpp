@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "cli/cli_support.h"
 #include "cli/command.h"
 #include "core/error_text.h"
 #include "core/event_log.h"
@@ -19,12 +20,6 @@ namespace {
 
 void Usage() { std::fprintf(stderr, "usage: tarnix-cli eventlog export FILE [--max N]\n"); }
 
-bool ParseCount(const std::string& s, uint64_t& out) {
-  if (s.empty() || s.find_first_not_of("0123456789") != std::string::npos || s.size() > 19) return false;
-  out = std::strtoull(s.c_str(), nullptr, 10);
-  return true;
-}
-
 int RunEventLog(const std::vector<std::string>& args) {
   if (args.size() < 2 || args[0] != "export") {
     Usage();
@@ -34,7 +29,7 @@ int RunEventLog(const std::vector<std::string>& args) {
   uint64_t maxEntries = RegistrySettings().GetDword(setting::kExportEvtLogMaxEntryCount,
                                                    setting::kExportEvtLogMaxEntryCountDefault);
   for (size_t i = 2; i < args.size(); ++i) {
-    if (args[i] == "--max" && i + 1 < args.size() && ParseCount(args[i + 1], maxEntries)) {
+    if (args[i] == "--max" && i + 1 < args.size() && ReadOptionNumber(args[i + 1], UINT64_MAX, maxEntries)) {
       ++i;
     } else {
       Usage();

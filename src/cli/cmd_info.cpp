@@ -70,11 +70,14 @@ std::optional<uint32_t> OrdinalOf(const std::string& text) {
 }
 
 // Module names as the resolver takes them: "kernel32" and "KERNEL32.dll"
-// name the same module.
+// name the same module. A name the resolver refuses (a path, say) is the
+// import whose name is the same text.
 bool SameModule(std::string_view stored, const std::wstring& wanted) {
   uint32_t error = 0;
-  const std::wstring a = ModuleFileName(FromCp1252(stored), error);
-  return !a.empty() && EqualsIgnoreCase(a, ModuleFileName(wanted, error));
+  const std::wstring name = FromCp1252(stored);
+  const std::wstring a = ModuleFileName(name, error);
+  if (a.empty()) return EqualsIgnoreCase(name, wanted);
+  return EqualsIgnoreCase(a, ModuleFileName(wanted, error));
 }
 
 bool IsForwarded(uint32_t kind) {
@@ -183,9 +186,10 @@ int RunResolve(const std::string& module, const std::string& image) {
   if (!mapped.Open(full)) return ReadFailed(image, GetLastError());
   const uint32_t imageType = mapped.imageType();
   std::wstring path;
-  if (!MakeResolver().Resolve(FromUtf8(full), imageType, FromUtf8(module), path)) {
+  const ModuleResolver resolver = MakeResolver();
+  if (!resolver.Resolve(FromUtf8(full), imageType, FromUtf8(module), path)) {
     const uint32_t error = GetLastError();
-    PrintLine(stdout, L"<Error: " + ErrorText(error) + L">");
+    PrintLine(stdout, L"<Error: " + resolver.DescribeError(error) + L">");
     return kExitSomeFailed;
   }
   PrintLine(stdout, path);
@@ -275,6 +279,10 @@ int RunInfo(const std::vector<std::string>& args) {
   }
   const ImageInfoContent content = BuildImageInfo(subject, MakeResolver(), options);
   PrintLine(stdout, content.text);
+  // The window's "Resolves To" box, when the text does not say it.
+  if (content.resolvedPath.empty() && !content.resolvesTo.empty() &&
+      content.text.find(content.resolvesTo) == std::wstring::npos)
+    PrintLine(stderr, L"tarnix-cli info: " + content.moduleName + L" resolves to " + content.resolvesTo);
   return kExitOk;
 }
 

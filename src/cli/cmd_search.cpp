@@ -4,6 +4,7 @@
 // Results are kept only when they must be completed (--details), ordered
 // (--sort) or counted before they are written (the HTML report); otherwise
 // each is written as it arrives and memory does not grow with their number.
+// Status lines are never kept beyond what the report shows.
 #include <signal.h>
 #include <unistd.h>
 
@@ -42,6 +43,8 @@
 #include "symbolsearch/regex_grammar.h"
 #include "symbolsearch/search_criteria.h"
 #include "symbolsearch/search_worker.h"
+#include "tools/output_buffer.h"
+#include "tools/status_line_limit.h"
 
 namespace tarnix::cli {
 namespace {
@@ -75,12 +78,9 @@ int Usage(const char* message) {
 }
 
 bool ParseNumber(const std::string& text, int64_t& out) {
-  if (text.empty()) return false;
-  char* end = nullptr;
-  errno = 0;
-  long long v = std::strtoll(text.c_str(), &end, 0);
-  if (errno || *end || v < 0) return false;
-  out = v;
+  uint64_t v = 0;
+  if (!ReadOptionNumber(text, INT64_MAX, v)) return false;
+  out = static_cast<int64_t>(v);
   return true;
 }
 
@@ -171,7 +171,7 @@ int RunSearch(const std::vector<std::string>& args) {
     } else if (a == "--undecorate-flags") {
       int64_t n;
       if (!in.Value(v) || !ParseNumber(v, n) || n > 0xFFFFFFFF)
-        return Usage("--undecorate-flags takes a number");
+        return Usage("--undecorate-flags takes a number from 0 to 0xFFFFFFFF");
       opt.undecorateFlags = n;
     } else if (a == "--columns") {
       if (!in.Value(v)) return Usage("--columns needs a list of column ids");
@@ -220,7 +220,7 @@ int RunSearch(const std::vector<std::string>& args) {
     } else if (a == "--max-memory") {
       int64_t n;
       if (!in.Value(v) || !ParseNumber(v, n) || n > 0xFFFFFFFF)
-        return Usage("--max-memory takes a number of MiB (0: a quarter of the machine's memory)");
+        return Usage("--max-memory takes a number of MiB from 0 to 4294967295 (0: a quarter of the machine's memory)");
       opt.maxMemoryMiB = n;
     } else if (a == "--help") {
       Usage(nullptr);
@@ -318,11 +318,14 @@ int RunSearch(const std::vector<std::string>& args) {
       return kExitSomeFailed;
     }
   }
-  std::wstring statusText;
+  // Status lines are written as they come, and kept only for an HTML
+  // report that shows them, as much as the window's status output holds.
+  const bool keepStatus = html && settings.reportStatusOutput;
+  OutputBuffer statusKept(settings.tarnixOutputMaxChars);
   auto status = [&](const std::wstring& line) {
-    if (!statusText.empty()) statusText += L"\r\n";
-    statusText += line;
+    if (keepStatus) statusKept.AppendLine(line);
   };
+  StatusLineLimit shown;
   status(WFormat(L"Search folder: \"%ls\"%ls", params.folder.c_str(),
                  params.includeSubfolders ? L" (with subfolders)" : L""));
   status(WFormat(L"Look In: %ls. PE Filter: Type=%ls, Subsystems=%ls, Characteristics=%ls, "
@@ -405,10 +408,11 @@ int RunSearch(const std::vector<std::string>& args) {
           std::wstring text;
           for (const std::wstring& l : *lines) {
             status(l);
+            if (opt.quiet || !shown.Admit(l)) continue;
             text += l;
             text += L'\n';
           }
-          if (!opt.quiet) {
+          if (!text.empty()) {
             bar.Clear();
             PrintUtf8(stderr, text);
           }
@@ -443,6 +447,8 @@ int RunSearch(const std::vector<std::string>& args) {
     errors = stats.errors;
     warnings = stats.warnings;
   }
+  if (!opt.quiet)
+    for (const std::wstring& l : shown.HeldBackLines()) PrintUtf8(stderr, l + L"\n");
   for (const auto& l : SearchSummaryLines(completed, elapsed, files, errors, warnings, results)) {
     status(l);
     if (!opt.quiet) PrintUtf8(stderr, l + L"\n");
@@ -500,7 +506,9 @@ int RunSearch(const std::vector<std::string>& args) {
       o.errors = errors;
       o.warnings = warnings;
       o.found = results;
-      const ReportOptions ro = ReportOptionsFromSettings(settings, statusText);
+      std::wstring_view kept = statusKept.text();
+      if (kept.ends_with(L"\r\n")) kept.remove_suffix(2);
+      const ReportOptions ro = ReportOptionsFromSettings(settings, std::wstring(kept));
       written = WriteHtmlReport(opt.output, opt.columns, collected, c, o, ro);
     } else {
       written = WriteResultsText(opt.output, collected, opt.columns, fullSymbols);

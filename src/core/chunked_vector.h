@@ -48,6 +48,8 @@ class ChunkedVector {
   }
   // Bytes of the chunks held.
   size_t memoryUsed() const { return chunks_.size() * kChunk * sizeof(T) + chunks_.capacity() * sizeof(void*); }
+  // Bytes of the elements stored (the rest of the last chunk left out).
+  size_t bytesUsed() const { return size_ * sizeof(T) + chunks_.capacity() * sizeof(void*); }
   // Bytes the next chunk would take.
   static constexpr size_t chunkBytes() { return kChunk * sizeof(T); }
 

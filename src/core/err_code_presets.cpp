@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/event_log.h"
+#include "core/preset_name_chars.h"
 #include "core/registry_settings.h"
 #include "core/setting_names.h"
 #include "platform/char_class.h"
@@ -121,8 +122,7 @@ bool DecodeErrCodePresets(const uint8_t* data, size_t size, std::vector<ErrCodeP
     if (nameLength > kMaxErrCodePresetNameLength) return Fail(ERROR_INVALID_NAME_LENGTH);
     if (!r.Text(nameLength, p.name)) return Fail(ERROR_BAD_LENGTH);
     p.flags &= ~(kPresetFlagUnsaved | kPresetFlagBuiltIn);
-    for (wchar_t& c : p.name)
-      if (c == L'<' || c == L'>' || c == L'*') c = L'_';
+    p.name = WithNameCharsReplaced(p.name);
     if (!r.U32(itemCount)) return Fail(ERROR_BAD_LENGTH);
     if (itemCount > kMaxErrCodePresetItems) return Fail(ERROR_TOO_MANY_CMDS);
     p.items.reserve(itemCount);

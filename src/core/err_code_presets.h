@@ -42,8 +42,9 @@ struct ErrCodePresetRecord {
 // characters, ERROR_TOO_MANY_CMDS for more than 1024 locations,
 // ERROR_INVALID_FLAGS for a location kind other than folder or file,
 // ERROR_BAD_FORMAT when fewer records follow than counted and
-// ERROR_CHECKSUM_MISMATCH for bytes after the last record. Names have "<",
-// ">" and "*" replaced by "_"; flags lose the in-memory bits.
+// ERROR_CHECKSUM_MISMATCH for bytes after the last record. Names have the
+// characters no preset name holds replaced by "_" (preset_name_chars.h);
+// flags lose the in-memory bits.
 bool DecodeErrCodePresets(const uint8_t* data, size_t size, std::vector<ErrCodePresetRecord>& out);
 
 // Encodes presets for storing; refuses, with the same codes, what reading
@@ -72,7 +73,7 @@ class ErrCodePresetStore {
   // Removes the stored preset `name` (ignoring case); a name that is not
   // stored is not an error.
   static bool RemoveOne(const std::wstring& name, uint32_t lockTimeoutMs = kLockTimeoutMs);
-  // Removes the stored value (an import starts with this).
+  // Removes the stored value.
   static bool DeleteAll(uint32_t lockTimeoutMs = kLockTimeoutMs);
 };
 

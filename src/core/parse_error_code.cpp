@@ -31,6 +31,16 @@ bool ReadNumber(std::wstring_view digits, unsigned base, uint64_t& value) {
 
 }  // namespace
 
+const wchar_t kErrorCodeRangeText[] =
+    L"An error code is a number from -2147483648 to 4294967295 (-0x80000000 to 0xFFFFFFFF).";
+
+bool ErrorCodeFromMagnitude(bool negative, uint64_t magnitude, uint32_t& code) {
+  if (magnitude > (negative ? 0x80000000ULL : 0xFFFFFFFFULL)) return false;
+  const uint32_t v = static_cast<uint32_t>(magnitude);
+  code = negative ? 0u - v : v;
+  return true;
+}
+
 bool ParseErrorCode(std::wstring_view text, uint32_t& code, ErrorCodeKind& kind) {
   code = 0;
   if (text.empty()) return Fail(ERROR_NOTHING_ENTERED, kind);
@@ -65,12 +75,10 @@ bool ParseErrorCode(std::wstring_view text, uint32_t& code, ErrorCodeKind& kind)
     }
   }
 
+  // A number too long for 64 bits is as far out of range as any other.
   uint64_t value;
-  if (!ReadNumber(digits, base, value))
-    return Fail(base == 16 ? ERROR_READ_FAULT : ERROR_GEN_FAILURE, kind);
-  if (value > 0xFFFFFFFFULL) return Fail(ERROR_VALUE_TOO_LARGE, kind);
-  uint32_t v = static_cast<uint32_t>(value);
-  code = negate ? 0u - v : v;
+  if (!ReadNumber(digits, base, value) || !ErrorCodeFromMagnitude(negate, value, code))
+    return Fail(ERROR_VALUE_TOO_LARGE, kind);
   kind = base == 16 ? ErrorCodeKind::Hexadecimal : ErrorCodeKind::Decimal;
   SetLastError(ERROR_SUCCESS);
   return true;

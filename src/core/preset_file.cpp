@@ -1,12 +1,11 @@
 #include "core/preset_file.h"
 
 #include <fcntl.h>
-#include <limits.h>
-#include <stdlib.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <ctime>
@@ -79,50 +78,53 @@ uint32_t RetryWait(const WaitEvent* cancel, uint32_t stepMs,
   return ERROR_SUCCESS;
 }
 
-// Opens `path` and takes its lock (exclusive for writing, shared for
-// reading), retrying while another process holds it. On success `fd` holds
-// the locked file, which is the file the path names.
-uint32_t OpenLocked(const std::string& path, bool write, const WaitEvent* cancel, uint32_t timeoutMs,
-                    Fd& fd, bool& created) {
-  created = false;
+// Opens `path` for reading and takes its shared lock, retrying while
+// another process holds it. On success `fd` holds the locked file, which is
+// the file the path names.
+uint32_t OpenForReading(const std::string& path, const WaitEvent* cancel, uint32_t timeoutMs, Fd& fd) {
   const auto start = std::chrono::steady_clock::now();
   for (;;) {
-    int f = -1;
-    if (write) {
-      f = open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-      if (f >= 0) {
-        created = true;
-      } else if (errno == EEXIST) {
-        f = open(path.c_str(), O_RDWR | O_CLOEXEC);
-        if (f < 0 && errno == ENOENT) continue;  // removed meanwhile: create it
-      }
-    } else {
-      f = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    }
+    const int f = open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (f < 0) {
-      int err = errno;
+      const int err = errno;
       return (err == ENOENT || err == ENOTDIR) ? NotFoundError(path, err) : Win32FromErrno(err);
     }
     fd.Reset(f);
     struct stat st {};
     if (fstat(f, &st) != 0) return Win32FromErrno(errno);
     if (S_ISDIR(st.st_mode)) return ERROR_ACCESS_DENIED;
-    if (flock(f, (write ? LOCK_EX : LOCK_SH) | LOCK_NB) == 0) {
+    if (flock(f, LOCK_SH | LOCK_NB) == 0) {
       if (SameFile(f, path)) return ERROR_SUCCESS;
-      // Replaced by a writer while this one waited: open the new file.
-      fd.Reset();
-      created = false;
+      fd.Reset();  // replaced by a writer while this one waited: open the new file
       continue;
     }
     if (errno != EWOULDBLOCK && errno != EINTR) return Win32FromErrno(errno);
     fd.Reset();
-    if (created) {
-      // Never hold a file we created but could not lock (cannot happen unless
-      // someone else locked it at once); start over without it.
-      created = false;
+    if (const uint32_t err = RetryWait(cancel, kReadRetryMs, start, timeoutMs)) return err;
+  }
+}
+
+// Takes the exclusive lock of the regular file at `path` (through links)
+// that a write is about to replace, retrying while another process holds
+// it. Nothing to lock (no file, or one that is not a regular file, or one
+// this user may not read) is success with `fd` empty: the writer decides
+// what to do with such a target.
+uint32_t LockForReplacing(const std::string& path, const WaitEvent* cancel, uint32_t timeoutMs, Fd& fd) {
+  const auto start = std::chrono::steady_clock::now();
+  for (;;) {
+    struct stat st {};
+    if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return ERROR_SUCCESS;
+    const int f = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (f < 0) return ERROR_SUCCESS;
+    fd.Reset(f);
+    if (flock(f, LOCK_EX | LOCK_NB) == 0) {
+      if (SameFile(f, path)) return ERROR_SUCCESS;
+      fd.Reset();
+      continue;
     }
-    uint32_t err = RetryWait(cancel, write ? kWriteRetryMs : kReadRetryMs, start, timeoutMs);
-    if (err) return err;
+    if (errno != EWOULDBLOCK && errno != EINTR) return Win32FromErrno(errno);
+    fd.Reset();
+    if (const uint32_t err = RetryWait(cancel, kWriteRetryMs, start, timeoutMs)) return err;
   }
 }
 
@@ -132,15 +134,6 @@ void AppendUtf16Le(std::string& out, std::wstring_view text) {
     out.push_back(static_cast<char>(c & 0xFF));
     out.push_back(static_cast<char>(c >> 8));
   }
-}
-
-// The path the file really lives at, so a symbolic link stays one.
-std::string ResolvedTarget(const std::string& path) {
-  struct stat st {};
-  if (lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
-  char buf[PATH_MAX];
-  if (!realpath(path.c_str(), buf)) return path;
-  return buf;
 }
 
 }  // namespace
@@ -222,111 +215,175 @@ int PresetFile::Write(const std::vector<PresetSection>& sections, uint32_t timeo
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return -1;
   }
-  const std::string target = ResolvedTarget(path_);
+  // The old file stays locked while the new one takes its place, so that
+  // a reader of another instance sees one or the other whole.
   Fd locked;
-  bool created = false;
-  uint32_t err = OpenLocked(target, true, cancel_, timeoutMs, locked, created);
-  if (err) {
+  if (const uint32_t err = LockForReplacing(path_, cancel_, timeoutMs, locked)) {
     SetLastError(err);
     return -1;
   }
-  // The document goes to a new file beside the old one, which then replaces
-  // it in one step: a crash leaves the old file or the new one, never a mix.
-  struct stat st {};
-  fstat(locked.get(), &st);
-  std::string name = target.substr(target.rfind('/') == std::string::npos ? 0 : target.rfind('/') + 1);
-  std::string folder = FolderOf(target);
-  std::string temp = folder + "/." + name + ".XXXXXX";
-  Fd out(mkostemp(temp.data(), O_CLOEXEC));
-  auto fail = [&](uint32_t code) {
-    if (out.get() >= 0) unlink(temp.c_str());
-    if (created && SameFile(locked.get(), target)) unlink(target.c_str());
-    SetLastError(code);
-    return -1;
-  };
-  if (out.get() < 0) return fail(Win32FromErrno(errno));
-  if (fchmod(out.get(), st.st_mode & 07777) != 0) return fail(Win32FromErrno(errno));
-  if (!WriteAll(out.get(), bytes.data(), bytes.size())) return fail(GetLastError());
-  if (fsync(out.get()) != 0) return fail(Win32FromErrno(errno));
-  if (rename(temp.c_str(), target.c_str()) != 0) return fail(Win32FromErrno(errno));
-  Fd dir(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (dir.get() >= 0) fsync(dir.get());
-  SetLastError(ERROR_SUCCESS);
+  FileOutput out;
+  if (!out.Create(path_, bytes.size()) || !out.Write(bytes) || !out.Commit()) return -1;
   return 0;
 }
 
-bool PresetFile::DecodeBytes(std::string_view b, std::wstring& text) {
-  auto starts = [&](std::string_view mark) { return b.substr(0, mark.size()) == mark; };
-  using namespace std::string_view_literals;
-  if (starts("\x00\x00\xFE\xFF"sv) || starts("\x0E\xFE\xFF"sv)) {
-    SetLastError(ERROR_BAD_FORMAT);
-    return false;
-  }
-  if (starts("\xEF\xBB\xBF"sv)) {
-    text = FromUtf8(b.substr(3));
-    return true;
-  }
-  const bool be = starts("\xFE\xFF"sv);
-  if (be || starts("\xFF\xFE"sv)) {
-    std::string_view body = b.substr(2);
-    if (body.size() % 2) {
-      SetLastError(ERROR_BAD_LENGTH);
-      return false;
-    }
-    std::u16string u(body.size() / 2, u'\0');
-    for (size_t i = 0; i < u.size(); ++i) {
-      auto hi = static_cast<unsigned char>(body[2 * i + (be ? 0 : 1)]);
-      auto lo = static_cast<unsigned char>(body[2 * i + (be ? 1 : 0)]);
-      u[i] = static_cast<char16_t>(hi << 8 | lo);
-    }
-    text = FromUtf16(u);
-    return true;
-  }
-  text = FromCp1252(b);
-  return true;
-}
+namespace {
 
-bool PresetFile::ParseText(std::wstring_view t, std::vector<PresetSection>& sections) {
+// The characters of a document: a wide text, or a file's bytes decoded one
+// character at a time, so that reading a file never holds its whole text
+// decoded (four bytes for every byte of an ANSI or UTF-8 file).
+class WideChars {
+ public:
+  explicit WideChars(std::wstring_view text) : text_(text) {}
+  bool AtEnd() const { return at_ == text_.size(); }
+  wchar_t Peek() const { return text_[at_]; }
+  void Next() { ++at_; }
+
+ private:
+  std::wstring_view text_;
+  size_t at_ = 0;
+};
+
+class ByteChars {
+ public:
+  enum class Encoding { kAnsi, kUtf8, kUtf16Le, kUtf16Be };
+  ByteChars(std::string_view bytes, Encoding encoding) : bytes_(bytes), encoding_(encoding) {}
+  bool AtEnd() const { return at_ == bytes_.size(); }
+  wchar_t Peek() {
+    if (!length_) Decode();
+    return current_;
+  }
+  void Next() {
+    if (!length_) Decode();
+    at_ += length_;
+    length_ = 0;
+  }
+
+ private:
+  char16_t Unit(size_t at) const {
+    const auto b0 = static_cast<unsigned char>(bytes_[at]), b1 = static_cast<unsigned char>(bytes_[at + 1]);
+    return static_cast<char16_t>(encoding_ == Encoding::kUtf16Be ? b0 << 8 | b1 : b1 << 8 | b0);
+  }
+  void Decode() {
+    switch (encoding_) {
+      case Encoding::kAnsi:
+        current_ = Cp1252Char(static_cast<unsigned char>(bytes_[at_]));
+        length_ = 1;
+        break;
+      case Encoding::kUtf8:
+        // A byte that is not UTF-8 is the replacement character, as an
+        // unpaired surrogate of UTF-16 is: no text of a document holds a
+        // surrogate half, which no UTF-16 file or store could keep.
+        current_ = Utf8CharAt(bytes_, at_, length_);
+        if (current_ >= 0xD800 && current_ <= 0xDFFF) current_ = 0xFFFD;
+        break;
+      case Encoding::kUtf16Le:
+      case Encoding::kUtf16Be: {
+        const bool more = at_ + 3 < bytes_.size();
+        const char16_t next = more ? Unit(at_ + 2) : 0;
+        size_t units = 1;
+        current_ = Utf16Char(Unit(at_), more ? &next : nullptr, units);
+        length_ = 2 * units;
+        break;
+      }
+    }
+  }
+
+  std::string_view bytes_;
+  Encoding encoding_;
+  size_t at_ = 0;
+  size_t length_ = 0;  // of the character at at_ once decoded, else 0
+  wchar_t current_ = 0;
+};
+
+bool IsKeyChar(wchar_t c) { return c == L'_' || IsCharAlphaNumeric(c); }
+
+// Scans a document by the reading rules, within the reader's bounds. False
+// with ERROR_BAD_FORMAT (and no sections).
+template <class Chars>
+bool Scan(Chars& t, std::vector<PresetSection>& sections) {
   sections.clear();
   auto fail = [&] {
     sections.clear();
     SetLastError(ERROR_BAD_FORMAT);
     return false;
   };
-  auto isKeyChar = [](wchar_t c) { return c == L'_' || IsCharAlphaNumeric(c); };
-  const size_t n = t.size();
-  size_t i = 0;
-  while (i < n) {
-    const wchar_t c = t[i];
+  size_t pairs = 0;
+  std::wstring text;
+  while (!t.AtEnd()) {
+    const wchar_t c = t.Peek();
     if (c == L' ' || c == L'\t' || c == L'\r' || c == L'\n') {
-      ++i;
+      t.Next();
     } else if (c == L';') {
-      size_t lf = t.find(L'\n', i);
-      i = lf == std::wstring_view::npos ? n : lf;
+      while (!t.AtEnd() && t.Peek() != L'\n') t.Next();
     } else if (c == L'[') {
-      size_t j = i + 1;
-      while (j < n && t[j] != L']') {
-        if (t[j] == L'\r' || t[j] == L'\n' || t[j] == L'[') return fail();
-        ++j;
+      text.clear();
+      for (t.Next(); !t.AtEnd() && t.Peek() != L']'; t.Next()) {
+        const wchar_t n = t.Peek();
+        if (n == L'\r' || n == L'\n' || n == L'[' || text.size() == PresetFile::kMaxNameLength) return fail();
+        text += n;
       }
-      if (j >= n || j == i + 1) return fail();
-      sections.push_back(PresetSection{std::wstring(t.substr(i + 1, j - i - 1)), {}});
-      i = j + 1;
+      if (t.AtEnd() || text.empty() || sections.size() == PresetFile::kMaxSections) return fail();
+      t.Next();
+      sections.push_back(PresetSection{text, {}});
     } else {
-      if (sections.empty() || !isKeyChar(c)) return fail();
-      size_t j = i;
-      while (j < n && isKeyChar(t[j])) ++j;
-      std::wstring key(t.substr(i, j - i));
-      while (j < n && (t[j] == L' ' || t[j] == L'\t')) ++j;
-      if (j >= n || t[j] != L'=') return fail();
-      ++j;
-      size_t k = j;
-      while (k < n && t[k] != L'\r' && t[k] != L'\n') ++k;
-      sections.back().pairs.push_back(PresetPair{std::move(key), UnescapeValue(t.substr(j, k - j))});
-      i = k;
+      if (sections.empty() || !IsKeyChar(c)) return fail();
+      text.clear();
+      for (; !t.AtEnd() && IsKeyChar(t.Peek()); t.Next()) {
+        if (text.size() == PresetFile::kMaxNameLength) return fail();
+        text += t.Peek();
+      }
+      while (!t.AtEnd() && (t.Peek() == L' ' || t.Peek() == L'\t')) t.Next();
+      if (t.AtEnd() || t.Peek() != L'=' || pairs == PresetFile::kMaxPairs) return fail();
+      t.Next();
+      // A copy: the key must not take the buffer that values grow in.
+      std::wstring key(text);
+      text.clear();
+      // Escapes at most double a value's length, so every value read is
+      // written back within the bound.
+      for (; !t.AtEnd() && t.Peek() != L'\r' && t.Peek() != L'\n'; t.Next()) {
+        if (text.size() == 2 * PresetFile::kMaxValueLength) return fail();
+        text += t.Peek();
+      }
+      std::wstring value = UnescapeValue(text);
+      if (value.size() > PresetFile::kMaxValueLength) return fail();
+      sections.back().pairs.push_back(PresetPair{std::move(key), std::move(value)});
+      ++pairs;
     }
   }
   return true;
+}
+
+}  // namespace
+
+bool PresetFile::ParseBytes(std::string_view b, std::vector<PresetSection>& sections) {
+  sections.clear();
+  auto starts = [&](std::string_view mark) { return b.substr(0, mark.size()) == mark; };
+  using namespace std::string_view_literals;
+  if (starts("\x00\x00\xFE\xFF"sv) || starts("\x0E\xFE\xFF"sv)) {
+    SetLastError(ERROR_BAD_FORMAT);
+    return false;
+  }
+  using Encoding = ByteChars::Encoding;
+  Encoding encoding = Encoding::kAnsi;
+  if (starts("\xEF\xBB\xBF"sv)) {
+    encoding = Encoding::kUtf8;
+    b.remove_prefix(3);
+  } else if (starts("\xFE\xFF"sv) || starts("\xFF\xFE"sv)) {
+    encoding = b[0] == '\xFE' ? Encoding::kUtf16Be : Encoding::kUtf16Le;
+    b.remove_prefix(2);
+    if (b.size() % 2) {
+      SetLastError(ERROR_BAD_LENGTH);
+      return false;
+    }
+  }
+  ByteChars chars(b, encoding);
+  return Scan(chars, sections);
+}
+
+bool PresetFile::ParseText(std::wstring_view text, std::vector<PresetSection>& sections) {
+  WideChars chars(text);
+  return Scan(chars, sections);
 }
 
 int PresetFile::Read(std::vector<PresetSection>& sections, uint32_t timeoutMs) {
@@ -336,9 +393,7 @@ int PresetFile::Read(std::vector<PresetSection>& sections, uint32_t timeoutMs) {
     return -1;
   }
   Fd fd;
-  bool created = false;
-  uint32_t err = OpenLocked(path_, false, cancel_, timeoutMs, fd, created);
-  if (err) {
+  if (const uint32_t err = OpenForReading(path_, cancel_, timeoutMs, fd)) {
     SetLastError(err);
     if (err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND) return 1;
     if (err == ERROR_CANCELLED) return -2;
@@ -355,25 +410,28 @@ int PresetFile::Read(std::vector<PresetSection>& sections, uint32_t timeoutMs) {
     return -1;
   }
   try {
-    std::string bytes;
-    char buf[65536];
-    for (;;) {
-      ssize_t n = read(fd.get(), buf, sizeof buf);
+    // Read in place: one byte more than the limit tells a file that grew
+    // while it was read.
+    std::string bytes(static_cast<size_t>(st.st_size) + 1, '\0');
+    size_t got = 0;
+    while (got < bytes.size()) {
+      const ssize_t n = read(fd.get(), bytes.data() + got, bytes.size() - got);
       if (n < 0 && errno == EINTR) continue;
       if (n < 0) {
         SetLastErrorFromErrno();
         return -1;
       }
       if (n == 0) break;
-      bytes.append(buf, static_cast<size_t>(n));
-      if (bytes.size() > kMaxPresetFileSize) {  // grew while being read
-        SetLastError(ERROR_FILE_TOO_LARGE);
-        return -1;
-      }
+      got += static_cast<size_t>(n);
+      if (got == bytes.size() && got <= kMaxPresetFileSize) bytes.resize(std::min<size_t>(2 * got, kMaxPresetFileSize + 1));
     }
     fd.Reset();
-    std::wstring text;
-    if (!DecodeBytes(bytes, text) || !ParseText(text, sections)) return -1;
+    if (got > kMaxPresetFileSize) {
+      SetLastError(ERROR_FILE_TOO_LARGE);
+      return -1;
+    }
+    bytes.resize(got);
+    if (!ParseBytes(bytes, sections)) return -1;
   } catch (const std::bad_alloc&) {
     sections.clear();
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
@@ -398,33 +456,5 @@ std::wstring FileHeader(const wchar_t* contents) {
 
 std::wstring ErrCodePresetsFileHeader() { return FileHeader(L"error codes search presets"); }
 std::wstring ErrMsgPresetsFileHeader() { return FileHeader(L"error messages search presets"); }
-
-bool DeleteFileForced(const std::string& path) {
-  struct stat st {};
-  if (lstat(path.c_str(), &st) != 0) {
-    if (errno == ENOENT || errno == ENOTDIR) {
-      SetLastError(ERROR_SUCCESS);
-      return true;
-    }
-    SetLastErrorFromErrno();
-    return false;
-  }
-  if (S_ISDIR(st.st_mode)) {
-    SetLastError(ERROR_ACCESS_DENIED);
-    return false;
-  }
-  // A read-only file (no write permission for its owner) is made writable
-  // first, as the read-only attribute would be cleared.
-  const bool readOnly = S_ISREG(st.st_mode) && !(st.st_mode & S_IWUSR);
-  if (readOnly) chmod(path.c_str(), (st.st_mode & 07777) | S_IWUSR);
-  if (unlink(path.c_str()) == 0 || errno == ENOENT) {
-    SetLastError(ERROR_SUCCESS);
-    return true;
-  }
-  uint32_t err = Win32FromErrno(errno);
-  if (readOnly) chmod(path.c_str(), st.st_mode & 07777);
-  SetLastError(err);
-  return false;
-}
 
 }  // namespace tarnix

@@ -44,10 +44,13 @@ class PresetFile {
   const std::wstring& comment() const { return comment_; }
   const std::string& path() const { return path_; }
 
-  // Writes the whole document. 0 on success, -1 with the last error set:
+  // Writes the whole document with the program's safe writer (FileOutput):
+  // the file is replaced whole, never half written, and a failed write
+  // keeps the old file. 0 on success, -1 with the last error set:
   // ERROR_INVALID_DATA for a bad section or key name (nothing is written),
   // ERROR_CANCELLED, ERROR_TIMEOUT while another process held the file, or
-  // the file system's error. The file is replaced whole, never half written.
+  // the writer's error (ERROR_ACCESS_DENIED for a file this user may not
+  // write, ERROR_PIPE_NOT_CONNECTED for a FIFO nobody reads).
   int Write(const std::vector<PresetSection>& sections, uint32_t timeoutMs);
 
   // Reads the whole document (values unescaped). 0 on success; 1 when the
@@ -61,9 +64,20 @@ class PresetFile {
   // for an invalid name.
   bool BuildBytes(const std::vector<PresetSection>& sections, std::string& out) const;
 
-  // The text of the file's bytes by their byte-order mark; false with
-  // ERROR_BAD_FORMAT (rejected marks) or ERROR_BAD_LENGTH (odd UTF-16).
-  static bool DecodeBytes(std::string_view bytes, std::wstring& text);
+  // What a document may make the reader hold. The program's own files have
+  // at most 65 sections and some 66,000 pairs (64 presets of 1024 locations
+  // or ranges), short names and values of a few hundred characters; beyond
+  // these bounds a document is a format error.
+  static constexpr size_t kMaxSections = 1024;
+  static constexpr size_t kMaxPairs = 81920;
+  static constexpr size_t kMaxNameLength = 256;     // section names and keys
+  static constexpr size_t kMaxValueLength = 32768;  // unescaped (twice that as written)
+
+  // Reads a file's bytes: the encoding by their byte-order mark, then the
+  // scan, one character at a time; bytes that are not UTF-8 in a UTF-8
+  // file, like unpaired surrogates of UTF-16, read as U+FFFD. False with ERROR_BAD_FORMAT (rejected
+  // marks, the scan), ERROR_BAD_LENGTH (odd UTF-16).
+  static bool ParseBytes(std::string_view bytes, std::vector<PresetSection>& sections);
   // Scans a document; false with ERROR_BAD_FORMAT.
   static bool ParseText(std::wstring_view text, std::vector<PresetSection>& sections);
 
@@ -81,10 +95,5 @@ class PresetFile {
 // current local date and time ("%c").
 std::wstring ErrCodePresetsFileHeader();
 std::wstring ErrMsgPresetsFileHeader();
-
-// Removes a file, making it writable first when it is read-only (and
-// putting its mode back when the removal fails). A file or folder that does
-// not exist counts as removed. False with the last error set.
-bool DeleteFileForced(const std::string& path);
 
 }  // namespace tarnix

@@ -15,7 +15,7 @@ std::vector<std::wstring> DefaultErrCodeSrchFileExts() {
 std::vector<std::wstring> FilterErrCodeSrchFileExts(const std::vector<std::wstring>& list) {
   std::vector<std::wstring> out;
   for (const auto& e : list) {
-    if (e.size() < 2 || e.size() > 129 || e[0] != L'.') continue;
+    if (e.size() < 2 || e.size() > kErrCodeSrchFileExtMaxChars || e[0] != L'.') continue;
     bool dup = false;
     for (const auto& kept : out)
       if (EqualsNoCase(kept, e)) {

@@ -59,6 +59,9 @@ inline constexpr wchar_t kMSUndecWnd[] = L"MSUndecWnd";
 // The built-in extension list of the error code search.
 std::vector<std::wstring> DefaultErrCodeSrchFileExts();
 
+// The longest extension the list keeps, in characters.
+inline constexpr size_t kErrCodeSrchFileExtMaxChars = 129;
+
 // Keeps the entries that begin with "." and have 2 to 129 characters, each
 // once (the first of those equal ignoring case).
 std::vector<std::wstring> FilterErrCodeSrchFileExts(const std::vector<std::wstring>& list);

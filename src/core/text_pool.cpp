@@ -62,6 +62,7 @@ void TextPool::Clear() {
   slots_.shrink_to_fit();
   blockUsed_ = 0;
   blockBytes_ = 0;
+  textBytes_ = 0;
   locations_.push_back(0);  // id 0: the empty text, stored nowhere
 }
 
@@ -69,10 +70,12 @@ size_t TextPool::memoryUsed() const {
   return blockBytes_ + locations_.capacity() * sizeof(uint32_t) + slots_.capacity() * sizeof(uint64_t);
 }
 
+size_t TextPool::bytesUsed() const {
+  return textBytes_ + locations_.capacity() * sizeof(uint32_t) + slots_.capacity() * sizeof(uint64_t);
+}
+
 size_t TextPool::GrowthFor(size_t count, size_t bytes) const {
-  size_t grow = 0;
-  const size_t need = bytes + 10 * count;
-  if (blocks_.empty() || blockUsed_ + need > blockSizes_.back()) grow += need > kBlockSize ? need : kBlockSize;
+  size_t grow = bytes + 10 * count;
   if ((locations_.size() + count + 1) * 2 > slots_.size()) grow += slots_.size() * sizeof(uint64_t) * 2;
   if (locations_.size() + count > locations_.capacity()) grow += locations_.capacity() * sizeof(uint32_t) + 64;
   return grow;
@@ -118,6 +121,7 @@ uint32_t TextPool::Store(std::string_view bytes, uint64_t hash) {
   const size_t head = PutLength(at, bytes.size());
   if (!bytes.empty()) std::memcpy(at + head, bytes.data(), bytes.size());
   blockUsed_ += static_cast<uint32_t>(head + bytes.size());
+  textBytes_ += head + bytes.size();
   if (blockSizes_.back() > kBlockSize) blockUsed_ = blockSizes_.back();  // a text's own block
   const uint32_t id = static_cast<uint32_t>(locations_.size());
   locations_.push_back(block << kOffsetBits | offset);

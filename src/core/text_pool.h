@@ -41,7 +41,10 @@ class TextPool {
   size_t size() const { return locations_.size(); }
   // Bytes held: blocks, ids and the look-up table.
   size_t memoryUsed() const;
-  // The most memoryUsed() can grow by when `count` new texts of `bytes`
+  // Bytes in use: the stored texts (not the rest of their last block), ids
+  // and the look-up table.
+  size_t bytesUsed() const;
+  // The most bytesUsed() can grow by when `count` new texts of `bytes`
   // compact bytes in all are stored.
   size_t GrowthFor(size_t count, size_t bytes) const;
   // Forgets every text but the empty one.
@@ -57,6 +60,7 @@ class TextPool {
   std::vector<uint32_t> locations_;  // id -> block << 20 | offset
   std::vector<uint64_t> slots_;      // open addressing: hash high bits << 32 | id + 1; 0 free
   size_t blockBytes_ = 0;
+  size_t textBytes_ = 0;  // of the blocks, those the texts take
   std::string scratch_;
 };
 

@@ -112,7 +112,7 @@ bool CopyLocationsText(const std::vector<SearchLocation>& items, const LocationR
   out.clear();
   for (size_t r : rows)
     if (r < items.size())
-      out += WFormat(L"%u|%ls\r\n", static_cast<unsigned>(items[r].flags), items[r].path.c_str());
+      out += FormatPathItemValue(items[r]) + L"\r\n";
   if (out.empty()) {
     SetLastError(ERROR_NOTHING_ENTERED);
     return false;

@@ -31,8 +31,8 @@ bool WalkFolder(const std::wstring& folder, bool recursive, const ExtensionFilte
       case FolderEntryKind::kFolderLink:
         if (!recursive) continue;
         if (e.visit == FolderVisit::kEnter) {
-          subfolders.push_back(folder + e.name + separator);
-        } else if (!handler.OnFolderSkipped(folder + e.name, e.walkedAs,
+          subfolders.push_back(std::wstring(folder).append(e.name) + separator);
+        } else if (!handler.OnFolderSkipped(std::wstring(folder).append(e.name), *e.walkedAs,
                                             e.kind == FolderEntryKind::kFolderLink,
                                             e.visit == FolderVisit::kLoop)) {
           return false;
@@ -41,19 +41,22 @@ bool WalkFolder(const std::wstring& folder, bool recursive, const ExtensionFilte
       case FolderEntryKind::kBrokenLink:
         // Reported where it could have been a subfolder, or a file the
         // walk would examine.
-        if ((recursive || filter.Passes(e.name)) && !handler.OnBrokenLink(folder + e.name, e.error))
+        if ((recursive || filter.Passes(e.name)) &&
+            !handler.OnBrokenLink(std::wstring(folder).append(e.name), e.error))
           return false;
         continue;
       case FolderEntryKind::kFile:
         break;
     }
     if (!filter.Passes(e.name)) continue;
-    if (!handler.OnFile(folder, e.name)) return false;
+    if (!handler.OnFile(folder, std::wstring(e.name))) return false;
   }
   if (listing.readErrno != 0) {
-    const std::wstring reached = listing.entries.empty() ? std::wstring() : listing.entries.back().name;
+    const std::wstring reached = listing.entries.empty() ? std::wstring() : std::wstring(listing.entries.back().name);
     if (!handler.OnFolderError(folder, reached, Win32FromErrno(listing.readErrno), false)) return false;
   }
+  // The subfolders are walked without this folder's listing held.
+  listing = FolderListing();
   for (const auto& sub : subfolders)
     if (!WalkFolder(sub, true, filter, visits, handler)) return false;
   return true;

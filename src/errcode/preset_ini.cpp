@@ -4,6 +4,7 @@
 #include <ctime>
 
 #include "core/event_log.h"
+#include "core/preset_name_chars.h"
 #include "core/wformat.h"
 #include "platform/case_fold.h"
 #include "platform/last_error.h"
@@ -105,7 +106,7 @@ std::vector<PresetSection> ErrorCodePresetSections(const std::vector<ErrorCodePr
     s.pairs.push_back({L"Flags", WFormat(L"%lld", static_cast<long long>(p.flags))});
     for (size_t i = 0; i < p.items.size(); ++i)
       s.pairs.push_back({WFormat(L"%ls%u", kPathItemPrefix, static_cast<unsigned>(i)),
-                         WFormat(L"%u|%ls", p.items[i].flags, p.items[i].path.c_str())});
+                         FormatPathItemValue(p.items[i])});
     sections.push_back(std::move(s));
   }
   return sections;
@@ -115,20 +116,16 @@ int ExportErrorCodePresets(const std::string& path, const std::vector<ErrorCodeP
   bool any = false;
   for (const auto& p : presets) any = any || IsUserPreset(p);
   if (!any) return 0;
-  const std::wstring widePath = FromUtf8(path);
-  if (!DeleteFileForced(path)) {
-    EventLog::LogSiteFormat(430, L"path=\"%ls\"", widePath.c_str());
-    return -1;
-  }
   PresetFile file(path, ErrorCodePresetExportHeader());
   if (file.Write(ErrorCodePresetSections(presets), kWriteTimeoutMs) != 0) {
-    const uint32_t error = GetLastError();
-    EventLog::LogSiteFormat(431, L"path=\"%ls\"", widePath.c_str());
-    if (!DeleteFileForced(path)) EventLog::LogSiteFormat(432, L"path=\"%ls\"", widePath.c_str());
-    SetLastError(error);
+    EventLog::LogSiteFormat(431, L"path=\"%ls\"", FromUtf8(path).c_str());
     return -1;
   }
   return 1;
+}
+
+std::wstring FormatPathItemValue(const SearchLocation& location) {
+  return WFormat(L"%u|", static_cast<unsigned>(location.flags)) + location.path;
 }
 
 bool ParsePathItemValue(std::wstring_view value, SearchLocation& out, uint32_t& error, int& site) {
@@ -144,11 +141,11 @@ bool ParsePathItemValue(std::wstring_view value, SearchLocation& out, uint32_t& 
   const uint32_t kind = LocationKind(item.flags);
   if (kind != kLocationFolder && kind != kLocationFile) return fail(kImportBadLocationKind, 441);
   item.path = Trimmed(value.substr(bar + 1));
-  if (item.path.size() > kMaxErrCodePresetPathLength) return fail(kImportPathTooLong, 442);
+  if (Utf16Length(item.path) > kMaxErrCodePresetPathLength) return fail(kImportPathTooLong, 442);
   // A location without a path can never be searched.
   if (item.path.empty()) return fail(kImportBadFormat, 435);
   if (kind == kLocationFolder) item.path = WithTrailingSeparator(item.path);
-  if (item.path.size() > kMaxErrCodePresetPathLength) return fail(kImportPathTooLong, 442);
+  if (Utf16Length(item.path) > kMaxErrCodePresetPathLength) return fail(kImportPathTooLong, 442);
   out = std::move(item);
   error = ERROR_SUCCESS;
   site = 0;
@@ -186,8 +183,8 @@ bool ParseErrorCodePresetSections(const std::vector<PresetSection>& sections,
     preset.flags &= ~(kPresetFlagUnsaved | kPresetFlagBuiltIn);
     preset.name = Trimmed(*nameValue);
     if (preset.name.empty()) return fail(kImportEmptyName, 437);
-    if (preset.name.size() > kMaxErrCodePresetNameLength) return fail(kImportNameTooLong, 438);
-    if (preset.name.find_first_of(L"<>*") != std::wstring::npos)
+    if (Utf16Length(preset.name) > kMaxErrCodePresetNameLength) return fail(kImportNameTooLong, 438);
+    if (HasMarkupNameChar(preset.name) || HasHiddenNameChar(preset.name))
       return fail(kImportBadNameCharacter, 439);
     for (const auto& other : presets)
       if (EqualsIgnoreCase(other.name, preset.name)) return fail(kImportDuplicateName, 440);
@@ -204,6 +201,8 @@ bool ParseErrorCodePresetSections(const std::vector<PresetSection>& sections,
     if (presets.size() >= kMaxErrCodePresets) return fail(kImportTooManyPresets, 445);
     presets.push_back(std::move(preset));
   }
+  // A file without any preset would remove every stored one.
+  if (presets.empty()) return fail(kImportBadFormat, 435);
   error = ERROR_SUCCESS;
   site = 0;
   return true;
@@ -232,29 +231,20 @@ bool ReadErrorCodePresetFile(const std::string& path, std::vector<ErrCodePresetR
 
 bool ImportErrorCodePresets(const std::string& path, bool& storeChanged) {
   storeChanged = false;
-  const std::wstring widePath = FromUtf8(path);
   std::vector<ErrCodePresetRecord> presets;
   if (!ReadErrorCodePresetFile(path, presets)) return false;
-  if (!ErrCodePresetStore::DeleteAll()) {
-    const uint32_t error = GetLastError();
-    EventLog::LogSiteFormat(446, L"r=%d, path=\"%ls\"", static_cast<int>(error), widePath.c_str());
+  // One write of the whole value: the store holds the old presets or the
+  // new ones, whatever happens meanwhile.
+  SetLastError(ERROR_SUCCESS);
+  if (!ErrCodePresetStore::WriteAll(presets)) {
+    uint32_t error = GetLastError();
+    const int site = error == ERROR_SUCCESS ? 448 : 447;
+    if (error == ERROR_SUCCESS) error = kImportSaveFailed;
+    EventLog::LogSiteFormat(site, L"r=%d, path=\"%ls\"", static_cast<int>(error), FromUtf8(path).c_str());
     SetLastError(error);
     return false;
   }
   storeChanged = true;
-  for (const auto& preset : presets) {
-    SetLastError(ERROR_SUCCESS);
-    if (ErrCodePresetStore::SaveOne(preset)) continue;
-    uint32_t error = GetLastError();
-    if (error == ERROR_SUCCESS) {
-      error = kImportSaveFailed;
-      EventLog::LogSiteFormat(448, L"r=%d, path=\"%ls\"", static_cast<int>(error), widePath.c_str());
-    } else {
-      EventLog::LogSiteFormat(447, L"r=%d, path=\"%ls\"", static_cast<int>(error), widePath.c_str());
-    }
-    SetLastError(error);
-    return false;
-  }
   SetLastError(ERROR_SUCCESS);
   return true;
 }

@@ -15,11 +15,11 @@
 namespace tarnix {
 
 // The errors an import reports (beside those of reading the file).
-inline constexpr uint32_t kImportBadFormat = 11;          // missing section or key, not a number
+inline constexpr uint32_t kImportBadFormat = 11;          // missing section or key, not a number, no preset
 inline constexpr uint32_t kImportWrongVersion = 1828;     // "Version" is not "1"
 inline constexpr uint32_t kImportEmptyName = 2115;
 inline constexpr uint32_t kImportNameTooLong = 8348;      // over 256 characters
-inline constexpr uint32_t kImportBadNameCharacter = 9954; // "<", ">" or "*"
+inline constexpr uint32_t kImportBadNameCharacter = 9954; // "<", ">", "*", control, direction marks
 inline constexpr uint32_t kImportDuplicateName = 15119;   // ignoring case
 inline constexpr uint32_t kImportBadLocationKind = 186;   // neither folder nor file
 inline constexpr uint32_t kImportPathTooLong = 206;       // over 520 characters
@@ -37,9 +37,13 @@ std::wstring ErrorCodePresetExportHeader();
 std::vector<PresetSection> ErrorCodePresetSections(const std::vector<ErrorCodePreset>& presets);
 
 // Writes the export to `path` (UTF-8), replacing the file; a failed write
-// leaves no file. 1 written, 0 nothing to export (no user preset), -1 on
+// keeps the file that was there. 1 written, 0 nothing to export (no user preset), -1 on
 // failure with the last error set.
 int ExportErrorCodePresets(const std::string& path, const std::vector<ErrorCodePreset>& presets);
+
+// One location as "<flags>|<path>": a "PathItem" value, or a line of
+// copied search paths. The path is appended whole, whatever it holds.
+std::wstring FormatPathItemValue(const SearchLocation& location);
 
 // Reads one location written as "<flags>|<path>" (a "PathItem" value, or
 // a line of pasted search paths): the flags a number of kind folder or
@@ -59,11 +63,10 @@ bool ParseErrorCodePresetSections(const std::vector<PresetSection>& sections,
 // failure is logged with "r=%d, path=\"%s\"".
 bool ReadErrorCodePresetFile(const std::string& path, std::vector<ErrCodePresetRecord>& presets);
 
-// Replaces the stored presets with those of the file: nothing changes
-// unless the whole file is valid; then the stored value is deleted and
-// every preset saved in turn. `storeChanged` tells the window to reload its
-// list (also after a failure once the old value is gone). False with the
-// last error set.
+// Replaces the stored presets with those of the file in one store write:
+// nothing changes unless the whole file is valid and the write succeeds.
+// `storeChanged` tells the window to reload its list. False with the last
+// error set.
 bool ImportErrorCodePresets(const std::string& path, bool& storeChanged);
 
 }  // namespace tarnix

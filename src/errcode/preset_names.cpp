@@ -4,8 +4,10 @@
 #include <cwctype>
 
 #include "core/err_code_presets.h"
+#include "core/preset_name_chars.h"
 #include "core/wformat.h"
 #include "platform/case_fold.h"
+#include "platform/text_encoding.h"
 
 namespace tarnix {
 namespace {
@@ -28,11 +30,11 @@ std::wstring CheckPresetName(std::wstring& name, const std::vector<ErrorCodePres
   while (e > b && std::iswspace(name[e - 1])) --e;
   name = name.substr(b, e - b);
   if (name.empty()) return L"Preset name cannot be empty.";
-  if (name.size() > kMaxErrCodePresetNameLength)
+  if (Utf16Length(name) > kMaxErrCodePresetNameLength)
     return WFormat(L"Preset name is too long. Maximum allowed length is %zu characters.",
                    kMaxErrCodePresetNameLength);
-  if (name.find_first_of(L"<>*") != std::wstring::npos)
-    return L"Preset name contains invalid character(s). Remove any of the following:\n\n< > *";
+  if (HasMarkupNameChar(name)) return kMarkupNameCharsMessage;
+  if (HasHiddenNameChar(name)) return kHiddenNameCharsMessage;
   if (NameInUse(presets, name, overwriting)) return L"Preset with such name already exists.";
   size_t users = 0;
   for (const auto& p : presets)

@@ -9,7 +9,8 @@
 namespace tarnix {
 
 // Trims `name` at both ends and checks it for saving: not empty, at most
-// 256 characters, none of "<", ">" and "*", not the name of another preset
+// 256 characters, none of "<", ">" and "*" nor a control character or text
+// direction mark (preset_name_chars.h), not the name of another preset
 // (ignoring case; built-in names always count, `overwriting` does not), and
 // no more than 64 user presets besides the one overwritten. Answers the
 // message to show, or an empty text when the name is good.

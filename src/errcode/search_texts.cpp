@@ -2,6 +2,7 @@
 
 #include "core/error_text.h"
 #include "core/text_format.h"
+#include "core/parse_error_code.h"
 #include "core/wformat.h"
 #include "platform/system_messages.h"
 #include "platform/win_errors.h"
@@ -61,7 +62,9 @@ std::wstring ErrorCodeReadMessage(uint32_t error) {
   if (error == ERROR_NOTHING_ENTERED) return L"Provide an error code to search for.";
   // The reader's reasons are the program's own: their wording, no code.
   const wchar_t* own = OwnErrorDescription(error);
-  return L"Failed to read provided error code:\n\n" + (own ? std::wstring(own) : ErrorDescription(error));
+  std::wstring message = L"Failed to read provided error code:\n\n" + (own ? std::wstring(own) : ErrorDescription(error));
+  if (error == ERROR_VALUE_TOO_LARGE) message += std::wstring(L"\n\n") + kErrorCodeRangeText;
+  return message;
 }
 
 }  // namespace tarnix

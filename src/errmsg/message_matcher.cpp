@@ -16,6 +16,7 @@ void MessageMatcher::Prepare(std::wstring_view word, bool regex, bool caseSensit
   word_ = std::wstring(word);
   components_.clear();
   failedComponent_.clear();
+  failedIndex_ = -1;
   regexErrorCode_ = -1;
   regexErrorText_.clear();
   plain_.Prepare(plainFlags_, regex ? std::wstring_view() : std::wstring_view(word_));
@@ -24,6 +25,7 @@ void MessageMatcher::Prepare(std::wstring_view word, bool regex, bool caseSensit
   RegexCompileError error;
   if (!CompileSearchString(parts, grammar, caseSensitive, components_, error)) {
     failedComponent_ = parts[static_cast<size_t>(error.component)];
+    failedIndex_ = error.component;
     regexErrorCode_ = error.code;
     regexErrorText_ = error.text;
   }

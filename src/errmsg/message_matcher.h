@@ -42,6 +42,7 @@ class MessageMatcher {
   const std::wstring& word() const { return word_; }
   size_t componentCount() const { return components_.size(); }
   const std::wstring& failedComponent() const { return failedComponent_; }
+  int failedComponentIndex() const { return failedIndex_; }  // 0-based; -1 none
   int regexErrorCode() const { return regexErrorCode_; }
   const std::wstring& regexErrorText() const { return regexErrorText_; }
 
@@ -54,6 +55,7 @@ class MessageMatcher {
   PlainPattern plain_;
   SearchStringComponents components_;
   std::wstring failedComponent_;
+  int failedIndex_ = -1;
   int regexErrorCode_ = -1;
   std::wstring regexErrorText_;
 };

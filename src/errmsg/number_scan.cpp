@@ -1,5 +1,7 @@
 #include "errmsg/number_scan.h"
 
+#include "core/parse_error_code.h"
+
 namespace tarnix {
 namespace {
 
@@ -42,10 +44,8 @@ bool ScanCode32(std::wstring_view text, unsigned base, uint32_t& value) {
   value = 0;
   bool negative;
   uint64_t magnitude;
-  if (!ScanMagnitude(text, base, 0xFFFFFFFFULL, negative, magnitude)) return false;
-  uint32_t v = static_cast<uint32_t>(magnitude);
-  value = negative ? 0u - v : v;
-  return true;
+  return ScanMagnitude(text, base, 0xFFFFFFFFULL, negative, magnitude) &&
+         ErrorCodeFromMagnitude(negative, magnitude, value);
 }
 
 bool ScanInt64(std::wstring_view text, int64_t& value) {

@@ -10,7 +10,8 @@
 namespace tarnix {
 
 // "%u" / "%d" (base 10) or "%x" (base 16, an optional "0x" prefix): any
-// magnitude up to 0xFFFFFFFF; a "-" gives the two's complement.
+// magnitude up to 0xFFFFFFFF, or with a "-" up to 0x80000000, which gives
+// the two's complement (the range of ErrorCodeFromMagnitude).
 bool ScanCode32(std::wstring_view text, unsigned base, uint32_t& value);
 
 // "%I64d": a signed 64-bit decimal.

@@ -50,9 +50,9 @@ bool ParseRangeLine(std::wstring_view line, ErrorRange& r) {
   out.libraryName.assign(fields[3]);
   out.rangeName.assign(fields[4]);
   // The limits of the stored forms, so that whatever is read can be saved.
-  if (ToUtf16(out.libraryName).size() > kMaxLibraryNameLength)
+  if (Utf16Length(out.libraryName) > kMaxLibraryNameLength)
     return Fail(ERROR_FILENAME_EXCED_RANGE);
-  if (ToUtf16(out.rangeName).size() > kMaxRangeNameLength) return Fail(ERROR_NAME_TOO_LONG);
+  if (Utf16Length(out.rangeName) > kMaxRangeNameLength) return Fail(ERROR_NAME_TOO_LONG);
   r = std::move(out);
   return true;
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/preset_name_chars.h"
 #include "errmsg/blob_cursor.h"
 #include "platform/last_error.h"
 #include "platform/text_encoding.h"
@@ -95,6 +96,7 @@ bool DecodeRangePresetsBlob(std::span<const uint8_t> blob, std::vector<RangeSet>
     if (!in.ReadU32(p.setFlags)) return Fail(ERROR_BAD_LENGTH);
     p.setFlags &= ~kMemoryOnlySetFlags;
     if (!ReadName(in, kMaxPresetNameLength, p.name)) return false;
+    p.name = WithNameCharsReplaced(p.name);  // as every list shows stored names
     uint32_t ranges = 0;
     if (!in.ReadU32(ranges)) return Fail(ERROR_BAD_LENGTH);
     if (ranges > kMaxErrorRanges) return Fail(ERROR_TOO_MANY_CMDS);

@@ -24,7 +24,8 @@ bool EncodeRangePresetsBlob(std::span<const RangeSet> presets, std::vector<uint8
 // than 4 bytes (87), counts more than 64 presets (68) or more than 1024
 // ranges in a preset (56), a field runs past its end (24), a range has an
 // unknown module kind or code kind bits (1004), a name is over its limit
-// (1283), or bytes remain after the last preset (327).
+// (1283), or bytes remain after the last preset (327). Preset names have
+// the characters no preset name holds replaced by "_" (preset_name_chars.h).
 bool DecodeRangePresetsBlob(std::span<const uint8_t> blob, std::vector<RangeSet>& presets);
 
 }  // namespace tarnix

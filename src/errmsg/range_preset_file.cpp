@@ -24,12 +24,8 @@ std::wstring ExportDateText() {
 
 bool ExportRangePresets(const std::string& path, std::span<const RangeSet> presets,
                         const std::wstring& date, const WaitEvent* cancel) {
-  if (!DeleteFileForced(path)) return false;
   PresetFile file(path, RangePresetFileComment(date), cancel);
-  if (file.Write(RangePresetsToIni(presets), kRangePresetExportTimeoutMs) == 0) return true;
-  LastErrorKeeper keep;  // report the write's error, not the clean-up's
-  DeleteFileForced(path);
-  return false;
+  return file.Write(RangePresetsToIni(presets), kRangePresetExportTimeoutMs) == 0;
 }
 
 bool ReadRangePresetsFile(const std::string& path, std::vector<RangeSet>& presets,

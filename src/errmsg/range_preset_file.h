@@ -18,8 +18,8 @@ inline constexpr uint32_t kRangePresetImportTimeoutMs = 10000;
 std::wstring ExportDateText();
 
 // Writes `presets` (built-in sets are left out) to the UTF-8 `path` with the
-// header comment dated `date`. Any file already there is removed first, and
-// a failed write leaves no file. False with the last error set.
+// header comment dated `date`, replacing the file there; a failed write
+// keeps that file. False with the last error set.
 bool ExportRangePresets(const std::string& path, std::span<const RangeSet> presets,
                         const std::wstring& date, const WaitEvent* cancel = nullptr);
 

@@ -1,6 +1,7 @@
 #include "errmsg/range_preset_ini.h"
 
 #include "core/event_log.h"
+#include "core/preset_name_chars.h"
 #include "core/wformat.h"
 #include "errmsg/number_scan.h"
 #include "errmsg/range_line.h"
@@ -16,7 +17,6 @@ namespace {
 constexpr wchar_t kConfigSection[] = L"ConfigERPs";
 constexpr wchar_t kPresetPrefix[] = L"Preset";
 constexpr wchar_t kRangePrefix[] = L"ErrRange";
-constexpr wchar_t kBadNameChars[] = L"<>*";
 
 bool Fail(uint32_t error) {
   SetLastError(error);
@@ -43,9 +43,8 @@ std::wstring Trim(std::wstring_view s) {
 // Checks a trimmed preset name against the earlier ones.
 bool CheckPresetName(const std::wstring& name, const std::vector<RangeSet>& earlier) {
   if (name.empty()) return Fail(ERROR_EMPTY_NAME);
-  if (ToUtf16(name).size() > kMaxPresetNameLength) return Fail(ERROR_NAME_TOO_LONG);
-  if (name.find_first_of(kBadNameChars) != std::wstring::npos)
-    return Fail(ERROR_INVALID_NAME_CHARS);
+  if (Utf16Length(name) > kMaxPresetNameLength) return Fail(ERROR_NAME_TOO_LONG);
+  if (HasMarkupNameChar(name) || HasHiddenNameChar(name)) return Fail(ERROR_INVALID_NAME_CHARS);
   for (const RangeSet& p : earlier)
     if (EqualsIgnoreCase(p.name, name)) return Fail(ERROR_NAME_ALREADY_USED);
   return true;
@@ -78,13 +77,11 @@ std::wstring ExportName(const std::wstring& stored, const std::vector<std::wstri
       if (EqualsIgnoreCase(u, n)) return true;
     return false;
   };
-  std::wstring base = Trim(stored);
-  for (wchar_t& c : base)
-    if (std::wstring_view(kBadNameChars).find(c) != std::wstring_view::npos) c = L'_';
+  std::wstring base = Trim(WithNameCharsReplaced(stored));
   if (base.empty()) base = L"Unnamed preset";
-  if (!taken(base) && ToUtf16(base).size() <= kMaxPresetNameLength) return base;
+  if (!taken(base) && Utf16Length(base) <= kMaxPresetNameLength) return base;
   // Leave room for the " (n)" that makes it unique.
-  while (ToUtf16(base).size() > kMaxPresetNameLength - 8) base.pop_back();
+  while (Utf16Length(base) > kMaxPresetNameLength - 8) base.pop_back();
   std::wstring name = base;
   for (int n = 2; taken(name); ++n) name = base + WFormat(L" (%d)", n);
   return name;
@@ -141,6 +138,8 @@ bool RangePresetsFromIni(std::span<const PresetSection> sections,
     if (!ReadPreset(s, out, p)) return false;
     out.push_back(std::move(p));
   }
+  // A file without any preset would remove every stored one.
+  if (out.empty()) return Fail(ERROR_BAD_FORMAT);
   presets = std::move(out);
   SetLastError(ERROR_SUCCESS);
   return true;

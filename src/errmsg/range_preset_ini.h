@@ -22,10 +22,12 @@ std::vector<PresetSection> RangePresetsToIni(std::span<const RangeSet> presets);
 // Reads the presets of an import; on failure sets the last error and leaves
 // `presets` unchanged:
 //   11    no "ConfigERPs" section or "Version" key; a preset without "Name"
-//         or "Flags"; "Flags" not a number; a range number that does not read
+//         or "Flags"; "Flags" not a number; a range number that does not
+//         read; no preset at all
 //   1828  "Version" other than "1"
 //   2115, 8348, 9954, 15119  a name empty after trimming, longer than 256
-//         characters, with "<", ">" or "*", or used by an earlier preset
+//         characters, with "<", ">", "*", a control character or a text
+//         direction mark, or used by an earlier preset
 //   186   a range with an unknown module kind or code kind bits
 //   3902  a range without its four "|"
 //   206   a Library Name over 260 characters (and 8348 a range name over 256)

@@ -1,5 +1,6 @@
 #include "errmsg/range_preset_names.h"
 
+#include "core/preset_name_chars.h"
 #include "core/wformat.h"
 #include "errmsg/range_preset_blob.h"
 #include "platform/case_fold.h"
@@ -39,11 +40,11 @@ std::wstring CheckPresetNameForSave(std::wstring_view name, const RangeSetMap& s
   trimmed.assign(name);
 
   if (trimmed.empty()) return L"Preset name cannot be empty.";
-  if (ToUtf16(trimmed).size() > kMaxPresetNameLength)
+  if (Utf16Length(trimmed) > kMaxPresetNameLength)
     return WFormat(L"Preset name is too long. Maximum allowed length is %zu characters.",
                    kMaxPresetNameLength);
-  if (trimmed.find_first_of(L"<>*") != std::wstring::npos)
-    return L"Preset name contains invalid character(s). Remove any of the following:\n\n< > *";
+  if (HasMarkupNameChar(trimmed)) return kMarkupNameCharsMessage;
+  if (HasHiddenNameChar(trimmed)) return kHiddenNameCharsMessage;
   // A built-in set is never the one being overwritten.
   auto current = sets.find(currentId);
   const bool overwriting = current != sets.end() && !(current->second.setFlags & kRangeSetBuiltIn);

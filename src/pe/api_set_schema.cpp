@@ -88,7 +88,11 @@ bool ApiSetSchema::Parse(BoundedView bytes) {
   SchemaReader r(bytes);
   uint32_t version = 0;
   if (!r.U32(0, version)) return fail(ERROR_INVALID_DATA);
-  if (version != 2 && version != 4 && version != 6) return fail(ERROR_UNSUPPORTED_VERSION);
+  if (version != 2 && version != 4 && version != 6) {
+    fail(ERROR_UNSUPPORTED_VERSION);
+    version_ = version;  // to say which version was refused
+    return false;
+  }
   version_ = version;
 
   uint32_t count = 0;

@@ -39,6 +39,7 @@ class ApiSetSchema {
   // The same over an image already open.
   bool Read(const MappedImage& image);
 
+  // The version read; after a refused version, that version (with no entry).
   uint32_t version() const { return version_; }
   size_t size() const { return entries_.size(); }
 

@@ -75,7 +75,8 @@ bool EntryAt(const MappedImage& image, const Exports& e, uint32_t index, ExportE
   const uint32_t rva = *image.view().TryRead<uint32_t>(e.functions + 4ull * index);
   if (rva == 0) return false;
   out = ExportEntry();
-  out.ordinal = e.base + index;
+  const uint64_t ordinal = uint64_t{e.base} + index;
+  out.ordinal = ordinal <= 0xFFFFFFFFu ? static_cast<uint32_t>(ordinal) : 0;  // no ordinal reaches it
   out.rva = rva;
   if (rva - e.dir.rva < e.dir.size) {
     // The address holds the forwarder text.

@@ -11,7 +11,7 @@
 namespace tarnix {
 
 struct ExportEntry {
-  uint32_t ordinal = 0;   // Base included
+  uint32_t ordinal = 0;   // Base included; 0 past 0xFFFFFFFF
   uint32_t rva = 0;       // the export address table's entry
   std::string name;       // empty when the entry is exported by ordinal only
   // The address lies in the export directory: the entry is forwarded, and

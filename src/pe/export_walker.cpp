@@ -101,8 +101,15 @@ WalkResult WalkExports(WalkContext& c) {
       c.sink.SkipSymbols(1);
       continue;
     }
-    uint32_t ordinal = e->base + i;
+    // Base plus the index, without wrapping: past 0xFFFFFFFF an entry has
+    // no ordinal (0). Without a name either, nothing can reach it.
+    const uint64_t wide = uint64_t{e->base} + i;
+    const uint32_t ordinal = wide <= 0xFFFFFFFFu ? static_cast<uint32_t>(wide) : 0;
     int32_t nameIndex = i < c.nameIndex.size() ? c.nameIndex[i] : -1;
+    if (wide > 0xFFFFFFFFu && nameIndex < 0) {
+      c.sink.SkipSymbols(1);
+      continue;
+    }
     for (int pass = 0; pass < 2; ++pass) {
       int answer = 0;
       if (pass == 0 && c.rules.exports) {

@@ -90,8 +90,11 @@ bool FileOutput::Create(const std::string& path, size_t bufferSize) {
   struct stat st {};
   const bool exists = ::stat(target_.c_str(), &st) == 0;
   // A folder, or a file the user may not write, is not replaced (renaming
-  // over it would succeed where writing to it is refused).
-  if (exists && (S_ISDIR(st.st_mode) || ::access(target_.c_str(), W_OK) != 0)) {
+  // over it would succeed where writing to it is refused). A file without
+  // any write permission is read-only even for root, as the read-only
+  // attribute is for an administrator.
+  const bool readOnly = S_ISREG(st.st_mode) && !(st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH));
+  if (exists && (S_ISDIR(st.st_mode) || readOnly || ::access(target_.c_str(), W_OK) != 0)) {
     SetLastError(ERROR_ACCESS_DENIED);
     return false;
   }

@@ -32,13 +32,26 @@ uint32_t LinkError(int err) {
   return err == ELOOP ? ERROR_CANT_RESOLVE_FILENAME : Win32FromErrno(err);
 }
 
-bool StartsWith(const std::wstring& s, const std::wstring& prefix) {
+bool StartsWith(std::wstring_view s, std::wstring_view prefix) {
   return s.size() >= prefix.size() && s.compare(0, prefix.size(), prefix) == 0;
 }
 
 }  // namespace
 
 uint32_t FolderListing::OpenError() const { return LinkError(openErrno); }
+
+std::wstring_view FolderListing::KeepName(std::wstring_view name) {
+  constexpr size_t kBlockChars = 16384;
+  if (name.size() > blockSize_ - blockUsed_) {
+    blockSize_ = std::max(kBlockChars, name.size());
+    nameBlocks_.push_back(std::make_unique<wchar_t[]>(blockSize_));
+    blockUsed_ = 0;
+  }
+  wchar_t* at = nameBlocks_.back().get() + blockUsed_;
+  std::copy(name.begin(), name.end(), at);
+  blockUsed_ += name.size();
+  return std::wstring_view(at, name.size());
+}
 
 FolderListing ListFolder(const std::wstring& folder, bool withSizes) {
   FolderListing listing;
@@ -57,7 +70,7 @@ FolderListing ListFolder(const std::wstring& folder, bool withSizes) {
     }
     if (!std::strcmp(d->d_name, ".") || !std::strcmp(d->d_name, "..")) continue;
     FolderEntry e;
-    e.name = FromUtf8(d->d_name);
+    e.name = listing.KeepName(FromUtf8(d->d_name));
     struct stat st;
     unsigned char type = d->d_type;
     if (type == DT_UNKNOWN || type == DT_DIR) {
@@ -101,24 +114,27 @@ bool FolderIdOf(const std::wstring& path, FolderId& id) {
 
 void FolderVisits::ClaimRoot(const std::wstring& folder) {
   FolderId id;
-  std::wstring unused;
+  const std::wstring* unused = nullptr;
   if (FolderIdOf(folder, id)) Claim(id, folder, unused);
 }
 
-void FolderVisits::ClaimSubfolders(const std::wstring& folder, wchar_t separator,
-                                   std::vector<FolderEntry>& entries) {
+void FolderVisits::ClaimSubfolders(const std::wstring& folder, wchar_t separator, FolderEntries& entries) {
+  std::wstring path;
   for (FolderEntryKind kind : {FolderEntryKind::kFolder, FolderEntryKind::kFolderLink})
     for (FolderEntry& e : entries)
-      if (e.kind == kind) e.visit = Claim(e.id, folder + e.name + separator, e.walkedAs);
+      if (e.kind == kind) {
+        path.assign(folder).append(e.name) += separator;
+        e.visit = Claim(e.id, path, e.walkedAs);
+      }
 }
 
 FolderVisit FolderVisits::Claim(const FolderId& id, const std::wstring& path,
-                                std::wstring& walkedAs) {
+                                const std::wstring*& walkedAs) {
   // A folder whose identity could not be read is walked as it is found.
   if (id == FolderId{}) return FolderVisit::kEnter;
   auto [at, added] = paths_.emplace(id, path);
   if (added) return FolderVisit::kEnter;
-  walkedAs = at->second;
+  walkedAs = &at->second;
   // The entry lies inside the folder it leads to.
   return StartsWith(path, at->second) ? FolderVisit::kLoop : FolderVisit::kSeen;
 }

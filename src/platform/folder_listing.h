@@ -7,8 +7,11 @@
 // a link back to a folder that holds it would otherwise never end.
 #include <compare>
 #include <cstdint>
+#include <deque>
 #include <map>
+#include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tarnix {
@@ -33,24 +36,38 @@ enum class FolderVisit : uint8_t {
 };
 
 struct FolderEntry {
-  std::wstring name;
+  std::wstring_view name;  // held by the listing (and valid while it lives)
   FolderEntryKind kind = FolderEntryKind::kFile;
-  uint64_t size = 0;   // a regular file's size (through a link too), when asked for
-  FolderId id;         // folders and folder links
-  uint32_t error = 0;  // broken links: why the target cannot be reached (Win32 code)
   // Set by FolderVisits::ClaimSubfolders for folders and folder links.
   FolderVisit visit = FolderVisit::kEnter;
-  std::wstring walkedAs;  // kLoop, kSeen: the path the folder is walked under
+  uint32_t error = 0;  // broken links: why the target cannot be reached (Win32 code)
+  uint64_t size = 0;   // a regular file's size (through a link too), when asked for
+  FolderId id;         // folders and folder links
+  // kLoop, kSeen: the path the folder is walked under, held by the
+  // FolderVisits that claimed it.
+  const std::wstring* walkedAs = nullptr;
 };
 
+// The entries of a folder of hundreds of thousands of files are held in
+// pieces that never move, so that listing it takes about what its names
+// and entries need, never twice that while a block grows.
+using FolderEntries = std::deque<FolderEntry>;
+
 struct FolderListing {
-  std::vector<FolderEntry> entries;
+  FolderEntries entries;
   int openErrno = 0;  // the folder could not be listed at all
   int readErrno = 0;  // the listing broke off; `entries` holds what was read before
 
   // openErrno as a Win32 code: a path that runs through more links than
   // the system resolves (40) cannot be resolved.
   uint32_t OpenError() const;
+
+  // Stores a name for an entry of this listing.
+  std::wstring_view KeepName(std::wstring_view name);
+
+ private:
+  std::vector<std::unique_ptr<wchar_t[]>> nameBlocks_;
+  size_t blockUsed_ = 0, blockSize_ = 0;
 };
 
 // Lists `folder`. `withSizes` also reads the size of every file.
@@ -70,11 +87,10 @@ class FolderVisits {
   // Claims the subfolders of one listing of `folder` (which ends with
   // `separator`) and sets each one's `visit`. Plain folders are claimed
   // before links, so that a link to a sibling gives way to the sibling.
-  void ClaimSubfolders(const std::wstring& folder, wchar_t separator,
-                       std::vector<FolderEntry>& entries);
+  void ClaimSubfolders(const std::wstring& folder, wchar_t separator, FolderEntries& entries);
 
  private:
-  FolderVisit Claim(const FolderId& id, const std::wstring& path, std::wstring& walkedAs);
+  FolderVisit Claim(const FolderId& id, const std::wstring& path, const std::wstring*& walkedAs);
 
   std::map<FolderId, std::wstring> paths_;
 };

@@ -103,7 +103,7 @@ constexpr OwnText kOwnTexts[] = {
     {ERROR_SEPARATOR_MISSING, L"The value lacks its separator character."},
     {ERROR_UNKNOWN_ID, L"The identifier is not known."},
     {ERROR_NOTHING_ENTERED, L"Nothing was provided."},
-    {ERROR_VALUE_TOO_LARGE, L"The value is larger than 32 bits."},
+    {ERROR_VALUE_TOO_LARGE, L"The number is out of range."},
     {ERROR_TOO_MANY_ITEMS, L"There are too many items in the list."},
     {ERROR_EMPTY_TEXT, L"The text is empty."},
     {ERROR_NAME_TOO_LONG, L"The name is too long."},

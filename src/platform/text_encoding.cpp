@@ -12,11 +12,6 @@ constexpr char16_t kHigh[32] = {
     0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
-inline wchar_t Cp1252Char(unsigned char c) {
-  return (c >= 0x80 && c < 0xA0) ? static_cast<wchar_t>(kHigh[c - 0x80])
-                                 : static_cast<wchar_t>(c);
-}
-
 void PutUtf8(std::string& out, uint32_t cp) {
   if (cp < 0x80) {
     out += static_cast<char>(cp);
@@ -45,6 +40,40 @@ bool Valid(uint32_t cp) {
 }
 
 }  // namespace
+
+wchar_t Cp1252Char(unsigned char c) {
+  return (c >= 0x80 && c < 0xA0) ? static_cast<wchar_t>(kHigh[c - 0x80])
+                                 : static_cast<wchar_t>(c);
+}
+
+wchar_t Utf8CharAt(std::string_view s, size_t i, size_t& length) {
+  const unsigned char c = static_cast<unsigned char>(s[i]);
+  length = 1;
+  if (c < 0x80) return static_cast<wchar_t>(c);
+  int len = c >= 0xF0 && c < 0xF5 ? 4 : c >= 0xE0 ? 3 : c >= 0xC2 && c < 0xE0 ? 2 : 0;
+  if (c >= 0xF5) len = 0;
+  uint32_t cp = len == 2 ? (c & 0x1F) : len == 3 ? (c & 0x0F) : (c & 0x07);
+  bool ok = len != 0 && i + len <= s.size();
+  for (int k = 1; ok && k < len; ++k) {
+    const unsigned char d = static_cast<unsigned char>(s[i + k]);
+    if ((d & 0xC0) != 0x80) ok = false;
+    cp = (cp << 6) | (d & 0x3F);
+  }
+  // Overlong forms and surrogates are malformed.
+  if (ok && ((len == 3 && cp < 0x800) || (len == 4 && cp < 0x10000) || !Valid(cp))) ok = false;
+  if (!ok) return static_cast<wchar_t>(kEscapedByteBase + c);
+  length = static_cast<size_t>(len);
+  return static_cast<wchar_t>(cp);
+}
+
+wchar_t Utf16Char(char16_t c, const char16_t* next, size_t& units) {
+  units = 1;
+  if (c >= 0xD800 && c < 0xDC00 && next && *next >= 0xDC00 && *next < 0xE000) {
+    units = 2;
+    return static_cast<wchar_t>(0x10000 + ((c - 0xD800) << 10) + (*next - 0xDC00));
+  }
+  return c >= 0xD800 && c < 0xE000 ? static_cast<wchar_t>(0xFFFD) : static_cast<wchar_t>(c);
+}
 
 void AppendCp1252(std::wstring& out, std::string_view s) {
   size_t at = out.size();
@@ -103,34 +132,7 @@ std::string ToUtf8(std::wstring_view s) {
 std::wstring FromUtf8(std::string_view s) {
   std::wstring out;
   out.reserve(s.size());
-  size_t i = 0, n = s.size();
-  while (i < n) {
-    unsigned char c = static_cast<unsigned char>(s[i]);
-    if (c < 0x80) {
-      out += static_cast<wchar_t>(c);
-      ++i;
-      continue;
-    }
-    int len = c >= 0xF0 && c < 0xF5 ? 4 : c >= 0xE0 ? 3 : c >= 0xC2 && c < 0xE0 ? 2 : 0;
-    if (c >= 0xF5) len = 0;
-    uint32_t cp = len == 2 ? (c & 0x1F) : len == 3 ? (c & 0x0F) : (c & 0x07);
-    bool ok = len != 0 && i + len <= n;
-    for (int k = 1; ok && k < len; ++k) {
-      unsigned char d = static_cast<unsigned char>(s[i + k]);
-      if ((d & 0xC0) != 0x80) ok = false;
-      cp = (cp << 6) | (d & 0x3F);
-    }
-    // Overlong forms and surrogates are malformed.
-    if (ok && ((len == 3 && cp < 0x800) || (len == 4 && cp < 0x10000) || !Valid(cp)))
-      ok = false;
-    if (ok) {
-      out += static_cast<wchar_t>(cp);
-      i += len;
-    } else {
-      out += static_cast<wchar_t>(kEscapedByteBase + c);
-      ++i;
-    }
-  }
+  for (size_t i = 0, length = 0; i < s.size(); i += length) out += Utf8CharAt(s, i, length);
   return out;
 }
 
@@ -150,21 +152,17 @@ std::u16string ToUtf16(std::wstring_view s) {
   return out;
 }
 
+size_t Utf16Length(std::wstring_view s) {
+  size_t units = s.size();
+  for (wchar_t w : s) units += static_cast<uint32_t>(w) >= 0x10000 && static_cast<uint32_t>(w) <= 0x10FFFF;
+  return units;
+}
+
 std::wstring FromUtf16(std::u16string_view s) {
   std::wstring out;
   out.reserve(s.size());
-  for (size_t i = 0; i < s.size(); ++i) {
-    char16_t c = s[i];
-    if (c >= 0xD800 && c < 0xDC00 && i + 1 < s.size() && s[i + 1] >= 0xDC00 &&
-        s[i + 1] < 0xE000) {
-      out += static_cast<wchar_t>(0x10000 + ((c - 0xD800) << 10) + (s[i + 1] - 0xDC00));
-      ++i;
-    } else if (c >= 0xD800 && c < 0xE000) {
-      out += static_cast<wchar_t>(0xFFFD);
-    } else {
-      out += static_cast<wchar_t>(c);
-    }
-  }
+  for (size_t i = 0, units = 0; i < s.size(); i += units)
+    out += Utf16Char(s[i], i + 1 < s.size() ? &s[i + 1] : nullptr, units);
   return out;
 }
 

@@ -2,6 +2,7 @@
 // Text conversions at the program's boundaries: Windows-1252 for names read
 // from images (the ANSI code page), UTF-8 for paths and the terminal, UTF-16
 // for stored Windows formats. Engine strings are std::wstring.
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -26,5 +27,17 @@ std::wstring FromUtf8(std::string_view s);
 // surrogates decode to U+FFFD.
 std::u16string ToUtf16(std::wstring_view s);
 std::wstring FromUtf16(std::u16string_view s);
+// The number of UTF-16 code units of `s`: the length stored formats count.
+size_t Utf16Length(std::wstring_view s);
+
+// One character at a time, as the functions above decode whole texts, for
+// readers that never hold the whole text decoded.
+wchar_t Cp1252Char(unsigned char c);
+// The character of UTF-8 text `s` at `at` (before its end); `length` gets
+// the bytes it takes.
+wchar_t Utf8CharAt(std::string_view s, size_t at, size_t& length);
+// The character that begins with code unit `first`; `next` is the unit
+// after it, when there is one. `units` gets 2 for a surrogate pair, else 1.
+wchar_t Utf16Char(char16_t first, const char16_t* next, size_t& units);
 
 }  // namespace tarnix

@@ -47,9 +47,9 @@ bool IsLibraryKind(uint32_t kind) {
   return kind == kKindImportedLibrary || kind == kKindDelayImportedLibrary;
 }
 
-std::wstring ErrorBox(uint32_t error) {
-  return WFormat(L"<Error: (%ls) %ls>", ErrorCodeToText(error).c_str(),
-                 ErrorDescription(error).c_str());
+// "<Error: (%s) %s>" for a module that could not be resolved.
+std::wstring ErrorBox(const ModuleResolver& resolver, uint32_t error) {
+  return L"<Error: " + resolver.DescribeError(error) + L">";
 }
 
 std::wstring Field(int32_t column, const ResultEntry& entry) {
@@ -101,7 +101,8 @@ std::wstring ResolvedNameOf(const ImageInfoSubject& s, const SymbolLocation& loc
     if (std::optional<std::string> text = UndecorateLocked(ToCp1252(decorated), undecorationFlags))
       return FromCp1252(*text);
   }
-  return loc.located ? loc.finalName : std::wstring();
+  // A chain that broke: the last forwarder it followed.
+  return loc.located ? loc.finalName : loc.forwardedTo;
 }
 
 ResultEntry EntryOf(const ImageInfoSubject& s) {
@@ -209,12 +210,16 @@ ImageInfoContent BuildImageInfo(const ImageInfoSubject& s, const ModuleResolver&
     const SymbolLocation& loc = c.location = LocateSymbol(resolver, query);
 
     // The file the symbol's facts come from: where it was found, after its
-    // forwarders; else the module's own file.
+    // forwarders; else the module's own file. A forwarded export's module
+    // is where its forwarders lead: when they break off, that is what
+    // cannot be resolved, and why is said.
+    const bool forwarded = s.kind == kKindExportForwarded || s.kind == kKindExportForwardedCpp;
     if (loc.located)
       c.resolvedPath = loc.symbolPath;
-    else if (loc.moduleResolved)
+    else if (loc.moduleResolved && !forwarded)
       c.resolvedPath = loc.modulePath;
-    c.resolvesTo = loc.moduleResolved ? c.resolvedPath : ErrorBox(loc.moduleError);
+    const uint32_t resolveError = loc.moduleResolved ? loc.locateError : loc.moduleError;
+    c.resolvesTo = c.resolvedPath.empty() ? ErrorBox(resolver, resolveError) : c.resolvedPath;
 
     const SymbolClass cls = ClassifySymbol(s.kind, loc.located ? loc.access : std::nullopt);
     c.title = cls.titlePrefix + s.name;
@@ -237,9 +242,11 @@ ImageInfoContent BuildImageInfo(const ImageInfoSubject& s, const ModuleResolver&
         nameLine.c_str(), cls.access.c_str());
 
     std::wstring resolved;
-    if (loc.moduleResolved)
+    if (!c.resolvedPath.empty())
       resolved = WFormat(L"Resolves To:\t%ls\nDescription:\t%ls\n", c.resolvedPath.c_str(),
                          ReadFileDetails(c.resolvedPath, options.language).description.c_str());
+    else if (forwarded)
+      resolved = WFormat(L"Resolves To:\t%ls\n", c.resolvesTo.c_str());
     text += WFormat(L"%ls:\t%ls\n%ls", c.labels.moduleLabel, s.module.c_str(), resolved.c_str());
     if (loc.located)
       text += WFormat(L"Offset (File):\t%ls\nOffset (Mapped):\t%ls\n",
@@ -252,7 +259,7 @@ ImageInfoContent BuildImageInfo(const ImageInfoSubject& s, const ModuleResolver&
     if (resolver.Resolve(s.imagePath, s.properties.imageType, s.module, c.resolvedPath))
       c.resolvesTo = c.resolvedPath;
     else
-      c.resolvesTo = ErrorBox(GetLastError());
+      c.resolvesTo = ErrorBox(resolver, GetLastError());
     text += WFormat(L"%ls\nType:\t\t%ls\n\n", s.module.c_str(), c.labels.groupCaption.c_str());
   } else {
     // A whole image: named after its file.

@@ -3,6 +3,7 @@
 #include <new>
 #include <unordered_map>
 
+#include "core/string_memory.h"
 #include "pe/result_kind.h"
 #include "results/result_column.h"
 #include "results/result_sort.h"
@@ -14,7 +15,6 @@ namespace {
 // all-ones id is never used.
 constexpr uint32_t kMaxRows = 0xFFFFFFFEu;
 
-uint64_t StringBytes(const std::wstring& s) { return s.capacity() > 15 ? (s.capacity() + 1) * sizeof(wchar_t) : 0; }
 
 }  // namespace
 
@@ -38,15 +38,16 @@ void ResultsModel::Clear() {
 }
 
 uint64_t ResultsModel::memoryUsed() const {
-  return rows_.memoryUsed() + images_.memoryUsed() + imageBytes_ + texts_.memoryUsed();
+  return rows_.bytesUsed() + imageMemory() + texts_.bytesUsed();
 }
 
 bool ResultsModel::Room(size_t textBytes) {
   if (full_) return false;
-  // One row more may open a chunk, and its texts a block of the pool.
-  const size_t chunk = rows_.size() % decltype(rows_)::kChunk == 0 ? decltype(rows_)::chunkBytes() : 0;
+  // What is used is counted, not the chunks and blocks reserved ahead, so
+  // that a small ceiling keeps what fits in it: the memory held passes the
+  // ceiling by at most one chunk of rows, of images and a block of texts.
   if (nextSerial_ >= kMaxRows ||
-      (ceiling_ && memoryUsed() + chunk + texts_.GrowthFor(2, textBytes) + sizeof(ImageRecord) > ceiling_)) {
+      (ceiling_ && memoryUsed() + sizeof(ResultRow) + texts_.GrowthFor(2, textBytes) + sizeof(ImageRecord) > ceiling_)) {
     full_ = true;
     return false;
   }
@@ -63,7 +64,7 @@ uint32_t ResultsModel::AddImage(uint32_t serial, const std::wstring& path, const
   image.serial = serial;
   image.path = path;
   image.properties = properties;
-  imageBytes_ += StringBytes(image.path);
+  imageBytes_ += HeapBytes(image.path);
   return static_cast<uint32_t>(images_.size() - 1);
 }
 
@@ -186,10 +187,10 @@ size_t ResultsModel::ApplyImageDetails(std::vector<FileDetailsFinding>& images) 
   for (FileDetailsFinding& f : images) {
     if (f.item >= images_.size()) continue;
     ImageRecord& image = images_[f.item];
-    imageBytes_ -= StringBytes(image.description);
+    imageBytes_ -= HeapBytes(image.description);
     image.fileVersion = f.fileVersion;
     image.description = std::move(f.description);
-    imageBytes_ += StringBytes(image.description);
+    imageBytes_ += HeapBytes(image.description);
     ++taken;
   }
   return taken;

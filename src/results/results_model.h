@@ -67,10 +67,10 @@ class ResultsModel {
   uint64_t memoryCeiling() const { return ceiling_; }
   // True once a result was refused for the ceiling.
   bool full() const { return full_; }
-  // Bytes held by the rows, the images and the texts; imageMemory() is the
-  // images' share.
+  // Bytes the rows, the images and the texts use (the chunks and blocks
+  // reserved for the next ones left out); imageMemory() is the images' share.
   uint64_t memoryUsed() const;
-  uint64_t imageMemory() const { return images_.memoryUsed() + imageBytes_; }
+  uint64_t imageMemory() const { return images_.bytesUsed() + imageBytes_; }
 
   // Appends the batch's results with the next ids; answers how many were
   // taken (fewer when the ceiling was reached).

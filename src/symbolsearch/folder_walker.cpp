@@ -14,7 +14,7 @@ namespace {
 // How one name fares against the 'File Name' string.
 enum class NameMatch { kAccepted, kSkipped, kReported, kStop };
 
-NameMatch MatchName(const FolderWalkOptions& o, const std::wstring& folder, const std::wstring& name,
+NameMatch MatchName(const FolderWalkOptions& o, const std::wstring& folder, std::wstring_view name,
                     const FolderWalker::Callback& onEvent) {
   if (o.pattern != L"*") return NameMatch::kAccepted;  // the listing looked the name up
   FolderWalkEvent ev;
@@ -42,7 +42,7 @@ int WalkOne(const FolderWalkOptions& o, const std::wstring& folder, FolderVisits
   const bool literal = o.pattern != L"*";
   const bool descend = o.flags & kWalkSubfolders;
   FolderListing listing = ListFolder(folder, true);
-  std::vector<FolderEntry>& entries = listing.entries;
+  FolderEntries& entries = listing.entries;
   uint32_t err = listing.OpenError();
   if (literal && err == 0) {
     // A literal lookup finds the name as the platform does: ignoring case
@@ -80,11 +80,11 @@ int WalkOne(const FolderWalkOptions& o, const std::wstring& folder, FolderVisits
       case FolderEntryKind::kFolderLink:
         if (!descend) continue;
         if (e.visit == FolderVisit::kEnter) {
-          subfolders.push_back(folder + e.name + L"/");
+          subfolders.push_back(std::wstring(folder).append(e.name) + L'/');
           continue;
         }
         ev.code = e.visit == FolderVisit::kLoop ? kWalkFolderLoop : kWalkFolderSeen;
-        ev.text = e.walkedAs;
+        ev.text = *e.walkedAs;
         ev.link = e.kind == FolderEntryKind::kFolderLink;
         if (!onEvent(ev)) return 0;
         continue;
@@ -112,6 +112,8 @@ int WalkOne(const FolderWalkOptions& o, const std::wstring& folder, FolderVisits
     ev.error = Win32FromErrno(listing.readErrno);
     if (!onEvent(ev)) return 0;
   }
+  // The subfolders are walked without this folder's listing held.
+  listing = FolderListing();
   for (const auto& sub : subfolders)
     if (WalkOne(o, sub, visits, onEvent, shouldStop) == 0) return 0;
   return 1;

@@ -4,7 +4,9 @@
 #include <filesystem>
 #include <vector>
 
+#include "core/error_text.h"
 #include "core/event_log.h"
+#include "core/wformat.h"
 #include "pe/image_properties.h"
 #include "platform/last_error.h"
 #include "platform/text_encoding.h"
@@ -68,11 +70,23 @@ std::shared_ptr<const ApiSetSchema> ModuleResolver::Schema(uint32_t& error) cons
     } else if (!file.empty()) {
       // The installation's own schema should always read.
       schemaError_ = GetLastError();
+      schemaVersion_ = schema->version();
       EventLog::LogSiteFormat(940, L"schema=\"%ls\"", FromUtf8(file.string()).c_str());
     }
   }
   error = schemaError_;
   return schema_;
+}
+
+std::wstring ModuleResolver::DescribeError(uint32_t error) const {
+  uint32_t version = 0;
+  {
+    std::lock_guard<std::mutex> lock(schemaLock_);
+    if (schemaError_ == ERROR_UNSUPPORTED_VERSION) version = schemaVersion_;
+  }
+  if (error != ERROR_UNSUPPORTED_VERSION || version == 0) return ErrorText(error);
+  return WFormat(L"(%ls) The API set schema of this Windows has version %u; versions 2, 4 and 6 are read.",
+                 ErrorCodeToText(error).c_str(), version);
 }
 
 bool ModuleResolver::FindInFolders(std::wstring_view imagePath, uint32_t imageType,

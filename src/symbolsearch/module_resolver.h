@@ -46,6 +46,11 @@ class ModuleResolver {
   // null when there is none or it could not be read (`error` says why).
   std::shared_ptr<const ApiSetSchema> Schema(uint32_t& error) const;
 
+  // The error text ("(%s) %s") of a failed Resolve, as the error text of
+  // the code, save that a schema of a version this program does not read
+  // says its version and the versions read.
+  std::wstring DescribeError(uint32_t error) const;
+
  private:
   bool FindInFolders(std::wstring_view imagePath, uint32_t imageType, std::wstring_view name,
                      std::wstring& path) const;
@@ -55,6 +60,7 @@ class ModuleResolver {
   mutable bool schemaRead_ = false;
   mutable std::shared_ptr<const ApiSetSchema> schema_;
   mutable uint32_t schemaError_ = 0;
+  mutable uint32_t schemaVersion_ = 0;  // of a schema refused for its version
 };
 
 // The name a module is looked for under: ".dll" added when it has no

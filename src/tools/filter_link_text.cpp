@@ -10,6 +10,7 @@
 #include "platform/time_utils.h"
 #include "platform/win_errors.h"
 #include "results/result_field.h"
+#include "undname/undname_flag_table.h"
 
 namespace tarnix {
 namespace {
@@ -152,6 +153,10 @@ std::wstring TimeStampLinkText(uint64_t fileTime) {
   if (!FormatLocalDateTime(FileTimeToUnixSeconds(fileTime), text))
     return WFormat(L"<Err:%ls>", ErrorText(ERROR_INVALID_PARAMETER).c_str());
   return text;
+}
+
+std::wstring UndecorationFlagsLinkText(uint32_t flags) {
+  return L"<a>" + UndnameFlagNames(flags, L"</a> | <a>") + L"</a>";
 }
 
 }  // namespace tarnix

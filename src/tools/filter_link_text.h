@@ -15,6 +15,11 @@ std::wstring CharacteristicsLinkText(uint64_t mask, uint64_t values);
 // "<a>Rsrc</a>:{<a>Bmp</a>=1}", "<a>Rsrc</a>:{<a>Any</a>}" or "<a>Rsrc</a>=0".
 std::wstring DirectoriesLinkText(uint64_t mask, uint64_t values);
 
+// The undecoration flags as one link each, in the flag table's order
+// ("<a>UNDNAME_NO_MS_KEYWORDS</a> | <a>UNDNAME_NAME_ONLY</a>");
+// no flags is "<a>UNDNAME_COMPLETE</a>".
+std::wstring UndecorationFlagsLinkText(uint32_t flags);
+
 // A time-stamp bound (a FILETIME, 0 = none): "Any Date", the local date and
 // time, "<ConvErr:%s>" when the file time is not valid, "<Err:%s>" when it
 // cannot be shown as local time (with the error text).

@@ -246,6 +246,22 @@ namespace {
 // Results that are only written are never kept, so no memory limit stops
 // them; results kept for a sort stop at the limit, which says how many it
 // kept, and every one of them is still written.
+// Status lines are written as they come; past the first few of one kind
+// they are counted, and the count is said at the end.
+TEST(SearchCommandAtScale, ManyStatusLinesOfOneKindAreCounted) {
+  TempDir dir;
+  for (int i = 0; i < 300; ++i) dir.Write(std::string("imgs/e").append(std::to_string(1000 + i)).append(".dll"), "");
+  CliRun run = RunCli(dir, "search", (dir.path() / "imgs").string() + " --name '*.dll' --for x");
+  EXPECT_EQ(run.status, 1);
+  size_t shown = 0;
+  for (const std::string& line : Lines(run.err)) shown += line.rfind("ERROR: Searching file: \"", 0) == 0;
+  EXPECT_EQ(shown, 20u) << run.err;
+  EXPECT_NE(run.err.find("280 more line(s) not shown like: ERROR: Searching file: \"\u2026\". (200:"),
+            std::string::npos)
+      << run.err;
+  EXPECT_NE(run.err.find("File(s) Searched=300, Error(s)=300, Warning(s)=0."), std::string::npos);
+}
+
 TEST(SearchCommandAtScale, StreamedResultsAreNotKeptAndKeptOnesStopAtTheLimit) {
   TempDir dir;
   ExportTable exports{"big.dll", 1, {}};

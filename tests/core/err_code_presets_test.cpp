@@ -71,11 +71,11 @@ TEST(ErrCodePresets, EncodeAndDecodeRoundTrip) {
 
 TEST(ErrCodePresets, ReadingCleansNamesAndFlags) {
   Blob b;
-  b.U32(1).U32(0x10 | 0x80 | 0x100).Text(u"<a>*").U32(0);
+  b.U32(1).U32(0x10 | 0x80 | 0x100).Text(u"<a>*\x1b\u202E\t").U32(0);
   std::vector<ErrCodePresetRecord> out;
   ASSERT_TRUE(DecodeErrCodePresets(b.b.data(), b.b.size(), out));
   ASSERT_EQ(out.size(), 1u);
-  EXPECT_EQ(out[0].name, L"_a__");
+  EXPECT_EQ(out[0].name, L"_a_____");
   EXPECT_EQ(out[0].flags, 0x100u);
 }
 

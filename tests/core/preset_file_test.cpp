@@ -5,6 +5,7 @@
 #include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -14,6 +15,7 @@
 #include <sstream>
 #include <thread>
 
+#include "platform/file_output.h"
 #include "platform/last_error.h"
 #include "platform/wait_event.h"
 #include "platform/win_errors.h"
@@ -122,6 +124,64 @@ TEST(PresetFile, InvalidNamesWriteNothing) {
   EXPECT_EQ(ReadBytes(path), before);
 }
 
+// A failed write keeps the file it was to replace, and what is not a
+// regular file is never swapped for one.
+TEST(PresetFile, WritingKeepsWhatItReplaces) {
+  test::TempDir dir;
+  const std::vector<PresetSection> doc{{L"S", {{L"k", L"new"}}}};
+  const auto old = dir.Write("old.ini", "old bytes");
+  PresetFile full(old.string(), L"");
+  FileOutput::FailWritesAfterForTesting(0, ERROR_DISK_FULL);
+  EXPECT_EQ(full.Write(doc, 100), -1);
+  FileOutput::FailWritesAfterForTesting(-1, 0);
+  EXPECT_EQ(GetLastError(), ERROR_DISK_FULL);
+  EXPECT_EQ(ReadBytes(old), "old bytes");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+
+  // A read-only file is refused, not made writable and replaced.
+  const auto ro = dir.Write("ro.ini", "kept");
+  chmod(ro.c_str(), 0444);
+  EXPECT_EQ(PresetFile(ro.string(), L"").Write(doc, 100), -1);
+  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(ReadBytes(ro), "kept");
+
+  // A link stays a link; the file it leads to gets the document.
+  const auto real = dir.Write("real.ini", "x");
+  const auto link = dir.path() / "link.ini";
+  std::filesystem::create_symlink(real, link);
+  ASSERT_EQ(PresetFile(link.string(), L"").Write(doc, 100), 0);
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
+  std::vector<PresetSection> back;
+  ASSERT_EQ(ReadFile(real, back), 0);
+  EXPECT_EQ(back, doc);
+
+  // A FIFO nobody reads is refused and stays a FIFO.
+  const auto fifo = dir.path() / "fifo.ini";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_EQ(PresetFile(fifo.string(), L"").Write(doc, 100), -1);
+  EXPECT_EQ(GetLastError(), ERROR_PIPE_NOT_CONNECTED);
+  EXPECT_TRUE(std::filesystem::is_fifo(fifo));
+
+  // A device is written where it is. Only root may make one (a private
+  // copy of /dev/full, so that a writer that replaced it harms nothing).
+  const auto device = dir.path() / "full";
+  if (geteuid() == 0 && mknod(device.c_str(), S_IFCHR | 0666, makedev(1, 7)) == 0) {
+    EXPECT_EQ(PresetFile(device.string(), L"").Write(doc, 100), -1);
+    EXPECT_EQ(GetLastError(), ERROR_DISK_FULL);
+    EXPECT_TRUE(std::filesystem::is_character_file(device));
+  }
+}
+
+// Bytes that are not UTF-8 read as U+FFFD, as unpaired UTF-16 surrogates
+// do: a document never holds a surrogate half it could not write back.
+TEST(PresetFile, MalformedTextReadsAsReplacementCharacters) {
+  std::vector<PresetSection> got;
+  ASSERT_TRUE(PresetFile::ParseBytes("\xEF\xBB\xBF[a\xFF]\nk=\xC3\n"s, got));
+  EXPECT_EQ(got, (std::vector<PresetSection>{{L"a\uFFFD", {{L"k", L"\uFFFD"}}}}));
+  ASSERT_TRUE(PresetFile::ParseBytes("\xFF\xFE"s + Le(u"[a\xDC00]\r\nk=\xD800"), got));
+  EXPECT_EQ(got, (std::vector<PresetSection>{{L"a\uFFFD", {{L"k", L"\uFFFD"}}}}));
+}
+
 TEST(PresetFile, ReadsEveryEncoding) {
   test::TempDir dir;
   const std::vector<PresetSection> expect{{L"S\u00e9", {{L"Name", L"\u0436 \u20ac"}, {L"PathItem0", L"1|C:\\"}}}};
@@ -171,6 +231,55 @@ TEST(PresetFile, ReadsEveryEncoding) {
   EXPECT_EQ(GetLastError(), ERROR_BAD_FORMAT);
 }
 
+// What a file can make the reader hold is bounded: more sections, pairs or
+// longer names and values than any preset file has are a format error.
+TEST(PresetFile, ReadingIsBounded) {
+  test::TempDir dir;
+  std::vector<PresetSection> got;
+  auto read = [&](const std::string& bytes) {
+    dir.Write("b.ini", bytes);
+    SetLastError(0);
+    return ReadFile(dir.path() / "b.ini", got) == 0 ? 0u : GetLastError();
+  };
+  std::string many;
+  for (size_t i = 0; i <= PresetFile::kMaxSections; ++i) many += "[a]\n";
+  EXPECT_EQ(read(many), ERROR_BAD_FORMAT);
+  EXPECT_TRUE(got.empty());
+  many.resize(many.size() - 4);
+  EXPECT_EQ(read(many), 0u);
+  EXPECT_EQ(got.size(), PresetFile::kMaxSections);
+
+  std::string pairs = "[a]\n";
+  for (size_t i = 0; i <= PresetFile::kMaxPairs; ++i) {
+    if (i % 1000 == 0) pairs += "[b]\n";
+    pairs += "a=\n";
+  }
+  EXPECT_EQ(read(pairs), ERROR_BAD_FORMAT);
+  pairs.resize(pairs.size() - 3);
+  EXPECT_EQ(read(pairs), 0u);
+
+  const std::string longest(PresetFile::kMaxNameLength, 'k');
+  EXPECT_EQ(read("[" + longest + "]\n" + longest + "=1\n"), 0u);
+  EXPECT_EQ(read("[" + longest + "k]\n"), ERROR_BAD_FORMAT);
+  EXPECT_EQ(read("[s]\n" + longest + "k=1\n"), ERROR_BAD_FORMAT);
+  const std::string value(PresetFile::kMaxValueLength, 'v');
+  EXPECT_EQ(read("[s]\nk=" + value + "\n"), 0u);
+  EXPECT_EQ(read("[s]\nk=" + value + "v\n"), ERROR_BAD_FORMAT);
+  std::string escaped;
+  for (size_t i = 0; i < PresetFile::kMaxValueLength; ++i) escaped += "\\n";
+  EXPECT_EQ(read("[s]\nk=" + escaped + "\n"), 0u);
+  EXPECT_EQ(read("[s]\nk=" + escaped + "\\\n"), ERROR_BAD_FORMAT);
+
+  // A full-size file of four million sections or five million pairs is
+  // refused (it used to take 20 to 40 times its size).
+  std::string sections;
+  while (sections.size() + 4 <= kMaxPresetFileSize) sections += "[a]\n";
+  EXPECT_EQ(read(sections), ERROR_BAD_FORMAT);
+  std::string lines = "[a]\n";
+  while (lines.size() + 3 <= kMaxPresetFileSize) lines += "a=\n";
+  EXPECT_EQ(read(lines), ERROR_BAD_FORMAT);
+}
+
 TEST(PresetFile, ScannerRules) {
   std::vector<PresetSection> got;
   ASSERT_EQ(Parse(L"; c [x]\n\n  [A]\t\r\nName = x\nk\t=a;b=c\r\n[a]\nK=1\nK=2\n;last\nE=", got), 0u);
@@ -190,7 +299,7 @@ TEST(PresetFile, ScannerRules) {
   }
 }
 
-TEST(PresetFile, MissingFilesStickyErrorsAndForcedDelete) {
+TEST(PresetFile, MissingFilesAndStickyErrors) {
   test::TempDir dir;
   std::vector<PresetSection> got;
   EXPECT_EQ(ReadFile(dir.path() / "none.ini", got), 1);
@@ -208,15 +317,6 @@ TEST(PresetFile, MissingFilesStickyErrorsAndForcedDelete) {
   EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
   EXPECT_EQ(sticky.Read(got, 100), -1);
   EXPECT_FALSE(std::filesystem::exists(dir.path() / "s.ini"));
-
-  const auto ro = dir.Write("ro.ini", "x");
-  chmod(ro.c_str(), 0444);
-  EXPECT_TRUE(DeleteFileForced(ro.string()));
-  EXPECT_FALSE(std::filesystem::exists(ro));
-  EXPECT_TRUE(DeleteFileForced(ro.string()));
-  EXPECT_TRUE(DeleteFileForced((dir.path() / "no" / "x").string()));
-  EXPECT_FALSE(DeleteFileForced(dir.path().string()));
-  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
 }
 
 // Another process holds the file exclusively for `holdMs`.

@@ -16,6 +16,7 @@ struct ParseCase {
 };
 
 TEST(ParseErrorCode, AcceptsAndRefusesAsDocumented) {
+  const std::wstring thousandDigits(1000, L'9');
   const ParseCase cases[] = {
       {L"", false, 4306, ErrorCodeKind::None},
       {L"12 34", false, 12027, ErrorCodeKind::None},
@@ -24,8 +25,16 @@ TEST(ParseErrorCode, AcceptsAndRefusesAsDocumented) {
       {L"+", false, 12027, ErrorCodeKind::None},
       {L"0x1FFFFFFFF", false, 5913, ErrorCodeKind::None},
       {L"4294967296", false, 5913, ErrorCodeKind::None},
-      {L"99999999999999999999", false, 31, ErrorCodeKind::None},
-      {L"0x1FFFFFFFFFFFFFFFF", false, 30, ErrorCodeKind::None},
+      // Out of range is refused, however far: a number never wraps.
+      {L"99999999999999999999", false, 5913, ErrorCodeKind::None},
+      {L"0x1FFFFFFFFFFFFFFFF", false, 5913, ErrorCodeKind::None},
+      {L"-4294967295", false, 5913, ErrorCodeKind::None},
+      {L"-2147483649", false, 5913, ErrorCodeKind::None},
+      {L"-0x80000001", false, 5913, ErrorCodeKind::None},
+      {L"+4294967296", false, 5913, ErrorCodeKind::None},
+      {thousandDigits.c_str(), false, 5913, ErrorCodeKind::None},
+      {L"-2147483648", true, 0x80000000, ErrorCodeKind::Decimal},
+      {L"-0x80000000", true, 0x80000000, ErrorCodeKind::Hexadecimal},
       {L"0xG1", false, 12027, ErrorCodeKind::None},
       {L"ffh", true, 255, ErrorCodeKind::Hexadecimal},
       {L"80070005h", true, 0x80070005, ErrorCodeKind::Hexadecimal},
@@ -34,7 +43,7 @@ TEST(ParseErrorCode, AcceptsAndRefusesAsDocumented) {
       {L"-5", true, 0xFFFFFFFB, ErrorCodeKind::Decimal},
       {L"-1", true, 0xFFFFFFFF, ErrorCodeKind::Decimal},
       {L"+7", true, 7, ErrorCodeKind::Decimal},
-      {L"-0x80004005", true, 0x7FFFBFFB, ErrorCodeKind::Hexadecimal},
+      {L"-0x80004005", false, 5913, ErrorCodeKind::None},
       {L"0X80070005", true, 0x80070005, ErrorCodeKind::Hexadecimal},
       {L"4294967295", true, 0xFFFFFFFF, ErrorCodeKind::Decimal},
   };

@@ -119,6 +119,13 @@ TEST_F(CliErrCode, DefaultLocationsNothingFoundAndBadUsage) {
   EXPECT_EQ(bad.status, 2);
   // The reader's own reason, without an internal code.
   EXPECT_EQ(bad.err.rfind("Failed to read provided error code:\n\nThe text holds characters that are not part of a number.\n", 0), 0u) << bad.err;
+  // A number out of range is refused with the range, never wrapped.
+  for (const std::string& code : {std::string(1000, '9'), std::string("-4294967295"), std::string("-2147483649")}) {
+    const CliRun far = RunCli(env_, code + " --in " + Quoted(mods_.path()));
+    EXPECT_EQ(far.status, 2) << code;
+    EXPECT_EQ(far.err.rfind("Failed to read provided error code:\n\nThe number is out of range.\n", 0), 0u) << far.err;
+    EXPECT_NE(far.err.find("An error code is a number from -2147483648 to 4294967295"), std::string::npos);
+  }
   const CliRun empty = RunCli(env_, "''");
   EXPECT_EQ(empty.status, 2);
   EXPECT_EQ(empty.err, "Provide an error code to search for.\n");

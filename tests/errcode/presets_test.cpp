@@ -1,14 +1,24 @@
 // Built-in presets over a Windows root, and the preset export file.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
 #include <fstream>
+#include <random>
+#include <thread>
 
 #include "core/err_code_presets.h"
+#include "core/wformat.h"
 #include "errcode/builtin_presets.h"
 #include "errcode/preset_ini.h"
 #include "errcode/preset_names.h"
 #include "errcode_fixture.h"
+#include "platform/file_output.h"
 #include "platform/last_error.h"
+#include "platform/win_errors.h"
 #include "platform/windows_root.h"
 
 namespace tarnix {
@@ -85,6 +95,10 @@ TEST(PresetNames, ChecksBeforeSavingAndListTexts) {
   name = L"a>b";
   EXPECT_EQ(CheckPresetName(name, presets, nullptr),
             L"Preset name contains invalid character(s). Remove any of the following:\n\n< > *");
+  name = L"a\u202Eb\x1b";
+  EXPECT_EQ(CheckPresetName(name, presets, nullptr),
+            L"Preset name contains invalid character(s). Remove any of the following:\n\n"
+            L"control characters and text direction marks");
   for (int i = 0; i < 63; ++i) presets.push_back(User(std::wstring(L"u") + std::to_wstring(i), 0, {}));
   name = L"one more";
   EXPECT_EQ(CheckPresetName(name, presets, nullptr),
@@ -126,6 +140,10 @@ TEST_F(PresetFileTest, ExportWritesUserPresetsAndImportRestoresThem) {
   EXPECT_EQ(sections[2].pairs[0].value, L"Unnamed preset");
   EXPECT_EQ(sections[3].pairs[0].value, L"Unnamed preset (2)");
   EXPECT_EQ(sections[3].pairs[1].value, L"16");
+  // A path is written whole, whatever it holds (a fuzz run found one with
+  // NUL characters cut short).
+  const std::wstring odd(L"/n\0l/\x1b", 6);
+  EXPECT_EQ(ErrorCodePresetSections({User(L"Odd", 0, {{1, odd}})})[1].pairs[2].value, L"1|" + odd);
 
   const std::string file = (dir_.path() / "out.ini").string();
   ASSERT_EQ(ExportErrorCodePresets(file, presets), 1);
@@ -141,6 +159,18 @@ TEST_F(PresetFileTest, ExportWritesUserPresetsAndImportRestoresThem) {
   EXPECT_EQ(stored[0], (ErrCodePresetRecord{4, L"Tools", {{0x8001, L"C:\\Tools\\"}, {2, L"/opt/a|b.dll"}}}));
   EXPECT_EQ(stored[1].name, L"Unnamed preset");
   EXPECT_EQ(stored[2].flags, 0u);  // the unsaved mark is not imported
+}
+
+TEST_F(PresetFileTest, AFailedExportKeepsTheOldFile) {
+  const std::vector<ErrorCodePreset> presets = {User(L"Tools", 0, {{1, L"/t/"}})};
+  const std::string file = Write("keep.ini", L"old");
+  FileOutput::FailWritesAfterForTesting(0, ERROR_DISK_FULL);
+  EXPECT_EQ(ExportErrorCodePresets(file, presets), -1);
+  FileOutput::FailWritesAfterForTesting(-1, 0);
+  EXPECT_EQ(GetLastError(), ERROR_DISK_FULL);
+  std::ifstream in(file, std::ios::binary);
+  EXPECT_EQ(std::string((std::istreambuf_iterator<char>(in)), {}), "old");
+  ASSERT_EQ(ExportErrorCodePresets(file, presets), 1);
 }
 
 TEST_F(PresetFileTest, VersionTwoFailsWith1828AndChangesNothing) {
@@ -161,6 +191,59 @@ TEST_F(PresetFileTest, VersionTwoFailsWith1828AndChangesNothing) {
   EXPECT_EQ(GetLastError(), 2u);
 }
 
+// An import killed at any moment leaves the presets stored before it or
+// those of the file, never a part of them.
+TEST_F(PresetFileTest, AKilledImportLeavesTheOldOrTheNewSet) {
+  auto file = [&](const wchar_t* prefix) {
+    std::wstring text = L"[ConfigECSPs]\nVersion=1\n";
+    for (int p = 0; p < 64; ++p) {
+      text += WFormat(L"[Preset%d]\nName=%ls%d\nFlags=0\n", p, prefix, p);
+      for (int i = 0; i < 200; ++i) text += WFormat(L"PathItem%d=1|/%ls/%d/%d/\n", i, prefix, p, i);
+    }
+    return Write(ToUtf8(prefix) + ".ini", text);
+  };
+  const std::string a = file(L"a"), b = file(L"b");
+  std::vector<ErrCodePresetRecord> setA, setB;
+  ASSERT_TRUE(ReadErrorCodePresetFile(a, setA));
+  ASSERT_TRUE(ReadErrorCodePresetFile(b, setB));
+  const std::vector<ErrCodePresetRecord> old = {{0, L"Old1", {{1, L"/o1/"}}}, {0, L"Old2", {{2, L"/o2"}}},
+                                                {0, L"Old3", {{1, L"/o3/"}}}};
+  ASSERT_TRUE(ErrCodePresetStore::WriteAll(old));
+
+  std::mt19937 random(7);
+  std::uniform_int_distribution<int> delayMs(0, 60);
+  int kills = 0;
+  for (int round = 0; round < 12; ++round) {
+    int started[2];
+    ASSERT_EQ(pipe(started), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      close(started[0]);
+      for (int i = 0;; ++i) {
+        if (i == 0) (void)!write(started[1], "s", 1);
+        bool changed = false;
+        ImportErrorCodePresets(i % 2 ? b : a, changed);
+      }
+    }
+    close(started[1]);
+    char c;
+    ASSERT_EQ(read(started[0], &c, 1), 1);
+    close(started[0]);
+    std::this_thread::sleep_for(std::chrono::milliseconds(delayMs(random)));
+    kill(child, SIGKILL);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    kills += WIFSIGNALED(status);
+
+    std::vector<ErrCodePresetRecord> stored;
+    ASSERT_TRUE(ErrCodePresetStore::ReadAll(stored));
+    EXPECT_TRUE(stored == old || stored == setA || stored == setB)
+        << "round " << round << ": " << stored.size() << " preset(s) stored";
+  }
+  EXPECT_EQ(kills, 12);
+}
+
 TEST_F(PresetFileTest, EveryImportCheckHasItsCode) {
   const std::wstring head = L"[ConfigECSPs]\r\nVersion=1\r\n";
   const std::wstring longName(257, L'n');
@@ -170,6 +253,8 @@ TEST_F(PresetFileTest, EveryImportCheckHasItsCode) {
     uint32_t error;
   } cases[] = {
       {L"[Other]\nVersion=1\n", 11},
+      {head, 11},  // no preset: importing it would remove every stored one
+      {head + L"[Other]\nName=a\nFlags=0\n", 11},
       {L"[ConfigECSPs]\nVersion=1.0\n", 1828},
       {head + L"[Preset0]\nFlags=0\n", 11},
       {head + L"[Preset0]\nName=a\n", 11},
@@ -178,10 +263,21 @@ TEST_F(PresetFileTest, EveryImportCheckHasItsCode) {
       {head + L"[Preset0]\nName=   \nFlags=0\n", 2115},
       {head + L"[Preset0]\nName=" + longName + L"\nFlags=0\n", 8348},
       {head + L"[Preset0]\nName=a*b\nFlags=0\n", 9954},
+      // Control characters and text direction marks, as the file escapes
+      // them or as they stand: ESC, CR, LF, TAB, NUL, U+202E.
+      {head + L"[Preset0]\nName=a\x1b[31mb\nFlags=0\n", 9954},
+      {head + L"[Preset0]\nName=a\\rb\nFlags=0\n", 9954},
+      {head + L"[Preset0]\nName=a\\nb\nFlags=0\n", 9954},
+      {head + L"[Preset0]\nName=a\tb\nFlags=0\n", 9954},
+      {head + L"[Preset0]\nName=a\\0b\nFlags=0\n", 9954},
+      {head + L"[Preset0]\nName=gpj.\\x202Eexe\nFlags=0\n", 9954},
       {head + L"[Preset0]\nName=Same\nFlags=0\n[preset1]\nName= same \nFlags=0\n", 15119},
       {head + L"[Preset0]\nName=a\nFlags=0\nPathItem0=3|/x/\n", 186},
       {head + L"[Preset0]\nName=a\nFlags=0\nPathItem0=2|" + longPath + L"\n", 206},
       {head + L"[Preset0]\nName=a\nFlags=0\nPathItem0=/x/\n", 3902},
+      // Lengths are counted as the store counts them, in UTF-16 units.
+      {head + L"[Preset0]\nName=" + std::wstring(129, L'\U0001F600') + L"\nFlags=0\n", 8348},
+      {head + L"[Preset0]\nName=a\nFlags=0\nPathItem0=2|" + std::wstring(261, L'\U0001F600') + L"\n", 206},
   };
   for (const auto& c : cases) {
     std::vector<ErrCodePresetRecord> read;

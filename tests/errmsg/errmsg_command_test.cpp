@@ -79,6 +79,14 @@ TEST(ErrMsgCommand, PrintsTheResultsWindowLines) {
   run = ErrMsg(dir, "'a||(' --regex");
   EXPECT_EQ(run.status, 2);
   EXPECT_NE(run.out.find("Component: 2\nERROR: ("), std::string::npos) << run.out;
+  // A regular expression of separators and blanks only has nothing to look
+  // for: refused as a usage error, never a search that stops at once.
+  for (const char* word : {"'||'", "'|| ||'", "' || '"}) {
+    run = ErrMsg(dir, std::string(word) + " --regex");
+    EXPECT_EQ(run.status, 2) << word;
+    EXPECT_EQ(run.out.rfind("Provide a search word to search error messages with\n", 0), 0u) << run.out;
+    EXPECT_NE(run.out.find("\"||\""), std::string::npos) << run.out;
+  }
   run = ErrMsg(dir, "x --lang 0x407");
   EXPECT_EQ(run.status, 2);
   EXPECT_EQ(run.out, "The system messages hold no texts in language 0x407 (German (Germany))\n");

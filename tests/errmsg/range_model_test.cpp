@@ -59,8 +59,11 @@ TEST(ParseRangeCode, Inputs) {
   EXPECT_EQ(v, 0x80070005u);
   EXPECT_TRUE(ParseRangeCode(L"4294967295", v));
   EXPECT_EQ(v, 0xFFFFFFFFu);
+  EXPECT_TRUE(ParseRangeCode(L"-2147483648", v));
+  EXPECT_EQ(v, 0x80000000u);
+  // Numbers never wrap: below -2147483648 is out of range as above 0xFFFFFFFF.
   for (const wchar_t* bad : {L"", L"   ", L"abc", L"-", L"0xg", L"0x ", L"4294967296",
-                             L"0x100000000"}) {
+                             L"0x100000000", L"-4294967295", L"-2147483649"}) {
     v = 9;
     EXPECT_FALSE(ParseRangeCode(bad, v)) << bad;
     EXPECT_EQ(v, 0u) << bad;

@@ -58,10 +58,11 @@ TEST(RangePresetIni, ExportLayoutAndRoundTrip) {
 
 TEST(RangePresetIni, ExportMakesStoredOddNamesImportable) {
   const std::vector<RangeSet> presets = {
-      {{}, L"", 0}, {{}, L"a<b>*", 0}, {{}, L"A_B__", 0}, {{}, L"unnamed PRESET", 0}};
+      {{}, L"", 0}, {{}, L"a<b>*", 0}, {{}, L"A_B__", 0}, {{}, L"unnamed PRESET", 0}, {{}, L"x\u202Ey\x1b", 0}};
   std::vector<RangeSet> back;
   ASSERT_TRUE(RangePresetsFromIni(RangePresetsToIni(presets), back));
-  ASSERT_EQ(back.size(), 4u);
+  ASSERT_EQ(back.size(), 5u);
+  EXPECT_EQ(back[4].name, L"x_y_");
   EXPECT_EQ(back[0].name, L"Unnamed preset");
   EXPECT_EQ(back[1].name, L"a_b__");
   EXPECT_EQ(back[2].name, L"A_B__ (2)");
@@ -83,8 +84,10 @@ TEST(RangePresetIni, ImportReadsLooselyWrittenFiles) {
   ASSERT_EQ(back[0].ranges.size(), 2u);
   EXPECT_EQ(back[0].ranges[1].libraryName, L"/m.dll");
 
-  ASSERT_TRUE(RangePresetsFromIni(File({}), back));
-  EXPECT_TRUE(back.empty());
+  // A file without any preset is refused: importing it would remove every
+  // stored preset.
+  EXPECT_EQ(ImportError(File({})), ERROR_BAD_FORMAT);
+  EXPECT_EQ(ImportError(File({{L"Other", {{L"Name", L"x"}}}})), ERROR_BAD_FORMAT);
 }
 
 TEST(RangePresetIni, EveryImportCheck) {
@@ -104,6 +107,10 @@ TEST(RangePresetIni, EveryImportCheck) {
   EXPECT_EQ(ImportError(File({preset(L"  ")})), ERROR_EMPTY_NAME);
   EXPECT_EQ(ImportError(File({preset(std::wstring(257, L'n'))})), ERROR_NAME_TOO_LONG);
   EXPECT_EQ(ImportError(File({preset(L"a*b")})), ERROR_INVALID_NAME_CHARS);
+  for (const std::wstring& hidden : std::vector<std::wstring>{L"a\x1b[2Jb", L"a\rb", L"a\nb", L"a\tb",
+                                                              std::wstring(L"a\0b", 3), L"a\u202Eb",
+                                                              std::wstring(L"a") + wchar_t(0xDC80)})
+    EXPECT_EQ(ImportError(File({preset(hidden)})), ERROR_INVALID_NAME_CHARS);
   EXPECT_EQ(ImportError(File({preset(L"Same"), preset(L"SAME ")})), ERROR_NAME_ALREADY_USED);
   EXPECT_EQ(ImportError(File({preset(L"n", {{L"ErrRange0", L"1|2|3||"}})})),
             ERROR_INVALID_FLAG_NUMBER);

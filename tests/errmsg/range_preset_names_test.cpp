@@ -31,6 +31,10 @@ TEST(RangePresetNames, SaveChecks) {
   EXPECT_EQ(CheckPresetNameForSave(std::wstring(256, L'x'), sets, 20, t), L"");
   EXPECT_EQ(CheckPresetNameForSave(L"a>b", sets, 20, t),
             L"Preset name contains invalid character(s). Remove any of the following:\n\n< > *");
+  for (const wchar_t* hidden : {L"a\x1b[31mb", L"a\tb", L"a\rb", L"a\u202eb", L"a\x85" L"b"})
+    EXPECT_EQ(CheckPresetNameForSave(hidden, sets, 20, t),
+              L"Preset name contains invalid character(s). Remove any of the following:\n\n"
+              L"control characters and text direction marks");
   EXPECT_EQ(CheckPresetNameForSave(L"win32 ERROR codes", sets, 20, t),
             L"Preset with such name already exists.");
   // Saving a preset under its own name overwrites it; a copy of a built-in

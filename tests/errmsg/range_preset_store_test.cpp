@@ -7,6 +7,7 @@
 #include "core/registry_settings.h"
 #include "errmsg/range_preset_file.h"
 #include "errmsg/range_preset_store.h"
+#include "platform/file_output.h"
 #include "platform/last_error.h"
 #include "platform/named_lock.h"
 #include "platform/win_errors.h"
@@ -134,10 +135,22 @@ TEST_F(RangePresetStoreTest, ExportAndImportFiles) {
             L"Failed to read presets from the following file:\n\n/x/missing.ini\n\n(2) " +
                 std::wstring(L"The file could not be found."));
 
-  // An export that fails leaves no file behind.
+  // An export that fails leaves no file behind, and keeps the one it was to
+  // replace.
   const std::string nowhere = (dir.path() / "no" / "such" / "folder.ini").string();
   EXPECT_FALSE(ExportRangePresets(nowhere, presets, L"today"));
   EXPECT_FALSE(std::filesystem::exists(nowhere));
+  auto fileBytes = [&] {
+    std::ifstream f(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(f)), {});
+  };
+  const std::string before = fileBytes();
+  FileOutput::FailWritesAfterForTesting(0, ERROR_DISK_FULL);
+  const std::vector<RangeSet> other = {Preset(L"Other", 5)};
+  EXPECT_FALSE(ExportRangePresets(path, other, L"today"));
+  FileOutput::FailWritesAfterForTesting(-1, 0);
+  EXPECT_EQ(GetLastError(), ERROR_DISK_FULL);
+  EXPECT_EQ(fileBytes(), before);
 }
 
 }  // namespace

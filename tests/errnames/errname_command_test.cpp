@@ -46,13 +46,16 @@ TEST(ErrNameCommand, EachFailedArgumentIsNamedWithItsReason) {
   TempDir dir("errname");
   CliRun run = RunCli(
       dir, "errname",
-      "' 5' 'E_ACCESSDENIED ' 'E_ACCESS DENIED' '' 0x 0x1FFFFFFFF 99999999999999999999999 E_NO_SUCH_NAME 0x12345678 -0");
+      "' 5' 'E_ACCESSDENIED ' 'E_ACCESS DENIED' '' 0x 0x1FFFFFFFF 99999999999999999999999 E_NO_SUCH_NAME "
+      "0x12345678 -0 -4294967295 -2147483649");
   EXPECT_EQ(run.status, 1);
   for (const char* line :
        {"'E_ACCESS DENIED': neither a number nor an error name: it holds a blank\n",
         "'': empty argument\n", "'0x': no hexadecimal digits after 0x\n",
-        "'0x1FFFFFFFF': the number does not fit in 32 bits\n",
-        "'99999999999999999999999': the number does not fit in 32 bits\n",
+        "'0x1FFFFFFFF': out of range. An error code is a number from -2147483648 to 4294967295 "
+        "(-0x80000000 to 0xFFFFFFFF).\n",
+        "'99999999999999999999999': out of range.", "'-4294967295': out of range.",
+        "'-2147483649': out of range.",
         "'E_NO_SUCH_NAME': no such error name\n",
         "'0x12345678': no error name has the value 0x12345678\n"})
     EXPECT_NE(run.err.find(std::string("tarnix-cli errname: ") + line), std::string::npos)

@@ -142,7 +142,8 @@ class SeamsUseTest : public QObject {
     CErrCodeSearchDlg w;
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    // No settings sheet yet: greyed, as in the main window.
+    // No settings sheet: greyed, as in the main window.
+    RegisterWindow(WindowId::kSettings, nullptr);
     w.commands().Update();
     QVERIFY(!w.commands().action(kEcsSettings)->isEnabled());
     std::vector<QWidget*> owners;
@@ -155,6 +156,7 @@ class SeamsUseTest : public QObject {
     QCOMPARE(owners, std::vector<QWidget*>{&w});
     RegisterWindow(WindowId::kSettings, nullptr);
     QVERIFY(!WindowRegistered(WindowId::kSettings));
+    RegisterProgramWindows();
     // The code window itself is opened by id: one window.
     QVERIFY(OpenWindow(WindowId::kErrCodeSearch, WindowRequest()) == &w);
   }

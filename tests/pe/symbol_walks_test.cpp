@@ -2,7 +2,9 @@
 // order, under each Look In choice and presentation.
 #include <gtest/gtest.h>
 
+#include "pe/export_lookup.h"
 #include "pe/image_reader.h"
+#include "pe/mapped_image.h"
 #include "reader_fakes.h"
 
 namespace tarnix::test {
@@ -84,6 +86,36 @@ TEST(Exports, OrdinalBaseNameIndexAndForwarders) {
   EXPECT_EQ(sink.handed, want);
   EXPECT_EQ(sink.count, 5u);  // NumberOfFunctions
   EXPECT_EQ(sink.skipped, 1u);
+}
+
+// Ordinals are Base plus the index, without wrapping: an entry past
+// 0xFFFFFFFF has no ordinal a module could import it by. A named one is
+// listed without an ordinal; an unnamed one is not listed, as no name or
+// ordinal can reach it.
+TEST(Exports, OrdinalsPastThirtyTwoBitsDoNotWrap) {
+  PeBuilder b(K::kPe32);
+  // Indexes 0 to 3 of Base 0xFFFFFFFE: ordinals 0xFFFFFFFE, 0xFFFFFFFF, then
+  // none (the builder's ordinals wrap as 32-bit numbers do).
+  b.Exports({"lib.dll", 0xFFFFFFFE, {{0xFFFFFFFE, "High", ""}, {0xFFFFFFFF, "", ""}, {0, "", ""}, {1, "Past", ""}}});
+  RecordingSink sink;
+  ReadBytes(b.Build().bytes, sink);
+  std::vector<Handed> want = {
+      {kKindExport, "High", "lib.dll", 0xFFFFFFFE, 0, kBindingNone},
+      {kKindExportOrdinal, "#4294967295", "lib.dll", 0xFFFFFFFF, -1, kBindingNone},
+      {kKindExport, "Past", "lib.dll", 0, 1, kBindingNone},
+  };
+  EXPECT_EQ(sink.handed, want);
+  EXPECT_EQ(sink.skipped, 1u);
+
+  TempDir dir("pe");
+  MappedImage image;
+  ASSERT_TRUE(image.Open(dir.Write("lib.dll", b.Build().bytes).string()));
+  ExportEntry entry;
+  for (uint32_t ordinal : {0u, 1u}) EXPECT_FALSE(FindExportByOrdinal(image, ordinal, entry)) << ordinal;
+  ASSERT_TRUE(FindExportByName(image, "Past", entry));
+  EXPECT_EQ(entry.ordinal, 0u);
+  ASSERT_TRUE(FindExportByOrdinal(image, 0xFFFFFFFF, entry));
+  EXPECT_TRUE(entry.name.empty());
 }
 
 TEST(Exports, FirstOfDuplicateNameOrdinalsWins) {

@@ -138,6 +138,71 @@ TEST_F(ImageInfoText, GlobalVariablesAndForwardedExports) {
   EXPECT_EQ(c.labels.groupCaption, L"Forwarded C Export To");
 }
 
+// A forwarder chain that breaks says where the module should resolve:
+// a forwarder to itself, a loop between two images, a chain longer than
+// the limit, a missing module, a missing ordinal.
+TEST_F(ImageInfoText, BrokenForwardersSayWhatBroke) {
+  auto forwarding = [&](const std::string& file, const std::string& name, const std::string& to) {
+    dir_.Write("Windows/System32/" + file, PeBuilder().Exports({file, 1, {{1, name, to}}}).Build().bytes);
+    return System32(file.c_str());
+  };
+  const std::wstring self = forwarding("self.dll", "Foo", "self.Foo");
+  forwarding("loopa.dll", "A", "loopb.A");
+  const std::wstring loop = forwarding("loopb.dll", "A", "loopa.A");
+  for (int i = 0; i < 20; ++i) {
+    const std::string next = std::to_string(i + 1);
+    forwarding(std::string(1, 'c').append(std::to_string(i)).append(".dll"), "F", std::string(1, 'c').append(next).append(".F"));
+  }
+  dir_.Write("Windows/System32/c20.dll", PeBuilder().Exports({"c20.dll", 1, {{1, "F"}}}).Build().bytes);
+  const std::wstring missingModule = forwarding("m.dll", "G", "nowhere.G");
+  const std::wstring missingOrdinal = forwarding("o.dll", "H", "ntdll.#99");
+  const std::wstring loops = L"<Error: (1921) ";
+  const struct {
+    std::wstring image, forwarder, error;
+  } cases[] = {{self, L"self.Foo", loops},
+               {loop, L"loopa.A", loops},
+               {System32("c0.dll"), L"c1.F", loops},
+               {missingModule, L"nowhere.G", L"<Error: (2) The file could not be found.>"},
+               {missingOrdinal, L"ntdll.#99", L"<Error: (127) "}};
+  for (const auto& k : cases) {
+    ImageInfoSubject s = Subject(kKindExportForwarded, k.forwarder, L"x.dll", 0, 1);
+    s.imagePath = k.image;
+    const ImageInfoContent c = Build(s);
+    EXPECT_EQ(c.resolvesTo.rfind(k.error, 0), 0u) << ToUtf8(c.resolvesTo);
+    EXPECT_TRUE(c.resolvedPath.empty());
+    EXPECT_NE(c.text.find(L"Module To:\tx.dll\nResolves To:\t" + k.error), std::wstring::npos) << ToUtf8(c.text);
+    EXPECT_EQ(c.text.find(L"Resolves To:\t" + k.image), std::wstring::npos) << ToUtf8(c.text);
+  }
+  // The chain of 20 stops at the limit of 16, and says the last forwarder
+  // it followed.
+  ImageInfoSubject chain = Subject(kKindExportForwarded, L"c1.F", L"c0.dll", 0, 1);
+  chain.imagePath = System32("c0.dll");
+  EXPECT_NE(Build(chain).text.find(L"Forwarded To:\tc17.F\n"), std::wstring::npos) << ToUtf8(Build(chain).text);
+
+  // The command line prints the same text.
+  SetRootVariable();
+  const CliRun run = RunCli(dir_, "info", ToUtf8(self) + " --symbol Foo");
+  EXPECT_NE(run.out.find("Resolves To:\t<Error: (1921) "), std::string::npos) << run.out << run.err;
+}
+
+// An import of a module named by a path is shown as a search lists it;
+// the resolver refuses the name and says why.
+TEST_F(ImageInfoText, ModuleNamedByAPath) {
+  SetRootVariable();
+  const fs::path odd = dir_.Write(
+      "App/odd.exe", PeBuilder().Import({"/etc/passwd", {ImportSymbol::Named("root", 1)}}).Build().bytes);
+  CliRun run = RunCli(dir_, "info", odd.string() + " --module /etc/passwd");
+  EXPECT_EQ(run.status, 0) << run.err;
+  const ImageInfoContent library =
+      Build(InfoSubject(odd, kKindImportedLibrary, L"", L"/etc/passwd"));
+  EXPECT_EQ(run.out, ToUtf8(library.text) + "\n");
+  EXPECT_EQ(library.resolvesTo.rfind(L"<Error: (123) ", 0), 0u);
+  EXPECT_NE(run.err.find("/etc/passwd resolves to <Error: (123) "), std::string::npos) << run.err;
+  run = RunCli(dir_, "info", odd.string() + " --module /ETC/PASSWD --symbol root");
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.out.find("Module From:\t/etc/passwd\n"), std::string::npos) << run.out;
+}
+
 TEST_F(ImageInfoText, UnresolvedModulesAndLibraries) {
   // A C++ import from a module that is nowhere: no "Resolves To" lines, no
   // offsets, an unknown function.

@@ -7,7 +7,9 @@
 #include <numeric>
 #include <random>
 
+#include "core/string_memory.h"
 #include "core/text_pool.h"
+#include "core/wformat.h"
 #include "platform/case_fold.h"
 #include "results/result_column.h"
 #include "results/result_field.h"
@@ -256,6 +258,35 @@ TEST(ResultsModel, MemoryLimitKeepsWhatWasTaken) {
   m.Clear();
   EXPECT_FALSE(m.full());
   EXPECT_EQ(m.Add(R(L"x", L"m", 0)), 1u);
+}
+
+// A small limit keeps what fits in it: what the rows, images and texts use
+// is counted, not the chunks and blocks reserved ahead of them.
+TEST(ResultsModel, SmallLimitsKeepWhatFits) {
+  ResultBatch exports;  // one image with as many exports as kernel32.dll
+  for (uint32_t i = 0; i < 2217; ++i)
+    exports.Add(1, L"/w/System32/kernel32.dll", {}, kKindExport, L"Function" + std::to_wstring(i), L"KERNEL32.dll",
+                i + 1, static_cast<int32_t>(i));
+  for (uint32_t mib : {1u, 2u, 3u, 4u}) {
+    ResultsModel m;
+    m.SetMemoryCeiling(uint64_t{mib} << 20);
+    m.BeginSearch(true, false);
+    EXPECT_EQ(m.Append(exports), exports.size()) << mib << " MiB";
+    EXPECT_FALSE(m.full());
+    EXPECT_LE(m.memoryUsed(), uint64_t{mib} << 20);
+  }
+
+  // Wide strings of more than three characters live on the heap, and the
+  // count says so: 1,000 images of ten-character paths take 40 KB or more.
+  std::wstring ten(10, L'p');
+  size_t heap = 0;
+  for (int i = 0; i < 1000; ++i) heap += HeapBytes(ten + L"");
+  EXPECT_GE(heap, 40000u);
+  ResultBatch images;
+  for (uint32_t i = 0; i < 1000; ++i) images.Add(i, WFormat(L"/w/%06u.d", i), {}, kKindImage, L"", L"", 0, -1);
+  ResultsModel m;
+  ASSERT_EQ(m.Append(images), 1000u);
+  EXPECT_GE(m.imageMemory(), 1000 * sizeof(ImageRecord) + 40000);
 }
 
 // Texts that are not valid UTF-16 or UTF-8 (lone surrogates standing for

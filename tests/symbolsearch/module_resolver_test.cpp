@@ -154,5 +154,20 @@ TEST(ModuleResolver, BrokenSchemaFailsOnlyApiSetsWithItsError) {
             w.Path("Windows/System32/kernelbase.dll"));
 }
 
+// A schema of a version that is not read says its version and those read.
+TEST(ModuleResolver, SchemaOfAnotherVersionSaysWhichVersionsAreRead) {
+  WindowsLayout w;
+  std::string schema = test::ApiSetSchemaBytes(6, {{u"api-ms-win-core-file-l1-2-0", {{u"", u"kernelbase.dll"}}}});
+  test::Poke<uint32_t>(schema, 0, 5);
+  w.dir.Write("c/Windows/System32/apisetschema.dll", test::ApiSetSchemaDll(schema));
+  const ModuleResolver r = w.Resolver();
+  uint32_t error = 0;
+  EXPECT_EQ(Resolve(r, w.Path("App/app.exe"), kImageType64, L"api-ms-win-core-file-l1-2-0.dll", &error), L"");
+  EXPECT_EQ(error, ERROR_UNSUPPORTED_VERSION);
+  EXPECT_EQ(r.DescribeError(error),
+            L"(1828) The API set schema of this Windows has version 5; versions 2, 4 and 6 are read.");
+  EXPECT_EQ(r.DescribeError(ERROR_FILE_NOT_FOUND), L"(2) The file could not be found.");
+}
+
 }  // namespace
 }  // namespace tarnix

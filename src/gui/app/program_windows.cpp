@@ -3,6 +3,8 @@
 #include "gui/app/window_registry.h"
 #include "gui/dialogs/more_info_dlg.h"
 #include "gui/errcode/err_code_search_dlg.h"
+#include "gui/settings/settings_sheet.h"
+#include "gui/tools/undec_cpp_name_dlg.h"
 
 namespace tarnix::gui {
 
@@ -12,6 +14,12 @@ void RegisterProgramWindows() {
   });
   RegisterWindow(WindowId::kHelp, [](const WindowRequest& r) -> QWidget* {
     return CMoreInfoDlg::Show(r.owner, r.anchor);
+  });
+  RegisterWindow(WindowId::kUndecorate, [](const WindowRequest& r) -> QWidget* {
+    return CUndecCppNameDlg::Show(r.owner);
+  });
+  RegisterWindow(WindowId::kSettings, [](const WindowRequest& r) -> QWidget* {
+    return CSettingsSheet::Show(r.owner, r.page);
   });
 }
 
