@@ -5,7 +5,8 @@
 #   BEFORE=OLD_CLI [BEFORE_GUI=OLD_GUI_TIMING] bench/records_scale.sh CORPUS_DIR [COPIES]
 # Prints, for now and before: the time and peak memory of the search that
 # writes each result as it comes, of --sort 0 (Function Name) and --sort 4
-# (Folder), of --details; the bytes per result the sorted search keeps
+# (Folder), of --details (and its time and peak memory against the
+# streaming search's); the bytes per result the sorted search keeps
 # (its peak memory less the streaming search's, per result); and the
 # window's timing (tarnix-gui-timing search) on the same folder.
 # With COMPARE=1 it first checks that both builds write the same bytes on
@@ -75,12 +76,17 @@ for who in now before; do
   [ -n "$bin" ] || continue
   timed "$who: search (streaming)" "$bin"
   read -r _ stream < "$work/last"
+  cp "$work/last" "$work/stream"
   timed "$who: search --sort 0" "$bin" --sort 0
   read -r _ sorted < "$work/last"
   awk -v a="$sorted" -v b="$stream" -v n="$results" -v w="$who" \
     'BEGIN { printf "%s: --sort 0 keeps %.1f bytes per result\n", w, (a - b) * 1024 / n }'
   timed "$who: search --sort 4" "$bin" --sort 4
+  read -r streamSecs _ < "$work/stream"
   timed "$who: search --details" "$bin" --details
+  read -r secs kib < "$work/last"
+  awk -v s="$secs" -v k="$kib" -v ss="$streamSecs" -v sk="$stream" -v w="$who" \
+    'BEGIN { printf "%s: --details takes %.2fx the streaming search'"'"'s time and %.2fx its peak memory\n", w, s / ss, k / sk }'
 done
 if [ -x "$gui" ]; then
   echo "now, the window:"

@@ -15,7 +15,7 @@ set -euo pipefail
 run=(g++ cmake ninja-build pkg-config libsqlite3-dev tzdata
      qt6-base-dev qt6-base-dev-tools libgl-dev qt6-wayland libqt6svg6)
 test=(googletest libgtest-dev libgmock-dev libbenchmark-dev mingw-w64-common python3
-      fonts-dejavu-core tidy time desktop-file-utils appstream clang llvm lld)
+      fonts-dejavu-core tidy time desktop-file-utils appstream clang llvm lld fuse3 libfuse3-dev)
 fuzz=(clang libclang-rt-14-dev llvm lld)
 e2e=(xvfb xauth openbox at-spi2-core dbus-x11 python3-dogtail python3-pyatspi xdotool imagemagick)
 package=(python3 dpkg-dev file lintian desktop-file-utils appstream)

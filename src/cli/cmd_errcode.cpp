@@ -194,6 +194,7 @@ int RunErrCode(const std::vector<std::string>& args) {
   request.locations = o.locations;
   request.fileExtensions = o.extGiven ? o.extensions : ReadErrCodeSrchFileExts(settings);
   request.language = o.language;
+  request.readers = LoadProgramSettings().searchReaders;
 
   for (const auto& line : SearchStartLines(code, kind, request.locations)) PrintLine(stderr, line);
 

@@ -1,16 +1,18 @@
 // tarnix-cli search: the symbol search without a window. Takes the program's
 // own command line (folder or files, then /switch value pairs) plus options
 // of its own, runs the search workers and prints every result as it comes.
-// Results are kept only when they must be completed (--details), ordered
-// (--sort) or counted before they are written (the HTML report); otherwise
-// each is written as it arrives and memory does not grow with their number.
-// Status lines are never kept beyond what the report shows.
+// Results are kept only when they must be ordered (--sort) or counted before
+// they are written (the HTML report); otherwise each is written as it
+// arrives (with --details, once its image's details are read) and memory
+// does not grow with their number. Status lines are never kept beyond what
+// the report shows.
 #include <signal.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,6 +20,7 @@
 #include "cli/command.h"
 #include "core/error_text.h"
 #include "core/event_log.h"
+#include "core/ordered_readers.h"
 #include "core/registry_settings.h"
 #include "core/text_format.h"
 #include "core/wformat.h"
@@ -27,6 +30,7 @@
 #include "platform/message_target.h"
 #include "platform/text_encoding.h"
 #include "results/details_pass.h"
+#include "results/streamed_details.h"
 #include "results/results_details_work.h"
 #include "results/html_report.h"
 #include "results/report_inputs.h"
@@ -61,6 +65,7 @@ struct SearchOptions {
   int32_t sortColumn = -1;
   bool sortDescending = false;
   int64_t maxMemoryMiB = -1;  // -1: the setting
+  int64_t jobs = -1;          // -1: the setting
 };
 
 int Usage(const char* message) {
@@ -69,7 +74,7 @@ int Usage(const char* message) {
                "usage: tarnix-cli search [FOLDER|FILE...] [/SWITCH VALUE...] [--name TEXT] [--for TEXT]\n"
                "         [--undecorate 0|1] [--undecorate-flags N] [--columns IDS] [--header]\n"
                "         [--format tsv|json] [--output FILE] [--details] [--sort COLUMN[:desc]]\n"
-               "         [--max-memory MIB] [--quiet]\n"
+               "         [--max-memory MIB] [--jobs N] [--quiet]\n"
                "switches: /auto /isf /fnrx /fncs /fnww /snrx /sncs /snww /pa /sf /li /petp /pess\n"
                "          /pecm /pecv /pedm /pedv /petf /pett (decimal values; '-' works as '/')\n"
                "tsv output (stdout and --output text files): fields joined by TAB; a tab, line feed,\n"
@@ -222,6 +227,11 @@ int RunSearch(const std::vector<std::string>& args) {
       if (!in.Value(v) || !ParseNumber(v, n) || n > 0xFFFFFFFF)
         return Usage("--max-memory takes a number of MiB from 0 to 4294967295 (0: a quarter of the machine's memory)");
       opt.maxMemoryMiB = n;
+    } else if (a == "--jobs") {
+      int64_t n;
+      if (!in.Value(v) || !ParseNumber(v, n) || n < 1 || n > kMaxReaders)
+        return Usage("--jobs takes a number of threads reading images, 1 to 64");
+      opt.jobs = n;
     } else if (a == "--help") {
       Usage(nullptr);
       return kExitOk;
@@ -282,6 +292,10 @@ int RunSearch(const std::vector<std::string>& args) {
   start.undecorate = opt.undecorate >= 0 ? opt.undecorate == 1 : settings.undecorateCppNames;
   start.undecorationFlags = opt.undecorateFlags >= 0 ? static_cast<uint32_t>(opt.undecorateFlags)
                                                      : settings.undecorationFlags;
+  start.readers = opt.jobs > 0 ? static_cast<uint32_t>(opt.jobs) : settings.searchReaders;
+  // The total size is only shown by the progress bar.
+  const bool progressShown = !opt.quiet && isatty(STDERR_FILENO);
+  start.sizeScan = progressShown;
 
   StopFlag stop{kStopRun};
   SearchStatistics stats;
@@ -300,8 +314,8 @@ int RunSearch(const std::vector<std::string>& args) {
   const std::wstring ext = toFile ? ToLowerCase(FromUtf8(opt.output.substr(std::min(opt.output.size(), opt.output.rfind('.')))))
                                   : std::wstring();
   const bool html = toFile && (ext == L".html" || ext == L".htm");
-  // Results are held back when they must be completed, ordered or counted first.
-  const bool collect = html || opt.details || opt.sortColumn >= 0;
+  // Results are held back when they must be ordered or counted first.
+  const bool collect = html || opt.sortColumn >= 0;
   ResultsModel collected;
   collected.BeginSearch(params.searchFor == kSearchForSymbols, !fullSymbols);
   const uint64_t limit = ResultsMemoryLimit(opt.maxMemoryMiB >= 0 ? static_cast<uint32_t>(opt.maxMemoryMiB)
@@ -353,7 +367,7 @@ int RunSearch(const std::vector<std::string>& args) {
     return kExitSomeFailed;
   }
 
-  ProgressBar bar(!opt.quiet && isatty(STDERR_FILENO));
+  ProgressBar bar(progressShown);
   uint64_t results = 0, done = 0;
   std::wstring currentFile;
   bool completed = false;
@@ -361,6 +375,83 @@ int RunSearch(const std::vector<std::string>& args) {
   uint32_t streamError = 0;
   ResultEntry entry;
   std::wstring line;
+  // A result not kept is written as it comes (with --details, once its
+  // image's details are read).
+  auto write = [&](ResultEntry& e) {
+    e.id = ++results;
+    if (stream) {
+      if (!streamFailed && !stream->Add(e)) {
+        streamFailed = true;
+        streamError = GetLastError();
+        stop.store(kStopStop);
+      }
+      return;
+    }
+    if (opt.json)
+      line = JsonLine(e, opt.columns, fullSymbols);
+    else
+      ResultExportLine(e, opt.columns, fullSymbols, line);
+    line += L'\n';
+    bar.Clear();
+    PrintUtf8(stdout, line);
+  };
+  // With --details, threads read the details of each batch's rows (a few
+  // thousand at a time) and write their lines for stdout; the lines are
+  // printed in the order the results came.
+  struct DetailsJob {
+    std::shared_ptr<const ResultBatch> results;
+    size_t first = 0, count = 0;
+  };
+  struct DetailedResults {
+    DetailsJob job;
+    StreamedDetails::Batch details;
+    std::string lines;  // UTF-8, for stdout
+  };
+  constexpr size_t kDetailsRows = 1024;
+  using DetailsReaders = OrderedReaders<DetailsJob, DetailedResults>;
+  std::optional<StreamedDetails> details;
+  std::unique_ptr<DetailsReaders> detailsReaders;
+  if (opt.details && !collect) {
+    details.emplace(params.searchFor == kSearchForSymbols && start.undecorate, start.undecorationFlags);
+    OrderedReadLimits limits;
+    limits.readers = EffectiveReaderCount(start.readers);
+    limits.window = limits.readers + 2;
+    detailsReaders = std::make_unique<DetailsReaders>(
+        limits,
+        [&](DetailsJob& job, DetailsReaders::Outlet&) {
+          DetailedResults out;
+          details->Complete(*job.results, job.first, job.count, out.details);
+          if (!stream) {
+            ResultEntry e;
+            std::wstring text;
+            for (size_t i = job.first; i < job.first + job.count; ++i) {
+              StreamedDetails::Fill(*job.results, out.details, i, e);
+              if (opt.json)
+                text = JsonLine(e, opt.columns, fullSymbols);
+              else
+                ResultExportLine(e, opt.columns, fullSymbols, text);
+              text += L'\n';
+              out.lines += ToUtf8(text);
+            }
+          }
+          out.job = std::move(job);
+          return out;
+        },
+        [&](DetailedResults& d, bool) {
+          if (!stream) {
+            results += d.job.count;
+            bar.Clear();
+            std::fwrite(d.lines.data(), 1, d.lines.size(), stdout);
+            return true;
+          }
+          for (size_t i = d.job.first; i < d.job.first + d.job.count; ++i) {
+            StreamedDetails::Fill(*d.job.results, d.details, i, entry);
+            write(entry);
+          }
+          return true;
+        },
+        [] { return ReadersTick::kGo; });
+  }
   for (bool ended = false; !ended;) {
     PostedMessage m;
     if (!target.Take(m, std::chrono::milliseconds(200))) continue;
@@ -382,24 +473,15 @@ int RunSearch(const std::vector<std::string>& args) {
           }
           break;
         }
+        if (detailsReaders) {
+          auto shared = std::make_shared<const ResultBatch>(std::move(*m.As<ResultBatch>()));
+          for (size_t first = 0; first < shared->size(); first += kDetailsRows)
+            detailsReaders->Add({shared, first, std::min(kDetailsRows, shared->size() - first)});
+          break;
+        }
         for (size_t i = 0; i < batch->size(); ++i) {
           batch->Fill(i, entry.result);
-          entry.id = ++results;
-          if (stream) {
-            if (!streamFailed && !stream->Add(entry)) {
-              streamFailed = true;
-              streamError = GetLastError();
-              stop.store(kStopStop);
-            }
-            continue;
-          }
-          if (opt.json)
-            line = JsonLine(entry, opt.columns, fullSymbols);
-          else
-            ResultExportLine(entry, opt.columns, fullSymbols, line);
-          line += L'\n';
-          bar.Clear();
-          PrintUtf8(stdout, line);
+          write(entry);
         }
         break;
       }
@@ -437,6 +519,7 @@ int RunSearch(const std::vector<std::string>& args) {
   }
   stop.store(kStopStop);  // the size scan may still run; it is no longer needed
   search.Wait(std::chrono::milliseconds(5000));
+  if (detailsReaders) detailsReaders->Finish();
   bar.Clear();
   std::fflush(stdout);
   const int64_t elapsed = static_cast<int64_t>(TickCount64() - startTick);

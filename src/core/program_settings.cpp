@@ -82,6 +82,7 @@ ProgramSettings ProgramSettings::Load(const RegistrySettings& store, const Diagn
   s.peTimeFrom = store.GetQword(kSrchPETsFrom, 0);
   s.peTimeTo = store.GetQword(kSrchPETsTo, 0);
   s.resultsMaxMiB = store.GetDword(kSrchResMaxMB, 0);
+  s.searchReaders = store.GetDword(kSrchReadThreads, 0);
   return s;
 }
 

@@ -97,6 +97,7 @@ struct ProgramSettings {
   uint64_t peSubsystems = 0, peCharsMask = 0, peCharsValues = 0, peDirsMask = 0, peDirsValues = 0;
   uint64_t peTimeFrom = 0, peTimeTo = 0;  // FILETIMEs, 0 = not set
   uint32_t resultsMaxMiB = 0;  // "SrchResMaxMB"; 0: the default share of memory
+  uint32_t searchReaders = 0;  // "SrchReadThreads"; 0: the default
 
   // Told when the stored online-search URL cannot be used (the caller logs
   // it and beeps); gets the log text.

@@ -38,6 +38,7 @@ enum class SettingId : uint32_t {
   // Kept by no page of the sheet but changed by the user.
   kWindowsRoot,
   kResultsMemoryLimit,
+  kSearchReaders,
   // The windows' own choices.
   kSearchFor,
   kShowControls,

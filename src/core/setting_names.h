@@ -31,6 +31,10 @@ inline constexpr uint32_t kErrCodeSrchOutputBuffMaxChLnDefault = 100000;
 inline constexpr wchar_t kErrCodeSrchClearOutputBuffBeforeSrch[] = L"ErrCodeSrchClearOutputBuffBeforeSrch";
 inline constexpr uint32_t kErrCodeSrchClearOutputBuffBeforeSrchDefault = 1;
 
+// How many threads read images in a search (symbol and error code
+// searches); 0: the number of processors, at most 8. Above 64 reads as 64.
+inline constexpr wchar_t kSrchReadThreads[] = L"SrchReadThreads";
+
 // The Windows folder to take System32 and Program Files from (text; empty:
 // found on this machine).
 inline constexpr wchar_t kWindowsRoot[] = L"WindowsRoot";

@@ -1,6 +1,7 @@
 #include "core/window_settings.h"
 
 #include "core/event_log.h"
+#include "core/ordered_readers.h"
 #include "core/registry_settings.h"
 #include "core/setting_changes.h"
 #include "core/setting_names.h"
@@ -157,6 +158,14 @@ bool WritePeTimeStamp(ProgramSettings& snapshot, bool from, uint64_t fileTime) {
 bool WriteResultsMemoryLimit(ProgramSettings& snapshot, uint32_t mib) {
   snapshot.resultsMaxMiB = mib;
   return Announced(SettingId::kResultsMemoryLimit, RegistrySettings().SetDword(setting::kSrchResMaxMB, mib));
+}
+
+bool WriteSearchReaders(ProgramSettings& snapshot, uint32_t readers) {
+  const bool valid = readers <= kMaxReaders;
+  snapshot.searchReaders = valid ? readers : kMaxReaders;
+  const bool stored =
+      Announced(SettingId::kSearchReaders, RegistrySettings().SetDword(setting::kSrchReadThreads, snapshot.searchReaders));
+  return valid ? stored : Refused();
 }
 
 bool ClearPeFilters(ProgramSettings& snapshot) {

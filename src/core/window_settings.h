@@ -64,6 +64,10 @@ bool ClearPeFilters(ProgramSettings& snapshot);
 // default, a quarter of the machine's memory).
 bool WriteResultsMemoryLimit(ProgramSettings& snapshot, uint32_t mib);
 
+// "SrchReadThreads": the threads that read images in a search (0: the
+// default, the number of processors up to 8; at most 64).
+bool WriteSearchReaders(ProgramSettings& snapshot, uint32_t readers);
+
 // The stored column layouts of the results lists (binary, as the column
 // layout codec writes them).
 enum class ColumnsSetting : uint32_t { kSymbolResults, kErrCodeResults };

@@ -13,6 +13,7 @@
 #include "core/event_log.h"
 #include "core/folder_walk_lines.h"
 #include "core/message_poster.h"
+#include "core/ordered_readers.h"
 #include "core/wformat.h"
 #include "errcode/extension_filter.h"
 #include "errcode/location_walk.h"
@@ -100,7 +101,38 @@ class CountingWalk final : public LocationWalkHandler {
   const StopFlag& stop_;
 };
 
-// The search thread's walk: the per-file lookup, and every message it posts.
+// One file for a reader to look the code up in, and what came of it (or a
+// status line of the walk, in walk order).
+struct ModuleJob {
+  std::wstring path;
+};
+struct ModuleOutput {
+  enum class What { kLookup, kLine, kStopped } what = What::kLine;
+  std::wstring path;  // the file examined, or the place the line is about
+  ModuleLookup lookup = ModuleLookup::kNotLoadable;
+  std::wstring text;  // the message, or the status line
+  uint32_t error = 0;
+};
+using ModuleReaders = OrderedReaders<ModuleJob, ModuleOutput>;
+
+// A reader's lookup: the file loaded as a data file, the code looked up.
+ModuleOutput LookUp(const ErrorCodeSearchRequest& r, ModuleJob& job, ModuleReaders::Outlet& outlet) {
+  ModuleOutput out;
+  uint32_t state;
+  while ((state = r.stop->load()) == kStopPause && !outlet.cancelled() && outlet.Poll())
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  if (state >= kStopStop || outlet.cancelled()) {
+    out.what = ModuleOutput::What::kStopped;
+    return out;
+  }
+  out.what = ModuleOutput::What::kLookup;
+  out.path = std::move(job.path);
+  out.lookup = LookupErrorCode(out.path, r.code, r.language, out.text, out.error);
+  return out;
+}
+
+// The search thread's walk: it hands the files to the readers and delivers
+// what they find in walk order, with every message it posts.
 class SearchWalk final : public LocationWalkHandler {
  public:
   SearchWalk(const ErrorCodeSearchRequest& request, ErrorCodeSearchShared& shared)
@@ -109,63 +141,100 @@ class SearchWalk final : public LocationWalkHandler {
     poster_.SetRetryHook([this] { PostProgressIfDue(); });
   }
 
+  void SetReaders(ModuleReaders& readers) { readers_ = &readers; }
   bool failed() const { return failed_; }
 
   // Posts the results still held; false when they could not be delivered.
   bool FlushResults() { return Delivered(results_.Flush()); }
 
   bool OnFile(const std::wstring& folder, const std::wstring& name) override {
-    ++shared_.filesExamined;
-    currentPath_ = folder + name;
-    std::wstring text;
-    uint32_t error = 0;
-    const ModuleLookup found = LookupErrorCode(currentPath_, r_.code, r_.language, text, error);
-    switch (found) {
-      case ModuleLookup::kFound:
-      case ModuleLookup::kFoundSystem:
-        if (!DeliverResult(std::move(text), found == ModuleLookup::kFoundSystem)) return false;
-        break;
-      case ModuleLookup::kNotLoadable:
-        break;  // most files are not modules with message tables
-      case ModuleLookup::kNoMessage:
-        if (!IsSilentLookupError(error) &&
-            !Status(WFormat(L"ERROR: Failed to retrieve error message from \"%ls\". (%ls) %ls",
-                            currentPath_.c_str(), ErrorCodeToText(error).c_str(),
-                            ErrorDescription(error).c_str())))
-          return false;
-        break;
-    }
-    return ProgressStep();
+    return readers_->Add(ModuleJob{folder + name});
   }
 
   bool OnFolderError(const std::wstring& folder, const std::wstring& name, uint32_t error,
                      bool listingFailed) override {
-    const std::wstring line = listingFailed ? FolderSearchFailedLine(error, folder)
-                                            : FolderListingBrokeOffLine(error, folder, name);
-    if (!Status(line)) return false;
-    currentPath_ = folder;
-    return ProgressStep();
+    return Line(folder, listingFailed ? FolderSearchFailedLine(error, folder)
+                                      : FolderListingBrokeOffLine(error, folder, name));
   }
 
   bool OnFolderSkipped(const std::wstring& path, const std::wstring& walkedAs, bool link,
                        bool loop) override {
     EventLog::LogSiteFormat(loop ? 933 : 934, L"link=%d, path=\"%ls\", walkedAs=\"%ls\"",
                             link ? 1 : 0, path.c_str(), walkedAs.c_str());
-    if (!Status(FolderSkippedLine(link, loop, path, walkedAs))) return false;
-    currentPath_ = path;
-    return ProgressStep();
+    return Line(path, FolderSkippedLine(link, loop, path, walkedAs));
   }
 
   bool OnBrokenLink(const std::wstring& path, uint32_t error) override {
     EventLog::LogSiteFormat(935, L"e=%u, path=\"%ls\"", error, path.c_str());
-    if (!Status(BrokenLinkLine(error, path))) return false;
-    currentPath_ = path;
+    return Line(path, BrokenLinkLine(error, path));
+  }
+
+  // Before every entry: waits while paused, then delivers what is ready.
+  bool ShouldStop() override {
+    for (;;) {
+      switch (Tick()) {
+        case ReadersTick::kStop:
+          readers_->Stop();
+          return true;
+        case ReadersTick::kHold:
+          std::this_thread::sleep_for(std::chrono::milliseconds(10));
+          continue;
+        case ReadersTick::kGo:
+          return !readers_->Drain();
+      }
+    }
+  }
+
+  // Delivers one lookup or line, in walk order; false when the search must stop.
+  bool Commit(ModuleOutput& out) {
+    switch (out.what) {
+      case ModuleOutput::What::kStopped:
+        return false;
+      case ModuleOutput::What::kLine:
+        if (!Status(std::move(out.text))) return false;
+        break;
+      case ModuleOutput::What::kLookup:
+        ++shared_.filesExamined;
+        switch (out.lookup) {
+          case ModuleLookup::kFound:
+          case ModuleLookup::kFoundSystem:
+            if (!DeliverResult(std::move(out.text), out.path, out.lookup == ModuleLookup::kFoundSystem)) return false;
+            break;
+          case ModuleLookup::kNotLoadable:
+            break;  // most files are not modules with message tables
+          case ModuleLookup::kNoMessage:
+            if (!IsSilentLookupError(out.error) &&
+                !Status(WFormat(L"ERROR: Failed to retrieve error message from \"%ls\". (%ls) %ls",
+                                out.path.c_str(), ErrorCodeToText(out.error).c_str(),
+                                ErrorDescription(out.error).c_str())))
+              return false;
+            break;
+        }
+        break;
+    }
+    currentPath_ = std::move(out.path);
     return ProgressStep();
   }
 
-  bool ShouldStop() override { return CheckStop(*r_.stop); }
+  // While the search waits: what is due is posted. While paused, what was
+  // found so far is shown and nothing more is examined or delivered.
+  ReadersTick Tick() {
+    const uint32_t state = r_.stop->load();
+    if (state >= kStopStop) return ReadersTick::kStop;
+    if (state == kStopPause) return FlushResults() ? ReadersTick::kHold : ReadersTick::kStop;
+    results_.PostIfDue();
+    PostProgressIfDue();
+    return ReadersTick::kGo;
+  }
 
  private:
+  bool Line(const std::wstring& path, std::wstring line) {
+    ModuleOutput out;
+    out.path = path;
+    out.text = std::move(line);
+    return readers_->AddReady(std::move(out));
+  }
+
   // A status line; false when a stop came while the queue was full. A line
   // that can't be delivered for another reason is dropped.
   bool Status(std::wstring line) {
@@ -175,12 +244,12 @@ class SearchWalk final : public LocationWalkHandler {
     return poster_.Post(m) != MessagePoster::kStopped;
   }
 
-  bool DeliverResult(std::wstring text, bool systemText) {
+  bool DeliverResult(std::wstring text, const std::wstring& path, bool systemText) {
     {
       std::lock_guard<std::mutex> lock(shared_.matchLock);
       ++shared_.matches;
     }
-    return Delivered(results_.Add({r_.code, r_.kind, std::move(text), currentPath_, systemText}));
+    return Delivered(results_.Add({r_.code, r_.kind, std::move(text), path, systemText}));
   }
 
   // What became of a batch of results: a stop while the queue was full
@@ -198,9 +267,9 @@ class SearchWalk final : public LocationWalkHandler {
 
   // After every file and every error: stop when asked, else progress.
   bool ProgressStep() {
-    // What was found so far is shown while the search is paused.
-    if (r_.stop->load() == kStopPause && !FlushResults()) return false;
-    if (CheckStop(*r_.stop)) return false;
+    const uint32_t state = r_.stop->load();
+    if (state == kStopPause && !FlushResults()) return false;
+    if (state >= kStopStop) return false;
     results_.PostIfDue();
     PostProgressIfDue();
     return true;
@@ -221,6 +290,7 @@ class SearchWalk final : public LocationWalkHandler {
 
   const ErrorCodeSearchRequest& r_;
   ErrorCodeSearchShared& shared_;
+  ModuleReaders* readers_ = nullptr;
   MessagePoster poster_;
   BatchPoster<ErrorCodeSearchResult> results_;
   uint64_t lastProgressTick_;
@@ -248,7 +318,17 @@ void SearchThread(std::unique_ptr<ErrorCodeSearchRequest> r,
                   std::shared_ptr<ErrorCodeSearchShared> shared) {
   LowerThreadPriority(810);
   SearchWalk walk(*r, *shared);
+  OrderedReadLimits limits;
+  limits.readers = EffectiveReaderCount(r->readers);
+  ModuleReaders readers(
+      limits, [&](ModuleJob& job, ModuleReaders::Outlet& outlet) { return LookUp(*r, job, outlet); },
+      [&](ModuleOutput& out, bool) { return walk.Commit(out); }, [&] { return walk.Tick(); },
+      [] { LowerThreadPriority(810); });
+  walk.SetReaders(readers);
   bool walked = WalkSearchLocations(r->locations, ExtensionFilter(r->fileExtensions), walk);
+  if (!walked) readers.Stop();
+  // Every reader has ended before the search-finished message.
+  if (!readers.Finish()) walked = false;
   // The results still held go before the end; a stop drops them.
   if (walked && !walk.FlushResults()) walked = false;
   const bool completed = walked && !walk.failed();

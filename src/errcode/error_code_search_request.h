@@ -44,6 +44,8 @@ struct ErrorCodeSearchRequest {
   std::vector<std::wstring> fileExtensions;  // empty: every file
   // The language asked of the formatter; 0x400 follows the platform's order.
   uint16_t language = kLangUserDefault;
+  // Threads looking the code up ("SrchReadThreads"); 0: the default.
+  uint32_t readers = 0;
 };
 
 // The request as the event log describes it when a start fails:

@@ -55,7 +55,7 @@ bool ReadNumber(std::wstring_view text, int64_t& out) {
 }
 
 bool ReadFlags(std::wstring_view text, uint32_t& out) {
-  int64_t value;
+  int64_t value = 0;
   if (!ReadNumber(Trimmed(text), value) || value < INT32_MIN || value > UINT32_MAX) return false;
   out = static_cast<uint32_t>(value);
   return true;

@@ -110,12 +110,14 @@ int Walk(ImageInfo& image, const ScanOptions& options, SymbolSink& sink,
 }  // namespace
 
 int ImageReader::ReadFile(const std::string& path, const ScanOptions& options,
-                          SymbolSink& sink, const ImageFilter* filter, uint32_t& location) {
+                          SymbolSink& sink, const ImageFilter* filter, uint32_t& location,
+                          uint64_t* fileSize) {
   MappedFile file;
   if (!file.Open(path, 64, 0xFFFFFFFFull)) {
     location = LocationOfStep(file.failedStep());
     return kReadFailed;  // the last error is the platform's
   }
+  if (fileSize) *fileSize = file.fileSize();
   FaultGuard guard(file.data(), file.viewSize());
   return ReadMemory(file.data(), file.viewSize(), path, options, sink, filter, location, &guard);
 }

@@ -55,9 +55,11 @@ struct ScanOptions {
 class ImageReader {
  public:
   // Maps the file at `path` (UTF-8) read-only and reads it. `filter` may be
-  // null (no filters). Sets the last error on every return.
+  // null (no filters). `fileSize`, when given, is set to the file's size as
+  // soon as it is mapped (before the sink hears of the image). Sets the
+  // last error on every return.
   int ReadFile(const std::string& path, const ScanOptions& options, SymbolSink& sink,
-               const ImageFilter* filter, uint32_t& location);
+               const ImageFilter* filter, uint32_t& location, uint64_t* fileSize = nullptr);
 
   // Reads an image already in memory; `size` is the view size. `guard`, when
   // given, reports faults of a mapping underneath. `path` only names the

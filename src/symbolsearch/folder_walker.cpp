@@ -41,7 +41,7 @@ int WalkOne(const FolderWalkOptions& o, const std::wstring& folder, FolderVisits
             const FolderWalker::Callback& onEvent, const FolderWalker::StopCheck& shouldStop) {
   const bool literal = o.pattern != L"*";
   const bool descend = o.flags & kWalkSubfolders;
-  FolderListing listing = ListFolder(folder, true);
+  FolderListing listing = ListFolder(folder, o.sizes);
   FolderEntries& entries = listing.entries;
   uint32_t err = listing.OpenError();
   if (literal && err == 0) {

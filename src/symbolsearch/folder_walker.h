@@ -53,6 +53,8 @@ struct FolderWalkOptions {
   std::wstring pattern;    // "*" or one literal file name
   uint32_t flags = 0;
   const SearchString* fileName = nullptr;  // the prepared 'File Name' string
+  // Whether the file events carry sizes: each costs a look at the file.
+  bool sizes = true;
 };
 
 class FolderWalker {

@@ -4,6 +4,7 @@
 #include <cstddef>
 
 #include "platform/char_class.h"
+#include "platform/text_encoding.h"
 
 namespace tarnix {
 namespace {
@@ -13,6 +14,18 @@ constexpr size_t kNotFound = SIZE_MAX;
 constexpr size_t kStackWords = 16;
 
 bool IsStarRun(wchar_t c) { return c == L'*' || c == L'?'; }
+
+// Every byte of Windows-1252 as the character it converts to.
+const std::wstring& AnsiCharacters() {
+  static const std::wstring table = [] {
+    std::string bytes(256, '\0');
+    for (size_t b = 0; b < 256; ++b) bytes[b] = static_cast<char>(b);
+    std::wstring out;
+    AppendCp1252(out, bytes);
+    return out;
+  }();
+  return table;
+}
 
 }  // namespace
 
@@ -63,8 +76,13 @@ void PlainPattern::Prepare(uint32_t flags, std::wstring_view pattern) {
       if (it != keys.end() && *it == key)
         part.ascii[c] = static_cast<uint16_t>(it - keys.begin() + 1);
     }
+    // So does every byte of an 8-bit name, by the character it stands for.
+    const std::wstring& ansi = AnsiCharacters();
+    for (size_t b = 0; b < ansi.size() && b < 256; ++b) part.ansi[b] = static_cast<uint16_t>(MaskNumber(part, ansi[b]));
     parts_.push_back(std::move(part));
   };
+  const std::wstring& ansi = AnsiCharacters();
+  for (size_t b = 0; b < ansi.size() && b < 256; ++b) ansiWord_[b] = IsWordChar(ansi[b]);
 
   size_t i = 0;
   while (i < pattern.size() && pattern[i] != L'*') ++i;
@@ -90,24 +108,25 @@ void PlainPattern::Prepare(uint32_t flags, std::wstring_view pattern) {
   }
 }
 
-const uint64_t* PlainPattern::MaskOf(const Part& part, wchar_t c) const {
-  size_t m = 0;
-  if (static_cast<uint32_t>(c) < 128) return &masks_[part.masks + part.ascii[c] * part.words];
+size_t PlainPattern::MaskNumber(const Part& part, wchar_t c) const {
+  if (static_cast<uint32_t>(c) < 128) return part.ascii[c];
   const wchar_t key = Key(c);
-  if (static_cast<uint32_t>(key) < 128) {
-    m = part.ascii[key];  // a character that folds to an ASCII one (the Kelvin sign)
-  } else if (!part.others.empty()) {
-    auto it = std::lower_bound(part.others.begin(), part.others.end(), key,
-                               [](const std::pair<wchar_t, uint32_t>& e, wchar_t k) {
-                                 return e.first < k;
-                               });
-    if (it != part.others.end() && it->first == key) m = it->second;
-  }
-  return &masks_[part.masks + m * part.words];
+  // A character that folds to an ASCII one (the Kelvin sign).
+  if (static_cast<uint32_t>(key) < 128) return part.ascii[key];
+  auto it = std::lower_bound(part.others.begin(), part.others.end(), key,
+                             [](const std::pair<wchar_t, uint32_t>& e, wchar_t k) { return e.first < k; });
+  return it != part.others.end() && it->first == key ? it->second : 0;
 }
 
-template <class Accept>
-size_t PlainPattern::Find(const Part& part, std::wstring_view text, size_t from,
+const uint64_t* PlainPattern::MaskOf(const Part& part, wchar_t c) const {
+  if (static_cast<uint32_t>(c) < 128) return &masks_[part.masks + part.ascii[c] * part.words];
+  return &masks_[part.masks + MaskNumber(part, c) * part.words];
+}
+
+bool PlainPattern::IsWord(wchar_t c) const { return IsWordChar(c); }
+
+template <class Char, class Accept>
+size_t PlainPattern::Find(const Part& part, std::basic_string_view<Char> text, size_t from,
                           Accept accept) const {
   const size_t n = text.size();
   if (part.length == 0) {
@@ -151,28 +170,34 @@ size_t PlainPattern::Find(const Part& part, std::wstring_view text, size_t from,
   return kNotFound;
 }
 
-bool PlainPattern::AtWordEnd(std::wstring_view text, size_t at) const {
-  return !wholeWords_ || at >= text.size() || !IsWordChar(text[at]);
+template <class Char>
+bool PlainPattern::AtWordEnd(std::basic_string_view<Char> text, size_t at) const {
+  return !wholeWords_ || at >= text.size() || !IsWord(text[at]);
 }
 
 // What follows the last part: the end of the pattern (a word end under
 // whole words), or the trailing run of stars, whose "?"s need characters.
-bool PlainPattern::TailFits(std::wstring_view text, size_t end) const {
+template <class Char>
+bool PlainPattern::TailFits(std::basic_string_view<Char> text, size_t end) const {
   if (!trailingRun_) return AtWordEnd(text, end);
   const size_t after = end + trailingQuestions_;
   if (after > text.size()) return false;
   return !trailingQuestionLast_ || AtWordEnd(text, after);
 }
 
-int PlainPattern::Match(std::wstring_view text) const {
+int PlainPattern::Match(std::wstring_view text) const { return MatchText(text); }
+
+int PlainPattern::MatchCp1252(std::string_view text) const { return MatchText(text); }
+
+template <class Char>
+int PlainPattern::MatchText(std::basic_string_view<Char> text) const {
   if (text.empty()) return empty_ ? 1 : 0;
   if (empty_) return 0;
   const size_t last = parts_.size() - 1;
   // Under whole words the first part may not start right after a word
   // character; a pattern that starts with "*" has no such start.
   auto startFits = [&](size_t i, size_t o) {
-    return i != 0 || !wholeWords_ || parts_[0].length == 0 || o == 0 ||
-           !IsWordChar(text[o - 1]);
+    return i != 0 || !wholeWords_ || parts_[0].length == 0 || o == 0 || !IsWord(text[o - 1]);
   };
   size_t pos = 0;
   for (size_t i = 0; i < last; ++i) {

@@ -36,6 +36,10 @@ class PlainPattern {
   // comparison) is never answered. Allocates nothing for parts of up to
   // 1024 characters.
   int Match(std::wstring_view text) const;
+  // The same for an 8-bit text in the ANSI code page (Windows-1252), as
+  // though it had been converted first: names read from images are matched
+  // without the conversion.
+  int MatchCp1252(std::string_view text) const;
 
  private:
   // A part of the pattern between stars, "?" standing for any character.
@@ -45,18 +49,29 @@ class PlainPattern {
     size_t masks = 0;          // index in masks_ of its first mask, the "?" positions
     size_t skip = 0;           // the "?"s of the run of stars before it
     uint16_t ascii[128] = {};  // the mask number of each ASCII character; 0: only the "?"s
+    uint16_t ansi[256] = {};   // the mask number of each Windows-1252 byte
     std::vector<std::pair<wchar_t, uint32_t>> others;  // other keys, sorted
   };
 
   wchar_t Key(wchar_t c) const;
+  size_t MaskNumber(const Part& part, wchar_t c) const;
   const uint64_t* MaskOf(const Part& part, wchar_t c) const;
-  bool AtWordEnd(std::wstring_view text, size_t at) const;
-  bool TailFits(std::wstring_view text, size_t end) const;
+  const uint64_t* MaskOf(const Part& part, char c) const {
+    return &masks_[part.masks + part.ansi[static_cast<uint8_t>(c)] * part.words];
+  }
+  bool IsWord(wchar_t c) const;
+  bool IsWord(char c) const { return ansiWord_[static_cast<uint8_t>(c)]; }
+  template <class Char>
+  int MatchText(std::basic_string_view<Char> text) const;
+  template <class Char>
+  bool AtWordEnd(std::basic_string_view<Char> text, size_t at) const;
+  template <class Char>
+  bool TailFits(std::basic_string_view<Char> text, size_t end) const;
   // Scans `text` from `from` for occurrences of `part`; `accept` is asked
   // about each one's start in order until it answers true. Answers the
   // accepted start, or SIZE_MAX.
-  template <class Accept>
-  size_t Find(const Part& part, std::wstring_view text, size_t from, Accept accept) const;
+  template <class Char, class Accept>
+  size_t Find(const Part& part, std::basic_string_view<Char> text, size_t from, Accept accept) const;
 
   bool caseSensitive_ = false;
   bool wholeWords_ = false;
@@ -68,6 +83,7 @@ class PlainPattern {
   bool trailingQuestionLast_ = false;
   std::vector<Part> parts_;  // parts_[0] is the text before the first "*", maybe empty
   std::vector<uint64_t> masks_;
+  bool ansiWord_[256] = {};  // the Windows-1252 bytes that are word characters
 };
 
 // Prepares `pattern` and matches `text` once (see PlainPattern::Match).

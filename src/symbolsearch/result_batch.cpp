@@ -41,6 +41,27 @@ void ResultBatch::Add(const SymbolResult& r) {
   Add(serial, r.file, r.properties, r.kind, r.name, r.module, r.ordinal, r.nameIndexOrHint);
 }
 
+void ResultBatch::Append(ResultBatch&& other) {
+  if (rows.empty()) {
+    *this = std::move(other);
+    other = ResultBatch{};
+    return;
+  }
+  const bool joins = !other.images.empty() && other.images.front().serial == images.back().serial &&
+                     SameProperties(other.images.front().properties, images.back().properties);
+  const uint32_t imageBase = static_cast<uint32_t>(images.size() - (joins ? 1 : 0));
+  const uint32_t textBase = static_cast<uint32_t>(text.size());
+  for (size_t i = joins ? 1 : 0; i < other.images.size(); ++i) images.push_back(std::move(other.images[i]));
+  for (Row r : other.rows) {
+    r.image += imageBase;
+    r.nameAt += textBase;
+    r.moduleAt += textBase;
+    rows.push_back(r);
+  }
+  text += other.text;
+  other = ResultBatch{};
+}
+
 void ResultBatch::Fill(size_t row, SymbolResult& out) const {
   const Row& r = rows[row];
   const Image& image = images[r.image];

@@ -47,6 +47,9 @@ struct ResultBatch {
            std::wstring_view name, std::wstring_view module, uint32_t ordinal, int32_t nameIndexOrHint);
   // The same for a whole record; its image is told apart by its path.
   void Add(const SymbolResult& r);
+  // Appends every row of `other` after these (its first image joins the
+  // last one here when it is the same image), leaving `other` empty.
+  void Append(ResultBatch&& other);
 
   std::string_view CompactName(size_t row) const { return Slice(rows[row].nameAt, rows[row].nameSize); }
   std::string_view CompactModule(size_t row) const { return Slice(rows[row].moduleAt, rows[row].moduleSize); }

@@ -1,5 +1,7 @@
 #include "symbolsearch/search_params.h"
 
+#include "core/ordered_readers.h"
+
 namespace tarnix {
 
 void PrepareSearchStart(SearchParams& params, const SearchStartSettings& settings) {
@@ -8,6 +10,8 @@ void PrepareSearchStart(SearchParams& params, const SearchStartSettings& setting
   params.emptyMatchesAll = settings.emptyMatchesAll;
   params.undecorate = settings.undecorate;
   params.undecorationFlags = settings.undecorationFlags;
+  params.readers = EffectiveReaderCount(settings.readers);
+  params.sizeScan = settings.sizeScan;
   params.fileName.matchesAll =
       DeriveMatchAll(params.fileName.text, params.fileName.regex, settings.emptyMatchesAll);
   params.search.matchesAll =

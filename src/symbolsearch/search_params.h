@@ -27,6 +27,8 @@ struct SearchParams {
   bool emptyMatchesAll = false;     // "EmptySrchStrAsMatchAll"
   bool undecorate = false;          // "UndecorCppNames"
   uint32_t undecorationFlags = 0;   // "UndecorCppNamesFlags"
+  uint32_t readers = 1;             // threads reading images ("SrchReadThreads")
+  bool sizeScan = true;             // add up the sizes for progress in bytes
 
   std::wstring folder;  // environment variables expanded, ending with a separator
   bool includeSubfolders = false;
@@ -62,6 +64,11 @@ struct SearchStartSettings {
   bool emptyMatchesAll = true;     // "EmptySrchStrAsMatchAll", default 1
   bool undecorate = true;          // "UndecorCppNames", default 1
   uint32_t undecorationFlags = 2;  // "UndecorCppNamesFlags", default UNDNAME_NO_MS_KEYWORDS
+  uint32_t readers = 0;            // "SrchReadThreads": threads reading images; 0: the default
+  // Whether the size scan adds up the sizes of the files for progress in
+  // bytes; without it, it ends at once as not completed. A program that
+  // shows no progress has no use for it.
+  bool sizeScan = true;
 };
 
 // Completes validated criteria for a start: cuts the characteristics and

@@ -115,4 +115,13 @@ int SearchString::Match(std::wstring_view text, std::wstring& error) const {
   return plain_.Match(text);
 }
 
+int SearchString::MatchCp1252(std::string_view text) const {
+  // Each byte converts to one character: the same tests as Match().
+  if (text.empty() && !emptyMatchesAll_) return 0;
+  if (matchesAll_) return 1;
+  if (regex_) return -1;
+  if (text_.empty()) return emptyMatchesAll_ ? 1 : 0;
+  return plain_.MatchCp1252(text);
+}
+
 }  // namespace tarnix

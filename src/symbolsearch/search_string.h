@@ -83,6 +83,10 @@ class SearchString {
   // (described in `error` as "Regex: ..."; the text counts as not matched).
   // Nothing else fails. Allocates nothing unless it answers kMatchUndecided.
   int Match(std::wstring_view text, std::wstring& error) const;
+  // Match() of an 8-bit text in the ANSI code page, answered without
+  // converting it where the string allows (plain mode); -1 where it must be
+  // converted first (regex mode).
+  int MatchCp1252(std::string_view text) const;
 
   // The steps a component may take on one text (Regex::kDefaultWorkBound
   // unless changed; tests lower it).

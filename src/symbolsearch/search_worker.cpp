@@ -1,15 +1,20 @@
 #include "symbolsearch/search_worker.h"
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
+#include <deque>
+#include <thread>
 
 #include "core/error_text.h"
 #include "core/event_log.h"
 #include "core/folder_walk_lines.h"
 #include "core/message_poster.h"
+#include "core/ordered_readers.h"
 #include "core/text_format.h"
 #include "core/wformat.h"
 #include "pe/image_reader.h"
@@ -88,36 +93,101 @@ bool IsQuietLocation(uint32_t location) {
   }
 }
 
-// The search thread's state: the image scan context of one search.
-class SearchContext final : public SearchProgress, public ResultSink, public StatusOutput {
+// A reader hands an image's output on in pieces of at most this many rows
+// or bytes, so that a hostile image's million names never wait in one piece.
+constexpr size_t kPieceRows = 4096;
+constexpr size_t kPieceBytes = 1 << 20;
+// Readers add to the shared progress in steps of at least this many bytes.
+constexpr uint64_t kProgressStep = 64 << 10;
+
+// A status line, and whether the search counts it.
+enum class Counted : uint8_t { kNot, kError, kWarning };
+struct StatusEntry {
+  std::wstring text;
+  Counted counted = Counted::kNot;
+};
+
+// What reading one file gave (in one or more pieces), or one event of the
+// walk: results, status lines, and at the end whether a file was searched.
+struct ImageOutput {
+  ResultBatch results;
+  std::vector<StatusEntry> lines;
+  bool fileSearched = false;  // last piece: the file counts as searched
+  bool stopped = false;       // last piece: the read stopped, and so does the search
+};
+
+struct ImageJob {
+  std::wstring path;
+  uint32_t serial = 0;  // the image's serial in the results
+};
+
+using ImageReaders = OrderedReaders<ImageJob, ImageOutput>;
+
+// What the readers of one search share: the prepared criteria (only read),
+// the undecoration answers and the progress in bytes.
+struct ReadShared {
+  ReadShared(const SearchParams& p, const SearchString& search, const StopFlag& stop)
+      : search(search), filter(p), stop(stop) {
+    scan.lookIn = p.lookIn;
+    scan.searchFor = p.searchFor;
+    scan.presentAs = p.presentAs;
+    scan.searchMatchesAll = search.matchesAll();
+    matchOptions.lookIn = p.lookIn;
+    matchOptions.undecorate = p.undecorate;
+    matchOptions.undecorationFlags = p.undecorationFlags;
+  }
+  const SearchString& search;
+  SearchImageFilter filter;
+  ScanOptions scan;
+  SymbolMatchOptions matchOptions;
+  bool fileNameMatchesAll = false;
+  const StopFlag& stop;
+  UndecoratedVerdicts verdicts;
+  std::atomic<uint64_t> bytesRead{0};
+};
+
+// One reader's state, kept from image to image: it reads a file and keeps
+// what the matcher finds as the file's output.
+class ImageReadContext final : public SearchProgress, public ResultSink, public StatusOutput {
  public:
-  SearchContext(const SearchParams& p, const StopFlag& stop)
-      : p_(p),
-        stop_(stop),
-        poster_(p.window, stop),
-        results_(poster_, kMsgResults, kMaxResultBatch),
-        statusLines_(poster_, kMsgStatusLines, kMaxStatusBatch),
-        lastTick_(p.lastPostTick) {
-    poster_.SetRetryHook([this] { PostProgressIfDue(false); });
+  ImageReadContext(ReadShared& shared, const UndecorateFn& undecorate)
+      : shared_(shared),
+        matcher_(undecorate ? SymbolMatcher(shared.search, shared.matchOptions, undecorate, *this, *this, *this)
+                            : SymbolMatcher(shared.search, shared.matchOptions, *this, *this, *this)) {
+    matcher_.ShareVerdicts(shared.verdicts);
   }
 
-  const SearchParams& params() const { return p_; }
-  MessagePoster& poster() { return poster_; }
-
-  // --- files ---
-  void BeginFile(const std::wstring& path, uint64_t size) {
-    currentFile_ = path;
-    ++imageSerial_;
-    fileStart_ = progress_;
-    fileSize_ = size;
-    symbols_ = 0;
-    visited_ = 0;
+  ImageOutput Read(ImageJob& job, ImageReaders::Outlet& outlet) {
+    outlet_ = &outlet;
+    job_ = &job;
+    out_ = ImageOutput{};
+    outBytes_ = 0;
+    symbols_ = visited_ = sharedBytes_ = size_ = 0;
+    matcher_.SetCurrentFile(job.path);
+    uint32_t location = 0;
+    const std::string path = ToUtf8(job.path);
+    const int read = reader_.ReadFile(path, shared_.scan, matcher_, &shared_.filter, location, &size_);
+    if (read == kReadStop) {
+      out_.stopped = true;
+    } else {
+      if (read == kReadFailed) {
+        const uint32_t err = GetLastError();
+        const bool warning = shared_.fileNameMatchesAll && IsQuietLocation(location);
+        out_.lines.push_back({WFormat(L"%ls: Searching file: \"%ls\". (%u:%ls) %ls",
+                                      warning ? L"Warning" : L"ERROR", job.path.c_str(), location,
+                                      ErrorCodeToText(err).c_str(), ErrorDescription(err).c_str()),
+                              warning ? Counted::kWarning : Counted::kError});
+        // The size scan counted it: so does the progress.
+        struct stat st;
+        if (size_ == 0 && stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) size_ = static_cast<uint64_t>(st.st_size);
+      }
+      out_.fileSearched = true;
+      // The whole file counts, however far its symbols were visited.
+      shared_.bytesRead += size_ - std::min(size_, sharedBytes_);
+    }
+    outlet_ = nullptr;
+    return std::move(out_);
   }
-  void EndFile() {
-    progress_ = fileStart_ + fileSize_;
-    symbols_ = visited_ = 0;
-  }
-  const std::wstring& currentFile() const { return currentFile_; }
 
   // --- SearchProgress ---
   void BeginImage(uint64_t symbolCount) override {
@@ -126,23 +196,174 @@ class SearchContext final : public SearchProgress, public ResultSink, public Sta
   }
   void SymbolsVisited(uint64_t count) override {
     visited_ += count;
-    if (symbols_ && visited_ <= symbols_)
-      progress_ = fileStart_ + static_cast<uint64_t>(static_cast<double>(fileSize_) *
-                                                     static_cast<double>(visited_) /
-                                                     static_cast<double>(symbols_));
+    // The share is worked out every 64 symbols: the progress shown moves in
+    // steps of kProgressStep anyway.
+    if (!symbols_ || visited_ > symbols_ || (visited_ & 63) >= count) return;
+    const uint64_t done = static_cast<uint64_t>(static_cast<double>(size_) * static_cast<double>(visited_) /
+                                                static_cast<double>(symbols_));
+    if (done >= sharedBytes_ + kProgressStep) {
+      shared_.bytesRead += done - sharedBytes_;
+      sharedBytes_ = done;
+    }
   }
-  bool CheckStop() override { return CheckProgressAndStop(true); }
+  bool CheckStop() override {
+    // Reading on the search thread, it posts progress meanwhile (the clock
+    // is read only every so many symbols).
+    if ((++checks_ & 63) == 0 && !outlet_->Poll()) return true;
+    uint32_t state = shared_.stop.load();
+    if (state == kStopPause) {
+      // What was found so far is shown while the search is paused.
+      Publish();
+      outlet_->Poll();
+      while ((state = shared_.stop.load()) == kStopPause && !outlet_->cancelled())
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return state >= kStopStop || outlet_->cancelled();
+  }
 
-  // Stop check, then progress (and every fourth tick the current file) when
-  // 100 ms have passed. True when the search must stop.
-  bool CheckProgressAndStop(bool postFile) {
+  // --- ResultSink ---
+  Delivery Deliver(ResultKind kind, std::wstring_view name, std::wstring_view module,
+                   uint32_t ordinal, int32_t nameIndexOrHint,
+                   const ImageProperties& props) override {
+    if (outlet_->cancelled()) {
+      SetLastError(ERROR_CANCELLED);
+      return Delivery::kStopped;
+    }
+    const size_t text = out_.results.text.size();
+    out_.results.Add(job_->serial, job_->path, props, kind, name, module, ordinal, nameIndexOrHint);
+    outBytes_ += out_.results.text.size() - text + sizeof(ResultBatch::Row);
+    if (out_.results.size() >= kPieceRows || outBytes_ >= kPieceBytes) Publish();
+    return Delivery::kDelivered;
+  }
+
+  // --- StatusOutput ---
+  void Status(const std::wstring& line) override { AddLine(line, Counted::kNot); }
+  void Warning(const std::wstring& line) override { AddLine(line, Counted::kWarning); }
+
+ private:
+  void AddLine(const std::wstring& line, Counted counted) {
+    out_.lines.push_back({line, counted});
+    outBytes_ += line.size() * sizeof(wchar_t) + sizeof(StatusEntry);
+    if (outBytes_ >= kPieceBytes) Publish();
+  }
+
+  // Hands on what the file gave so far.
+  void Publish() {
+    if (out_.results.empty() && out_.lines.empty()) return;
+    ImageOutput piece;
+    piece.results = std::move(out_.results);
+    piece.lines = std::move(out_.lines);
+    out_.results = ResultBatch{};
+    out_.lines.clear();
+    outlet_->Publish(std::move(piece), std::exchange(outBytes_, 0));
+  }
+
+  ReadShared& shared_;
+  SymbolMatcher matcher_;
+  ImageReader reader_;
+  ImageReaders::Outlet* outlet_ = nullptr;
+  ImageJob* job_ = nullptr;
+  ImageOutput out_;
+  size_t outBytes_ = 0;
+  uint64_t size_ = 0;  // of the file, once it is mapped
+  uint64_t symbols_ = 0, visited_ = 0;
+  uint64_t sharedBytes_ = 0;  // of the file, already added to the shared progress
+  uint32_t checks_ = 0;
+};
+
+// The search thread's side: it walks, hands the files to the readers and
+// delivers what they give in walk order, with the status lines, progress,
+// the file being read and the counts.
+class SearchContext {
+ public:
+  SearchContext(const SearchParams& p, const StopFlag& stop, const std::atomic<uint64_t>& progress)
+      : p_(p),
+        stop_(stop),
+        progress_(progress),
+        poster_(p.window, stop),
+        results_(poster_, kMsgResults, kMaxResultBatch),
+        statusLines_(poster_, kMsgStatusLines, kMaxStatusBatch),
+        lastTick_(p.lastPostTick) {
+    poster_.SetRetryHook([this] { PostProgressIfDue(false); });
+  }
+
+  MessagePoster& poster() { return poster_; }
+
+  // A file for the readers, in walk order.
+  ImageJob FileJob(const std::wstring& path) {
+    inFlight_.push_back(path);
+    return ImageJob{path, ++imageSerial_};
+  }
+  // An event of the walk about `path`, in walk order.
+  ImageOutput Event(const std::wstring& path, std::wstring line, Counted counted) {
+    inFlight_.push_back(path);
+    ImageOutput out;
+    if (!line.empty()) out.lines.push_back({std::move(line), counted});
+    return out;
+  }
+
+  // Delivers one piece of a file's output (or an event); false when the
+  // search must stop.
+  bool Commit(ImageOutput& out, bool last) {
+    for (StatusEntry& line : out.lines) {
+      // A batch that cannot be posted is dropped with its lines.
+      statusLines_.Add(std::move(line.text));
+      if (line.counted != Counted::kNot) Count(line.counted == Counted::kWarning);
+    }
+    if (!out.results.empty()) {
+      if (results_.held() == 0) results_.batch() = std::move(out.results);
+      else results_.batch().Append(std::move(out.results));
+      const MessagePoster::Result r =
+          results_.batch().text.size() >= kMaxResultBatchText ? results_.Flush() : results_.Added();
+      if (r == MessagePoster::kStopped) return false;
+      if (r == MessagePoster::kFailed) {
+        statusLines_.Add(FailedToSendResultLine(GetLastError()));
+        return false;
+      }
+    }
+    if (last) {
+      if (!inFlight_.empty()) {
+        currentFile_ = std::move(inFlight_.front());
+        inFlight_.pop_front();
+      }
+      if (out.stopped) return false;
+      if (out.fileSearched) CountFile();
+    }
     // What was found so far is shown while the search is paused.
     if (stop_.load() == kStopPause) FlushResults();
-    if (tarnix::CheckStop(stop_)) return true;
+    return true;
+  }
+
+  // While the search waits: posts what is due. While paused, what was
+  // delivered is shown and nothing more is delivered until the pause ends.
+  ReadersTick Tick() {
+    const uint32_t state = stop_.load();
+    if (state >= kStopStop) return ReadersTick::kStop;
+    if (state == kStopPause) {
+      FlushResults();
+      return ReadersTick::kHold;
+    }
     statusLines_.PostIfDue();
     results_.PostIfDue();
-    PostProgressIfDue(postFile);
-    return false;
+    PostProgressIfDue(true);
+    return ReadersTick::kGo;
+  }
+
+  // The walk's stop check before each entry: waits while paused, then
+  // delivers what is ready. True when the walk must stop.
+  bool ShouldStop(ImageReaders& readers) {
+    for (;;) {
+      switch (Tick()) {
+        case ReadersTick::kStop:
+          readers.Stop();
+          return true;
+        case ReadersTick::kHold:
+          std::this_thread::sleep_for(std::chrono::milliseconds(10));
+          continue;
+        case ReadersTick::kGo:
+          return !readers.Drain();
+      }
+    }
   }
 
   // Posts the status lines and results still held; the search-ended
@@ -156,42 +377,21 @@ class SearchContext final : public SearchProgress, public ResultSink, public Sta
     uint32_t now = TickCount();
     if (now - lastTick_ < kProgressIntervalMs) return;
     lastTick_ = now;
-    if (progress_ != lastPosted_) {
-      auto m = Message(kMsgProgress, progress_ & 0xFFFFFFFFu, progress_ >> 32);
-      if (poster_.TryPost(m)) lastPosted_ = progress_;
+    const uint64_t progress = progress_.load();
+    if (progress != lastPosted_) {
+      auto m = Message(kMsgProgress, progress & 0xFFFFFFFFu, progress >> 32);
+      if (poster_.TryPost(m)) lastPosted_ = progress;
     }
     if (postFile && --countdown_ < 0) {
       countdown_ = 3;
+      // The oldest file not yet delivered: the one the search waits for.
       auto m = Message(kMsgCurrentFile);
-      m.payload = std::make_unique<PayloadOf<std::wstring>>(currentFile_);
+      m.payload = std::make_unique<PayloadOf<std::wstring>>(inFlight_.empty() ? currentFile_ : inFlight_.front());
       poster_.TryPost(m);
     }
   }
 
-  // --- StatusOutput ---
-  void Status(const std::wstring& line) override {
-    // A batch that cannot be posted is dropped with its lines.
-    statusLines_.Add(line);
-  }
-  void Warning(const std::wstring& line) override {
-    Status(line);
-    Count(true);
-  }
-
-  // --- ResultSink ---
-  Delivery Deliver(ResultKind kind, std::wstring_view name, std::wstring_view module,
-                   uint32_t ordinal, int32_t nameIndexOrHint,
-                   const ImageProperties& props) override {
-    results_.batch().Add(imageSerial_, currentFile_, props, kind, name, module, ordinal, nameIndexOrHint);
-    const MessagePoster::Result r =
-        results_.batch().text.size() >= kMaxResultBatchText ? results_.Flush() : results_.Added();
-    switch (r) {
-      case MessagePoster::kDelivered: return Delivery::kDelivered;
-      case MessagePoster::kStopped: return Delivery::kStopped;
-      default: return Delivery::kFailed;
-    }
-  }
-
+ private:
   void Count(bool warning) {
     std::lock_guard<std::mutex> lock(p_.statistics->countersLock);
     (warning ? p_.statistics->warnings : p_.statistics->errors)++;
@@ -200,18 +400,17 @@ class SearchContext final : public SearchProgress, public ResultSink, public Sta
     std::lock_guard<std::mutex> lock(p_.statistics->countersLock);
     p_.statistics->filesSearched++;
   }
-  uint64_t progress() const { return progress_; }
 
- private:
   const SearchParams& p_;
   const StopFlag& stop_;
+  const std::atomic<uint64_t>& progress_;
   MessagePoster poster_;
   BatchPosterOf<ResultBatch> results_;
   BatchPoster<std::wstring> statusLines_;
   uint32_t lastTick_;
-  std::wstring currentFile_;
+  std::deque<std::wstring> inFlight_;  // paths added and not yet delivered, oldest first
+  std::wstring currentFile_;           // the last one delivered
   uint32_t imageSerial_ = 0;
-  uint64_t progress_ = 0, fileStart_ = 0, fileSize_ = 0, symbols_ = 0, visited_ = 0;
   uint64_t lastPosted_ = UINT64_MAX;
   int countdown_ = 0;
 };
@@ -223,60 +422,47 @@ void PostEnd(MessagePoster& poster, uint32_t id, bool completed, MessageTarget* 
 }
 
 // The events of the walk that are not files, written as status lines and
-// counted; answers what the walk should do next.
-bool ReportWalkEvent(SearchContext& ctx, const FolderWalkEvent& ev, const std::wstring& fileText) {
+// counted: the output to deliver in walk order, with the path it is about.
+ImageOutput WalkEventOutput(SearchContext& ctx, const FolderWalkEvent& ev, const std::wstring& fileText) {
   switch (ev.code) {
-    case kWalkPlainMatchFailed: {
+    case kWalkPlainMatchFailed:
       EventLog::LogFormat(L"srchStr=\"%ls\", fldr=\"%ls\", file=\"%ls\"", fileText.c_str(),
                           ev.folder.c_str(), ev.name.c_str());
-      ctx.Status(WFormat(
-          L"ERROR: Search failed: %ls PlainSearchStr: \"%ls\", folder=\"%ls\", file=\"%ls\"",
-          ErrorSentence(ev.error).c_str(), fileText.c_str(), ev.folder.c_str(), ev.name.c_str()));
-      ctx.Count(false);
-      ctx.BeginFile(ev.folder + ev.name, 0);
-      return !ctx.CheckProgressAndStop(true);
-    }
+      return ctx.Event(
+          ev.folder + ev.name,
+          WFormat(L"ERROR: Search failed: %ls PlainSearchStr: \"%ls\", folder=\"%ls\", file=\"%ls\"",
+                  ErrorSentence(ev.error).c_str(), fileText.c_str(), ev.folder.c_str(), ev.name.c_str()),
+          Counted::kError);
     case kWalkContinueFailed:
-      ctx.Status(FolderListingBrokeOffLine(ev.error, ev.folder, ev.name));
-      ctx.Count(true);
-      ctx.BeginFile(ev.folder + ev.name, 0);
-      return !ctx.CheckProgressAndStop(true);
+      return ctx.Event(ev.folder + ev.name, FolderListingBrokeOffLine(ev.error, ev.folder, ev.name),
+                       Counted::kWarning);
     case kWalkListFailed:
-      ctx.Status(FolderSearchFailedLine(ev.error, ev.folder));
-      ctx.Count(false);
-      ctx.BeginFile(ev.folder, 0);
-      return !ctx.CheckProgressAndStop(true);
+      return ctx.Event(ev.folder, FolderSearchFailedLine(ev.error, ev.folder), Counted::kError);
     case kWalkFolderLoop:
     case kWalkFolderSeen:
     case kWalkBrokenLink: {
       const std::wstring path = ev.folder + ev.name;
       if (ev.code == kWalkBrokenLink) {
         EventLog::LogSiteFormat(932, L"e=%u, path=\"%ls\"", ev.error, path.c_str());
-        ctx.Status(BrokenLinkLine(ev.error, path));
-      } else {
-        const bool loop = ev.code == kWalkFolderLoop;
-        EventLog::LogSiteFormat(loop ? 930 : 931, L"link=%d, path=\"%ls\", walkedAs=\"%ls\"",
-                                ev.link ? 1 : 0, path.c_str(), ev.text.c_str());
-        ctx.Status(FolderSkippedLine(ev.link, loop, path, ev.text));
+        return ctx.Event(path, BrokenLinkLine(ev.error, path), Counted::kWarning);
       }
-      ctx.Count(true);
-      ctx.BeginFile(path, 0);
-      return !ctx.CheckProgressAndStop(true);
+      const bool loop = ev.code == kWalkFolderLoop;
+      EventLog::LogSiteFormat(loop ? 930 : 931, L"link=%d, path=\"%ls\", walkedAs=\"%ls\"",
+                              ev.link ? 1 : 0, path.c_str(), ev.text.c_str());
+      return ctx.Event(path, FolderSkippedLine(ev.link, loop, path, ev.text), Counted::kWarning);
     }
     case kWalkRegexFailed:
-    case kWalkRegexCompileFailed: {
+    case kWalkRegexCompileFailed:
       EventLog::LogFormat(L"type=%d, regex: %ls. Component=%d. Fldr=\"%ls\"", ev.code,
                           ev.text.c_str(), ev.component, ev.folder.c_str());
-      ctx.Status(WFormat(L"ERROR: %ls: %ls, component: %d, folder: \"%ls\"",
-                         ev.code == kWalkRegexFailed ? L"Failed to evaluate regex"
-                                                     : L"Aborting. Failed to assign regex",
-                         ev.text.c_str(), ev.component, ev.folder.c_str()));
-      ctx.Count(false);
-      ctx.BeginFile(ev.folder, 0);
-      return !ctx.CheckProgressAndStop(true);
-    }
+      return ctx.Event(ev.folder,
+                       WFormat(L"ERROR: %ls: %ls, component: %d, folder: \"%ls\"",
+                               ev.code == kWalkRegexFailed ? L"Failed to evaluate regex"
+                                                           : L"Aborting. Failed to assign regex",
+                               ev.text.c_str(), ev.component, ev.folder.c_str()),
+                       Counted::kError);
     default:
-      return true;
+      return ctx.Event(ev.folder, {}, Counted::kNot);
   }
 }
 
@@ -286,7 +472,7 @@ void SizeScanThread(std::unique_ptr<SearchParams> p, bool background) {
   WalkPlan plan;
   RegexCompileError error;
   bool completed = false;
-  if (PlanWalk(*p, plan, error)) {
+  if (p->sizeScan && PlanWalk(*p, plan, error)) {
     uint64_t total = 0;
     int walked = FolderWalker::Walk(
         plan.options,
@@ -305,9 +491,11 @@ void SizeScanThread(std::unique_ptr<SearchParams> p, bool background) {
   PostEnd(poster, kMsgSizeScanEnded, completed, p->window);
 }
 
-void SearchThread(std::unique_ptr<SearchParams> p, UndecorateFn undecorate, bool background) {
+void SearchThread(std::unique_ptr<SearchParams> p, const UndecorateFn& undecorate, bool background) {
   if (background) LowerThreadPriority();
-  SearchContext ctx(*p, *p->stopFlag);
+  SearchString search;
+  ReadShared shared(*p, search, *p->stopFlag);
+  SearchContext ctx(*p, *p->stopFlag, shared.bytesRead);
 
   // A regular expression that does not compile ends the search before any
   // file is read.
@@ -317,59 +505,47 @@ void SearchThread(std::unique_ptr<SearchParams> p, UndecorateFn undecorate, bool
     ev.folder = p->folder;
     ev.text = error.text;
     ev.component = error.component;
-    ReportWalkEvent(ctx, ev, p->fileName.text);
+    ImageOutput out = WalkEventOutput(ctx, ev, p->fileName.text);
+    ctx.Commit(out, true);
     ctx.FlushResults();
     PostEnd(ctx.poster(), kMsgSearchEnded, false, p->window);
   };
 
-  SearchString search;
   RegexCompileError error;
   if (!search.Prepare(p->search, p->regexGrammar, p->emptyMatchesAll, error))
     return compileFailed(error);
   WalkPlan plan;
   if (!PlanWalk(*p, plan, error)) return compileFailed(error);
+  shared.scan.searchMatchesAll = search.matchesAll();
+  shared.fileNameMatchesAll = plan.fileNameMatchesAll;
+  // The readers learn each file's size as they map it: the walk need not
+  // look at every file for it.
+  plan.options.sizes = false;
 
-  SymbolMatchOptions matchOptions;
-  matchOptions.lookIn = p->lookIn;
-  matchOptions.undecorate = p->undecorate;
-  matchOptions.undecorationFlags = p->undecorationFlags;
-  SymbolMatcher matcher = undecorate
-                              ? SymbolMatcher(search, matchOptions, std::move(undecorate), ctx, ctx, ctx)
-                              : SymbolMatcher(search, matchOptions, ctx, ctx, ctx);
-  SearchImageFilter filter(*p);
-  ScanOptions scan;
-  scan.lookIn = p->lookIn;
-  scan.searchFor = p->searchFor;
-  scan.presentAs = p->presentAs;
-  scan.searchMatchesAll = search.matchesAll();
-  ImageReader reader;
+  // Each reader keeps its own matcher and scratch tables.
+  std::vector<std::unique_ptr<ImageReadContext>> contexts;
+  for (uint32_t i = 0; i < std::max<uint32_t>(1, p->readers); ++i)
+    contexts.push_back(std::make_unique<ImageReadContext>(shared, undecorate));
+  OrderedReadLimits limits;
+  limits.readers = p->readers;
+  ImageReaders readers(
+      limits, [&](ImageJob& job, ImageReaders::Outlet& outlet) { return contexts[outlet.reader()]->Read(job, outlet); },
+      [&](ImageOutput& out, bool last) { return ctx.Commit(out, last); }, [&] { return ctx.Tick(); },
+      background ? LowerThreadPriority : nullptr);
 
   int walked = FolderWalker::Walk(
       plan.options,
       [&](const FolderWalkEvent& ev) {
         if (ev.code == kWalkStopped) return true;
-        if (ev.code != kWalkFile) return ReportWalkEvent(ctx, ev, p->fileName.text);
-        std::wstring path = ev.folder + ev.name;
-        ctx.BeginFile(path, ev.size);
-        matcher.SetCurrentFile(path);
-        uint32_t location = 0;
-        int read = reader.ReadFile(ToUtf8(path), scan, matcher, &filter, location);
-        if (read == kReadStop) return false;
-        if (read == kReadFailed) {
-          uint32_t err = GetLastError();
-          bool warning = plan.fileNameMatchesAll && IsQuietLocation(location);
-          ctx.Status(WFormat(L"%ls: Searching file: \"%ls\". (%u:%ls) %ls",
-                             warning ? L"Warning" : L"ERROR", path.c_str(), location,
-                             ErrorCodeToText(err).c_str(), ErrorDescription(err).c_str()));
-          ctx.Count(warning);
-        }
-        ctx.EndFile();
-        ctx.CountFile();
-        return !ctx.CheckProgressAndStop(true);
+        if (ev.code != kWalkFile) return readers.AddReady(WalkEventOutput(ctx, ev, p->fileName.text));
+        return readers.Add(ctx.FileJob(ev.folder + ev.name));
       },
-      [&] { return ctx.CheckProgressAndStop(false); });
+      [&] { return ctx.ShouldStop(readers); });
+  if (walked != 1) readers.Stop();
+  // Every reader has ended before the search-ended message.
+  const bool completed = readers.Finish() && walked == 1;
   ctx.FlushResults();
-  PostEnd(ctx.poster(), kMsgSearchEnded, walked == 1, p->window);
+  PostEnd(ctx.poster(), kMsgSearchEnded, completed, p->window);
 }
 
 }  // namespace
@@ -412,7 +588,7 @@ bool SymbolSearch::Start(const SearchParams& params, const SearchStartSettings& 
   });
   jobs.emplace_back([copy = std::make_unique<SearchParams>(p), undecorate = undecorate_,
                      background = background_]() mutable {
-    SearchThread(std::move(copy), std::move(undecorate), background);
+    SearchThread(std::move(copy), undecorate, background);
   });
   if (!workers_.Start(std::move(jobs))) {
     LastErrorKeeper keep;

@@ -123,23 +123,26 @@ bool SymbolMatcher::DeliverImage(const ImageProperties& props) {
   return DeliverWide(kKindImage, {}, {}, 0, -1, props) == 1;
 }
 
+std::wstring FailedToSendResultLine(uint32_t error) {
+  return WFormat(L"CRITICAL ERROR: Failed to send result: %ls", ErrorText(error).c_str());
+}
+
 bool SymbolMatcher::UndecoratedMatches(std::string_view name) {
-  constexpr size_t kMaxRemembered = 1 << 18;
-  if (const auto known = undecoratedMatch_.find(name); known != undecoratedMatch_.end())
-    return known->second;
-  // A name the undecorator rejects is treated as not undecorated.
+  if (const std::optional<bool> known = verdicts_->Find(name)) return *known;
+  // A name the undecorator rejects is treated as not undecorated. Two
+  // readers meeting a new name at once may both undecorate it; both keep
+  // the same answer.
   const std::optional<std::string> text = undecorate_(name, options_.undecorationFlags);
   matchFailed_ = false;
   const bool matched = text && MatchText(*text) == 1;
   // A failed match is reported each time it happens, so it is not kept.
-  if (!matchFailed_) {
-    if (undecoratedMatch_.size() >= kMaxRemembered) undecoratedMatch_.clear();
-    undecoratedMatch_.emplace(std::string(name), matched);
-  }
+  if (!matchFailed_) verdicts_->Keep(name, matched);
   return matched;
 }
 
 int SymbolMatcher::MatchText(std::string_view text) {
+  // A plain search string matches the 8-bit name as it stands.
+  if (const int answer = search_.MatchCp1252(text); answer >= 0) return answer;
   if (!ConvertName(text, text_)) {
     const std::wstring error = WFormat(L"Failed to convert string for match: %ls",
                                        ErrorText(GetLastError()).c_str());
@@ -197,7 +200,7 @@ int SymbolMatcher::DeliverWide(ResultKind kind, std::wstring_view name, std::wst
       break;
   }
   const uint32_t code = GetLastError();
-  Status(WFormat(L"CRITICAL ERROR: Failed to send result: %ls", ErrorText(code).c_str()));
+  Status(FailedToSendResultLine(code));
   SetLastError(code);
   return -1;
 }

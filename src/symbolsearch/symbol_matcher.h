@@ -12,10 +12,11 @@
 // could not be delivered, or a name that could not be converted).
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 
+#include "core/name_memory.h"
 #include "pe/symbol_sink.h"
 #include "symbolsearch/result_sink.h"
 #include "symbolsearch/search_progress.h"
@@ -24,6 +25,13 @@
 #include "symbolsearch/undecorator.h"
 
 namespace tarnix {
+
+// Whether the undecorated text of each decorated name met so far matched.
+// The readers of one search share one.
+using UndecoratedVerdicts = NameMemory<bool>;
+
+// The status line of a result that could not be delivered.
+std::wstring FailedToSendResultLine(uint32_t error);
 
 struct SymbolMatchOptions {
   uint32_t lookIn = 0;             // Look In bits; only the language bits matter here
@@ -42,6 +50,10 @@ class SymbolMatcher final : public SymbolSink {
   // With the program's undecorator, under the undecoration lock.
   SymbolMatcher(const SearchString& search, const SymbolMatchOptions& options,
                 ResultSink& results, StatusOutput& status, SearchProgress& progress);
+
+  // Keeps the undecoration answers in `shared` (which must outlive the
+  // matcher) rather than in the matcher's own memory.
+  void ShareVerdicts(UndecoratedVerdicts& shared) { verdicts_ = &shared; }
 
   // The image being read, named in status lines. Forgets the attached image.
   void SetCurrentFile(std::wstring path) {
@@ -91,13 +103,8 @@ class SymbolMatcher final : public SymbolSink {
   std::wstring text_;
   std::wstring name_;
   std::wstring module_;
-  // Decorated names recur across images (the same C++ imports and exports
-  // in many of them): the answer for each name is kept, up to a bound.
-  struct NameHash {
-    using is_transparent = void;
-    size_t operator()(std::string_view s) const { return std::hash<std::string_view>()(s); }
-  };
-  std::unordered_map<std::string, bool, NameHash, std::equal_to<>> undecoratedMatch_;
+  UndecoratedVerdicts ownVerdicts_;
+  UndecoratedVerdicts* verdicts_ = &ownVerdicts_;
   bool matchFailed_ = false;  // the last match reported a failure
   // A name of the current image that the regular expression could not
   // decide has been reported (once per image).

@@ -10,6 +10,7 @@
 
 #include "pe/resource_fixture.h"
 #include "support/cli_run.h"
+#include "support/mixed_tree.h"
 #include "support/pe_builder.h"
 #include "support/temp_dir.h"
 
@@ -235,6 +236,15 @@ TEST_F(SearchCommand, DetailsForEveryResultOfEachImage) {
       EXPECT_EQ(details, "\t\t");
     }
   }
+  // The text export written as the results come holds the same lines.
+  const std::string out = (dir_.path() / "d.txt").string();
+  ASSERT_EQ(Search(dir_, args + ",12,13 --details --output " + out).status, 0);
+  std::stringstream bytes;
+  bytes << std::ifstream(out, std::ios::binary).rdbuf();
+  std::string expected = "\xFF\xFE", text;
+  for (const std::string& line : lines) text += (text.empty() ? "" : "\r\n") + line;
+  for (char c : text) expected += std::string{c, '\0'};
+  EXPECT_EQ(bytes.str(), expected);
 }
 
 }  // namespace
@@ -273,6 +283,12 @@ TEST(SearchCommandAtScale, StreamedResultsAreNotKeptAndKeptOnesStopAtTheLimit) {
   ASSERT_EQ(streamed.status, 0) << streamed.err;
   const auto lines = Lines(streamed.out);
   ASSERT_EQ(lines.size(), 70000u);
+  // Details are read as the results come: they are not kept either.
+  CliRun detailed = RunCli(dir, "search", folder + " --columns 0,12 --quiet --max-memory 4 --details");
+  ASSERT_EQ(detailed.status, 0) << detailed.err;
+  const auto withDetails = Lines(detailed.out);
+  ASSERT_EQ(withDetails.size(), 70000u);
+  EXPECT_EQ(withDetails.back(), lines.back() + "\t");
 
   CliRun sorted = RunCli(dir, "search", folder + " --columns 0 --sort 0:desc --max-memory 4");
   EXPECT_EQ(sorted.status, 1);
@@ -290,6 +306,52 @@ TEST(SearchCommandAtScale, StreamedResultsAreNotKeptAndKeptOnesStopAtTheLimit) {
   ASSERT_EQ(kept.size(), n);
   EXPECT_EQ(kept.front(), lines[n - 1]);
   EXPECT_EQ(kept.back(), lines[0]);
+}
+
+}  // namespace
+}  // namespace tarnix::test
+
+namespace tarnix::test {
+namespace {
+
+// The same searches read with one thread and with four write the same
+// bytes: results, status lines and counts in the same order.
+TEST(SearchCommandJobs, OneReaderOrFourWriteTheSameBytes) {
+  TempDir dir;
+  WriteMixedImageTree(dir.path() / "tree");
+  const std::string folder = (dir.path() / "tree").string() + " /isf 1 ";
+  const char* searches[] = {
+      "--for Create --columns 0,1,2,3,4,5,6,7,8,9,10,11,12,13,14,15",
+      "--for '' --format json",
+      "/snrx 1 --for '^Create.*W$'",
+      "/li 64 --for Widget",
+      "/li 28 --for ''",
+      "/petp 2 /pess 8 --for ''",
+      "/sf 2",
+      "--name '*.dll' --for Create",
+      "--for '' --sort 0 --columns 0,3",
+      "--for '' --details --columns 0,1,2,3,4,5,6,7,8,9,10,11,12,13,14,15",
+      "--for Widget --details --format json",
+  };
+  // The run time is the only text that may differ.
+  auto timeless = [](std::string err) {
+    const size_t at = err.find("Search Finished in ");
+    if (at != std::string::npos) err.erase(at, err.find('\n', at) - at);
+    return err;
+  };
+  for (const char* search : searches) {
+    const CliRun one = RunCli(dir, "search", folder + search + " --jobs 1");
+    ASSERT_LE(one.status, 1) << search << "\n" << one.err;
+    EXPECT_NE(one.err.find("Search Finished in "), std::string::npos) << search;
+    for (int run = 0; run < 3; ++run) {
+      const CliRun four = RunCli(dir, "search", folder + search + " --jobs 4");
+      EXPECT_EQ(four.status, one.status) << search;
+      EXPECT_EQ(four.out, one.out) << search;
+      EXPECT_EQ(timeless(four.err), timeless(one.err)) << search;
+    }
+  }
+  EXPECT_EQ(RunCli(dir, "search", folder + "--jobs 0").status, 2);
+  EXPECT_EQ(RunCli(dir, "search", folder + "--jobs 65").status, 2);
 }
 
 }  // namespace

@@ -57,6 +57,12 @@ TEST(WindowSettings, ValuesOutOfRangeFallBack) {
   EXPECT_FALSE(WriteFilterIndex(FilterIndexSetting::kSaveSymbolResults, 0));
   EXPECT_EQ(ReadFilterIndex(FilterIndexSetting::kSaveSymbolResults), 1u);
   EXPECT_FALSE(WriteCriteriaOption(static_cast<CriteriaOption>(99), true));
+
+  EXPECT_TRUE(WriteSearchReaders(s, 3));
+  EXPECT_EQ(ProgramSettings::Load(RegistrySettings()).searchReaders, 3u);
+  EXPECT_FALSE(WriteSearchReaders(s, 65));
+  EXPECT_EQ(s.searchReaders, 64u);
+  EXPECT_EQ(ProgramSettings::Load(RegistrySettings()).searchReaders, 64u);
 }
 
 TEST(WindowSettings, CriteriaOptionsAndColumns) {

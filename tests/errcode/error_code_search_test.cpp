@@ -264,6 +264,47 @@ TEST(ErrorCodeSearchStop, NothingIsExaminedWhilePaused) {
   EXPECT_EQ(examinedAfterPause, examinedWhenPaused);
 }
 
+// Lookups on several threads post the same messages in the same order as
+// lookups on one: results, status lines between them, the end.
+TEST(ErrorCodeSearchReaders, OneReaderOrManyPostTheSameMessages) {
+  SystemTable system({{5, u"Access is denied.\r\n"}});
+  TempDir dir("readers");
+  const char* folders[] = {"", "a/", "a/b/", "c/"};
+  for (int i = 0; i < 60; ++i) {
+    std::string name = folders[i % 4];
+    name.append("m").append(std::to_string(100 + i));
+    if (i % 5 == 0) {
+      dir.Write(name + ".dll", ModuleWith({{5, u"Own five."}}));
+    } else if (i % 7 == 0) {
+      dir.Write(name + ".dll", ModuleWith({{5, u""}}));  // an empty text: a status line
+    } else if (i % 3 == 0) {
+      dir.Write(name + ".dll", "not a module");
+    } else {
+      dir.Write(name + (i % 2 ? ".dll" : ".exe"), PlainModule());
+    }
+  }
+  ASSERT_EQ(symlink((dir.path() / "nowhere").c_str(), (dir.path() / "a/gone.dll").c_str()), 0);
+  ASSERT_EQ(symlink((dir.path() / "a").c_str(), (dir.path() / "a/b/up").c_str()), 0);
+  const std::vector<SearchLocation> where = {Folder(dir.path(), true), File(dir.path() / "c/m103.dll"),
+                                             Folder(dir.path() / "missing")};
+  auto transcript = [&](uint32_t readers) {
+    SearchHarness h;
+    ErrorCodeSearchRequest r = h.Request(5, where, {L".dll", L".exe"});
+    r.readers = readers;
+    std::wstring text;
+    h.Go(r, [&](const PostedMessage& m) {
+      if (m.id == kEcsMsgResult)
+        for (const auto& x : *m.As<std::vector<ErrorCodeSearchResult>>()) text += x.path + L": " + x.message;
+      if (m.id == kEcsMsgStatusLine) text += L"status: " + *m.As<std::wstring>() + L"\n";
+      if (m.id == kEcsMsgSearchFinished) text += L"finished " + std::to_wstring(m.wParam);
+    });
+    return text + L" examined " + std::to_wstring(h.search.filesExamined());
+  };
+  const std::wstring one = transcript(1);
+  EXPECT_NE(one.find(L"finished 1 examined 61"), std::wstring::npos) << ToUtf8(one);
+  for (uint32_t readers : {4u, 2u, 4u, 8u, 4u}) EXPECT_EQ(transcript(readers), one) << readers << " readers";
+}
+
 TEST(ErrorCodeSearchStart, Refusals) {
   ErrorCodeSearch search;
   StopFlag stop{kStopRun};

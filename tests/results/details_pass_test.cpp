@@ -11,6 +11,7 @@
 #include "platform/text_encoding.h"
 #include "platform/win_errors.h"
 #include "results/results_details_work.h"
+#include "results/streamed_details.h"
 #include "support/temp_dir.h"
 
 namespace tarnix {
@@ -378,6 +379,65 @@ TEST(DetailsPass, RowsOfTheErrorCodeListWithMissingVersionsAsErrors) {
     EXPECT_EQ(found[i].fileVersion, kVersionUnknown);
     EXPECT_EQ(found[i].description.rfind(L"<error: (1813) ", 0), 0u) << ToUtf8(found[i].description);
   }
+}
+
+// Results written as they come get the details the list's pass gives them:
+// each image read once even when its rows span two batches, each row as
+// the list shows it once its details are in.
+TEST(StreamedDetails, RowsAsTheListShowsThemEachImageReadOnce) {
+  TempDir dir;
+  const std::vector<std::filesystem::path> files = {
+      dir.Write("v.dll", BuildImage({{16, 1, 0x409, SimpleVersion(0x409, u"Two\nlines", u"1.2"), u""}}).bytes),
+      dir.Write("p.dll", BuildImage({}).bytes),
+      dir.path() / "gone.dll",
+  };
+  ResultsModel model;
+  model.BeginSearch(true, false);
+  std::vector<ResultBatch> batches(3);
+  for (int i = 0; i < 90; ++i) {
+    const bool cpp = i % 4 == 0;
+    const SymbolResult r = Result(files[i / 30], cpp ? L"?g@@YAHH@Z" : L"Name" + std::to_wstring(i),
+                                  cpp ? kKindExportCpp : kKindExport);
+    model.Add(r);
+    // p.dll's rows span two batches; an image's serial is the same in both.
+    batches[i < 45 ? 0 : i < 80 ? 1 : 2].Add(static_cast<uint32_t>(i / 30 + 1), r.file, r.properties, r.kind,
+                                             r.name, r.module, r.ordinal, r.nameIndexOrHint);
+  }
+  DetailsWork work;
+  ASSERT_TRUE(CollectDetailsWork(model, true, work));
+  QueueMessageTarget target(1000, 0);
+  Loader loader;
+  RunPass(loader, work, target).ApplyTo(model);
+
+  for (bool undecorate : {true, false}) {
+    std::map<std::wstring, int> reads;
+    StreamedDetails details(undecorate, 0, [&](const std::wstring& path, uint16_t language) {
+      ++reads[path];
+      return ReadFileDetails(path, language);
+    });
+    size_t row = 0;
+    ResultEntry e;
+    for (const ResultBatch& batch : batches) {
+      // A few rows at a time, as the command line hands them out.
+      for (size_t first = 0; first < batch.size(); first += 16) {
+        StreamedDetails::Batch d;
+        details.Complete(batch, first, 16, d);
+        for (size_t i = first; i < std::min(batch.size(), first + 16); ++i, ++row) {
+          StreamedDetails::Fill(batch, d, i, e);
+          const ResultEntry listed = model.Entry(row);
+          EXPECT_EQ(e.fileVersion, listed.fileVersion) << row;
+          EXPECT_EQ(e.description, listed.description) << row;
+          const std::wstring& stored = listed.decoratedName.empty() ? listed.result.name : listed.decoratedName;
+          EXPECT_EQ(e.result.name, undecorate ? listed.result.name : stored) << row;
+          EXPECT_EQ(e.decoratedName, undecorate ? listed.decoratedName : L"") << row;
+        }
+      }
+    }
+    EXPECT_EQ(row, 90u);
+    EXPECT_EQ(reads.size(), files.size());
+    for (const auto& [path, count] : reads) EXPECT_EQ(count, 1) << ToUtf8(path);
+  }
+  EXPECT_EQ(model.Entry(0).result.name, L"int __cdecl g(int)");
 }
 
 }  // namespace

@@ -22,6 +22,7 @@
 #include "gui/app/dialogs.h"
 #include "gui/app/placement_binder.h"
 #include "gui/app/tool_window.h"
+#include "gui/app/window_registry.h"
 #include "gui/app/text_convert.h"
 #include "tools/help_zoom.h"
 
@@ -92,7 +93,9 @@ void CMoreInfoDlg::MakeActions() {
   c->Add(kZoomIn, "Zoom &In\tCtrl++", [this] { UserZoom(HelpZoomIn(zoom_)); }).Keys("Ctrl++", "Ctrl+=");
   c->Add(kZoomOut, "Zoom &Out\tCtrl+-", [this] { UserZoom(HelpZoomOut(zoom_)); }).Keys("Ctrl+-");
   c->Add(kResetZoom, "&Reset Zoom\tCtrl+0", [this] { UserZoom(kHelpZoomNormal); }).Keys("Ctrl+0");
-  c->Add(kTryRegex, "Try Rege&x Matches\tCtrl+T", [this] { emit tryRegexRequested(); }).Keys("Ctrl+T");
+  AddOpenCommand(*c, kTryRegex, "Try Rege&x Matches\tCtrl+T", WindowId::kTryRegex, [this] {
+    return WindowRequest(this);
+  }).Keys("Ctrl+T");
   c->Add(kPrint, "&Print", [this] { Print(false); });
   c->Fill(menuBar()->addMenu(QStringLiteral("&File")), {kPreview, CommandSet::kSeparator, kClose});
   c->Fill(menuBar()->addMenu(QStringLiteral("&View")),

@@ -34,10 +34,6 @@ class CMoreInfoDlg final : public QMainWindow {
   // The text magnification in percent.
   int zoom() const { return zoom_; }
 
- signals:
-  // "Try Regex Matches": the owner opens the regular-expression tester.
-  void tryRegexRequested();
-
  protected:
   void showEvent(QShowEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;

@@ -337,6 +337,7 @@ bool CErrCodeSearchDlg::StartSearch() {
   request.locations = *where;
   request.fileExtensions = ReadErrCodeSrchFileExts(RegistrySettings());
   request.language = kLangUserDefault;
+  request.readers = AppSettings().searchReaders;
   if (AppSettings().errCodeClearOutputBeforeSearch) output_->Clear();
   // The rows of the last search are no answer to this one.
   model_->Clear();

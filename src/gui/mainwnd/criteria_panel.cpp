@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPointer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -444,14 +445,40 @@ void CriteriaPanel::ShowFileMenu() {
   });
   commands_.Fill(&menu, {CommandSet::kSeparator, kCmdRegexComposer, kCmdTryRegex});
   QToolButton* b = fileName_->menuButton();
+  menuTarget_ = fileName_;
   menu.exec(b->mapToGlobal(QPoint(0, b->height())));
+  menuTarget_ = nullptr;
 }
 
 void CriteriaPanel::ShowSearchMenu() {
   QMenu menu(this);
   commands_.Fill(&menu, {kCmdRegexComposer, kCmdTryRegex});
   QToolButton* b = search_->menuButton();
+  menuTarget_ = search_;
   menu.exec(b->mapToGlobal(QPoint(0, b->height())));
+  menuTarget_ = nullptr;
+}
+
+PatternBox* CriteriaPanel::RegexTarget() const {
+  if (menuTarget_) return menuTarget_;
+  QWidget* focus = QApplication::focusWidget();
+  return focus && fileName_->box()->isAncestorOf(focus) ? fileName_ : search_;
+}
+
+WindowRequest CriteriaPanel::RegexRequest(QWidget* owner) const {
+  PatternBox* target = RegexTarget();
+  const SearchStringSpec spec = target->Value();
+  WindowRequest r(owner);
+  if (spec.regex) r.regex = spec.text;
+  r.caseSensitive = spec.caseSensitive;
+  r.grammar = AppSettings().regexGrammar;
+  QPointer<PatternBox> box(target);
+  r.composed = [box, words = spec.wholeWords](const std::wstring& regex, bool caseSensitive) {
+    if (!box) return;
+    box->SetText(regex);
+    box->SetOptions(true, caseSensitive, words, true);
+  };
+  return r;
 }
 
 void CriteriaPanel::PickFiles() {

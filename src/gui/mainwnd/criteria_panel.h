@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 
+#include "gui/app/window_registry.h"
 #include "symbolsearch/command_line.h"
 #include "symbolsearch/search_criteria.h"
 
@@ -56,6 +57,11 @@ class CriteriaPanel : public QWidget {
   void BinaryFilePresets();
   void PickFiles();
   void PickFolder();
+  // What the regex composer and tester open with: the expression and case
+  // flag of the pattern whose "..." menu asked (else the one holding the
+  // focus, else the search string) when it is in regex mode, the grammar
+  // setting, and the composer's answer written back into that pattern.
+  WindowRequest RegexRequest(QWidget* owner) const;
   // Dropped or picked files and folders (Shift appends the names).
   void ApplyPickedPaths(const QStringList& paths, bool append);
 
@@ -76,6 +82,7 @@ class CriteriaPanel : public QWidget {
   void ShowFileMenu();
   void ShowSearchMenu();
   void ShowSearchForMenu();
+  PatternBox* RegexTarget() const;
 
   const CommandSet& commands_;
   CComboBoxAuto* folder_ = nullptr;
@@ -84,6 +91,7 @@ class CriteriaPanel : public QWidget {
   PatternBox* fileName_ = nullptr;
   LinkLabel* searchForLink_ = nullptr;
   PatternBox* search_ = nullptr;
+  PatternBox* menuTarget_ = nullptr;  // while a pattern's "..." menu is open
   LinkLabel* lookInLink_ = nullptr;
   QComboBox* presentAs_ = nullptr;
   QGroupBox* peGroup_ = nullptr;

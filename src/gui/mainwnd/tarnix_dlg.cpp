@@ -286,6 +286,7 @@ bool CTarnixDlg::StartSearch(bool interactive) {
   start.emptyMatchesAll = s.emptySearchMatchesAll;
   start.undecorate = s.undecorateCppNames;
   start.undecorationFlags = s.undecorationFlags;
+  start.readers = s.searchReaders;
   if (!run_.Begin(std::make_unique<SymbolSearchRun>(params, start))) {
     const uint32_t err = GetLastError();
     output_->AppendLine(WFormat(L"ERROR: %ls", ErrorText(err).c_str()));

@@ -115,7 +115,6 @@ class CTarnixDlg : public QMainWindow {
   QTimer autoStartTimer_;
   QTimer storeNotesTimer_;
   std::vector<std::wstring> storeNotesSaid_;
-  QPointer<QWidget> helpWindow_;
 };
 
 }  // namespace tarnix::gui

@@ -107,8 +107,10 @@ void CTarnixDlg::BuildCommands() {
   AddOpenCommand(c, kCmdUndecorate, "&Undecorate C++ Symbols...", WindowId::kUndecorate, owner);
   c.Add(kCmdBinaryFilePresets, "Binary File &Presets...\tCtrl+B", [this] { criteria_->BinaryFilePresets(); })
       .Keys("Ctrl+B");
-  AddOpenCommand(c, kCmdRegexComposer, "Regex &Composer...\tCtrl+R", WindowId::kRegexComposer, owner).Keys("Ctrl+R");
-  AddOpenCommand(c, kCmdTryRegex, "Try &Regex Matches...\tCtrl+T", WindowId::kTryRegex, owner).Keys("Ctrl+T");
+  auto regexRequest = [this] { return criteria_->RegexRequest(this); };
+  AddOpenCommand(c, kCmdRegexComposer, "Regex &Composer...\tCtrl+R", WindowId::kRegexComposer, regexRequest)
+      .Keys("Ctrl+R");
+  AddOpenCommand(c, kCmdTryRegex, "Try &Regex Matches...\tCtrl+T", WindowId::kTryRegex, regexRequest).Keys("Ctrl+T");
   // Results
   c.Add(kCmdPreview, "&Preview Search Results...\tCtrl+Shift+P",
         [this] { results_->Preview(LastCriteria(), outcome_, output_->Text()); })
@@ -174,12 +176,7 @@ void CTarnixDlg::BuildMenus() {
   connect(results, &QMenu::aboutToShow, this, [this] { UpdateCommands(); });
 }
 
-void CTarnixDlg::OpenHelp(const QString& anchor) {
-  CMoreInfoDlg* help = CMoreInfoDlg::Show(this, anchor);
-  if (!help || help == helpWindow_) return;
-  helpWindow_ = help;  // one window, refilled: connected once
-  connect(help, &CMoreInfoDlg::tryRegexRequested, this, [this] { commands_->Trigger(kCmdTryRegex); });
-}
+void CTarnixDlg::OpenHelp(const QString& anchor) { CMoreInfoDlg::Show(this, anchor); }
 
 void CTarnixDlg::NewInstance() {
   StartInstance(this, kAutoForeground, {}, criteria_->SwitchValues(), criteria_->folder());
