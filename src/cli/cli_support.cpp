@@ -6,6 +6,7 @@
 #include "core/event_log.h"
 #include "core/registry_settings.h"
 #include "core/store_notes.h"
+#include "platform/languages.h"
 #include "platform/text_encoding.h"
 
 namespace tarnix::cli {
@@ -82,5 +83,19 @@ InterruptStops::~InterruptStops() {
 }
 
 bool InterruptStops::interrupted() { return g_interrupted != 0; }
+
+bool ReadLanguageOption(const std::string& text, uint16_t& out) {
+  if (text.empty()) return false;
+  if (text[0] >= '0' && text[0] <= '9') {
+    uint64_t n = 0;
+    if (!ReadOptionNumber(text, 0xFFFF, n)) return false;
+    out = static_cast<uint16_t>(n);
+    return true;
+  }
+  const LanguageInfo* info = FindLanguageByName(FromUtf8(text));
+  if (!info) return false;
+  out = info->id;
+  return true;
+}
 
 }  // namespace tarnix::cli

@@ -49,6 +49,11 @@ void SayStoreNotes();
 // `max` (it never wraps); the caller's message names the range.
 bool ReadOptionNumber(std::string_view text, uint64_t max, uint64_t& out);
 
+// The language an option names: an identifier (0x407, 1031; read as
+// ReadOptionNumber reads, at most 0xFFFF) or a name ("de-DE", "de_de");
+// false for anything else.
+bool ReadLanguageOption(const std::string& text, uint16_t& out);
+
 void PrintUtf8(FILE* to, std::wstring_view text);
 // The text and a line feed.
 void PrintLine(FILE* to, std::wstring_view text);

@@ -39,7 +39,7 @@ int Usage(const char* message) {
   if (message) std::fprintf(stderr, "tarnix-cli errcode: %s\n", message);
   std::fprintf(stderr,
                "usage: tarnix-cli errcode CODE|NAME [--in PATH [--subfolders]]... [--ext LIST]\n"
-               "         [--lang ID] [--details]\n"
+               "         [--lang ID] [--own] [--details]\n"
                "  CODE          decimal (5, -1), hexadecimal (0x80070005, 80070005h, 1A)\n"
                "  NAME          an error name in any letter case (ERROR_ACCESS_DENIED is 5,\n"
                "                E_ACCESSDENIED is 0x80070005)\n"
@@ -49,8 +49,11 @@ int Usage(const char* message) {
                "  --ext LIST    extensions of the files to examine, e.g. \".dll,.exe\"; \"*\" for\n"
                "                every file. Default: the setting ErrCodeSrchFileExts\n"
                "  --lang ID     language of the messages: an identifier (0x407) or a name (de-DE)\n"
+               "  --own         only modules whose own message table holds the code (not the\n"
+               "                system's text, which every module gives for a system code)\n"
                "  --details     add each module's file version and description\n"
-               "One line per hit on stdout: \"CODE = MESSAGE\", TAB, module path.\n"
+               "One line per hit on stdout: \"CODE = MESSAGE\", TAB, module path, TAB, \"own\"\n"
+               "(the module's own message table) or \"system\" (the system's text).\n"
                "Exit status: 0 found, 1 nothing found, 2 bad usage, 3 stopped.\n");
   return kExitUsage;
 }
@@ -84,19 +87,6 @@ bool ParseExtensions(const std::string& text, std::vector<std::wstring>& out) {
   return out.size() == given.size() || !out.empty();
 }
 
-bool ParseLanguage(const std::string& text, uint16_t& out) {
-  if (text.empty()) return false;
-  uint64_t n = 0;
-  if (ReadOptionNumber(text, 0xFFFF, n)) {
-    out = static_cast<uint16_t>(n);
-    return true;
-  }
-  const LanguageInfo* info = FindLanguageByName(FromUtf8(text));
-  if (!info) return false;
-  out = info->id;
-  return true;
-}
-
 struct Options {
   std::wstring code;
   bool codeGiven = false;
@@ -105,6 +95,7 @@ struct Options {
   std::vector<std::wstring> extensions;
   uint16_t language = kLangUserDefault;
   bool details = false;
+  bool own = false;
 };
 
 int ParseOptions(const std::vector<std::string>& args, Options& o) {
@@ -130,10 +121,12 @@ int ParseOptions(const std::vector<std::string>& args, Options& o) {
         return Usage("--ext takes extensions such as \".dll,.exe\" (2 to 129 characters each), or \"*\"");
       o.extGiven = true;
     } else if (a == "--lang") {
-      if (!in.Value(v) || !ParseLanguage(v, o.language))
+      if (!in.Value(v) || !ReadLanguageOption(v, o.language))
         return Usage("--lang takes a language identifier (0x409) or name (en-US)");
     } else if (a == "--details") {
       o.details = true;
+    } else if (a == "--own") {
+      o.own = true;
     } else if (a == "--help" || a == "-h") {
       Usage(nullptr);
       return kExitOk;
@@ -217,17 +210,21 @@ int RunErrCode(const std::vector<std::string>& args) {
 
   const uint16_t detailsLanguage = UserDefaultLanguage();
   bool completed = false;
+  uint64_t ownShown = 0;
   for (bool ended = false; !ended;) {
     PostedMessage m;
     if (!target.Take(m, std::chrono::milliseconds(200))) continue;
     switch (m.id) {
       case kEcsMsgResult:
         for (const ErrorCodeSearchResult& r : *m.As<std::vector<ErrorCodeSearchResult>>()) {
+          if (o.own && r.systemText) continue;
+          if (o.own) ++ownShown;
           std::wstring line = ResultDisplayText(r);
           line += L'\t';
           line += r.path;
+          line += r.systemText ? L"\tsystem" : L"\town";
           if (o.details) {
-            const FileDetails d = ReadFileDetails(r.path, detailsLanguage, MissingVersion::kError);
+            const FileDetails d = ReadFileDetails(r.path, detailsLanguage);
             line += L'\t';
             line += FileVersionText(d.version);
             line += L'\t';
@@ -253,9 +250,11 @@ int RunErrCode(const std::vector<std::string>& args) {
   search.Wait(std::chrono::milliseconds(5000));
   std::fflush(stdout);
 
-  const uint64_t matches = search.matchCount();
+  const uint64_t matches = o.own ? ownShown : search.matchCount();
   PrintLine(stderr, kSearchEndSeparator);
   PrintLine(stderr, SearchFinishedLine(completed, matches, elapsed));
+  if (completed && matches == 0)
+    if (const std::wstring hint = NoMatchHint(code); !hint.empty()) PrintLine(stderr, hint);
   if (InterruptStops::interrupted()) return kExitStopped;
   if (!completed) return kExitSomeFailed;
   return matches ? kExitOk : kExitSomeFailed;

@@ -42,7 +42,8 @@ int Usage(const char* message) {
                "         [--set N | --ranges FILE] [--every-code] [--names]\n"
                "  --set N        a built-in range set, 0 to 7 (default 0, Win32 Error Codes)\n"
                "  --ranges FILE  one range per line: FROM|TO|FLAGS|LIBRARY|NAME\n"
-               "  --lang ID      language identifier (default 0x400, the user's default)\n"
+               "  --lang ID      language: an identifier (0x407) or a name (de-DE); default 0x400,\n"
+               "                 the user's default\n"
                "  --every-code   ask for every code of the ranges in turn (slow; for checks)\n"
                "  --names        append TAB and the code's error names to each result line\n");
   return kExitUsage;
@@ -90,7 +91,8 @@ int RunErrMsg(const std::vector<std::string>& args) {
   MessageSearchParams p;
   std::string word, rangesFile;
   bool haveWord = false, haveSet = false, haveLang = false, names = false;
-  uint64_t setId = 0, language = 0x400;
+  uint64_t setId = 0;
+  uint16_t language = 0x400;
   for (ArgCursor in(args); in.More();) {
     const std::string& a = in.Next();
     std::string v;
@@ -105,8 +107,8 @@ int RunErrMsg(const std::vector<std::string>& args) {
     } else if (a == "--every-code") {
       p.lookup = MessageLookup::kEveryCode;
     } else if (a == "--lang") {
-      if (!in.Value(v) || !ReadOptionNumber(v, 0xFFFFFFFF, language))
-        return Usage("--lang takes a language identifier such as 0x409 (0 to 0xFFFFFFFF)");
+      if (!in.Value(v) || !ReadLanguageOption(v, language))
+        return Usage("--lang takes a language identifier (0x409) or name (en-US)");
       haveLang = true;
     } else if (a == "--set") {
       if (!in.Value(v) || !ReadOptionNumber(v, kBuiltInRangeSetCount - 1, setId))
@@ -134,12 +136,10 @@ int RunErrMsg(const std::vector<std::string>& args) {
   p.word = TrimSearchText(FromUtf8(word));
   const std::wstring problem = MessageSearchWordProblem(p.word, p.regex, p.caseSensitive, p.wholeWords, p.grammar);
   if (!problem.empty()) return Refuse(problem);
-  const std::vector<MessageLanguage> languages = MessageLanguageList();
-  const bool listed = std::any_of(languages.begin(), languages.end(), [&](const auto& l) {
-    return l.id == language && l.id != kLanguageSeparatorId;
-  });
-  if (haveLang && !listed) return Refuse(L"Select language for the search");
-  p.language = static_cast<uint32_t>(language);
+  if (haveLang && !MessageLanguageAvailable(language))
+    return Refuse(WFormat(L"The system messages hold no texts in language 0x%X (%ls)", language,
+                          MessageLanguageDisplayName(language).c_str()));
+  p.language = language;
   if (!rangesFile.empty()) {
     if (!ReadRangesFile(rangesFile, p.ranges)) return kExitUsage;
   } else {

@@ -40,7 +40,7 @@ std::wstring FailureReason(std::wstring_view text, uint32_t error) {
   for (wchar_t c : text)
     if (std::iswspace(c)) return L"neither a number nor an error name: it holds a blank";
   if (text.ends_with(L"0x") || text.ends_with(L"0X")) return L"no hexadecimal digits after 0x";
-  return L"neither a number nor an error name: " + ErrorText(error);
+  return L"neither a number nor an error name";
 }
 
 void Fail(const std::string& arg, const std::wstring& reason) {
@@ -77,8 +77,9 @@ int RunErrName(const std::vector<std::string>& args) {
   for (const std::string& item : items) {
     const std::wstring text = FromUtf8(item);
     CodeOrName read;
-    if (!ReadCodeOrName(text, read)) {
-      Fail(item, FailureReason(text, GetLastError()));
+    std::wstring shown;  // the text without blanks at its ends, as errcode reads it
+    if (!ReadCodeBox(text, read, shown)) {
+      Fail(item, FailureReason(shown, GetLastError()));
       allMatched = false;
       continue;
     }

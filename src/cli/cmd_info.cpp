@@ -170,6 +170,12 @@ std::string FullPath(const std::string& path) {
 }
 
 int ReadFailed(const std::string& file, uint32_t error) {
+  std::error_code ec;
+  if (std::filesystem::is_directory(file, ec)) {
+    // Opening a folder fails as access denied; the user is told what it is.
+    std::fprintf(stderr, "tarnix-cli info: %s: is a folder; give an image file in it\n", file.c_str());
+    return kExitUsage;
+  }
   std::fprintf(stderr, "tarnix-cli info: %s: %s\n", file.c_str(), ToUtf8(ErrorText(error)).c_str());
   return kExitSomeFailed;
 }

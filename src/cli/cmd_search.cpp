@@ -54,8 +54,6 @@ namespace tarnix::cli {
 namespace {
 
 struct SearchOptions {
-  bool nameGiven = false, forGiven = false;
-  std::wstring name, searchFor;
   int undecorate = -1;  // -1: the setting
   int64_t undecorateFlags = -1;
   std::vector<int32_t> columns = DefaultResultColumns();
@@ -166,14 +164,12 @@ int RunSearch(const std::vector<std::string>& args) {
   for (ArgCursor in(args); in.More();) {
     const std::string& a = in.Next();
     std::string v;
-    if (a == "--name") {
-      if (!in.Value(v)) return Usage("--name needs a value");
-      opt.name = FromUtf8(v);
-      opt.nameGiven = true;
-    } else if (a == "--for") {
-      if (!in.Value(v)) return Usage("--for needs a value");
-      opt.searchFor = FromUtf8(v);
-      opt.forGiven = true;
+    if (a == "--name" || a == "--for") {
+      // The search texts belong to the program's command line, which the
+      // window takes too.
+      if (!in.Value(v)) return Usage(a == "--name" ? "--name needs a value" : "--for needs a value");
+      programArgs.push_back(FromUtf8(a));
+      programArgs.push_back(FromUtf8(v));
     } else if (a == "--undecorate") {
       if (!in.Value(v) || (v != "0" && v != "1")) return Usage("--undecorate takes 0 or 1");
       opt.undecorate = v == "1";
@@ -260,14 +256,14 @@ int RunSearch(const std::vector<std::string>& args) {
   in.fileName.regex = cmd.values.fnrx;
   in.fileName.caseSensitive = cmd.values.fncs;
   in.fileName.wholeWords = cmd.values.fnww;
-  if (opt.nameGiven) {
-    in.fileName.text = opt.name;
+  if (cmd.name) {
+    in.fileName.text = *cmd.name;
   } else if (!cmd.fileNames.empty()) {
     in.fileName.text = ExactFileNamesPattern(cmd.fileNames);
     in.fileName.regex = true;
   }
   in.searchFor = cmd.values.sf;
-  in.search.text = opt.searchFor;
+  in.search.text = cmd.searchFor.value_or(L"");
   in.search.regex = cmd.values.snrx;
   in.search.caseSensitive = cmd.values.sncs;
   in.search.wholeWords = cmd.values.snww;

@@ -25,7 +25,8 @@ int RunWhere(const std::vector<std::string>& args) {
     std::printf(
         "No Windows folders found: no WSL drive at /mnt/c/Windows and no Wine PE folders.\n"
         "Set TARNIX_WINDOWS_ROOT or the WindowsRoot setting to a Windows folder (the one\n"
-        "that holds System32).\n");
+        "that holds System32) or a Wine library folder (the one that holds x86_64-windows\n"
+        "or i386-windows).\n");
     return kExitSomeFailed;
   }
   std::printf("Windows root: %s (%s)\n", root.root().c_str(),

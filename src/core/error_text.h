@@ -12,7 +12,8 @@ std::wstring ErrorCodeToText(uint32_t code);
 
 // The one-line description of `code`: the system's message (or, for 12000 to
 // 12175, the Internet module's), trimmed, carriage returns removed, line
-// feeds turned into blanks and "%" into "@"; "Error %d" when there is none;
+// feeds turned into blanks, inserts ("%1") left out and any other "%" made
+// "@"; "Error %d" when there is none;
 // empty for 0. Never changes the thread's last error.
 std::wstring ErrorDescription(uint32_t code);
 

@@ -90,6 +90,20 @@ Rect KeepOnMonitor(Rect r, const std::vector<MonitorArea>& monitors) {
   return r;
 }
 
+Rect FitInWorkArea(Rect r, const std::vector<MonitorArea>& monitors) {
+  r = NormalizeRect(r);
+  const int cx = static_cast<int>((static_cast<int64_t>(r.left) + r.right) / 2);
+  const int cy = static_cast<int>((static_cast<int64_t>(r.top) + r.bottom) / 2);
+  const MonitorArea* m = MonitorNearestPoint(monitors, cx, cy);
+  if (!m || m->work.width() <= 0 || m->work.height() <= 0) return r;
+  const Rect& area = m->work;
+  const int w = std::min(r.width(), area.width());
+  const int h = std::min(r.height(), area.height());
+  const int left = std::clamp(r.left, area.left, area.right - w);
+  const int top = std::clamp(r.top, area.top, area.bottom - h);
+  return Rect{left, top, left + w, top + h};
+}
+
 bool ClampPlacement(Rect& r, const std::vector<MonitorArea>& monitors) {
   auto outside = [](int v) { return v < -kMaxPlacementCoordinate || v > kMaxPlacementCoordinate; };
   if (outside(r.left) || outside(r.top) || outside(r.right) || outside(r.bottom)) return false;

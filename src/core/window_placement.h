@@ -46,6 +46,12 @@ Rect NormalizeRect(Rect r);
 // area's and centred in it); otherwise unchanged.
 Rect KeepOnMonitor(Rect r, const std::vector<MonitorArea>& monitors);
 
+// The rectangle inside the work area of the monitor nearest to its centre:
+// no larger than that area, moved in by as little as it takes (a window
+// placed where another instance left it never reaches past the screen's
+// bottom). Unchanged without monitors.
+Rect FitInWorkArea(Rect r, const std::vector<MonitorArea>& monitors);
+
 // Coordinates beyond this cannot belong to a window on any screen (the
 // window systems' own limit).
 inline constexpr int kMaxPlacementCoordinate = 32767;

@@ -41,6 +41,7 @@ const wchar_t* CodeResultColumnTitle(int column) {
     case kCodeColumnModule: return L"Module";
     case kCodeColumnVersion: return L"Version";
     case kCodeColumnDescription: return L"Description";
+    case kCodeColumnSource: return L"Text From";
     default: return L"";
   }
 }
@@ -51,6 +52,7 @@ std::wstring CodeResultField(const CodeResultRow& row, int column) {
     case kCodeColumnModule: return row.result.path;
     case kCodeColumnVersion: return FileVersionText(row.version);
     case kCodeColumnDescription: return row.description;
+    case kCodeColumnSource: return row.result.systemText ? L"System" : L"Module";
     default: return {};
   }
 }
@@ -109,19 +111,20 @@ std::vector<uint8_t> EncodeCodeResultColumns(const std::vector<int32_t>& order,
 }
 
 bool DecodeCodeResultColumns(const std::vector<uint8_t>& stored, std::vector<int32_t>& order,
-                             std::vector<int32_t>& widths) {
+                             std::vector<int32_t>& widths, int32_t sourceWidth) {
   order.clear();
   widths.clear();
-  if (stored.size() != kCodeColumnCount * 8u) return false;
+  const size_t count = stored.size() / 8;
+  if (stored.size() % 8 || (count != kCodeColumnCount && count != kCodeColumnCountWithoutSource)) return false;
   auto get = [&](size_t at) {
     uint32_t u = 0;
     for (int b = 0; b < 4; ++b) u |= static_cast<uint32_t>(stored[at + b]) << (8 * b);
     return static_cast<int32_t>(u);
   };
   bool seen[kCodeColumnCount] = {};
-  for (size_t i = 0; i < kCodeColumnCount; ++i) {
+  for (size_t i = 0; i < count; ++i) {
     const int32_t column = get(i * 8), width = get(i * 8 + 4);
-    if (column < 0 || column >= kCodeColumnCount || seen[column] || width < 0 || width > 32767) {
+    if (column < 0 || column >= static_cast<int32_t>(count) || seen[column] || width < 0 || width > 32767) {
       order.clear();
       widths.clear();
       return false;
@@ -129,6 +132,10 @@ bool DecodeCodeResultColumns(const std::vector<uint8_t>& stored, std::vector<int
     seen[column] = true;
     order.push_back(column);
     widths.push_back(width);
+  }
+  if (count == kCodeColumnCountWithoutSource) {
+    order.push_back(kCodeColumnSource);
+    widths.push_back(sourceWidth);
   }
   return true;
 }

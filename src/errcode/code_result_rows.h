@@ -27,8 +27,11 @@ enum CodeResultColumn : int {
   kCodeColumnModule,
   kCodeColumnVersion,
   kCodeColumnDescription,
+  kCodeColumnSource,  // "Module" (its own message table) or "System" (the system's text)
   kCodeColumnCount
 };
+// The columns a stored layout from before the source column holds.
+inline constexpr int kCodeColumnCountWithoutSource = kCodeColumnSource;
 const wchar_t* CodeResultColumnTitle(int column);
 std::wstring CodeResultField(const CodeResultRow& row, int column);
 
@@ -49,11 +52,12 @@ bool SaveCodeResultRows(const std::string& path, const std::vector<CodeResultRow
 
 // The stored column layout ("ErrCodeSrchResultsCols"): pairs of signed
 // 32-bit little-endian column and pixel width, in shown order. Decoding
-// refuses anything but each of the four columns once with a width in
-// 0..32767.
+// refuses anything but each column once with a width in 0..32767; a layout
+// of the four columns before the source column gets it at its end, at
+// `sourceWidth`.
 std::vector<uint8_t> EncodeCodeResultColumns(const std::vector<int32_t>& order,
                                              const std::vector<int32_t>& widths);
 bool DecodeCodeResultColumns(const std::vector<uint8_t>& stored, std::vector<int32_t>& order,
-                             std::vector<int32_t>& widths);
+                             std::vector<int32_t>& widths, int32_t sourceWidth = 80);
 
 }  // namespace tarnix

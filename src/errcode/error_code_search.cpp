@@ -197,7 +197,8 @@ class SearchWalk final : public LocationWalkHandler {
         ++shared_.filesExamined;
         switch (out.lookup) {
           case ModuleLookup::kFound:
-            if (!DeliverResult(std::move(out.text), out.path)) return false;
+          case ModuleLookup::kFoundSystem:
+            if (!DeliverResult(std::move(out.text), out.path, out.lookup == ModuleLookup::kFoundSystem)) return false;
             break;
           case ModuleLookup::kNotLoadable:
             break;  // most files are not modules with message tables
@@ -243,12 +244,12 @@ class SearchWalk final : public LocationWalkHandler {
     return poster_.Post(m) != MessagePoster::kStopped;
   }
 
-  bool DeliverResult(std::wstring text, const std::wstring& path) {
+  bool DeliverResult(std::wstring text, const std::wstring& path, bool systemText) {
     {
       std::lock_guard<std::mutex> lock(shared_.matchLock);
       ++shared_.matches;
     }
-    return Delivered(results_.Add({r_.code, r_.kind, std::move(text), path}));
+    return Delivered(results_.Add({r_.code, r_.kind, std::move(text), path, systemText}));
   }
 
   // What became of a batch of results: a stop while the queue was full

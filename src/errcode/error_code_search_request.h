@@ -30,6 +30,9 @@ struct ErrorCodeSearchResult {
   ErrorCodeKind kind = ErrorCodeKind::Decimal;
   std::wstring message;
   std::wstring path;
+  // The text is the system's: the module has no message of its own for
+  // the code (the formatter falls back to the system's tables).
+  bool systemText = false;
 };
 
 struct ErrorCodeSearchRequest {

@@ -2,6 +2,7 @@
 
 #include "pe/message_module.h"
 #include "platform/last_error.h"
+#include "platform/system_messages.h"
 #include "platform/win_errors.h"
 
 namespace tarnix {
@@ -15,7 +16,10 @@ ModuleLookup LookupErrorCode(const std::wstring& path, uint32_t code, uint16_t l
     error = GetLastError();
     return ModuleLookup::kNotLoadable;
   }
-  if (!FormatModuleOrSystemMessage(&module, code, language, text)) {
+  // The formatter's order, the module's own table first; which of the two
+  // answered is told apart.
+  const bool own = module.Format(code, language, text);
+  if (!own && !FormatSystemMessage(code, language, text)) {
     error = GetLastError();
     if (error == ERROR_SUCCESS) error = ERROR_MR_MID_NOT_FOUND;
     text.clear();
@@ -26,7 +30,7 @@ ModuleLookup LookupErrorCode(const std::wstring& path, uint32_t code, uint16_t l
     error = ERROR_INVALID_ADDRESS;
     return ModuleLookup::kNoMessage;
   }
-  return ModuleLookup::kFound;
+  return own ? ModuleLookup::kFound : ModuleLookup::kFoundSystem;
 }
 
 bool IsSilentLookupError(uint32_t error) {

@@ -9,7 +9,8 @@
 namespace tarnix {
 
 enum class ModuleLookup {
-  kFound,        // `text` holds the message as the formatter returned it
+  kFound,        // `text` holds the message of the module's own table
+  kFoundSystem,  // `text` holds the system's message: the module has none
   kNotLoadable,  // not a module (or unreadable): skipped silently
   kNoMessage,    // no message; `error` says why
 };

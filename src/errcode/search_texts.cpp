@@ -4,6 +4,7 @@
 #include "core/text_format.h"
 #include "core/parse_error_code.h"
 #include "core/wformat.h"
+#include "platform/system_messages.h"
 #include "platform/win_errors.h"
 
 namespace tarnix {
@@ -23,6 +24,9 @@ std::wstring ResultDisplayText(const ErrorCodeSearchResult& result) {
   std::wstring text = CodeShownByKind(result.code, result.kind);
   text += L" = ";
   for (wchar_t c : result.message) text += (c == L'\r' || c == L'\n') ? L' ' : c;
+  // The final line break leaves no blanks behind (a TAB or the line's end
+  // follows in every listing).
+  while (!text.empty() && (text.back() == L' ' || text.back() == L'\t')) text.pop_back();
   return text;
 }
 
@@ -56,8 +60,9 @@ std::wstring InvalidLocationMessage(const SearchLocation& location, uint32_t err
 
 std::wstring ErrorCodeReadMessage(uint32_t error) {
   if (error == ERROR_NOTHING_ENTERED) return L"Provide an error code to search for.";
-  std::wstring message = WFormat(L"Failed to read provided error code:\n\n(%ls) %ls",
-                                 ErrorCodeToText(error).c_str(), ErrorDescription(error).c_str());
+  // The reader's reasons are the program's own: their wording, no code.
+  const wchar_t* own = OwnErrorDescription(error);
+  std::wstring message = L"Failed to read provided error code:\n\n" + (own ? std::wstring(own) : ErrorDescription(error));
   if (error == ERROR_VALUE_TOO_LARGE) message += std::wstring(L"\n\n") + kErrorCodeRangeText;
   return message;
 }

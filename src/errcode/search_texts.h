@@ -16,7 +16,7 @@ namespace tarnix {
 std::wstring CodeShownByKind(uint32_t code, ErrorCodeKind kind);
 
 // "%s = %s": the code shown by kind, and the message with every carriage
-// return and line feed replaced by a blank.
+// return and line feed replaced by a blank, without blanks at its end.
 std::wstring ResultDisplayText(const ErrorCodeSearchResult& result);
 
 // "Initiating Search", "ErrorCode=%s, SearchPath(s)=%Iu:", then one line

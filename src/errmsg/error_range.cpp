@@ -31,8 +31,14 @@ std::wstring RangeModuleText(const ErrorRange& r) {
 }
 
 std::wstring ErrorRangeToText(const ErrorRange& r) {
-  return CodeKindName(r.flags) + L":[" + ErrorCodeToText(r.codeFrom) + L" to " +
-         ErrorCodeToText(r.codeTo) + L"]" + RangeModuleText(r);
+  // Both ends in one notation: a range that starts or ends in hexadecimal
+  // reads "0xC0000000 to 0xFFFFFFFF", never "0xC0000000 to -1".
+  std::wstring from = ErrorCodeToText(r.codeFrom), to = ErrorCodeToText(r.codeTo);
+  if (from.starts_with(L"0x") || to.starts_with(L"0x")) {
+    from = WFormat(L"0x%08X", r.codeFrom);
+    to = WFormat(L"0x%08X", r.codeTo);
+  }
+  return CodeKindName(r.flags) + L":[" + from + L" to " + to + L"]" + RangeModuleText(r);
 }
 
 std::wstring RangeListToText(std::span<const ErrorRange> list) {

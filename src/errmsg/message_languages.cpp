@@ -72,6 +72,15 @@ const std::vector<MessageLanguage>& CachedMessageLanguageList() {
   return list;
 }
 
+bool MessageLanguageAvailable(uint32_t id) {
+  if (id > 0xFFFF) return false;
+  for (const MessageLanguage& l : MessageLanguageList())
+    if (l.id == id && l.id != kLanguageSeparatorId) return true;
+  const std::vector<uint16_t> tables = SystemMessageLanguages();
+  return std::binary_search(tables.begin(), tables.end(),
+                            MakeLanguage(PrimaryLanguage(static_cast<uint16_t>(id)), 0));
+}
+
 std::optional<size_t> SelectMessageLanguage(const std::vector<MessageLanguage>& list,
                                             uint32_t stored) {
   auto find = [&](uint32_t id) -> std::optional<size_t> {

@@ -28,6 +28,11 @@ std::vector<MessageLanguage> MessageLanguageList();
 // The list made once per process (the first call probes, under a lock).
 const std::vector<MessageLanguage>& CachedMessageLanguageList();
 
+// Whether a search can ask for `id`: a listed entry, or a language whose
+// primary language (neutral sublanguage) the system tables hold, as the
+// formatter falls back to it (0x407 is answered by a 0x0007 table).
+bool MessageLanguageAvailable(uint32_t id);
+
 // The entry to select for the stored identifier: that one when it is listed
 // (and not the separator), else "User Default"; none when that is missing
 // too (logged).

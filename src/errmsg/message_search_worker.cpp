@@ -127,7 +127,8 @@ int SearchRun::PostResultLine(size_t rangeIndex, std::wstring line) {
     std::wstring header = L"Code\t";
     if (IsHresultRange(r)) header += L"\t";
     header += RangeDisplayName(r);
-    if (IsHresultRange(r)) {
+    // The facility is named only when the whole range lies in it.
+    if (IsHresultRange(r) && CodeFacility(r.codeFrom) == CodeFacility(r.codeTo)) {
       if (const Facility* f = FindFacility(CodeFacility(r.codeFrom))) {
         header += L" [";
         header += f->symbolicName;

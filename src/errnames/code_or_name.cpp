@@ -1,5 +1,6 @@
 #include "errnames/code_or_name.h"
 
+#include <cstring>
 #include <cwctype>
 
 #include "core/error_text.h"
@@ -71,8 +72,20 @@ bool ReadCodeBox(std::wstring_view text, CodeOrName& out, std::wstring& shown) {
 
 std::wstring CodeBoxErrorMessage(std::wstring_view text, uint32_t error) {
   if (error != ERROR_NOT_FOUND) return ErrorCodeReadMessage(error);
-  return WFormat(L"Unknown error name: %ls\n\n%ls", std::wstring(TrimBlanks(text)).c_str(),
-                 ErrorText(error).c_str());
+  return L"Unknown error name: " + std::wstring(TrimBlanks(text));
+}
+
+std::wstring NoMatchHint(uint32_t code) {
+  bool ntStatus = (code >> 30) == 3;
+  for (const ErrorName* n : ErrorNamesOf(code)) ntStatus = ntStatus || n->kind == ErrorNameKind::kNtStatus;
+  if (!ntStatus) return {};
+  const uint32_t facility = (code >> 16) & 0xFFF;
+  const char* name = NtStatusFacilityName(facility);
+  std::wstring facilityText = WFormat(L"0x%X", facility);
+  if (name) facilityText = L"FACILITY_" + std::wstring(name, name + std::strlen(name)) + L" (" + facilityText + L")";
+  return WFormat(L"Hint: 0x%08X is an NTSTATUS code, and no module under the search paths holds a message "
+                 L"table for NTSTATUS facility %ls (the system keeps those texts in ntdll.dll).",
+                 code, facilityText.c_str());
 }
 
 }  // namespace tarnix

@@ -33,8 +33,14 @@ bool ReadCodeOrName(std::wstring_view text, CodeOrName& out);
 bool ReadCodeBox(std::wstring_view text, CodeOrName& out, std::wstring& shown);
 
 // The message shown when the code box could not be read: ERROR_NOT_FOUND
-// gives "Unknown error name: %s\n\n(%s) %s" with the trimmed text; anything
+// gives "Unknown error name: %s" with the trimmed text; anything
 // else the message of a code that could not be read (ErrorCodeReadMessage).
 std::wstring CodeBoxErrorMessage(std::wstring_view text, uint32_t error);
+
+// The hint after an error code search that found nothing: for an NTSTATUS
+// code (one with an NTSTATUS name, or of error severity 3) that no module
+// under the search paths holds a message table for its facility; empty
+// for any other code.
+std::wstring NoMatchHint(uint32_t code);
 
 }  // namespace tarnix

@@ -147,7 +147,10 @@ bool MessageModule::FormatOwn(uint32_t code, uint16_t language, std::wstring& te
   auto has = [&](uint16_t id) { return std::find(present.begin(), present.end(), id) != present.end(); };
   std::optional<uint16_t> chosen;
   if (!IsFallbackRequest(language)) {
+    // As the platform's resource loader: the language itself, then its
+    // primary language with the neutral sublanguage (0x407 finds 0x0007).
     if (has(language)) chosen = language;
+    else if (has(MakeLanguage(PrimaryLanguage(language), 0))) chosen = MakeLanguage(PrimaryLanguage(language), 0);
   } else {
     for (uint16_t id : FallbackOrder())
       if (has(id)) {
@@ -195,6 +198,7 @@ bool MessageModule::FormatFromSatellite(uint32_t code, uint16_t language, std::w
   std::vector<uint16_t> order;
   if (!IsFallbackRequest(language)) {
     order.push_back(language);
+    AddUnique(order, MakeLanguage(PrimaryLanguage(language), 0));
   } else {
     AddUnique(order, UserDefaultLanguage());
     AddUnique(order, SystemDefaultLanguage());

@@ -134,16 +134,11 @@ WindowsRoot WindowsRoot::Discover(const WindowsRootSearch& where) {
 
   // A Windows folder: it has System32 (and SysWOW64 when it is 64-bit);
   // Program Files lie beside it on the same drive.
-  auto tryWindows = [&](const fs::path& candidate, WindowsRootSource source, bool given) {
+  auto tryWindows = [&](const fs::path& candidate, WindowsRootSource source) {
     if (candidate.empty()) return false;
     const fs::path root = Trimmed(candidate);
     const fs::path system = ResolveWindowsPath(root, L"System32");
-    if (!IsFolder(system)) {
-      if (given)
-        r.notes_.push_back(std::string(WindowsRootSourceName(source)) + ": " + root.string() +
-                           " is not a Windows folder (no System32 in it)");
-      return false;
-    }
+    if (!IsFolder(system)) return false;
     r.source_ = source;
     r.root_ = root;
     const fs::path wow = ResolveWindowsPath(root, L"SysWOW64");
@@ -165,23 +160,41 @@ WindowsRoot WindowsRoot::Discover(const WindowsRootSearch& where) {
     return true;
   };
 
-  if (tryWindows(where.setting, WindowsRootSource::kSetting, true)) return r;
-  if (tryWindows(where.environment, WindowsRootSource::kEnvironment, true)) return r;
-  for (const auto& wsl : where.wslRoots)
-    if (tryWindows(wsl, WindowsRootSource::kWsl, false)) return r;
-
   // Wine keeps its PE modules (the .sys drivers among them) in one folder
   // per architecture; its Program Files are in the prefix's drive C.
-  fs::path wine64, wine32;
-  for (const auto& lib : where.wineLibraries) {
-    if (wine64.empty() && IsFolder(lib / "x86_64-windows")) wine64 = lib / "x86_64-windows";
-    if (wine32.empty() && IsFolder(lib / "i386-windows")) wine32 = lib / "i386-windows";
+  auto tryWine = [&](const std::vector<fs::path>& libraries, WindowsRootSource source) {
+    fs::path wine64, wine32;
+    for (const auto& lib : libraries) {
+      if (wine64.empty() && IsFolder(lib / "x86_64-windows")) wine64 = lib / "x86_64-windows";
+      if (wine32.empty() && IsFolder(lib / "i386-windows")) wine32 = lib / "i386-windows";
+    }
+    if (wine64.empty() && wine32.empty()) return false;
+    r.source_ = source;
+    r.root_ = wine64.empty() ? wine32 : wine64;
+    folder(WindowsFolder::kSystem64) = wine64;
+    folder(WindowsFolder::kSystem32) = wine32;
+    return true;
+  };
+
+  // A folder given by the setting or the environment is a Windows folder,
+  // or a Wine library folder as discovery finds them.
+  bool found = false;
+  for (const auto& [given, source] : {std::pair{where.setting, WindowsRootSource::kSetting},
+                                      std::pair{where.environment, WindowsRootSource::kEnvironment}}) {
+    if (given.empty()) continue;
+    if (tryWindows(given, source)) return r;
+    if (tryWine({Trimmed(given)}, source)) {
+      found = true;
+      break;
+    }
+    r.notes_.push_back(std::string(WindowsRootSourceName(source)) + ": " + Trimmed(given).string() +
+                       " is not a Windows folder (no System32 in it) nor a Wine library folder");
   }
-  if (wine64.empty() && wine32.empty()) return r;
-  r.source_ = WindowsRootSource::kWine;
-  r.root_ = wine64.empty() ? wine32 : wine64;
-  folder(WindowsFolder::kSystem64) = wine64;
-  folder(WindowsFolder::kSystem32) = wine32;
+  if (!found)
+    for (const auto& wsl : where.wslRoots)
+      if (tryWindows(wsl, WindowsRootSource::kWsl)) return r;
+  if (!found && !tryWine(where.wineLibraries, WindowsRootSource::kWine)) return r;
+  const bool wine64 = !folder(WindowsFolder::kSystem64).empty();
   folder(WindowsFolder::kDrivers) = r.root_;
   if (!where.winePrefix.empty()) {
     const fs::path drive = ResolveWindowsPath(where.winePrefix, L"drive_c");
@@ -191,7 +204,7 @@ WindowsRoot WindowsRoot::Discover(const WindowsRootSearch& where) {
       folder(WindowsFolder::kProgramFiles32) = programFilesX86;
       if (IsFolder(programFiles)) folder(WindowsFolder::kProgramFiles64) = programFiles;
     } else if (!drive.empty() && IsFolder(programFiles)) {
-      folder(wine64.empty() ? WindowsFolder::kProgramFiles32 : WindowsFolder::kProgramFiles64) =
+      folder(wine64 ? WindowsFolder::kProgramFiles64 : WindowsFolder::kProgramFiles32) =
           programFiles;
     }
   }

@@ -209,15 +209,18 @@ ImageInfoContent BuildImageInfo(const ImageInfoSubject& s, const ModuleResolver&
     query.ordinal = s.ordinal;
     const SymbolLocation& loc = c.location = LocateSymbol(resolver, query);
 
-    // The file the symbol's facts come from: where it was found, after its
-    // forwarders; else the module's own file. A forwarded export's module
-    // is where its forwarders lead: when they break off, that is what
-    // cannot be resolved, and why is said.
+    // "Resolves To" is the file the module name resolves to, as
+    // `tarnix-cli info --resolve` answers; when the symbol's forwarders
+    // lead to another file, that file is said apart ("Found In"). A
+    // forwarded export's module is where its forwarders lead: when they
+    // break off, that is what cannot be resolved, and why is said.
     const bool forwarded = s.kind == kKindExportForwarded || s.kind == kKindExportForwardedCpp;
-    if (loc.located)
-      c.resolvedPath = loc.symbolPath;
-    else if (loc.moduleResolved && !forwarded)
+    if (forwarded) {
+      if (loc.located) c.resolvedPath = loc.symbolPath;
+    } else if (loc.moduleResolved) {
       c.resolvedPath = loc.modulePath;
+    }
+    const bool foundElsewhere = !forwarded && loc.located && loc.forwards > 0 && loc.symbolPath != c.resolvedPath;
     const uint32_t resolveError = loc.moduleResolved ? loc.locateError : loc.moduleError;
     c.resolvesTo = c.resolvedPath.empty() ? ErrorBox(resolver, resolveError) : c.resolvedPath;
 
@@ -228,8 +231,8 @@ ImageInfoContent BuildImageInfo(const ImageInfoSubject& s, const ModuleResolver&
     std::wstring nameLine;
     if (!resolvedName.empty() && !EqualsIgnoreCase(resolvedName, s.name)) {
       const wchar_t* format = IsCppKind(s.kind) ? L"Undecorated:\t%ls\n"
-                              : s.kind == kKindExportForwarded ? L"Forwarded To:\t%ls\n"
-                                                               : L"Alternate:\t%ls\n";
+                              : s.kind == kKindExportForwarded || foundElsewhere ? L"Forwarded To:\t%ls\n"
+                                                                                 : L"Alternate:\t%ls\n";
       nameLine = WFormat(format, resolvedName.c_str());
     }
     text += WFormat(
@@ -248,6 +251,8 @@ ImageInfoContent BuildImageInfo(const ImageInfoSubject& s, const ModuleResolver&
     else if (forwarded)
       resolved = WFormat(L"Resolves To:\t%ls\n", c.resolvesTo.c_str());
     text += WFormat(L"%ls:\t%ls\n%ls", c.labels.moduleLabel, s.module.c_str(), resolved.c_str());
+    // The offsets below are those of the file the forwarders led to.
+    if (foundElsewhere) text += WFormat(L"Found In:\t%ls\n", loc.symbolPath.c_str());
     if (loc.located)
       text += WFormat(L"Offset (File):\t%ls\nOffset (Mapped):\t%ls\n",
                       OffsetText(loc.fileOffset).c_str(), OffsetText(loc.rva).c_str());

@@ -224,12 +224,28 @@ CommandLineState ParseCommandLine(const std::vector<std::wstring>& args,
     if (diagnostics) diagnostics(text);
   };
 
+  // The search texts come out first, wherever they stand.
+  std::vector<std::wstring> rest;
+  for (size_t k = 0; k < args.size(); ++k) {
+    const bool isName = args[k] == L"--name", isFor = args[k] == L"--for";
+    if (!isName && !isFor) {
+      rest.push_back(args[k]);
+      continue;
+    }
+    if (k + 1 >= args.size()) {
+      report(WFormat(L"Parameter value is required: (p=%d) %ls", static_cast<int>(k + 1), args[k].c_str()));
+      continue;
+    }
+    (isName ? state.name : state.searchFor) = args[++k];
+  }
+
   size_t i = 0;
   std::vector<std::wstring> filePaths;
+  std::vector<std::pair<int, std::wstring>> missing;
   bool folderGiven = false;
-  for (; i < args.size() && !IsSwitch(args[i], true); ++i) {
+  for (; i < rest.size() && !IsSwitch(rest[i], true); ++i) {
     const int p = static_cast<int>(i + 1);
-    std::wstring path = ExpandEnvironmentStrings(args[i]);
+    std::wstring path = ExpandEnvironmentStrings(rest[i]);
     struct stat st;
     if (StatPath(path, st) && !S_ISDIR(st.st_mode)) {
       filePaths.push_back(path);
@@ -243,8 +259,15 @@ CommandLineState ParseCommandLine(const std::vector<std::wstring>& args,
                        p, path.c_str(), whole.c_str()));
       }
     } else {
-      report(WFormat(L"p=%d, path=\"%ls\", cmdLine: %ls", p, path.c_str(), whole.c_str()));
+      missing.emplace_back(p, path);
     }
+  }
+  for (size_t m = 0; m < missing.size(); ++m) {
+    if (m == 0 && !folderGiven && filePaths.empty() && !missing[m].second.empty()) {
+      state.folder = WithSeparator(missing[m].second);  // the search's check names it
+      continue;
+    }
+    report(WFormat(L"p=%d, path=\"%ls\", cmdLine: %ls", missing[m].first, missing[m].second.c_str(), whole.c_str()));
   }
 
   if (!filePaths.empty()) {
@@ -274,9 +297,9 @@ CommandLineState ParseCommandLine(const std::vector<std::wstring>& args,
     }
   }
 
-  while (i < args.size()) {
+  while (i < rest.size()) {
     const int p = static_cast<int>(i + 1);
-    const std::wstring& arg = args[i];
+    const std::wstring& arg = rest[i];
     auto unrecognized = [&] {
       report(WFormat(L"Unrecognized parameter: (p=%d) %ls", p, arg.c_str()));
     };
@@ -299,14 +322,14 @@ CommandLineState ParseCommandLine(const std::vector<std::wstring>& args,
       ++i;
       continue;
     }
-    if (i + 1 >= args.size()) {
+    if (i + 1 >= rest.size()) {
       report(WFormat(L"Parameter value is required: (p=%d) %ls", p, arg.c_str()));
       unrecognized();
       ++i;
       continue;
     }
     uint64_t v;
-    const std::wstring& valueText = args[i + 1];
+    const std::wstring& valueText = rest[i + 1];
     bool wide = isAuto ? false : sw->wide;
     if (!ParseStrictDecimal(valueText, v) || (!wide && v > 0xFFFFFFFFULL)) {
       report(WFormat(L"Parameter value is malformed: (p=%d) %ls=%ls", p, arg.c_str(),

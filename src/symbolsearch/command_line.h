@@ -38,13 +38,18 @@ enum AutoActions : uint32_t { kAutoStartSearch = 0x1, kAutoForeground = 0x100 };
 struct CommandLineState {
   std::wstring folder;                  // with a trailing separator; empty when none
   std::vector<std::wstring> fileNames;  // names without folder
+  // "--name TEXT" and "--for TEXT", anywhere on the line: the file name and
+  // the search string, as tarnix-cli search takes them.
+  std::optional<std::wstring> name, searchFor;
   uint32_t autoActions = 0;
   CommandLineValues values;
 };
 
 using CommandLineDiagnostics = std::function<void(const std::wstring& text)>;
 
-// Parses `args` (without the program name). `commandLine` is the whole
+// Parses `args` (without the program name). A first path that does not
+// exist, with no other folder or file given, is kept as the folder, so the
+// search's check names it instead of asking for a folder. `commandLine` is the whole
 // command line as shown in diagnostics ("<null>" when empty).
 CommandLineState ParseCommandLine(const std::vector<std::wstring>& args,
                                   const CommandLineDiagnostics& diagnostics);

@@ -130,6 +130,16 @@ TEST_F(SearchCommand, ModulesOnlyOrdinalsAndUsage) {
   EXPECT_EQ(Search(dir_, "--for x").status, 2);  // no folder
   CliRun noFolder = Search(dir_, "--for x");
   EXPECT_NE(noFolder.err.find("Provide a folder path to search"), std::string::npos);
+  // A folder that does not exist is named, without a debugging line.
+  const std::string missing = (dir_.path() / "absent").string();
+  CliRun absent = Search(dir_, "'" + missing + "' --for x");
+  EXPECT_EQ(absent.status, 2);
+  EXPECT_EQ(absent.err.find("Warning"), std::string::npos) << absent.err;
+  EXPECT_NE(absent.err.find("Failed to find the following search folder:\n\n" + missing + "/\n\n(2) "),
+            std::string::npos) << absent.err;
+  // --for and --name may stand before the folder too.
+  CliRun before = Search(dir_, "--for '#2' " + Folder() + " --columns 0,1 --quiet");
+  EXPECT_EQ(Lines(before.out), std::vector<std::string>{"#2\tExport (Ordinal)"});
   EXPECT_EQ(Search(dir_, Folder() + " --format xml").status, 2);
   CliRun badName = Search(dir_, Folder() + " --name 'c:x.dll'");
   EXPECT_EQ(badName.status, 2);

@@ -40,11 +40,17 @@ TEST_F(ErrorDescriptionTest, OwnTextsAndFallbacks) {
 
 TEST_F(ErrorDescriptionTest, SystemTextIsMadeOneSafeLine) {
   SetSystemMessageProvider([](uint32_t code, uint32_t, std::wstring& t) {
-    if (code != 77) return false;
-    t = L"  First line\r\nsecond %1 line.\r\n";
-    return true;
+    if (code == 77) t = L"  First line\r\nsecond %1 line, 100% sure.\r\n";
+    if (code == 193) t = L"Bad EXE format for %1.\r\n";
+    if (code == 194) t = L"%1 is not a valid Win32 application.\r\n";
+    if (code == 195) t = L"The value %2!d! is bad in %1";
+    return code >= 193 || code == 77;
   });
-  EXPECT_EQ(ErrorDescription(77), L"First line second @1 line.");
+  // Inserts that nothing fills are left out; a lone "%" is made safe.
+  EXPECT_EQ(ErrorDescription(77), L"First line second line, 100@ sure.");
+  EXPECT_EQ(ErrorText(193), L"(193) Bad EXE format.");
+  EXPECT_EQ(ErrorDescription(194), L"is not a valid Win32 application.");
+  EXPECT_EQ(ErrorDescription(195), L"The value is bad");
 }
 
 TEST_F(ErrorDescriptionTest, InternetRangeUsesItsOwnSource) {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "core/registry_settings.h"
+#include "core/window_placement.h"
 #include "platform/last_error.h"
 #include "platform/win_errors.h"
 
@@ -75,6 +76,18 @@ TEST(WindowSettings, CriteriaOptionsAndColumns) {
   EXPECT_TRUE(ReadColumns(ColumnsSetting::kErrCodeResults, back));
   EXPECT_EQ(back, bytes);
   EXPECT_FALSE(ReadColumns(ColumnsSetting::kSymbolResults, back));
+}
+
+// A window placed where another instance left it stays inside the work
+// area: 787 pixels tall at y=26 on an 800-pixel screen moves up.
+TEST(WindowPlacement, FitInWorkAreaKeepsTheWholeWindowOnItsScreen) {
+  const std::vector<MonitorArea> screens = {{{0, 0, 1280, 800}, {0, 0, 1280, 770}},
+                                            {{1280, 0, 3200, 1080}, {1280, 0, 3200, 1040}}};
+  EXPECT_EQ(FitInWorkArea({100, 26, 900, 813}, screens), (Rect{100, 0, 900, 770}));
+  EXPECT_EQ(FitInWorkArea({-50, 700, 650, 900}, screens), (Rect{0, 570, 700, 770}));
+  EXPECT_EQ(FitInWorkArea({1300, 10, 1500, 210}, screens), (Rect{1300, 10, 1500, 210}));
+  EXPECT_EQ(FitInWorkArea({10, 10, 1200, 2000}, screens), (Rect{10, 0, 1200, 770}));
+  EXPECT_EQ(FitInWorkArea({5, 5, 50, 50}, {}), (Rect{5, 5, 50, 50}));
 }
 
 }  // namespace

@@ -65,6 +65,13 @@ TEST(ErrMsgCommand, PrintsTheResultsWindowLines) {
             std::string::npos)
       << run.out;
 
+  // A range over many facilities names none of them, and its ends are
+  // both hexadecimal.
+  dir.Write("wide.txt", "2147483648|4294967295|256||Everything\n");
+  run = ErrMsg(dir, "access --ranges '" + (dir.path() / "wide.txt").string() + "'");
+  EXPECT_NE(run.out.find("Range: {HRESULT:[0x80000000 to 0xFFFFFFFF]}"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("Code\t\tEverything\n\n0x80070005\t= Access is denied.\n"), std::string::npos) << run.out;
+
   // The window's refusals are usage errors.
   run = ErrMsg(dir, "'  '");
   EXPECT_EQ(run.status, 2);
@@ -82,9 +89,27 @@ TEST(ErrMsgCommand, PrintsTheResultsWindowLines) {
   }
   run = ErrMsg(dir, "x --lang 0x407");
   EXPECT_EQ(run.status, 2);
-  EXPECT_EQ(run.out, "Select language for the search\n");
+  EXPECT_EQ(run.out, "The system messages hold no texts in language 0x407 (German (Germany))\n");
+  run = ErrMsg(dir, "x --lang xx-YY");
+  EXPECT_EQ(run.status, 2);
   run = ErrMsg(dir, "x --set 8");
   EXPECT_EQ(run.status, 2);
+}
+
+// --lang takes what errcode takes (an identifier or a name), and a
+// language the tables hold only as its primary language is answered by it.
+TEST(ErrMsgCommand, LanguageByIdOrNameFallsBackToThePrimaryLanguage) {
+  TempDir dir("errmsglang");
+  dir.Write("Windows/System32/KernelBase.dll",
+            BuildImage({MessageTableResource(0x409, {{5, 5, {MessageEntry(u"Access is denied.\r\n")}}}),
+                        MessageTableResource(0x0007, {{5, 5, {MessageEntry(u"Zugriff verweigert\r\n")}}})},
+                       true)
+                .bytes);
+  for (const char* lang : {"0x407", "de-DE", "de_de", "0x7", "1031"}) {
+    CliRun run = ErrMsg(dir, std::string("zugriff --lang ") + lang);
+    EXPECT_EQ(run.status, 0) << lang << ": " << run.out;
+    EXPECT_NE(run.out.find("5\t= Zugriff verweigert\n"), std::string::npos) << lang << ": " << run.out;
+  }
 }
 
 }  // namespace

@@ -29,7 +29,9 @@ TEST(RangeText, CodesAndRanges) {
   EXPECT_EQ(ErrorRangeToText(R(0x80070000, 0x8007FFFF, 0x102, L"/x/a.dll")),
             L"HRESULT:[0x80070000 to 0x8007FFFF]:Abs=\"/x/a.dll\"");
   EXPECT_EQ(ErrorRangeToText(R(0xFFFFFFF0, 5, 0x705, L"m")),
-            L"<0x700>:[0xFFFFFFF0 to 5]:<0x5>=\"m\"");
+            L"<0x700>:[0xFFFFFFF0 to 0x00000005]:<0x5>=\"m\"");
+  // A range that reaches the top stays hexadecimal at both ends.
+  EXPECT_EQ(ErrorRangeToText(R(0xC0000000, 0xFFFFFFFF, 0x100)), L"HRESULT:[0xC0000000 to 0xFFFFFFFF]");
   // Kind 0 shows no module even when a name is left over.
   EXPECT_EQ(ErrorRangeToText(R(1, 2, 0, L"stale.dll")), L"Win32:[1 to 2]");
   const ErrorRange two[] = {R(1, 2), R(3, 4, 0x100)};

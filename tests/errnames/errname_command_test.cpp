@@ -46,11 +46,11 @@ TEST(ErrNameCommand, EachFailedArgumentIsNamedWithItsReason) {
   TempDir dir("errname");
   CliRun run = RunCli(
       dir, "errname",
-      "'E_ACCESSDENIED ' '' 0x 0x1FFFFFFFF 99999999999999999999999 E_NO_SUCH_NAME 0x12345678 -0 "
-      "-4294967295 -2147483649");
+      "' 5' 'E_ACCESSDENIED ' 'E_ACCESS DENIED' '' 0x 0x1FFFFFFFF 99999999999999999999999 E_NO_SUCH_NAME "
+      "0x12345678 -0 -4294967295 -2147483649");
   EXPECT_EQ(run.status, 1);
   for (const char* line :
-       {"'E_ACCESSDENIED ': neither a number nor an error name: it holds a blank\n",
+       {"'E_ACCESS DENIED': neither a number nor an error name: it holds a blank\n",
         "'': empty argument\n", "'0x': no hexadecimal digits after 0x\n",
         "'0x1FFFFFFFF': out of range. An error code is a number from -2147483648 to 4294967295 "
         "(-0x80000000 to 0xFFFFFFFF).\n",
@@ -62,6 +62,10 @@ TEST(ErrNameCommand, EachFailedArgumentIsNamedWithItsReason) {
         << line << run.err;
   // "-0" is 0 and matched; only the names of 0 reach stdout.
   EXPECT_NE(run.out.find("0x00000000\tERROR_SUCCESS\n"), std::string::npos);
+  // Blanks at the ends are skipped, as errcode and the window skip them.
+  EXPECT_NE(run.out.find("0x00000005\tERROR_ACCESS_DENIED\n"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("0x80070005\tE_ACCESSDENIED\n"), std::string::npos) << run.out;
+  EXPECT_EQ(run.err.find("' 5'"), std::string::npos) << run.err;
   EXPECT_EQ(run.out.find("0x1"), std::string::npos);
 
   // A value without a name still decodes, under the bare value.

@@ -23,6 +23,10 @@
 #include <sstream>
 
 #include "core/err_code_presets.h"
+#include "core/error_text.h"
+#include "core/program_windows_root.h"
+#include "gui/app/tarnix_app.h"
+#include "pe/system_message_sources.h"
 #include "core/preset_file.h"
 #include "gui/app/command_set.h"
 #include "gui/app/text_convert.h"
@@ -69,7 +73,7 @@ struct WindowsTree {
     auto write = [&](const std::string& name, const std::string& bytes) {
       std::ofstream(system / name, std::ios::binary) << bytes;
     };
-    write("KernelBase.dll", ModuleWith({{5, u"Access is denied.\r\n"},
+    write("KernelBase.dll", ModuleWith({{2, u"File not found.\r\n"}, {5, u"Access is denied.\r\n"},
                                         {0x80070005, u"General access denied error\r\n"}}, u"Base"));
     write("alpha.dll", ModuleWith({{5, u"Alpha says no.\r\n"}}, u"Alpha Module"));
     write("beta.dll", ModuleWith({{7, u"Seven.\r\n"}}));
@@ -90,6 +94,8 @@ struct Window {
 
   Window() {
     Tree();
+    // The program installs the system's message tables at its start.
+    InstallSystemMessageSources(ProgramWindowsRoot());
     w = std::make_unique<CErrCodeSearchDlg>();
     w->show();
     if (!QTest::qWaitForWindowExposed(w.get())) qWarning("the window was not shown");
@@ -175,6 +181,17 @@ std::vector<std::wstring> StoredNames() {
 class ErrCodeSearchTest : public QObject {
   Q_OBJECT
  private slots:
+  // The program's error texts come from the Windows folder's tables from
+  // the start, not only once this window has been opened.
+  void errorTextsHaveOneSourceFromTheStart() {
+    Tree();
+    InstallSystemMessageSources(L"");
+    QCOMPARE(ToQ(ErrorText(2)), QStringLiteral("(2) The file could not be found."));  // own text
+    FakeDialogs dialogs;
+    CTarnixApp app({});
+    QCOMPARE(ToQ(ErrorText(2)), QStringLiteral("(2) File not found."));
+  }
+
   void init() {
     tarnix::Registry::DeleteTree(L"Software\\TarnixProject\\Tarnix");
     QGuiApplication::clipboard()->clear();
@@ -206,7 +223,7 @@ class ErrCodeSearchTest : public QObject {
     const auto& rows = win.w->results().rows();
     QVERIFY(!rows.empty());
     // Line breaks of the message show as blanks.
-    QCOMPARE(ToQ(rows.back().display), QStringLiteral("0x80070005 = General access denied error  "));
+    QCOMPARE(ToQ(rows.back().display), QStringLiteral("0x80070005 = General access denied error"));
 
     // Codes that do not read: the box says why and nothing starts.
     for (const char* bad : {"0x", "99999999999", "-", "no such name"}) {
@@ -231,9 +248,19 @@ class ErrCodeSearchTest : public QObject {
     QCOMPARE(cli.status, 0);
     const auto expected = Lines(cli.out);
     std::vector<std::wstring> shown;
-    for (const CodeResultRow& r : win.w->results().rows()) shown.push_back(r.display + L"\t" + r.result.path);
+    QAbstractItemModel* model = win.w->resultsView()->model();
+    for (int i = 0; i < model->rowCount(); ++i) {
+      const CodeResultRow& r = win.w->results().rows()[static_cast<size_t>(i)];
+      // The list tells the module's own text from the system's, as the CLI does.
+      const QString from = model->index(i, kCodeColumnSource).data().toString();
+      QCOMPARE(from, r.result.systemText ? QStringLiteral("System") : QStringLiteral("Module"));
+      shown.push_back(r.display + L"\t" + r.result.path + (r.result.systemText ? L"\tsystem" : L"\town"));
+    }
     QCOMPARE(shown.size(), size_t(4));  // every module: its own text or the system's
     QVERIFY(shown == expected);
+    QCOMPARE(model->headerData(kCodeColumnSource, Qt::Horizontal).toString(), QStringLiteral("Text From"));
+    // Module paths lose their middle, never their file name.
+    QCOMPARE(win.w->resultsView()->textElideMode(), Qt::ElideMiddle);
     QVERIFY(win.Output().find(L"Search finished, found 4 match(es) in ") != std::wstring::npos);
 
     // The details follow: versions and descriptions where the module has them.
@@ -243,7 +270,8 @@ class ErrCodeSearchTest : public QObject {
         QCOMPARE(ToQ(r.description), QStringLiteral("Alpha Module"));
         QCOMPARE(ToQ(FileVersionText(r.version)), QStringLiteral("1.2.3.4"));
       }
-      if (r.result.path.ends_with(L"beta.dll")) QVERIFY(r.description.starts_with(L"<error: ("));
+      // No version resource is no description, as in the main window.
+      if (r.result.path.ends_with(L"beta.dll")) QVERIFY(r.description.empty());
     }
 
     // Copy and save the rows as the menus do.
@@ -256,6 +284,21 @@ class ErrCodeSearchTest : public QObject {
     QFile saved(out);
     QVERIFY(saved.open(QIODevice::ReadOnly));
     QCOMPARE(saved.read(2), QByteArray("\xFF\xFE", 2));
+  }
+
+  // A new search clears the list as it starts: a search that finds nothing
+  // leaves no rows of the last one, and an NTSTATUS code gets a hint.
+  void searchThatFindsNothingLeavesAnEmptyList() {
+    Window win;
+    win.Type(QStringLiteral("5"));
+    QVERIFY(win.Search());
+    QCOMPARE(win.w->results().rows().size(), size_t(4));
+    win.Type(QStringLiteral("STATUS_ACCESS_DENIED"));
+    QVERIFY(win.Search());
+    QVERIFY(win.w->results().rows().empty());
+    QCOMPARE(win.w->resultsView()->model()->rowCount(), 0);
+    QVERIFY(win.Output().find(L"Search finished, found 0 match(es) in ") != std::wstring::npos);
+    QVERIFY(win.Output().find(L"Hint: 0xC0000022 is an NTSTATUS code") != std::wstring::npos);
   }
 
   void closingWhileSearchingAsksFirst() {
@@ -277,6 +320,26 @@ class ErrCodeSearchTest : public QObject {
     win.dialogs.AnswerMessageBox(IDYES);
     QVERIFY(win.w->close());
     QVERIFY(!win.w->searchRunning());
+  }
+
+  // Esc closes the window as its close button does: asking first while it
+  // searches.
+  void escapeWhileSearchingAsksFirst() {
+    Window win;
+    win.w->activateWindow();
+    win.Type(QStringLiteral("5"));
+    win.Click(QStringLiteral("&SEARCH"));
+    QVERIFY(win.w->searchRunning());
+    win.Click(QStringLiteral("&Pause"));
+    win.dialogs.AnswerMessageBox(IDNO);
+    const size_t asked = win.dialogs.boxes.size();
+    QTest::keyClick(win.Code(), Qt::Key_Escape);
+    QCOMPARE(win.dialogs.boxes.size(), asked + 1);
+    QVERIFY(win.w->isVisible());
+    QVERIFY(win.w->searchRunning());
+    win.dialogs.AnswerMessageBox(IDYES);
+    QTest::keyClick(win.w->resultsView(), Qt::Key_Escape);
+    QVERIFY(!win.w->isVisible());
   }
 
   void closesWithItsOwnerWithoutAsking() {
@@ -456,6 +519,8 @@ class ErrCodeSearchTest : public QObject {
     Window win;
     const QStringList unnamed = UnnamedControls(win.w.get());
     QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(", ")));
+    const QStringList collisions = MnemonicCollisions(win.w.get());
+    QVERIFY2(collisions.isEmpty(), qPrintable(collisions.join("; ")));
     // Usable on a small screen: the window fits 800x600.
     win.w->resize(800, 600);
     QVERIFY(win.w->minimumSizeHint().width() <= 800 && win.w->minimumSizeHint().height() <= 600);

@@ -341,6 +341,8 @@ class ImgInfoDlgTest : public QObject {
     QVERIFY(dlg->minimumSizeHint().width() <= 800 && dlg->minimumSizeHint().height() <= 600);
     const QStringList unnamed = UnnamedControls(dlg);
     QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(QStringLiteral(", "))));
+    const QStringList collisions = MnemonicCollisions(dlg);
+    QVERIFY2(collisions.isEmpty(), qPrintable(collisions.join(QStringLiteral("; "))));
     // The dark red of 32-bit images stays readable on a dark palette.
     QPalette dark;
     dark.setColor(QPalette::Window, QColor(45, 45, 48));

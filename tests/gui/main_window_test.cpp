@@ -9,6 +9,9 @@
 #include <QListWidget>
 #include <QTimeEdit>
 #include <QCheckBox>
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QTimer>
 #include <QComboBox>
 #include <QFile>
 #include <QHeaderView>
@@ -296,6 +299,31 @@ class MainWindowTest : public QObject {
     for (size_t i = 0; i < mine.size(); ++i) QCOMPARE(ToQ(mine[i]), ToQ(theirs[i]));
   }
 
+  // The window takes the search texts of tarnix-cli search, and a folder
+  // that does not exist is shown and named rather than dropped.
+  void commandLineTakesSearchTextsAndShowsAMissingFolder() {
+    TempDir dir;
+    WriteImages(dir, 4);
+    const std::string folder = dir.path().string();
+    {
+      Window win({QString::fromStdString(folder), QStringLiteral("--for"), QStringLiteral("CreateFileW"),
+                  QStringLiteral("/auto"), QStringLiteral("1")});
+      QVERIFY(WaitUntil([&] { return win.w->lastStatus() == 1; }, 30000));
+      TempDir scratch;
+      const auto cli = RunCli(scratch, "search", "'" + folder + "' --for CreateFileW --quiet");
+      const auto mine = WindowLines(*win.w), theirs = CliLines(cli.out);
+      QCOMPARE(mine.size(), size_t(4));
+      QCOMPARE(mine.size(), theirs.size());
+    }
+
+    const QString missing = QString::fromStdString((dir.path() / "absent").string());
+    Window absent({missing, QStringLiteral("/auto"), QStringLiteral("1")});
+    QCOMPARE(absent.Combo("Folder:")->currentText(), missing + QLatin1Char('/'));
+    const std::wstring said = L"Failed to find the following search folder:";
+    QVERIFY(WaitUntil([&] { return absent.w->statusOutput()->Text().find(said) != std::wstring::npos; }, 10000));
+    QVERIFY(absent.w->statusOutput()->isVisibleTo(absent.w.get()));
+  }
+
   void enterInACriteriaBoxStartsTheSearch() {
     TempDir dir;
     WriteImages(dir, 3);
@@ -397,6 +425,56 @@ class MainWindowTest : public QObject {
     Window win;
     const QStringList unnamed = UnnamedControls(win.w.get());
     QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(QStringLiteral(", "))));
+  }
+
+  // The results' menu from the keyboard: Shift+F10 and the Menu key open
+  // it on the current row with "Show Info..." active, so Return picks it;
+  // the View menu shows the item's key.
+  void resultsMenuFromTheKeyboard() {
+    TempDir dir;
+    WriteImages(dir, 2);
+    Window win({QString::fromStdString(dir.path().string()), QStringLiteral("/auto"), QStringLiteral("1")});
+    QVERIFY(WaitUntil([&] { return win.w->lastStatus() == 1; }, 30000));
+    QVERIFY(win.w->commands().action(kCmdResultInfo)->text().endsWith(QStringLiteral("\tCtrl+I")));
+    QTableView* view = win.w->resultsView();
+    view->setFocus();
+    view->setCurrentIndex(view->model()->index(1, 0));
+    auto open = [&](const std::function<void()>& press) {
+      QString active;
+      QTimer::singleShot(0, [&] {
+        if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+          active = menu->activeAction() ? menu->activeAction()->text() : QStringLiteral("<none>");
+          menu->close();
+        }
+      });
+      press();
+      return active;
+    };
+    QCOMPARE(open([&] { QTest::keyClick(view, Qt::Key_F10, Qt::ShiftModifier); }),
+             QStringLiteral("&Show Info...\tCtrl+I"));
+    QVERIFY(view->selectionModel()->isRowSelected(1, QModelIndex()));
+    QCOMPARE(open([&] {
+               QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(1, 1), view->mapToGlobal(QPoint(1, 1)));
+               QApplication::sendEvent(view, &menuKey);
+             }),
+             QStringLiteral("&Show Info...\tCtrl+I"));
+  }
+
+  // Each Alt+letter reaches one item, in every state of the criteria.
+  void noTwoItemsShareAMnemonic() {
+    Window win;
+    auto check = [&](const char* state) {
+      const QStringList collisions = MnemonicCollisions(win.w.get());
+      QVERIFY2(collisions.isEmpty(), qPrintable(QString::fromLatin1(state) + QStringLiteral(": ") +
+                                                collisions.join(QStringLiteral("; "))));
+    };
+    check("first start");
+    QVERIFY(win.w->commands().Trigger(kCmdShowPeFilters));
+    check("PE filters shown");
+    QVERIFY(win.w->commands().Trigger(kCmdSearchForImportLibs));
+    check("import libraries");
+    QVERIFY(win.w->commands().Trigger(kCmdShowStatusOutput));
+    check("status output");
   }
 };
 TARNIX_GUI_TEST(MainWindowTest)

@@ -209,9 +209,12 @@ class MainWindowUseTest : public QObject {
     win.Type("Folder:", QString::fromStdString(dir.path().string()));
     QTest::mouseClick(Button(&win.w, QStringLiteral("&SEARCH")), Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(!win.w.searchRunning(), 30000);
-    auto* count = FindChild<QLabel>(&win.w, QStringLiteral("Results Count"));
+    auto* count = win.w.findChild<QLabel*>(QStringLiteral("Results Count"));
     QVERIFY(count);
     QCOMPARE(count->text(), QStringLiteral("9 result(s)"));
+    // A screen reader reads the count itself; what the label is, is its description.
+    QCOMPARE(count->accessibleName(), QStringLiteral("9 result(s)"));
+    QCOMPARE(count->accessibleDescription(), QStringLiteral("Results Count"));
     QTRY_VERIFY(win.w.results().detailsComplete());
     emit win.w.resultsView()->horizontalHeader()->sectionClicked(0);
     QTRY_COMPARE(count->text(), QStringLiteral("9 result(s), sorted by Function Name (ascending)"));

@@ -163,6 +163,12 @@ TEST(MessageModule, SpecificLanguageMustBePresent) {
   Answer french = Format(path, 5, 0x40C);
   EXPECT_FALSE(french.found);
   EXPECT_EQ(french.error, ERROR_RESOURCE_LANG_NOT_FOUND);
+  // A table in the primary language (neutral sublanguage) answers its
+  // specific languages, as the platform's resource loader does.
+  const std::wstring primary = m.Add("primary.dll", Tables({{0x409, u"Denied."}, {0x0007, u"Verweigert."}}));
+  EXPECT_EQ(Format(primary, 5, 0x407).text, L"Verweigert.");
+  EXPECT_EQ(Format(primary, 5, 0x807).text, L"Verweigert.");
+  EXPECT_EQ(Format(primary, 5, 0x809).error, ERROR_RESOURCE_LANG_NOT_FOUND);
   Answer missing = Format(path, 6, 0x409);
   EXPECT_FALSE(missing.found);
   EXPECT_EQ(missing.error, ERROR_MR_MID_NOT_FOUND);

@@ -92,6 +92,22 @@ TEST(WindowsRoot, WineFolders) {
 
   where.wineLibraries = {t.path() / "none/wine"};
   EXPECT_FALSE(WindowsRoot::Discover(where).found());
+
+  // The setting or the environment may name a Wine library folder, the
+  // layout discovery takes at its fixed paths.
+  MakeDirs(t.path(), {"both/wine/x86_64-windows", "both/wine/i386-windows"});
+  where.environment = t.path() / "both/wine/";
+  root = WindowsRoot::Discover(where);
+  EXPECT_EQ(root.source(), WindowsRootSource::kEnvironment);
+  EXPECT_TRUE(root.notes().empty());
+  EXPECT_EQ(root.Folder(WindowsFolder::kSystem64), t.path() / "both/wine/x86_64-windows");
+  EXPECT_EQ(root.Folder(WindowsFolder::kSystem32), t.path() / "both/wine/i386-windows");
+  EXPECT_EQ(root.Folder(WindowsFolder::kProgramFiles64), t.path() / "prefix/drive_c/Program Files");
+  where.setting = t.path() / "lib32/wine";
+  root = WindowsRoot::Discover(where);
+  EXPECT_EQ(root.source(), WindowsRootSource::kSetting);
+  EXPECT_TRUE(root.Folder(WindowsFolder::kSystem64).empty());
+  EXPECT_EQ(root.Folder(WindowsFolder::kSystem32), t.path() / "lib32/wine/i386-windows");
 }
 
 TEST(WindowsRoot, EnvironmentVariableIsRead) {

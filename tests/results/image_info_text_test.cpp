@@ -44,7 +44,8 @@ class ImageInfoText : public testing::Test {
             .Characteristics(0x0022)
             .Subsystem(3)
             .Import({"KERNEL32.dll", {ImportSymbol::Named("CreateFileW", 5),
-                                      ImportSymbol::Named("GlobalCounter", 6)}})
+                                      ImportSymbol::Named("GlobalCounter", 6),
+                                      ImportSymbol::Named("HeapAlloc", 7)}})
             .Import({"msvcp.dll", {ImportSymbol::Named("?Fn@@YAXXZ", 1)}})
             .Resource(16, 1, 0x409, SimpleVersion(0x409, u"Test App", u"1.2.3.4 (test)"))
             .Build()
@@ -136,6 +137,16 @@ TEST_F(ImageInfoText, GlobalVariablesAndForwardedExports) {
             std::wstring::npos)
       << ToUtf8(c.text);
   EXPECT_EQ(c.labels.groupCaption, L"Forwarded C Export To");
+
+  // An import whose export is forwarded: "Resolves To" is the module's
+  // file, as `info --resolve` says; the forwarding is said apart.
+  c = Build(Subject(kKindImport, L"HeapAlloc", L"KERNEL32.dll", 7));
+  EXPECT_EQ(c.resolvesTo, System32("kernel32.dll"));
+  EXPECT_NE(c.text.find(L"Forwarded To:\tRtlAllocateHeap\nAccess:\t\tRead/Execute\n"
+                        L"Module From:\tKERNEL32.dll\nResolves To:\t" + System32("kernel32.dll") +
+                        L"\nDescription:\tKernel Base\nFound In:\t" + System32("ntdll.dll") + L"\n"),
+            std::wstring::npos)
+      << ToUtf8(c.text);
 }
 
 // A forwarder chain that breaks says where the module should resolve:
@@ -286,6 +297,10 @@ TEST_F(ImageInfoText, CommandLinePrintsTheWindowsText) {
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(RunCli(dir_, "info", "--resolve x.dll").status, 2);
   EXPECT_EQ(RunCli(dir_, "info", (dir_.path() / "none.exe").string()).status, 1);
+  // A folder is named as one, not refused as access denied.
+  run = RunCli(dir_, "info", dir_.path().string());
+  EXPECT_EQ(run.status, 2);
+  EXPECT_NE(run.err.find(": is a folder; give an image file in it"), std::string::npos) << run.err;
 }
 
 }  // namespace

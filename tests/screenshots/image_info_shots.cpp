@@ -81,6 +81,7 @@ TARNIX_SCREENSHOTS(ImageInfo) {
       {"imginfo-import", Subject(editor, kKindImport, L"CreateFileW", L"KERNEL32.dll", 0xC3)},
       {"imginfo-cpp-export", Subject(kernel32, kKindExportCpp, L"?Open@File@@QEAAHPEB_W@Z", L"KERNEL32.dll", 3, 4)},
       {"imginfo-forwarded", Subject(kernel32, kKindExportForwarded, L"NTDLL.RtlAllocateHeap", L"KERNEL32.dll", 1, 3)},
+      {"imginfo-forwarded-import", Subject(editor, kKindImport, L"HeapAlloc", L"KERNEL32.dll", 0x34F)},
       {"imginfo-global", Subject(editor, kKindImport, L"g_ErrorMode", L"KERNEL32.dll", 0x1F)},
       {"imginfo-library", Subject(tool, kKindImportedLibrary, L"", L"KERNEL32.dll")},
   };

@@ -71,6 +71,21 @@ TEST(CommandLine, PositionalFoldersAndFiles) {
   EXPECT_EQ(p.log[2].rfind(L"Folder will be skipped: path=\"" + W(dir.path() / "two") + L"/\"", 0), 0u);
 }
 
+// A folder that does not exist stays the folder (the search's check names
+// it); the search texts are taken wherever they stand.
+TEST(CommandLine, MissingFolderIsKeptAndSearchTextsAreTaken) {
+  test::TempDir dir;
+  auto p = Parse({L"--for", L"RegOpenKeyExW", W(dir.path() / "absent"), L"/auto", L"1", L"--name", L"*.dll"});
+  EXPECT_EQ(p.state.folder, W(dir.path() / "absent") + L"/");
+  EXPECT_TRUE(p.log.empty());
+  EXPECT_EQ(p.state.autoActions, 1u);
+  EXPECT_EQ(p.state.searchFor, std::optional<std::wstring>(L"RegOpenKeyExW"));
+  EXPECT_EQ(p.state.name, std::optional<std::wstring>(L"*.dll"));
+  auto none = Parse({W(dir.path()), L"--for"});
+  EXPECT_FALSE(none.state.searchFor);
+  EXPECT_EQ(none.log, std::vector<std::wstring>{L"Parameter value is required: (p=2) --for"});
+}
+
 TEST(CommandLine, AbsolutePathsAreNotSwitchesAndVariablesExpand) {
   test::TempDir dir;
   setenv("TARNIX_TEST_DIR", dir.path().c_str(), 1);

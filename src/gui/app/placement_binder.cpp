@@ -53,6 +53,8 @@ void PlacementBinder::Restore() {
   const bool stored = WindowPlacement::Stored(subKey, name_);
   if (placement_.Restore(subKey, name_, ToRect(window_->geometry()), canMaximize, ScreenAreas(), defaults_, r) &&
       r.moved) {
+    // Wholly inside the screen's work area, wherever the last instance left it.
+    r.rect = FitInWorkArea(r.rect, ScreenAreas());
     window_->setGeometry(r.rect.left, r.rect.top, r.rect.width(), r.rect.height());
     if (r.showMaximized) window_->setWindowState(window_->windowState() | Qt::WindowMaximized);
   }

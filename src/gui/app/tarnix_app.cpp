@@ -7,11 +7,13 @@
 #include <cstdlib>
 
 #include "core/event_log.h"
+#include "core/program_windows_root.h"
 #include "core/registry_settings.h"
 #include "core/store_notes.h"
 #include "gui/app/dialogs.h"
 #include "gui/app/text_convert.h"
 #include "gui/mainwnd/tarnix_dlg.h"
+#include "pe/system_message_sources.h"
 #include "platform/last_error.h"
 #include "platform/registry.h"
 #include "platform/text_encoding.h"
@@ -71,6 +73,11 @@ void CTarnixApp::Start(const std::vector<std::wstring>& args) {
   settings_ = ProgramSettings::Load(store, [](const std::wstring& text) {
     EventLog::LogFormat(L"%ls", text.c_str());
     AppDialogs().Beep(mb::kIconError);
+  });
+
+  InstallSystemMessageSources(ProgramWindowsRoot());
+  rootWatch_ = SettingWatch([](SettingId id) {
+    if (id == SettingId::kWindowsRoot) InstallSystemMessageSources(ProgramWindowsRoot());
   });
 
   commandLine_ = ParseCommandLine(args, [](const std::wstring& text) {
@@ -156,7 +163,7 @@ void AddDefinition(std::string& out, const std::string& term, const std::string&
 
 std::string DesktopUsage() {
   std::string out =
-      "usage: tarnix [FOLDER|FILE...] [/SWITCH VALUE...]\n"
+      "usage: tarnix [FOLDER|FILE...] [--name TEXT] [--for TEXT] [/SWITCH VALUE...]\n"
       "       tarnix --help\n"
       "       tarnix --version\n"
       "Opens the main window. With a folder (or files of one folder) the window\n"
@@ -164,6 +171,8 @@ std::string DesktopUsage() {
       "/auto 1 starts the search at once.\n";
   AddDefinition(out, "FOLDER", "the folder to search");
   AddDefinition(out, "FILE", "files of one folder to search; their names become 'File Name'");
+  AddDefinition(out, "--name TEXT", "'File Name', as tarnix-cli search takes it");
+  AddDefinition(out, "--for TEXT", "'Search For', as tarnix-cli search takes it");
   for (const SwitchHelp& s : CommandLineSwitchHelp()) AddDefinition(out, "/" + s.name + " " + s.value, s.text);
   out +=
       "Switch names take any letter case, '-' works as '/', values are decimal.\n"

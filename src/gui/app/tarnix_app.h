@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/program_settings.h"
+#include "core/setting_changes.h"
 #include "platform/named_lock.h"
 #include "symbolsearch/command_line.h"
 
@@ -72,6 +73,9 @@ class CTarnixApp {
   std::thread::id mainThread_;
   ProgramSettings settings_;
   CommandLineState commandLine_;
+  // The program's error texts come from the Windows folder's message
+  // tables from the start, whichever window asks first.
+  SettingWatch rootWatch_;
   std::unique_ptr<NamedLock> rangesLock_;
   std::unique_ptr<NamedLock> codesLock_;
   QWidget* mainWindow_ = nullptr;

@@ -69,7 +69,7 @@ CodeLocationsPane::CodeLocationsPane(QWidget* parent, CommandSet& commands)
   preset_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
   preset_->setMinimumContentsLength(16);
   preset_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-  presetRow->addWidget(BuddyLabel(this, QStringLiteral("&Preset:"), preset_));
+  presetRow->addWidget(BuddyLabel(this, QStringLiteral("Prese&t:"), preset_));
   presetRow->addWidget(preset_, 1);
   layout->addLayout(presetRow);
   locations_ = new QTreeWidget(this);

@@ -66,10 +66,6 @@ QPointer<CErrCodeSearchDlg>& TheWindow() {
 // The longest code the code box takes.
 constexpr int kCodeBoxLimit = 64;
 
-// Codes that only the system knows are answered from the tables of the
-// program's Windows folder, as tarnix-cli does.
-void InstallMessageSources() { InstallSystemMessageSources(ProgramWindowsRoot()); }
-
 }  // namespace
 
 CErrCodeSearchDlg* CErrCodeSearchDlg::Instance() { return TheWindow(); }
@@ -81,10 +77,6 @@ CErrCodeSearchDlg* CErrCodeSearchDlg::Show(QWidget* owner) {
 CErrCodeSearchDlg::CErrCodeSearchDlg(QWidget* owner) : QMainWindow(owner), run_(DesktopRunTargets()) {
   if (!TheWindow()) TheWindow() = this;
   setWindowTitle(QStringLiteral("Error Code Search"));
-  InstallMessageSources();
-  rootWatch_ = SettingWatch([](SettingId id) {
-    if (id == SettingId::kWindowsRoot) InstallMessageSources();
-  });
   commands_ = new CommandSet(this);
   BuildControls();
   BuildCommands();
@@ -99,10 +91,13 @@ CErrCodeSearchDlg::CErrCodeSearchDlg(QWidget* owner) : QMainWindow(owner), run_(
   const int ch = fontMetrics().averageCharWidth();
   columns_ = new ColumnLayoutBinder(
       this, ColumnsSetting::kErrCodeResults,
-      HeaderSectionsLayout(view_->horizontalHeader(), EncodeCodeResultColumns, DecodeCodeResultColumns,
+      HeaderSectionsLayout(view_->horizontalHeader(), EncodeCodeResultColumns,
+                           [](const std::vector<uint8_t>& stored, std::vector<int32_t>& order,
+                              std::vector<int32_t>& widths) { return DecodeCodeResultColumns(stored, order, widths); },
                            [ch](std::vector<int32_t>& order, std::vector<int32_t>& widths) {
-                             order = {kCodeColumnMessage, kCodeColumnModule, kCodeColumnVersion, kCodeColumnDescription};
-                             widths = {60 * ch, 40 * ch, 16 * ch, 40 * ch};
+                             order = {kCodeColumnMessage, kCodeColumnModule, kCodeColumnSource, kCodeColumnVersion,
+                                      kCodeColumnDescription};
+                             widths = {60 * ch, 40 * ch, 13 * ch, 16 * ch, 40 * ch};
                            }));
   columns_->Restore();
 
@@ -168,7 +163,7 @@ void CErrCodeSearchDlg::BuildControls() {
   output_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
   output_->setMinimumHeight(fontMetrics().height() * 3);
   BindStatusOutput(run_, output_, OutputSize::kErrCodeOutput);
-  outputLayout->addWidget(BuddyLabel(outputPane_, QStringLiteral("Status &Output:"), output_));
+  outputLayout->addWidget(BuddyLabel(outputPane_, QStringLiteral("Status Outp&ut:"), output_));
   outputLayout->addWidget(output_);
   splitter->addWidget(outputPane_);
 
@@ -182,13 +177,15 @@ void CErrCodeSearchDlg::BuildControls() {
   view_->setSelectionMode(QAbstractItemView::ExtendedSelection);
   view_->setContextMenuPolicy(Qt::CustomContextMenu);
   view_->setWordWrap(false);
+  // Module paths share their start: the file name at their end stays visible.
+  view_->setTextElideMode(Qt::ElideMiddle);
   view_->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
   view_->verticalHeader()->hide();
   view_->horizontalHeader()->setAccessibleName(QStringLiteral("Results Columns"));
   view_->horizontalHeader()->setSectionsMovable(true);
   view_->horizontalHeader()->setStretchLastSection(true);
   view_->setMinimumHeight(fontMetrics().height() * 4);
-  resultsLayout->addWidget(BuddyLabel(resultsPane, QStringLiteral("&Results:"), view_));
+  resultsLayout->addWidget(BuddyLabel(resultsPane, QStringLiteral("Resu&lts:"), view_));
   resultsLayout->addWidget(view_);
   splitter->addWidget(resultsPane);
   splitter->setStretchFactor(0, 1);
@@ -337,6 +334,9 @@ bool CErrCodeSearchDlg::StartSearch() {
   request.language = kLangUserDefault;
   request.readers = AppSettings().searchReaders;
   if (AppSettings().errCodeClearOutputBeforeSearch) output_->Clear();
+  // The rows of the last search are no answer to this one.
+  model_->Clear();
+  searchedCode_ = request.code;
   for (const std::wstring& line : SearchStartLines(request.code, request.kind, request.locations))
     output_->AppendLine(line);
   if (!run_.Begin(std::make_unique<ErrorCodeSearchRun>(request))) {
@@ -353,10 +353,11 @@ bool CErrCodeSearchDlg::StartSearch() {
 void CErrCodeSearchDlg::Finished(const RunSummary& s) {
   output_->AppendSeparator();
   output_->AppendLine(SearchFinishedLine(s.end == RunEnd::kCompleted, s.counts.matches, s.elapsedMs));
+  if (s.end == RunEnd::kCompleted && s.counts.matches == 0)
+    if (const std::wstring hint = NoMatchHint(searchedCode_); !hint.empty()) output_->AppendLine(hint);
   // The versions and descriptions of the rows that have none yet.
   DetailsRequest details;
   details.work = model_->RowsWithoutDetails();
-  details.missingVersion = MissingVersion::kError;
   if (!details.work.empty() && !run_.Follow(std::make_unique<DetailsRun>(std::move(details))))
     EventLog::LogSiteFormat(537, L"e=%u", GetLastError());
 }

@@ -85,7 +85,7 @@ class CErrCodeSearchDlg : public QMainWindow {
   QTableView* view_ = nullptr;
   CodeResultsModel* model_ = nullptr;
   ColumnLayoutBinder* columns_ = nullptr;
-  SettingWatch rootWatch_;
+  uint32_t searchedCode_ = 0;  // the code of the last search started
 };
 
 }  // namespace tarnix::gui

@@ -98,14 +98,14 @@ QWidget* CriteriaPanel::BuildSearchFor() {
   auto* group = new QGroupBox(QStringLiteral("Search For"), this);
   auto* grid = new QGridLayout(group);
   searchForLink_ = new LinkLabel(group);
-  search_ = new PatternBox(group, {"Contains re&gular expressions", "&Case-sensitive", "Whole words o&nly",
+  search_ = new PatternBox(group, {"Contains re&gular expressions", "&Case-sensitive", "Whole words onl&y",
                                    "Search String", "Search String Menu", kSearchTextMaxChars});
   lookInLink_ = new LinkLabel(group);
   presentAs_ = new QComboBox(group);
 
   grid->addWidget(searchForLink_, 0, 0);
   search_->PlaceIn(grid, 0, 1);
-  grid->addWidget(BuddyLabel(group, QStringLiteral("Lo&ok In:"), lookInLink_), 2, 0);
+  grid->addWidget(BuddyLabel(group, QStringLiteral("Loo&k In:"), lookInLink_), 2, 0);
   grid->addWidget(lookInLink_, 2, 1, 1, 2);
   grid->addWidget(BuddyLabel(group, QStringLiteral("&Present Results As:"), presentAs_), 3, 0);
   auto* present = new QHBoxLayout;
@@ -136,17 +136,17 @@ QWidget* CriteriaPanel::BuildPeFilters() {
   toLink_ = new LinkLabel(peGroup_);
   grid->addWidget(BuddyLabel(peGroup_, QStringLiteral("&Type:"), typeLink_), 0, 0);
   grid->addWidget(typeLink_, 0, 1);
-  grid->addWidget(BuddyLabel(peGroup_, QStringLiteral("Subs&ystems:"), subsystemsLink_), 0, 2);
+  grid->addWidget(BuddyLabel(peGroup_, QStringLiteral("Subsyste&ms:"), subsystemsLink_), 0, 2);
   grid->addWidget(subsystemsLink_, 0, 3);
-  grid->addWidget(BuddyLabel(peGroup_, QStringLiteral("Character&istics:"), characteristicsLink_), 1, 0);
+  grid->addWidget(BuddyLabel(peGroup_, QStringLiteral("Characteristics:"), characteristicsLink_), 1, 0);
   grid->addWidget(characteristicsLink_, 1, 1, 1, 3);
-  grid->addWidget(BuddyLabel(peGroup_, QStringLiteral("&Directories:"), directoriesLink_), 2, 0);
+  grid->addWidget(BuddyLabel(peGroup_, QStringLiteral("Directories:"), directoriesLink_), 2, 0);
   grid->addWidget(directoriesLink_, 2, 1, 1, 3);
   auto* times = new QHBoxLayout;
-  times->addWidget(BuddyLabel(peGroup_, QStringLiteral("Fro&m:"), fromLink_));
+  times->addWidget(BuddyLabel(peGroup_, QStringLiteral("From:"), fromLink_));
   times->addWidget(fromLink_);
   times->addSpacing(16);
-  times->addWidget(BuddyLabel(peGroup_, QStringLiteral("&To:"), toLink_));
+  times->addWidget(BuddyLabel(peGroup_, QStringLiteral("To:"), toLink_));
   times->addWidget(toLink_);
   times->addStretch(1);
   grid->addWidget(new QLabel(QStringLiteral("Time Stamp:"), peGroup_), 3, 0);
@@ -214,7 +214,11 @@ void CriteriaPanel::ApplyCommandLine(const CommandLineState& cmd) {
   } else {
     fileName_->SetText(L"");
   }
-  search_->SetText(L"");
+  if (cmd.name) {
+    fileName_->SetText(*cmd.name);
+    fileRegex = v.fnrx;
+  }
+  search_->SetText(cmd.searchFor.value_or(L""));
   subfolders_->setChecked(v.isf);
   fileName_->SetOptions(fileRegex, v.fncs, v.fnww, false);
   search_->SetOptions(v.snrx, v.sncs, v.snww, false);
@@ -287,7 +291,7 @@ std::wstring CriteriaPanel::folder() const { return folder_->Text(); }
 
 void CriteriaPanel::SetSearchFor(uint32_t mode, bool store) {
   searchFor_ = mode == kSearchForImportLibs ? kSearchForImportLibs : kSearchForSymbols;
-  searchForLink_->SetLinkText(searchFor_ == kSearchForImportLibs ? QStringLiteral("<a>Imp&ort Libs:</a>")
+  searchForLink_->SetLinkText(searchFor_ == kSearchForImportLibs ? QStringLiteral("<a>Import Li&bs:</a>")
                                                                   : QStringLiteral("<a>W&inAPIs:</a>"));
   searchForLink_->setAccessibleName(QStringLiteral("search for:"));
   if (store) WriteSearchFor(AppSettings(), searchFor_);

@@ -1,7 +1,7 @@
 #pragma once
 // The main window's search criteria: "Search Location" (folder, file name
 // pattern, subfolders), "Search For" (the mode link, the search pattern,
-// "Lo&ok In:", "&Present Results As:") and "PE Header Filters". It keeps the
+// "Loo&k In:", "&Present Results As:") and "PE Header Filters". It keeps the
 // filters of the next search (from the settings, or from the command line
 // for this run), stores what the user changes, and hands the criteria to
 // the window as the engine's input record.

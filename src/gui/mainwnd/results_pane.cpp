@@ -3,10 +3,12 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QScrollBar>
@@ -30,6 +32,7 @@
 #include "gui/mainwnd/temp_files.h"
 #include "gui/widgets/buddy_label.h"
 #include "gui/widgets/busy_popup.h"
+#include "gui/widgets/live_label.h"
 #include "pe/look_in.h"
 #include "pe/result_kind.h"
 #include "platform/last_error.h"
@@ -109,10 +112,10 @@ ResultsPane::ResultsPane(QWidget* parent, const CommandSet& commands, Run& run,
   });
   connect(view_, &QTableView::customContextMenuRequested, this, [this](const QPoint& p) { ShowContextMenu(p); });
   view_->viewport()->installEventFilter(this);
+  view_->installEventFilter(this);
   connect(view_->selectionModel(), &QItemSelectionModel::selectionChanged, this, &ResultsPane::stateChanged);
   QLabel* label = BuddyLabel(this, QStringLiteral("Results:"), view_);
-  count_ = new QLabel(this);
-  count_->setAccessibleName(QStringLiteral("Results Count"));
+  count_ = LiveLabel(this, QStringLiteral("Results Count"));
   count_->setTextInteractionFlags(Qt::TextSelectableByMouse);
   auto* heading = new QHBoxLayout;
   heading->addWidget(label);
@@ -149,8 +152,8 @@ ResultsPane::~ResultsPane() { closing_ = true; }
 
 void ResultsPane::ShowCount() {
   const bool shown = searching_ || !results_.empty();
-  count_->setText(shown ? ToQ(ResultsCountText(results_.size(), results_.sortColumn(), results_.ascending()))
-                        : QString());
+  SetLiveText(count_, shown ? ToQ(ResultsCountText(results_.size(), results_.sortColumn(), results_.ascending()))
+                             : QString());
 }
 
 bool ResultsPane::hasSelection() const { return view_->selectionModel() && view_->selectionModel()->hasSelection(); }
@@ -245,6 +248,19 @@ void ResultsPane::BuildColumns(ColumnLayout layout) {
 
 bool ResultsPane::eventFilter(QObject* watched, QEvent* event) {
   if (watched == view_->viewport() && event->type() == QEvent::Resize) FitStretchColumns();
+  // The keyboard's ways to the context menu: the Menu key and Shift+F10.
+  if (watched == view_ && event->type() == QEvent::ContextMenu &&
+      static_cast<QContextMenuEvent*>(event)->reason() == QContextMenuEvent::Keyboard) {
+    ShowKeyboardContextMenu();
+    return true;
+  }
+  if (watched == view_ && event->type() == QEvent::KeyPress) {
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier) {
+      ShowKeyboardContextMenu();
+      return true;
+    }
+  }
   return QWidget::eventFilter(watched, event);
 }
 
@@ -585,7 +601,13 @@ void ResultsPane::StopDetails() {
   emit stateChanged();
 }
 
-void ResultsPane::ShowContextMenu(const QPoint& pos) {
+void ResultsPane::ShowKeyboardContextMenu() {
+  const QModelIndex current = view_->currentIndex();
+  const QRect row = current.isValid() ? view_->visualRect(current) : QRect();
+  ShowContextMenu(row.isValid() && view_->viewport()->rect().intersects(row) ? row.center() : QPoint(0, 0), true);
+}
+
+void ResultsPane::ShowContextMenu(const QPoint& pos, bool keyboard) {
   const QModelIndex clicked = view_->indexAt(pos);
   if (clicked.isValid() && !view_->selectionModel()->isRowSelected(clicked.row(), QModelIndex()))
     view_->selectRow(clicked.row());
@@ -634,6 +656,7 @@ void ResultsPane::ShowContextMenu(const QPoint& pos) {
     items.Add(&menu, ModuleItem::kProperties, image, "Proper&ties: '*'...");
     if (module != image) items.Add(&menu, ModuleItem::kProperties, module, "Proper&ties: '*'...");
   }
+  if (keyboard) menu.setActiveAction(menu.defaultAction());
   menu.exec(view_->viewport()->mapToGlobal(pos));
 }
 

@@ -100,7 +100,10 @@ class ResultsPane : public QWidget {
   void ToggleColumn(int32_t column);
   void SortBy(int32_t column);
   void ShowHeaderMenu(const QPoint& pos);
-  void ShowContextMenu(const QPoint& pos);
+  // `keyboard`: opened by the Menu key or Shift+F10, on the current row,
+  // with its default item active so that Return picks it.
+  void ShowContextMenu(const QPoint& pos, bool keyboard = false);
+  void ShowKeyboardContextMenu();
   std::vector<size_t> SelectedRows() const;
   int32_t ColumnAt(const QPoint& viewportPos) const;
   void CopyColumn(int32_t column);

@@ -26,6 +26,7 @@
 #include "gui/app/tarnix_app.h"
 #include "gui/app/text_convert.h"
 #include "gui/mainwnd/criteria_panel.h"
+#include "gui/mainwnd/main_commands.h"
 #include "gui/mainwnd/results_pane.h"
 #include "gui/widgets/buddy_label.h"
 #include "gui/widgets/busy_popup.h"
@@ -73,10 +74,10 @@ CTarnixDlg::CTarnixDlg(QWidget* parent) : QMainWindow(parent), run_(DesktopRunTa
   });
   if (autoStart) autoStartTimer_.start();
 
-  // The first size is what the compact layout needs at the desktop's font
-  // (the layout keeps the window from getting smaller than it needs as
-  // panels are shown); it is centred on its screen, inside the screen's
-  // available area. The saved placement, if any, wins.
+  // The first size (FirstSize) is centred on its screen, inside the
+  // screen's available area; the layout keeps the window from getting
+  // smaller than it needs as panels are shown. The saved placement, if
+  // any, wins.
   resize(FirstSize());
   if (QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen()) {
     const QRect area = s->availableGeometry();
@@ -99,12 +100,15 @@ CTarnixDlg::~CTarnixDlg() {
 }
 
 QSize CTarnixDlg::FirstSize() const {
-  // The compact layout (criteria stacked) with the whole of the criteria
-  // and room for some rows, within the screen's available area.
+  // A generous share of the screen's available area, so that the results
+  // list shows its default columns in full and many rows (the extra height
+  // goes to the list); never less than the compact layout needs.
   const QFontMetrics fm(font());
   QSize size(std::max(minimumSizeHint().width(), fm.averageCharWidth() * 100), sizeHint().height());
-  if (QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen())
-    size = size.boundedTo(s->availableGeometry().size());
+  if (QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen()) {
+    const QSize area = s->availableGeometry().size();
+    size = size.expandedTo(QSize(area.width() * 17 / 20, area.height() * 17 / 20)).boundedTo(area);
+  }
   return size.expandedTo(minimumSizeHint());
 }
 
@@ -253,7 +257,12 @@ bool CTarnixDlg::StartSearch(bool interactive) {
   if (!outcome.start) {
     if (interactive && !outcome.message.empty())
       AppDialogs().MessageBox(this, ToQ(outcome.message), QStringLiteral("Tarnix"), mb::kOk | mb::kIconError);
-    if (!outcome.message.empty() && !interactive) output_->AppendLine(outcome.message);
+    if (!outcome.message.empty() && !interactive) {
+      // A search the command line started says why it could not start
+      // where it can be read.
+      output_->AppendLine(outcome.message);
+      if (outputPane_->isHidden()) commands_->Trigger(kCmdShowStatusOutput);
+    }
     if (QWidget* w = criteria_->ControlOf(outcome.control)) w->setFocus();
     return false;
   }

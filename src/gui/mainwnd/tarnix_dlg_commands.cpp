@@ -95,7 +95,7 @@ void CTarnixDlg::BuildCommands() {
           if (show) GrowForShownPanel(outputPane_);
         })
       .Checked([this] { return !outputPane_->isHidden(); });
-  c.Add(kCmdResultInfo, "Search Result &Info...",
+  c.Add(kCmdResultInfo, "Search Result &Info...\tCtrl+I",
         [this] {
           ImageInfoSubject subject;
           if (results_->FirstSelectedSubject(subject))

@@ -10,6 +10,7 @@
 #include "core/event_log.h"
 #include "gui/app/dialogs.h"
 #include "gui/app/text_convert.h"
+#include "gui/widgets/live_label.h"
 
 namespace tarnix::gui {
 
@@ -24,8 +25,7 @@ SearchRunBar::SearchRunBar(QWidget* parent, const QString& progressName, const Q
   progress_ = new QProgressBar(this);
   progress_->setAccessibleName(progressName);
   progress_->setTextVisible(false);
-  text_ = new QLabel(this);
-  text_->setAccessibleName(textName);
+  text_ = LiveLabel(this, textName);
   text_->setMinimumWidth(50);
   text_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
   row->addWidget(search_);
@@ -102,7 +102,7 @@ void SearchRunBar::Show() {
   }
   const QString text = ToQ(v.text);
   const QFontMetrics fm(text_->font());
-  text_->setText(fm.elidedText(text, Qt::ElideMiddle, std::max(20, text_->width())));
+  SetLiveText(text_, fm.elidedText(text, Qt::ElideMiddle, std::max(20, text_->width())), text);
   text_->setToolTip(text);
 }
 

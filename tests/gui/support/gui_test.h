@@ -48,6 +48,13 @@ T* FindChild(QWidget* root, const QString& accessibleName) {
 // name (no accessible name, no label buddy, no text of its own).
 QStringList UnnamedControls(QWidget* root);
 
+// Every Alt+letter that two items of `window` share: the menus of its menu
+// bar, and its visible controls' mnemonics (buttons, check boxes, labels
+// with a buddy, group boxes, tabs) and Alt+letter shortcuts. Empty when
+// each letter reaches one item. Every window test calls it on its window:
+//   QVERIFY2(MnemonicCollisions(w).isEmpty(), qPrintable(MnemonicCollisions(w).join('\n')));
+QStringList MnemonicCollisions(QWidget* window);
+
 }  // namespace tarnix::gui::test
 
 #define TARNIX_GUI_TEST(Class)                                                        \
