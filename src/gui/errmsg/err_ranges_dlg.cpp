@@ -136,6 +136,7 @@ void CErrRangesDlg::BuildControls() {
   list_->setHeaderLabels({QStringLiteral("Code From"), QStringLiteral("Code To"), QStringLiteral("Type"),
                           QStringLiteral("Library Name"), QStringLiteral("Error Range Name")});
   list_->setAccessibleName(QStringLiteral("Error Ranges"));
+  list_->header()->setAccessibleName(QStringLiteral("Error Range Columns"));
   list_->setContextMenuPolicy(Qt::CustomContextMenu);
   const int ch = fontMetrics().averageCharWidth();
   const int codeWidth = fontMetrics().horizontalAdvance(QStringLiteral("0xFFFFFFFF")) + 3 * ch;
