@@ -11,6 +11,7 @@
 #include "core/error_text.h"
 #include "errcode_fixture.h"
 #include "support/link_tree.h"
+#include "support/settled.h"
 #include "platform/last_error.h"
 #include "platform/win_errors.h"
 
@@ -253,8 +254,8 @@ TEST(ErrorCodeSearchStop, NothingIsExaminedWhilePaused) {
     if (m.id != kEcsMsgResult || paused) return;
     paused = true;
     h.stop.store(kStopPause);
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));  // the file in hand
-    examinedWhenPaused = h.search.filesExamined();
+    // The files in hand are finished first.
+    examinedWhenPaused = tarnix::test::SettledValue([&] { return h.search.filesExamined(); });
     std::this_thread::sleep_for(std::chrono::milliseconds(400));
     examinedAfterPause = h.search.filesExamined();
     h.stop.store(kStopRun);

@@ -244,8 +244,7 @@ TEST(MessageSearch, PauseHoldsTheWorkerResumeGoesOnStopWhilePausedEnds) {
     ASSERT_GE(last, 50u);
     stop = kStopPause;
     // What was under way still arrives; then nothing.
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    while (target.Take(msg, std::chrono::milliseconds(50)))
+    while (target.Take(msg, std::chrono::milliseconds(300)))
       if (uint32_t code = CodeOfLine(msg, true)) last = code;
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     EXPECT_EQ(target.size(), 0u);

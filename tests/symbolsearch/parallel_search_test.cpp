@@ -9,10 +9,13 @@
 #include <filesystem>
 #include <functional>
 #include <thread>
+#include <tuple>
+#include <utility>
 
 #include "core/wformat.h"
 #include "support/mixed_tree.h"
 #include "support/pe_builder.h"
+#include "support/settled.h"
 #include "support/temp_dir.h"
 #include "symbolsearch/search_harness.h"
 
@@ -143,9 +146,9 @@ TEST(ParallelSearch, PauseHoldsEverythingAndResumeLosesNothing) {
     if (m.id != kMsgResults || paused) return;
     paused = true;
     h.stop = kStopPause;
-    std::this_thread::sleep_for(milliseconds(50));  // the files in hand
-    filesAtPause = files();
-    queuedAtPause = h.window()->size();
+    // The files in hand are finished first.
+    std::tie(filesAtPause, queuedAtPause) =
+        test::SettledValue([&] { return std::make_pair(files(), h.window()->size()); });
     std::this_thread::sleep_for(milliseconds(300));
     filesLater = files();
     queuedLater = h.window()->size();
