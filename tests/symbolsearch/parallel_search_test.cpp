@@ -309,7 +309,10 @@ TEST(ParallelSearch, FolderRemovedMidWalkLosesNothingElse) {
     }
     for (; at < complete.results.size(); ++at) EXPECT_NE(complete.results[at].file.find(L"/b/"), std::wstring::npos);
     EXPECT_EQ(fromB % 3, 0u) << readers;
-    EXPECT_LT(fromB, 15u) << readers;  // b went before it was all read
+    // One reader was inside a's first image when b went, so b was not all
+    // read; several readers may have opened every image of b by then, and an
+    // open image stays readable.
+    if (readers == 1) EXPECT_LT(fromB, 15u);
   }
 }
 
