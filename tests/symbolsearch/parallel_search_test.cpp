@@ -312,7 +312,9 @@ TEST(ParallelSearch, FolderRemovedMidWalkLosesNothingElse) {
     // One reader was inside a's first image when b went, so b was not all
     // read; several readers may have opened every image of b by then, and an
     // open image stays readable.
-    if (readers == 1) EXPECT_LT(fromB, 15u);
+    if (readers == 1) {
+      EXPECT_LT(fromB, 15u);
+    }
   }
 }
 
