@@ -19,6 +19,13 @@ int ShowConfirmable(int tableId, const QString& text, uint32_t iconFlags, QWidge
   return ShowConfirmable(*row, text, iconFlags, owner);
 }
 
+bool ConfirmPresetImport(int tableId, QWidget* owner) {
+  return ShowConfirmable(tableId,
+                         QStringLiteral("WARNING: Importing will overwrite all your currently saved presets.\n\n"
+                                        "Do you want to continue?"),
+                         mb::kIconWarning, owner) == IDYES;
+}
+
 int ShowConfirmable(const MessageBoxRow& row, const QString& text, uint32_t iconFlags,
                     QWidget* owner) {
   if (text.isEmpty()) {

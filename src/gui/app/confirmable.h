@@ -24,5 +24,8 @@ int ShowConfirmable(int tableId, const QString& text, uint32_t iconFlags, QWidge
 // The same for a row given whole.
 int ShowConfirmable(const MessageBoxRow& row, const QString& text, uint32_t iconFlags,
                     QWidget* owner);
+// The warning before an import replaces every stored preset, shown as box
+// `tableId`: true when the user answers Yes.
+bool ConfirmPresetImport(int tableId, QWidget* owner);
 
 }  // namespace tarnix::gui

@@ -365,11 +365,7 @@ void CodeLocationsPane::ExportPresets() {
 }
 
 void CodeLocationsPane::ImportPresets() {
-  if (ShowConfirmable(8,
-                      QStringLiteral("WARNING: Importing will overwrite all your currently saved presets.\n\n"
-                                     "Do you want to continue?"),
-                      mb::kIconWarning, this) != IDYES)
-    return;
+  if (!ConfirmPresetImport(8, this)) return;
   FileDialogRequest r = PresetFile("Pick Previously Exported File");
   QStringList files;
   if (!AppDialogs().OpenFileNames(this, r, files) || files.isEmpty()) return;

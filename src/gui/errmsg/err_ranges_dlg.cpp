@@ -634,11 +634,7 @@ void CErrRangesDlg::ExportPresets() {
 }
 
 void CErrRangesDlg::ImportPresets() {
-  if (ShowConfirmable(6,
-                      QStringLiteral("WARNING: Importing will overwrite all your currently saved presets.\n\n"
-                                     "Do you want to continue?"),
-                      mb::kIconWarning, this) != IDYES)
-    return;
+  if (!ConfirmPresetImport(6, this)) return;
   FileDialogRequest r = PresetFile("Pick Previously Exported File");
   QStringList files;
   if (!AppDialogs().OpenFileNames(this, r, files) || files.isEmpty()) return;
