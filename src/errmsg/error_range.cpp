@@ -30,15 +30,18 @@ std::wstring RangeModuleText(const ErrorRange& r) {
   }
 }
 
-std::wstring ErrorRangeToText(const ErrorRange& r) {
-  // Both ends in one notation: a range that starts or ends in hexadecimal
-  // reads "0xC0000000 to 0xFFFFFFFF", never "0xC0000000 to -1".
-  std::wstring from = ErrorCodeToText(r.codeFrom), to = ErrorCodeToText(r.codeTo);
-  if (from.starts_with(L"0x") || to.starts_with(L"0x")) {
-    from = WFormat(L"0x%08X", r.codeFrom);
-    to = WFormat(L"0x%08X", r.codeTo);
+RangeEndTexts RangeEndsToText(const ErrorRange& r) {
+  RangeEndTexts t{ErrorCodeToText(r.codeFrom), ErrorCodeToText(r.codeTo)};
+  if (t.from.starts_with(L"0x") || t.to.starts_with(L"0x")) {
+    t.from = WFormat(L"0x%08X", r.codeFrom);
+    t.to = WFormat(L"0x%08X", r.codeTo);
   }
-  return CodeKindName(r.flags) + L":[" + from + L" to " + to + L"]" + RangeModuleText(r);
+  return t;
+}
+
+std::wstring ErrorRangeToText(const ErrorRange& r) {
+  const RangeEndTexts ends = RangeEndsToText(r);
+  return CodeKindName(r.flags) + L":[" + ends.from + L" to " + ends.to + L"]" + RangeModuleText(r);
 }
 
 std::wstring RangeListToText(std::span<const ErrorRange> list) {

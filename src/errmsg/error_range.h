@@ -56,6 +56,14 @@ std::wstring RangeDisplayName(const ErrorRange& r);
 // ":Sys=\"name\"", ":Abs=\"path\"", ":<0x%X>=\"name\"", or empty for kind 0.
 std::wstring RangeModuleText(const ErrorRange& r);
 
+// Code From and Code To as the range texts write them: both in one notation,
+// so a range that starts or ends in hexadecimal reads "0xC0000000" and
+// "0xFFFFFFFF", never "0xC0000000" and "-1"; otherwise ErrorCodeToText of each.
+struct RangeEndTexts {
+  std::wstring from, to;
+};
+RangeEndTexts RangeEndsToText(const ErrorRange& r);
+
 // "Win32:[0 to 11999]", "Win32:[12000 to 12175]:Sys=\"wininet.dll\"", ...
 std::wstring ErrorRangeToText(const ErrorRange& r);
 // ErrorRangeToText of every range joined by "; ".

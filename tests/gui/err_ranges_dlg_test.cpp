@@ -46,6 +46,11 @@ WindowsTree& Tree() {
   return tree;
 }
 
+void Retype(QLineEdit* edit, const QString& text) {
+  edit->selectAll();
+  QTest::keyClicks(edit, text);
+}
+
 std::vector<ErrorRange> Win32Set() { return BuildBuiltInRangeSets().at(kWin32RangeSetId).ranges; }
 
 }  // namespace
@@ -94,6 +99,21 @@ class ErrRangesTest : public QObject {
     emit d.facilityBox()->activated(d.facilityBox()->currentIndex());
     QCOMPARE(d.ranges()[0].codeFrom, 0x80070000u);
     QVERIFY(d.facilityBitBox(16)->isChecked() && d.facilityBitBox(17)->isChecked() && d.facilityBitBox(18)->isChecked());
+  }
+
+  void listShowsTheEndsAsTheRangeTextDoes() {
+    FakeDialogs dialogs;
+    CErrRangesDlg d(nullptr, {{0xC0000000, 0xFFFFFFFF, kRangeCodeHresult, L"", L""}, {0, 11999, 0, L"", L""}});
+    QCOMPARE(d.list()->topLevelItem(0)->text(0), QStringLiteral("0xC0000000"));
+    QCOMPARE(d.list()->topLevelItem(0)->text(1), QStringLiteral("0xFFFFFFFF"));
+    QCOMPARE(d.list()->topLevelItem(1)->text(1), QStringLiteral("11999"));
+    // An edit redraws the row the same way.
+    Retype(d.toEdit(), QStringLiteral("-1"));
+    Retype(d.fromEdit(), QStringLiteral("-5"));
+    QCOMPARE(d.list()->topLevelItem(0)->text(0), QStringLiteral("-5"));
+    QCOMPARE(d.list()->topLevelItem(0)->text(1), QStringLiteral("-1"));
+    Retype(d.fromEdit(), QStringLiteral("0x80000000"));
+    QCOMPARE(d.list()->topLevelItem(0)->text(1), QStringLiteral("0xFFFFFFFF"));
   }
 
   void systemModulesAreBareNames() {

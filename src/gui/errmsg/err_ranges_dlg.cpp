@@ -71,8 +71,8 @@ constexpr int kCustomData = -3;
 std::string LocalPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
 QStringList RowTexts(const ErrorRange& r) {
-  return {ToQ(ErrorCodeToText(r.codeFrom)), ToQ(ErrorCodeToText(r.codeTo)), ToQ(CodeKindName(r.flags)),
-          ToQ(r.libraryName), ToQ(RangeDisplayName(r))};
+  const RangeEndTexts ends = RangeEndsToText(r);
+  return {ToQ(ends.from), ToQ(ends.to), ToQ(CodeKindName(r.flags)), ToQ(r.libraryName), ToQ(RangeDisplayName(r))};
 }
 
 FileDialogRequest PresetFile(const char* caption) {
