@@ -13,6 +13,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "core/program_windows_root.h"
 #include "core/sheet_settings.h"
 #include "core/window_settings.h"
 #include "errmsg/range_preset_store.h"
@@ -29,6 +30,7 @@
 #include "gui/widgets/pattern_box.h"
 #include "gui/widgets/search_run_bar.h"
 #include "pe/resource_fixture.h"
+#include "pe/system_message_sources.h"
 #include "platform/registry.h"
 #include "platform/text_encoding.h"
 #include "support/cli_run.h"
@@ -93,6 +95,8 @@ struct Window {
 
   Window() {
     Tree();
+    // The program installs the system's message tables at its start.
+    InstallSystemMessageSources(ProgramWindowsRoot());
     w = std::make_unique<CErrMsgSearchDlg>();
     w->show();
     if (!QTest::qWaitForWindowExposed(w.get())) qWarning("the window was not shown");

@@ -44,7 +44,6 @@
 #include "gui/widgets/output_text_box.h"
 #include "gui/widgets/pattern_box.h"
 #include "gui/widgets/search_run_bar.h"
-#include "pe/system_message_sources.h"
 #include "platform/last_error.h"
 #include "platform/win_errors.h"
 #include "run/message_search_run.h"
@@ -59,10 +58,6 @@ QPointer<CErrMsgSearchDlg>& TheWindow() {
 }
 
 constexpr int kWordLimit = 1024;
-
-// Messages of the system's modules are answered from the program's Windows
-// folder, as tarnix-cli does.
-void InstallMessageSources() { InstallSystemMessageSources(ProgramWindowsRoot()); }
 
 QString LinkEscaped(const std::wstring& text) { return ToQ(text).replace(QLatin1Char('&'), QStringLiteral("&&")); }
 
@@ -80,10 +75,6 @@ CErrMsgSearchDlg::CErrMsgSearchDlg(QWidget* owner)
       }) {
   if (!TheWindow()) TheWindow() = this;
   setWindowTitle(QStringLiteral("Error Message Search"));
-  InstallMessageSources();
-  rootWatch_ = SettingWatch([](SettingId id) {
-    if (id == SettingId::kWindowsRoot) InstallMessageSources();
-  });
   symbolicNames_ = ReadErrMsgOption(ErrMsgOption::kSymbolicNames);
   commands_ = new CommandSet(this);
   BuildControls();

@@ -8,7 +8,6 @@
 #include <QMainWindow>
 #include <vector>
 
-#include "core/setting_changes.h"
 #include "errmsg/error_range.h"
 #include "errmsg/message_search_lines.h"
 #include "run/run.h"
@@ -79,7 +78,6 @@ class CErrMsgSearchDlg : public QMainWindow {
   bool overflowed_ = false;  // the last append dropped older text
   bool symbolicNames_ = false;
   std::vector<ErrorRange> ranges_;
-  SettingWatch rootWatch_;
 };
 
 }  // namespace tarnix::gui
