@@ -140,6 +140,33 @@ class ErrRangesTest : public QObject {
     QCOMPARE(d.result(), int(QDialog::Accepted));
   }
 
+  void saveAsProposesTheCurrentName() {
+    FakeDialogs dialogs;
+    CErrRangesDlg d(nullptr, Win32Set());
+    QString proposed;
+    QString answer;
+    dialogs.onExec = [&](QDialog& box) {
+      auto* edit = FindChild<QLineEdit>(&box, QStringLiteral("Provide preset name:"));
+      if (!edit) return int(QDialog::Rejected);
+      proposed = edit->text();
+      if (answer.isEmpty()) return int(QDialog::Rejected);
+      edit->setText(answer);
+      box.accept();
+      return box.result();
+    };
+    QVERIFY(d.commands().Trigger(10));  // save as preset
+    QCOMPARE(proposed, QStringLiteral("Win32 Error Codes (Copy)"));
+    QVERIFY(d.commands().Trigger(11));  // new preset
+    QCOMPARE(d.presetBox()->currentText(), QStringLiteral("* <Unsaved Preset 1>"));
+    QVERIFY(d.commands().Trigger(10));
+    QCOMPARE(proposed, QStringLiteral("<Unsaved Preset 1>"));
+    answer = QStringLiteral("Mine");
+    QVERIFY(d.commands().Trigger(10));
+    QCOMPARE(d.presetBox()->currentText(), QStringLiteral("Mine"));
+    QVERIFY(d.commands().Trigger(10));
+    QCOMPARE(proposed, QStringLiteral("Mine"));
+  }
+
   void moreThan1024RangesAreRefused() {
     FakeDialogs dialogs;
     std::vector<ErrorRange> full(1024, ErrorRange{1, 2, 0, L"", L""});

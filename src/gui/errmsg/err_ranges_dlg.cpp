@@ -579,7 +579,9 @@ void CErrRangesDlg::PickModule() {
 void CErrRangesDlg::SavePreset() {
   if (!presets_.currentPreset()) return;
   const bool builtIn = presets_.currentIsBuiltIn();
-  std::wstring name = builtIn ? presets_.currentPreset()->name + L" (Copy)" : presets_.ProposedName(false);
+  // The current name: a stored preset's own, an unsaved one's "<Unsaved
+  // Preset n>" as the box numbers it; a built-in set's with " (Copy)".
+  std::wstring name = builtIn ? presets_.currentPreset()->name + L" (Copy)" : presets_.AutoSaveName(presets_.current());
   if (!CPresetNameDlg::Ask(this, name, name)) return;
   const std::wstring refused = presets_.CheckName(name, builtIn);
   if (!refused.empty()) return ShowErrorBox(this, refused);
