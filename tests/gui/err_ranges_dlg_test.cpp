@@ -116,6 +116,30 @@ class ErrRangesTest : public QObject {
     QCOMPARE(d.list()->topLevelItem(0)->text(1), QStringLiteral("0xFFFFFFFF"));
   }
 
+  void bitBoxesShowWhereSelectedRangesDiffer() {
+    FakeDialogs dialogs;
+    CErrRangesDlg d(nullptr, {{0x80030000, 0x8003FFFF, kRangeCodeHresult, L"", L""},
+                              {0x80070000, 0x8007FFFF, kRangeCodeHresult, L"", L""}});
+    d.list()->selectAll();
+    QCOMPARE(d.highBitBox(0)->checkState(), Qt::Checked);         // S in both
+    QCOMPARE(d.highBitBox(1)->checkState(), Qt::Unchecked);       // R in neither
+    QCOMPARE(d.facilityBitBox(16)->checkState(), Qt::Checked);    // 3 and 7
+    QCOMPARE(d.facilityBitBox(18)->checkState(), Qt::PartiallyChecked);
+    // A box changed while another is undecided recomputes nothing.
+    d.highBitBox(1)->click();
+    QCOMPARE(d.ranges()[0].codeFrom, 0x80030000u);
+    // Deciding the last one recomputes the range under edit.
+    d.facilityBitBox(18)->click();
+    QCOMPARE(d.facilityBitBox(18)->checkState(), Qt::Checked);
+    QVERIFY(!d.facilityBitBox(18)->isTristate());
+    const size_t edited = size_t(d.list()->indexOfTopLevelItem(d.list()->currentItem()));
+    QCOMPARE(d.ranges()[edited].codeFrom, 0xC0070000u);
+    // One row selected: no box is partial.
+    d.list()->clearSelection();
+    d.list()->topLevelItem(1)->setSelected(true);
+    QVERIFY(!d.facilityBitBox(18)->isTristate());
+  }
+
   void systemModulesAreBareNames() {
     FakeDialogs dialogs;
     const std::wstring full = (Tree().system / "KernelBase.dll").wstring();

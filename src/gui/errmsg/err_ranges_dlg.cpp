@@ -144,6 +144,7 @@ void CErrRangesDlg::BuildControls() {
   list_->header()->resizeSection(2, 10 * ch);
   list_->header()->resizeSection(3, 16 * ch);
   connect(list_, &QTreeWidget::currentItemChanged, this, [this] { ShowEditPanel(); });
+  connect(list_, &QTreeWidget::itemSelectionChanged, this, [this] { ShowEditPanel(); });
   middle->addWidget(list_, 1);
   auto* side = new QVBoxLayout;
   auto addButton = [&](const QString& text, const char* name, std::function<void()> run) {
@@ -209,7 +210,7 @@ void CErrRangesDlg::BuildControls() {
   for (int i = 0; i < 5; ++i) {
     highBits_[i] = new QCheckBox(QString::fromUtf8(highNames[i]), bits);
     bitGrid->addWidget(highBits_[i], i / 3, i % 3);
-    connect(highBits_[i], &QCheckBox::clicked, this, [this] { BitsChanged(); });
+    connect(highBits_[i], &QCheckBox::clicked, this, [this, i] { BitClicked(highBits_[i]); });
   }
   facility_ = new QComboBox(bits);
   facility_->setAccessibleName(QStringLiteral("Facility"));
@@ -229,7 +230,7 @@ void CErrRangesDlg::BuildControls() {
   for (int b = 16; b <= 26; ++b) {
     facBits_[b - 16] = new QCheckBox(QString::number(b), bits);
     facBits_[b - 16]->setAccessibleName(QStringLiteral("Facility bit %1").arg(b));
-    connect(facBits_[b - 16], &QCheckBox::clicked, this, [this] { BitsChanged(); });
+    connect(facBits_[b - 16], &QCheckBox::clicked, this, [this, b] { BitClicked(facBits_[b - 16]); });
     facRow->addWidget(facBits_[b - 16]);
   }
   facRow->addStretch(1);
@@ -417,8 +418,20 @@ void CErrRangesDlg::ShowEditPanel() {
   module_->setCurrentIndex(module_->findData(RangeModuleKind(r)));
   library_->setText(ToQ(r.libraryName));
   library_->setEnabled(have && RangeModuleKind(r) != kRangeModuleNone);
-  for (int i = 0; i < 5; ++i) highBits_[i]->setChecked(r.codeFrom & kHresultHighBits[i]);
-  for (int b = 0; b < 11; ++b) facBits_[b]->setChecked(r.codeFrom & (1u << (16 + b)));
+  // With several rows selected, a bit box that the selected ranges' Code
+  // From disagree on is partially checked, and the boxes recompute nothing
+  // until each is decided.
+  std::vector<size_t> rows = SelectedRows();
+  if (rows.size() < 2) rows.assign(have ? 1 : 0, size_t(have ? editRow_ : 0));
+  auto show = [&](QCheckBox* box, uint32_t bit) {
+    size_t set = 0;
+    for (size_t row : rows) set += (rows_[row].codeFrom & bit) != 0;
+    const bool mixed = set != 0 && set != rows.size();
+    box->setTristate(mixed);
+    box->setCheckState(mixed ? Qt::PartiallyChecked : set ? Qt::Checked : Qt::Unchecked);
+  };
+  for (int i = 0; i < 5; ++i) show(highBits_[i], kHresultHighBits[i]);
+  for (int b = 0; b < 11; ++b) show(facBits_[b], 1u << (16 + b));
   facility_->setCurrentIndex(RangeCodeKind(r) == kRangeCodeHresult ? facility_->findData(int(CodeFacility(r.codeFrom))) : -1);
   filling_ = false;
 }
@@ -455,12 +468,29 @@ bool CErrRangesDlg::eventFilter(QObject* watched, QEvent* event) {
 
 void CErrRangesDlg::FacilityChosen() {
   const int data = facility_->currentData().toInt();
-  for (int b = 0; b < 11; ++b) facBits_[b]->setChecked(data >= 0 && (uint32_t(data) & (1u << b)));
+  for (int b = 0; b < 11; ++b) {
+    facBits_[b]->setTristate(false);
+    facBits_[b]->setChecked(data >= 0 && (uint32_t(data) & (1u << b)));
+  }
+  BitsChanged();
+}
+
+std::vector<QCheckBox*> CErrRangesDlg::BitBoxes() const {
+  std::vector<QCheckBox*> boxes(highBits_, highBits_ + 5);
+  boxes.insert(boxes.end(), facBits_, facBits_ + 11);
+  return boxes;
+}
+
+void CErrRangesDlg::BitClicked(QCheckBox* box) {
+  // A partially checked box, once clicked, is decided: on or off only.
+  if (box->checkState() != Qt::PartiallyChecked) box->setTristate(false);
   BitsChanged();
 }
 
 void CErrRangesDlg::BitsChanged() {
   if (filling_) return;
+  for (QCheckBox* box : BitBoxes())
+    if (box->checkState() == Qt::PartiallyChecked) return;
   uint32_t high = 0, facility = 0;
   for (int i = 0; i < 5; ++i)
     if (highBits_[i]->isChecked()) high |= kHresultHighBits[i];

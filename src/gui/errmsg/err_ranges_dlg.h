@@ -61,6 +61,8 @@ class CErrRangesDlg : public QDialog {
   void ShowEditPanel();
   void PanelEdited();
   void BitsChanged();
+  void BitClicked(QCheckBox* box);
+  std::vector<QCheckBox*> BitBoxes() const;
   void FacilityChosen();
   void Commit();
   std::vector<size_t> SelectedRows() const;
