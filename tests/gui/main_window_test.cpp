@@ -460,6 +460,31 @@ class MainWindowTest : public QObject {
              QStringLiteral("&Show Info...\tCtrl+I"));
   }
 
+  // The default columns' shares are of the list's width when shown and
+  // follow it: a window first shown at its compact size and then widened
+  // reads every default column's heading.
+  void defaultColumnsFollowTheListsWidth() {
+    FakeDialogs dialogs;
+    CTarnixApp app{QStringList()};
+    CTarnixDlg w;
+    w.resize(w.minimumSizeHint().width(), w.minimumSizeHint().height());
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QHeaderView* header = w.resultsView()->horizontalHeader();
+    auto clipped = [&] {
+      QStringList out;
+      for (int i = 0; i < header->count(); ++i)
+        if (header->sectionSize(i) < header->sectionSizeHint(i))
+          out << header->model()->headerData(i, Qt::Horizontal).toString() +
+                     QStringLiteral(" %1<%2").arg(header->sectionSize(i)).arg(header->sectionSizeHint(i));
+      return out;
+    };
+    QVERIFY(header->count() > 0);
+    w.resize(1400, w.height());
+    QVERIFY(WaitUntil([&] { return w.resultsView()->viewport()->width() > 1200; }));
+    QVERIFY2(clipped().isEmpty(), qPrintable(clipped().join(QStringLiteral(", "))));
+  }
+
   // Each Alt+letter reaches one item, in every state of the criteria.
   void noTwoItemsShareAMnemonic() {
     Window win;
