@@ -104,6 +104,17 @@ Rect FitInWorkArea(Rect r, const std::vector<MonitorArea>& monitors) {
   return Rect{left, top, left + w, top + h};
 }
 
+Rect CascadeInWorkArea(Rect r, const std::vector<MonitorArea>& monitors, int step) {
+  r = NormalizeRect(r);
+  const MonitorArea* m = MonitorNearestPoint(monitors, static_cast<int>((static_cast<int64_t>(r.left) + r.right) / 2),
+                                             static_cast<int>((static_cast<int64_t>(r.top) + r.bottom) / 2));
+  Rect next{r.left + step, r.top + step, r.right + step, r.bottom + step};
+  if (m && m->work.width() > 0 && m->work.height() > 0 &&
+      (next.right > m->work.right || next.bottom > m->work.bottom))
+    next = Rect{m->work.left, m->work.top, m->work.left + r.width(), m->work.top + r.height()};
+  return FitInWorkArea(next, monitors);
+}
+
 bool ClampPlacement(Rect& r, const std::vector<MonitorArea>& monitors) {
   auto outside = [](int v) { return v < -kMaxPlacementCoordinate || v > kMaxPlacementCoordinate; };
   if (outside(r.left) || outside(r.top) || outside(r.right) || outside(r.bottom)) return false;
@@ -196,6 +207,12 @@ void WindowPlacement::Remember(bool maximized, bool minimized, const Rect& windo
     normal_ = windowRect;
     ready_ = true;
   }
+}
+
+bool WindowPlacement::SaveCascaded(const std::vector<MonitorArea>& monitors, int step) const {
+  WindowPlacement next = *this;
+  next.normal_ = CascadeInWorkArea(normal_, monitors, step);
+  return next.Save(monitors);
 }
 
 bool WindowPlacement::Save(const std::vector<MonitorArea>& monitors) const {

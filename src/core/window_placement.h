@@ -52,6 +52,12 @@ Rect KeepOnMonitor(Rect r, const std::vector<MonitorArea>& monitors);
 // bottom). Unchanged without monitors.
 Rect FitInWorkArea(Rect r, const std::vector<MonitorArea>& monitors);
 
+// Where another instance opens over a window at `r`: `step` pixels right
+// and down, back at the work area's top-left corner when that would reach
+// past the area's right or bottom edge, then fitted as FitInWorkArea does
+// (only moved by `step` without monitors).
+Rect CascadeInWorkArea(Rect r, const std::vector<MonitorArea>& monitors, int step);
+
 // Coordinates beyond this cannot belong to a window on any screen (the
 // window systems' own limit).
 inline constexpr int kMaxPlacementCoordinate = 32767;
@@ -105,6 +111,9 @@ class WindowPlacement {
   // when the rectangle cannot be a window; nothing is written then.
   bool Save(const std::vector<MonitorArea>& monitors) const;
   bool Save() const { return Save({}); }
+  // Saves the placement another instance of the window is to take: the
+  // remembered rectangle cascaded by `step` (CascadeInWorkArea).
+  bool SaveCascaded(const std::vector<MonitorArea>& monitors, int step) const;
 
   bool maximized() const { return maximized_; }
   const Rect& normalRect() const { return normal_; }

@@ -61,11 +61,11 @@ RunBarView RunBarState::View() const {
     case RunPhase::kIdle:
       return v;
     case RunPhase::kRunning:
-      v.buttonText = L"&Pause";
+      v.buttonText = L"Pau&se";
       v.text = current_;
       break;
     case RunPhase::kPaused:
-      v.buttonText = L"Res&ume";
+      v.buttonText = L"Re&sume";
       if (pausedShown_) v.text = L"PAUSED";
       break;
   }

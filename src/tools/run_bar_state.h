@@ -1,6 +1,6 @@
 #pragma once
 // What the run bar of a search window shows, as a function of the run: the
-// search button's caption ("&SEARCH", "&Pause", "Res&ume"), whether Stop is
+// search button's caption ("&SEARCH", "Pau&se", "Re&sume"), whether Stop is
 // enabled, the progress bar (hidden when idle, a marquee until the total is
 // known, then a position in 0..9999) and the text beside it (the item being
 // read, or "PAUSED" blinking every 500 ms while paused). The three search

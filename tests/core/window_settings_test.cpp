@@ -90,5 +90,17 @@ TEST(WindowPlacement, FitInWorkAreaKeepsTheWholeWindowOnItsScreen) {
   EXPECT_EQ(FitInWorkArea({5, 5, 50, 50}, {}), (Rect{5, 5, 50, 50}));
 }
 
+// Another instance opens one step down and right of this one, inside the
+// work area: back at its top-left corner when the step would leave it.
+TEST(WindowPlacement, CascadeStaysInsideTheWorkArea) {
+  const std::vector<MonitorArea> screens = {{{0, 0, 1280, 800}, {0, 0, 1280, 770}},
+                                            {{1280, 0, 3200, 1080}, {1280, 0, 3200, 1040}}};
+  EXPECT_EQ(CascadeInWorkArea({100, 26, 900, 626}, screens, 32), (Rect{132, 58, 932, 658}));
+  EXPECT_EQ(CascadeInWorkArea({100, 26, 900, 760}, screens, 32), (Rect{0, 0, 800, 734}));
+  EXPECT_EQ(CascadeInWorkArea({1300, 10, 3200, 500}, screens, 32), (Rect{1280, 0, 3180, 490}));
+  EXPECT_EQ(CascadeInWorkArea({0, 0, 1280, 770}, screens, 32), (Rect{0, 0, 1280, 770}));
+  EXPECT_EQ(CascadeInWorkArea({5, 5, 50, 50}, {}, 32), (Rect{37, 37, 82, 82}));
+}
+
 }  // namespace
 }  // namespace tarnix

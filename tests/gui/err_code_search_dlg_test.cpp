@@ -306,8 +306,10 @@ class ErrCodeSearchTest : public QObject {
     win.Type(QStringLiteral("5"));
     win.Click(QStringLiteral("&SEARCH"));
     QVERIFY(win.w->searchRunning());
-    win.Click(QStringLiteral("&Pause"));  // a search that stays unfinished
-    QCOMPARE(win.Button(QStringLiteral("Res&ume")) != nullptr, true);
+    QVERIFY2(MnemonicCollisions(win.w.get()).isEmpty(), qPrintable(MnemonicCollisions(win.w.get()).join("; ")));
+    win.Click(QStringLiteral("Pau&se"));  // a search that stays unfinished
+    QCOMPARE(win.Button(QStringLiteral("Re&sume")) != nullptr, true);
+    QVERIFY2(MnemonicCollisions(win.w.get()).isEmpty(), qPrintable(MnemonicCollisions(win.w.get()).join("; ")));
     win.dialogs.AnswerMessageBox(IDNO);
     QVERIFY(!win.w->close());
     QCOMPARE(win.dialogs.boxes.back().text,
@@ -330,7 +332,7 @@ class ErrCodeSearchTest : public QObject {
     win.Type(QStringLiteral("5"));
     win.Click(QStringLiteral("&SEARCH"));
     QVERIFY(win.w->searchRunning());
-    win.Click(QStringLiteral("&Pause"));
+    win.Click(QStringLiteral("Pau&se"));
     win.dialogs.AnswerMessageBox(IDNO);
     const size_t asked = win.dialogs.boxes.size();
     QTest::keyClick(win.Code(), Qt::Key_Escape);

@@ -163,13 +163,13 @@ class MainWindowTest : public QObject {
     wall.start();
     QTest::mouseClick(Button(win.w.get(), QStringLiteral("&SEARCH")), Qt::LeftButton);
     QVERIFY(win.w->searchRunning());
-    QPushButton* pause = Button(win.w.get(), QStringLiteral("&Pause"));
+    QPushButton* pause = Button(win.w.get(), QStringLiteral("Pau&se"));
     QVERIFY(pause);
     QTest::mouseClick(pause, Qt::LeftButton);
-    QVERIFY(Button(win.w.get(), QStringLiteral("Res&ume")));
+    QVERIFY(Button(win.w.get(), QStringLiteral("Re&sume")));
     QTest::qWait(1500);
     QVERIFY(win.w->searchRunning());
-    QTest::mouseClick(Button(win.w.get(), QStringLiteral("Res&ume")), Qt::LeftButton);
+    QTest::mouseClick(Button(win.w.get(), QStringLiteral("Re&sume")), Qt::LeftButton);
     QVERIFY(WaitUntil([&] { return !win.w->searchRunning(); }, 30000));
     const int64_t total = wall.elapsed();
     QVERIFY(win.Output().find(L"Search Finished in ") != std::wstring::npos);
@@ -185,7 +185,7 @@ class MainWindowTest : public QObject {
     Window win;
     win.Type("Folder:", QString::fromStdString(dir.path().string()));
     QTest::mouseClick(Button(win.w.get(), QStringLiteral("&SEARCH")), Qt::LeftButton);
-    QTest::mouseClick(Button(win.w.get(), QStringLiteral("&Pause")), Qt::LeftButton);
+    QTest::mouseClick(Button(win.w.get(), QStringLiteral("Pau&se")), Qt::LeftButton);
     QTest::mouseClick(Button(win.w.get(), QStringLiteral("St&op")), Qt::LeftButton);
     QVERIFY(!win.w->searchRunning());
     QVERIFY(win.Output().find(L"Search was aborted...") != std::wstring::npos);
@@ -237,7 +237,7 @@ class MainWindowTest : public QObject {
     Window win;
     win.Type("Folder:", QString::fromStdString(dir.path().string()));
     QTest::mouseClick(Button(win.w.get(), QStringLiteral("&SEARCH")), Qt::LeftButton);
-    QTest::mouseClick(Button(win.w.get(), QStringLiteral("&Pause")), Qt::LeftButton);
+    QTest::mouseClick(Button(win.w.get(), QStringLiteral("Pau&se")), Qt::LeftButton);
     win.dialogs.AnswerMessageBox(IDCANCEL);
     QVERIFY(!win.w->close());
     QVERIFY(win.w->searchRunning());
@@ -460,6 +460,31 @@ class MainWindowTest : public QObject {
              QStringLiteral("&Show Info...\tCtrl+I"));
   }
 
+  // The default columns' shares are of the list's width when shown and
+  // follow it: a window first shown at its compact size and then widened
+  // reads every default column's heading.
+  void defaultColumnsFollowTheListsWidth() {
+    FakeDialogs dialogs;
+    CTarnixApp app{QStringList()};
+    CTarnixDlg w;
+    w.resize(w.minimumSizeHint().width(), w.minimumSizeHint().height());
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QHeaderView* header = w.resultsView()->horizontalHeader();
+    auto clipped = [&] {
+      QStringList out;
+      for (int i = 0; i < header->count(); ++i)
+        if (header->sectionSize(i) < header->sectionSizeHint(i))
+          out << header->model()->headerData(i, Qt::Horizontal).toString() +
+                     QStringLiteral(" %1<%2").arg(header->sectionSize(i)).arg(header->sectionSizeHint(i));
+      return out;
+    };
+    QVERIFY(header->count() > 0);
+    w.resize(1400, w.height());
+    QVERIFY(WaitUntil([&] { return w.resultsView()->viewport()->width() > 1200; }));
+    QVERIFY2(clipped().isEmpty(), qPrintable(clipped().join(QStringLiteral(", "))));
+  }
+
   // Each Alt+letter reaches one item, in every state of the criteria.
   void noTwoItemsShareAMnemonic() {
     Window win;
@@ -475,6 +500,18 @@ class MainWindowTest : public QObject {
     check("import libraries");
     QVERIFY(win.w->commands().Trigger(kCmdShowStatusOutput));
     check("status output");
+    // While a search runs the Search button reads "Pause", then "Resume".
+    TempDir dir;
+    WriteImages(dir, 300);
+    win.Type("Folder:", QString::fromStdString(dir.path().string()));
+    QTest::mouseClick(Button(win.w.get(), QStringLiteral("&SEARCH")), Qt::LeftButton);
+    QVERIFY(win.w->searchRunning());
+    check("searching");
+    QPushButton* pause = Button(win.w.get(), QStringLiteral("Pau&se"));
+    QVERIFY(pause);
+    QTest::mouseClick(pause, Qt::LeftButton);
+    check("paused");
+    QTest::mouseClick(Button(win.w.get(), QStringLiteral("St&op")), Qt::LeftButton);
   }
 };
 TARNIX_GUI_TEST(MainWindowTest)

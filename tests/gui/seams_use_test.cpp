@@ -110,10 +110,10 @@ class SeamsUseTest : public QObject {
       return static_cast<QPushButton*>(nullptr);
     };
     QTest::mouseClick(button("&SEARCH"), Qt::LeftButton);
-    QTest::mouseClick(button("&Pause"), Qt::LeftButton);
+    QTest::mouseClick(button("Pau&se"), Qt::LeftButton);
     QVERIFY(m.w.searchRunning());
     QVERIFY(WriteRegexGrammar(AppSettings(), 2));
-    QTest::mouseClick(button("Res&ume"), Qt::LeftButton);
+    QTest::mouseClick(button("Re&sume"), Qt::LeftButton);
     QVERIFY(WaitUntil([&] { return !m.w.searchRunning() && m.w.results().detailsComplete(); }, 30000));
     QCOMPARE(m.w.results().size(), size_t(200));
     for (size_t i = 0; i < m.w.results().size(); ++i) QCOMPARE(m.w.results().Entry(i).result.name, std::wstring(L"xxy"));

@@ -27,9 +27,9 @@ TARNIX_SCREENSHOTS(ErrCodeSearch) {
   w.commands().Trigger(kEcsPastePaths);
   if (auto* code = w.findChild<CComboBoxAuto*>()) code->SetText(L"E_ACCESSDENIED");
   w.StartSearch();
-  if (QPushButton* pause = Button(&w, QStringLiteral("&Pause"))) pause->click();
+  if (QPushButton* pause = Button(&w, QStringLiteral("Pau&se"))) pause->click();
   Shoot(w, QStringLiteral("errcode-searching") + ctx.suffix);
-  if (QPushButton* resume = Button(&w, QStringLiteral("Res&ume"))) resume->click();
+  if (QPushButton* resume = Button(&w, QStringLiteral("Re&sume"))) resume->click();
   WaitFor([&] { return !w.searchRunning() && !w.detailsRunning(); });
   if (auto* code = w.findChild<CComboBoxAuto*>()) code->SetText(L"5");
   w.StartSearch();

@@ -28,9 +28,9 @@ TARNIX_SCREENSHOTS(MainWindow) {
   QTest::qWait(50);
   w.StartSearch(false);
   // Paused at once: the window shows its running controls.
-  if (QPushButton* pause = Button(&w, QStringLiteral("&Pause"))) pause->click();
+  if (QPushButton* pause = Button(&w, QStringLiteral("Pau&se"))) pause->click();
   Shoot(w, QStringLiteral("main-searching") + ctx.suffix);
-  if (QPushButton* resume = Button(&w, QStringLiteral("Res&ume"))) resume->click();
+  if (QPushButton* resume = Button(&w, QStringLiteral("Re&sume"))) resume->click();
   WaitFor([&] { return !w.searchRunning() && w.results().detailsComplete(); });
   w.resultsView()->selectRow(2);
   Shoot(w, QStringLiteral("main-results") + ctx.suffix);

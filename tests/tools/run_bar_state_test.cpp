@@ -19,7 +19,7 @@ TEST(RunBarState, FollowsARunFromStartToFinish) {
   s.Start();
   s.SetCurrent(L"/w/a.dll");
   RunBarView v = s.View();
-  EXPECT_STREQ(v.buttonText, L"&Pause");
+  EXPECT_STREQ(v.buttonText, L"Pau&se");
   EXPECT_TRUE(v.stopEnabled);
   EXPECT_EQ(v.progress, ProgressMode::kMarquee);
   EXPECT_EQ(v.text, L"/w/a.dll");
@@ -51,7 +51,7 @@ TEST(RunBarState, PausedBlinksAndResumeShowsTheItemAgain) {
   s.Start();
   s.SetCurrent(L"x.dll");
   s.Pause();
-  EXPECT_STREQ(s.View().buttonText, L"Res&ume");
+  EXPECT_STREQ(s.View().buttonText, L"Re&sume");
   EXPECT_EQ(s.View().text, L"PAUSED");
   s.Blink();
   EXPECT_EQ(s.View().text, L"");
@@ -59,7 +59,7 @@ TEST(RunBarState, PausedBlinksAndResumeShowsTheItemAgain) {
   EXPECT_EQ(s.View().text, L"PAUSED");
   s.SetCurrent(L"y.dll");  // the item read last is kept for the resume
   s.Resume();
-  EXPECT_STREQ(s.View().buttonText, L"&Pause");
+  EXPECT_STREQ(s.View().buttonText, L"Pau&se");
   EXPECT_EQ(s.View().text, L"y.dll");
   s.Blink();  // not paused: no blinking
   EXPECT_EQ(s.View().text, L"y.dll");

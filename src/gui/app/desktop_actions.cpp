@@ -1,13 +1,17 @@
 #include "gui/app/desktop_actions.h"
 
 #include <QCoreApplication>
+#include <QApplication>
 #include <QFileInfo>
+#include <QWidget>
 
 #include "core/error_text.h"
 #include "core/event_log.h"
+#include "core/setting_names.h"
 #include "core/wformat.h"
 #include "gui/app/dialogs.h"
 #include "gui/app/online_search.h"
+#include "gui/app/placement_binder.h"
 #include "gui/app/tarnix_app.h"
 #include "gui/app/text_convert.h"
 #include "platform/last_error.h"
@@ -56,6 +60,23 @@ bool OpenOnlineSearchOrSay(QWidget* owner, const std::wstring& text) {
   return false;
 }
 
+namespace {
+
+// The new instance's main window opens over this one's, cascaded: its
+// placement is written for it (the main window this one asks from first).
+void PlaceAnotherInstance(QWidget* owner) {
+  QList<QWidget*> windows = QApplication::topLevelWidgets();
+  if (owner) windows.prepend(owner->window());
+  for (QWidget* w : windows)
+    for (PlacementBinder* b : w->findChildren<PlacementBinder*>(Qt::FindDirectChildrenOnly))
+      if (b->name() == setting::kMainWnd && w->isVisible()) {
+        b->SaveForAnotherInstance();
+        return;
+      }
+}
+
+}  // namespace
+
 bool StartInstance(QWidget* owner, uint32_t autoActions, const std::vector<std::wstring>& files,
                    const CommandLineValues& values, const std::wstring& folder) {
   auto args = ComposeArguments(autoActions, files, &values);
@@ -68,6 +89,7 @@ bool StartInstance(QWidget* owner, uint32_t autoActions, const std::vector<std::
     if (files.empty() && !f.isEmpty() && QFileInfo(f).isDir()) list.push_back(f);
     for (const auto& a : *args) list.push_back(ToQ(a));
     qint64 pid = 0;
+    PlaceAnotherInstance(owner);
     if (AppDialogs().StartDetached(QCoreApplication::applicationFilePath(), list, pid, err)) return true;
   }
   ShowErrorBox(owner, L"ERROR: Failed to open another instance.", err);

@@ -83,6 +83,14 @@ bool PlacementBinder::Save() {
   return placement_.Save(ScreenAreas());
 }
 
+bool PlacementBinder::SaveForAnotherInstance() {
+  if (!restored_) return false;
+  Remember();
+  if (CTarnixApp* app = CTarnixApp::Instance(); app && app->settingsDeleted()) return false;
+  // About a title bar's height.
+  return placement_.SaveCascaded(ScreenAreas(), 32);
+}
+
 bool PlacementBinder::eventFilter(QObject* watched, QEvent* event) {
   if (watched == window_) {
     switch (event->type()) {

@@ -32,6 +32,10 @@ class PlacementBinder final : public QObject {
   void Restore();
   // Writes the remembered placement.
   bool Save();
+  // Writes the placement another instance of the window opens at: this
+  // one's, cascaded inside the screen's work area.
+  bool SaveForAnotherInstance();
+  const std::wstring& name() const { return name_; }
   bool restored() const { return restored_; }
 
  protected:

@@ -6,11 +6,13 @@
 #include <QContextMenuEvent>
 #include <QDir>
 #include <QEvent>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <QTableView>
@@ -111,6 +113,12 @@ ResultsPane::ResultsPane(QWidget* parent, const CommandSet& commands, Run& run,
       SortBy(model_->columns()[static_cast<size_t>(logical)].column);
   });
   connect(view_, &QTableView::customContextMenuRequested, this, [this](const QPoint& p) { ShowContextMenu(p); });
+  // A column the user sizes or moves (with the mouse) ends the default
+  // layout's following of the list's width.
+  for (auto signal : {&QHeaderView::sectionResized, &QHeaderView::sectionMoved})
+    connect(header, signal, this, [this] {
+      if (!sizingColumns_ && QGuiApplication::mouseButtons() != Qt::NoButton) defaultsFollowWidth_ = false;
+    });
   view_->viewport()->installEventFilter(this);
   view_->installEventFilter(this);
   connect(view_->selectionModel(), &QItemSelectionModel::selectionChanged, this, &ResultsPane::stateChanged);
@@ -216,10 +224,17 @@ ColumnLayoutBinder::Layout ResultsPane::StoredLayout() {
   layout.apply = [this](const std::vector<uint8_t>& stored) {
     ColumnLayout columns;
     if (!DecodeColumnLayout(stored, ListClientWidth(), columns)) return false;
+    defaultsFollowWidth_ = false;
     BuildColumns(std::move(columns));
     return true;
   };
-  layout.applyDefaults = [this] { BuildColumns(DefaultColumnLayout(ListClientWidth())); };
+  // The default layout's shares are of the width the list has: until the
+  // user changes a column they are taken again as the list's width changes
+  // (the window is first laid out narrower than it is shown).
+  layout.applyDefaults = [this] {
+    defaultsFollowWidth_ = true;
+    BuildColumns(DefaultColumnLayout(ListClientWidth()));
+  };
   layout.current = [this] {
     if (!columnsBuilt_ || model_->columns().empty()) return std::vector<uint8_t>();
     const QHeaderView* header = view_->horizontalHeader();
@@ -236,6 +251,7 @@ void ResultsPane::BuildColumns(ColumnLayout layout) {
   // The new layout is in on-screen order: undo any moves of the old one.
   for (int logical = 0; logical < header->count(); ++logical)
     if (header->visualIndex(logical) != logical) header->moveSection(header->visualIndex(logical), logical);
+  const QScopedValueRollback<bool> sizing(sizingColumns_, true);
   const std::vector<int32_t> widths = ColumnPixelWidths(layout, ListClientWidth());
   model_->SetColumns(std::move(layout));
   for (size_t i = 0; i < widths.size(); ++i) header->resizeSection(static_cast<int>(i), std::max(widths[i], 0));
@@ -268,8 +284,14 @@ void ResultsPane::FitStretchColumns() {
   // The stretch columns share what the other columns leave of the list's
   // width, as the list grows and shrinks with the window.
   if (!columnsBuilt_ || model_->columns().empty()) return;
-  ColumnLayout layout = model_->columns();
+  const QScopedValueRollback<bool> sizing(sizingColumns_, true);
   QHeaderView* header = view_->horizontalHeader();
+  if (defaultsFollowWidth_) {
+    const std::vector<int32_t> widths = ColumnPixelWidths(DefaultColumnLayout(ListClientWidth()), ListClientWidth());
+    for (size_t i = 0; i < widths.size(); ++i) header->resizeSection(static_cast<int>(i), std::max(widths[i], 0));
+    return;
+  }
+  ColumnLayout layout = model_->columns();
   for (size_t i = 0; i < layout.size(); ++i)
     if (!(layout[i].flags & kColumnStretch)) layout[i].width = header->sectionSize(static_cast<int>(i));
   const std::vector<int32_t> widths = ColumnPixelWidths(layout, ListClientWidth());
@@ -308,6 +330,7 @@ void ResultsPane::ToggleColumn(int32_t column) {
   // Keep the widths the user gave the columns.
   for (ColumnLayoutEntry& e : layout)
     if (!(e.flags & kColumnStretch)) e.width = header->sectionSize(model_->ModelColumnOf(e.column));
+  defaultsFollowWidth_ = false;
   bool shown = false;
   for (const ColumnLayoutEntry& e : layout) shown |= e.column == column;
   int32_t sortColumn = results_.sortColumn();

@@ -124,6 +124,10 @@ class ResultsPane : public QWidget {
   bool searching_ = false;
   bool closing_ = false;
   bool columnsBuilt_ = false;
+  // The default layout is shown and the user has not changed it: its
+  // shares follow the list's width.
+  bool defaultsFollowWidth_ = false;
+  bool sizingColumns_ = false;
 };
 
 }  // namespace tarnix::gui

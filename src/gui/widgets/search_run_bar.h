@@ -1,6 +1,6 @@
 #pragma once
 // The run bar of a search window: the "&SEARCH" button (which reads
-// "&Pause" and "Res&ume" while a search runs), "St&op", the progress bar
+// "Pau&se" and "Re&sume" while a search runs), "St&op", the progress bar
 // and the progress text, drawn from the run's RunBarState. Bound to the
 // window's Run once: the search button starts (the window's start), pauses
 // or resumes the run, "St&op" stops it, and the bar follows the run's state.
