@@ -8,6 +8,7 @@
 #include <QKeySequence>
 #include <QShortcut>
 
+#include "gui/app/dialogs.h"
 #include "gui/app/tarnix_app.h"
 
 namespace tarnix::gui {
@@ -64,6 +65,13 @@ bool ToolWindowClosing::eventFilter(QObject* watched, QEvent* event) {
   if (event->isAccepted() && window && window->isVisible()) window->close();
   if (self) ownerClosing_ = false;
   return true;
+}
+
+bool MayCloseSearchWindow(QWidget* window, bool searching, const ToolWindowClosing& closing) {
+  if (!searching || closing.ownerClosing()) return true;
+  return AppDialogs().MessageBox(window,
+                                 QStringLiteral("Search has not finished yet.\n\nDo you want to close this window?"),
+                                 QStringLiteral("Tarnix"), mb::kYesNoCancel | mb::kIconQuestion) == IDYES;
 }
 
 }  // namespace tarnix::gui

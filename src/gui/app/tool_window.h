@@ -10,7 +10,7 @@
 //   return OpenOnce(g_window, owner, [](QWidget* parent) { return new CErrCodeSearchDlg(parent); });
 //
 //   closing_ = new ToolWindowClosing(this);          // in the constructor
-//   if (run_.active() && !closing_->ownerClosing()) ...ask...   // in closeEvent
+//   if (!MayCloseSearchWindow(this, run_.active(), *closing_)) return event->ignore();  // closeEvent
 #include <QObject>
 #include <QPointer>
 #include <QWidget>
@@ -57,5 +57,9 @@ class ToolWindowClosing final : public QObject {
   QPointer<QWidget> owner_;
   bool ownerClosing_ = false;
 };
+
+// Whether a search window may close now: yes while nothing runs or while
+// its owner closes it; else the user is asked whether to close it anyway.
+bool MayCloseSearchWindow(QWidget* window, bool searching, const ToolWindowClosing& closing);
 
 }  // namespace tarnix::gui

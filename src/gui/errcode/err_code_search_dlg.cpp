@@ -363,12 +363,7 @@ void CErrCodeSearchDlg::Finished(const RunSummary& s) {
 }
 
 void CErrCodeSearchDlg::closeEvent(QCloseEvent* event) {
-  if (run_.active() && !closing_->ownerClosing()) {
-    const int answer = AppDialogs().MessageBox(
-        this, QStringLiteral("Search has not finished yet.\n\nDo you want to close this window?"),
-        QStringLiteral("Tarnix"), mb::kYesNoCancel | mb::kIconQuestion);
-    if (answer != IDYES) return event->ignore();
-  }
+  if (!MayCloseSearchWindow(this, run_.active(), *closing_)) return event->ignore();
   // The search and the details end without their finish: nothing they
   // still post is shown.
   run_.Close();

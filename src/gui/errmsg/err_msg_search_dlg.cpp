@@ -340,12 +340,7 @@ void CErrMsgSearchDlg::Finished(const RunSummary& s) {
 }
 
 void CErrMsgSearchDlg::closeEvent(QCloseEvent* event) {
-  if (run_.active() && !closing_->ownerClosing()) {
-    const int answer = AppDialogs().MessageBox(
-        this, QStringLiteral("Search has not finished yet.\n\nDo you want to close this window?"),
-        QStringLiteral("Tarnix"), mb::kYesNoCancel | mb::kIconQuestion);
-    if (answer != IDYES) return event->ignore();
-  }
+  if (!MayCloseSearchWindow(this, run_.active(), *closing_)) return event->ignore();
   run_.Close();
   pattern_->Detach();
   event->accept();
