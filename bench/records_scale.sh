@@ -6,7 +6,7 @@
 # Prints, for now and before: the time and peak memory of the search that
 # writes each result as it comes, of --sort 0 (Function Name) and --sort 4
 # (Folder), of --details (and its time and peak memory against the
-# streaming search's); the bytes per result the sorted search keeps
+# streaming search's, the median of PAIRS alternating pairs); the bytes per result the sorted search keeps
 # (its peak memory less the streaming search's, per result); and the
 # window's timing (tarnix-gui-timing search) on the same folder.
 # With COMPARE=1 it first checks that both builds write the same bytes on
@@ -82,11 +82,21 @@ for who in now before; do
   awk -v a="$sorted" -v b="$stream" -v n="$results" -v w="$who" \
     'BEGIN { printf "%s: --sort 0 keeps %.1f bytes per result\n", w, (a - b) * 1024 / n }'
   timed "$who: search --sort 4" "$bin" --sort 4
-  read -r streamSecs _ < "$work/stream"
   timed "$who: search --details" "$bin" --details
-  read -r secs kib < "$work/last"
-  awk -v s="$secs" -v k="$kib" -v ss="$streamSecs" -v sk="$stream" -v w="$who" \
-    'BEGIN { printf "%s: --details takes %.2fx the streaming search'"'"'s time and %.2fx its peak memory\n", w, s / ss, k / sk }'
+  # One pair of runs moves with the machine's load: the ratios are the
+  # median of PAIRS (default 5) alternating pairs.
+  : > "$work/ratios"
+  for _ in $(seq "${PAIRS:-5}"); do
+    timed "$who: search (streaming)" "$bin" > /dev/null
+    read -r ss sk < "$work/last"
+    timed "$who: search --details" "$bin" --details > /dev/null
+    read -r ds dk < "$work/last"
+    awk -v a="$ds" -v b="$ss" -v c="$dk" -v d="$sk" 'BEGIN { printf "%.4f %.4f\n", a / b, c / d }' >> "$work/ratios"
+  done
+  sort -n -k1,1 "$work/ratios" | awk -v w="$who" '{ t[NR] = $1 } END { m = t[int((NR + 1) / 2)];
+    printf "%s: --details takes %.2fx the streaming search'"'"'s time (median of %d pairs; %.2f..%.2f)\n", w, m, NR, t[1], t[NR] }'
+  sort -n -k2,2 "$work/ratios" | awk -v w="$who" '{ k[NR] = $2 } END {
+    printf "%s: --details takes %.2fx its peak memory (median)\n", w, k[int((NR + 1) / 2)] }'
 done
 if [ -x "$gui" ]; then
   echo "now, the window:"

@@ -19,15 +19,17 @@ void AppendUtf16le(std::string& out, std::wstring_view text) {
 }  // namespace
 
 void AppendTsvField(std::wstring& line, std::wstring_view field) {
-  for (wchar_t c : field) {
-    switch (c) {
-      case L'\t': line += L"\\t"; break;
-      case L'\n': line += L"\\n"; break;
-      case L'\r': line += L"\\r"; break;
-      case L'\\': line += L"\\\\"; break;
-      default: line += c;
-    }
+  // Runs without a character to escape go in whole.
+  size_t from = 0;
+  for (size_t i = 0; i < field.size(); ++i) {
+    const wchar_t c = field[i];
+    if (c != L'\t' && c != L'\n' && c != L'\r' && c != L'\\') continue;
+    line.append(field, from, i - from);
+    line += L'\\';
+    line += c == L'\t' ? L't' : c == L'\n' ? L'n' : c == L'\r' ? L'r' : L'\\';
+    from = i + 1;
   }
+  line.append(field, from, field.size() - from);
 }
 
 bool ResultExportLine(const ResultEntry& entry, const std::vector<int32_t>& columns,
