@@ -30,6 +30,7 @@
 #include "platform/message_target.h"
 #include "platform/text_encoding.h"
 #include "results/details_pass.h"
+#include "symbolsearch/symbol_cache.h"
 #include "results/streamed_details.h"
 #include "results/results_details_work.h"
 #include "results/html_report.h"
@@ -66,6 +67,8 @@ struct SearchOptions {
   bool sortDescending = false;
   int64_t maxMemoryMiB = -1;  // -1: the setting
   int64_t jobs = -1;          // -1: the setting
+  bool noCache = false;
+  int64_t cacheLimitMiB = -1;  // -1: the setting
 };
 
 int Usage(const char* message) {
@@ -74,7 +77,7 @@ int Usage(const char* message) {
                "usage: tarnix-cli search [FOLDER|FILE...] [/SWITCH VALUE...] [--name TEXT] [--for TEXT]\n"
                "         [--undecorate 0|1] [--undecorate-flags N] [--columns IDS] [--header]\n"
                "         [--format tsv|json] [--output FILE] [--details] [--sort COLUMN[:desc]]\n"
-               "         [--max-memory MIB] [--jobs N] [--quiet]\n"
+               "         [--max-memory MIB] [--jobs N] [--no-cache] [--cache-limit MIB] [--quiet]\n"
                "switches: /auto /isf /fnrx /fncs /fnww /snrx /sncs /snww /pa /sf /li /petp /pess\n"
                "          /pecm /pecv /pedm /pedv /petf /pett (decimal values; '-' works as '/')\n"
                "tsv output (stdout and --output text files): fields joined by TAB; a tab, line feed,\n"
@@ -232,6 +235,13 @@ int RunSearch(const std::vector<std::string>& args) {
       if (!in.Value(v) || !ParseNumber(v, n) || n < 1 || n > kMaxReaders)
         return Usage("--jobs takes a number of threads reading images, 1 to 64");
       opt.jobs = n;
+    } else if (a == "--no-cache") {
+      opt.noCache = true;
+    } else if (a == "--cache-limit") {
+      int64_t n;
+      if (!in.Value(v) || !ParseNumber(v, n) || n < 1 || n > 65536)
+        return Usage("--cache-limit takes the symbol cache's size limit in MiB, 1 to 65536");
+      opt.cacheLimitMiB = n;
     } else if (a == "--help") {
       Usage(nullptr);
       return kExitOk;
@@ -293,6 +303,8 @@ int RunSearch(const std::vector<std::string>& args) {
   start.undecorationFlags = opt.undecorateFlags >= 0 ? static_cast<uint32_t>(opt.undecorateFlags)
                                                      : settings.undecorationFlags;
   start.readers = opt.jobs > 0 ? static_cast<uint32_t>(opt.jobs) : settings.searchReaders;
+  start.cacheSymbols = !opt.noCache && true /*SETTING*/;
+  start.cacheLimitMiB = opt.cacheLimitMiB > 0 ? static_cast<uint32_t>(opt.cacheLimitMiB) : kDefaultCacheLimitMiB /*SETTING*/;
   // The total size is only shown by the progress bar.
   const bool progressShown = !opt.quiet && isatty(STDERR_FILENO);
   start.sizeScan = progressShown;
