@@ -30,7 +30,6 @@
 #include "platform/message_target.h"
 #include "platform/text_encoding.h"
 #include "results/details_pass.h"
-#include "symbolsearch/symbol_cache.h"
 #include "results/streamed_details.h"
 #include "results/results_details_work.h"
 #include "results/html_report.h"
@@ -239,7 +238,7 @@ int RunSearch(const std::vector<std::string>& args) {
       opt.noCache = true;
     } else if (a == "--cache-limit") {
       int64_t n;
-      if (!in.Value(v) || !ParseNumber(v, n) || n < 1 || n > 65536)
+      if (!in.Value(v) || !ParseNumber(v, n) || n < kCacheLimitMinMiB || n > kCacheLimitMaxMiB)
         return Usage("--cache-limit takes the symbol cache's size limit in MiB, 1 to 65536");
       opt.cacheLimitMiB = n;
     } else if (a == "--help") {
@@ -303,8 +302,8 @@ int RunSearch(const std::vector<std::string>& args) {
   start.undecorationFlags = opt.undecorateFlags >= 0 ? static_cast<uint32_t>(opt.undecorateFlags)
                                                      : settings.undecorationFlags;
   start.readers = opt.jobs > 0 ? static_cast<uint32_t>(opt.jobs) : settings.searchReaders;
-  start.cacheSymbols = !opt.noCache && true /*SETTING*/;
-  start.cacheLimitMiB = opt.cacheLimitMiB > 0 ? static_cast<uint32_t>(opt.cacheLimitMiB) : kDefaultCacheLimitMiB /*SETTING*/;
+  start.cacheSymbols = !opt.noCache && settings.cacheSymbols;
+  start.cacheLimitMiB = opt.cacheLimitMiB > 0 ? static_cast<uint32_t>(opt.cacheLimitMiB) : settings.cacheLimitMiB;
   // The total size is only shown by the progress bar.
   const bool progressShown = !opt.quiet && isatty(STDERR_FILENO);
   start.sizeScan = progressShown;

@@ -1,6 +1,7 @@
 #include "symbolsearch/search_params.h"
 
 #include "core/ordered_readers.h"
+#include "core/program_settings.h"
 #include "symbolsearch/symbol_cache.h"
 
 namespace tarnix {
@@ -17,10 +18,7 @@ void PrepareSearchStart(SearchParams& params, const SearchStartSettings& setting
   params.cacheLimitBytes = 0;
   if (settings.cacheSymbols) {
     params.cachePath = settings.cachePath.empty() ? SymbolCachePath() : settings.cachePath;
-    const uint32_t mib = settings.cacheLimitMiB >= 1 && settings.cacheLimitMiB <= 65536
-                             ? settings.cacheLimitMiB
-                             : kDefaultCacheLimitMiB;
-    params.cacheLimitBytes = uint64_t{mib} << 20;
+    params.cacheLimitBytes = uint64_t{EffectiveCacheLimitMiB(settings.cacheLimitMiB)} << 20;
   }
   params.fileName.matchesAll =
       DeriveMatchAll(params.fileName.text, params.fileName.regex, settings.emptyMatchesAll);

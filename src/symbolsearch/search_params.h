@@ -74,7 +74,7 @@ struct SearchStartSettings {
   // The symbol cache ("SrchCacheSymbols", "SrchCacheLimitMiB"): off unless
   // the caller asks for it; `cachePath` empty means SymbolCachePath().
   bool cacheSymbols = false;
-  uint32_t cacheLimitMiB = 256;
+  uint32_t cacheLimitMiB = 256;   // the setting's default
   std::string cachePath{};
 };
 

@@ -32,8 +32,6 @@ namespace tarnix {
 // ~/.cache/tarnix/symbols.db.
 std::string SymbolCachePath();
 
-inline constexpr uint32_t kDefaultCacheLimitMiB = 256;
-
 class SymbolCache {
  public:
   // Opens the cache at `path`, creating it when missing. `limitBytes` bounds
