@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <random>
 #include <string>
@@ -208,6 +209,51 @@ TEST(SymbolCache, ACacheThatCannotBeUsedCostsOneWarningAndNothingElse) {
     EXPECT_EQ(s.Run(every, true), plain);
     fs::permissions(s.cache, fs::perms::owner_read);
     withWarning(s.Run(every, true), "read-only");
+  }
+}
+
+std::string ReadFile(const fs::path& path) {
+  std::string text;
+  FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) return text;
+  char buffer[65536];
+  size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) text.append(buffer, n);
+  std::fclose(f);
+  return text;
+}
+
+// What tarnix-cli printed, less the time the search took.
+std::string Printed(const fs::path& out, const fs::path& err) {
+  std::string text = ReadFile(out) + "--\n" + ReadFile(err);
+  const size_t at = text.find("Search Finished in ");
+  if (at != std::string::npos) text.erase(at, text.find('\n', at) - at);
+  return text;
+}
+
+TEST(SymbolCache, ProgramsShareItAtOnceAndAKilledWriterLeavesItSound) {
+  CacheSearches s;
+  const fs::path home = s.dir.path() / "xdg";
+  const std::string search = "env XDG_CACHE_HOME=" + home.string() + " " + TARNIX_CLI_PATH + " search " +
+                             s.tree.string() + " /isf 1 --for '' --jobs 2";
+  auto out = [&](const char* name) { return s.dir.path() / name; };
+  auto to = [&](const char* o, const char* e) { return " > " + out(o).string() + " 2> " + out(e).string(); };
+  ASSERT_EQ(std::system((search + " --no-cache" + to("plain", "plain.err")).c_str()) >> 8, 1);  // errors counted
+  const std::string plain = Printed(out("plain"), out("plain.err"));
+
+  // Killed at once, a little later, later still: while it makes the cache,
+  // while it fills it, and while it writes its last batches.
+  for (const char* after : {"0.01", "0.05", "0.1", "0.2", "0.4"}) {
+    std::system(("timeout -s KILL " + std::string(after) + " " + search + " > /dev/null 2>&1").c_str());
+    std::system((search + to("o", "e")).c_str());
+    EXPECT_EQ(Printed(out("o"), out("e")), plain) << "killed after " << after << " s";
+  }
+  // Two at once, cold and then warm.
+  for (int round = 0; round < 2; ++round) {
+    if (round == 0) fs::remove_all(home);
+    std::system(("(" + search + to("o1", "e1") + " & " + search + to("o2", "e2") + " & wait)").c_str());
+    EXPECT_EQ(Printed(out("o1"), out("e1")), plain) << round;
+    EXPECT_EQ(Printed(out("o2"), out("e2")), plain) << round;
   }
 }
 
