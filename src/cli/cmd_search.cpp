@@ -66,6 +66,8 @@ struct SearchOptions {
   bool sortDescending = false;
   int64_t maxMemoryMiB = -1;  // -1: the setting
   int64_t jobs = -1;          // -1: the setting
+  bool noCache = false;
+  int64_t cacheLimitMiB = -1;  // -1: the setting
 };
 
 int Usage(const char* message) {
@@ -74,7 +76,7 @@ int Usage(const char* message) {
                "usage: tarnix-cli search [FOLDER|FILE...] [/SWITCH VALUE...] [--name TEXT] [--for TEXT]\n"
                "         [--undecorate 0|1] [--undecorate-flags N] [--columns IDS] [--header]\n"
                "         [--format tsv|json] [--output FILE] [--details] [--sort COLUMN[:desc]]\n"
-               "         [--max-memory MIB] [--jobs N] [--quiet]\n"
+               "         [--max-memory MIB] [--jobs N] [--no-cache] [--cache-limit MIB] [--quiet]\n"
                "switches: /auto /isf /fnrx /fncs /fnww /snrx /sncs /snww /pa /sf /li /petp /pess\n"
                "          /pecm /pecv /pedm /pedv /petf /pett (decimal values; '-' works as '/')\n"
                "tsv output (stdout and --output text files): fields joined by TAB; a tab, line feed,\n"
@@ -232,6 +234,13 @@ int RunSearch(const std::vector<std::string>& args) {
       if (!in.Value(v) || !ParseNumber(v, n) || n < 1 || n > kMaxReaders)
         return Usage("--jobs takes a number of threads reading images, 1 to 64");
       opt.jobs = n;
+    } else if (a == "--no-cache") {
+      opt.noCache = true;
+    } else if (a == "--cache-limit") {
+      int64_t n;
+      if (!in.Value(v) || !ParseNumber(v, n) || n < kCacheLimitMinMiB || n > kCacheLimitMaxMiB)
+        return Usage("--cache-limit takes the symbol cache's size limit in MiB, 1 to 65536");
+      opt.cacheLimitMiB = n;
     } else if (a == "--help") {
       Usage(nullptr);
       return kExitOk;
@@ -293,6 +302,8 @@ int RunSearch(const std::vector<std::string>& args) {
   start.undecorationFlags = opt.undecorateFlags >= 0 ? static_cast<uint32_t>(opt.undecorateFlags)
                                                      : settings.undecorationFlags;
   start.readers = opt.jobs > 0 ? static_cast<uint32_t>(opt.jobs) : settings.searchReaders;
+  start.cacheSymbols = !opt.noCache && settings.cacheSymbols;
+  start.cacheLimitMiB = opt.cacheLimitMiB > 0 ? static_cast<uint32_t>(opt.cacheLimitMiB) : settings.cacheLimitMiB;
   // The total size is only shown by the progress bar.
   const bool progressShown = !opt.quiet && isatty(STDERR_FILENO);
   start.sizeScan = progressShown;

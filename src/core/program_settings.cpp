@@ -83,7 +83,13 @@ ProgramSettings ProgramSettings::Load(const RegistrySettings& store, const Diagn
   s.peTimeTo = store.GetQword(kSrchPETsTo, 0);
   s.resultsMaxMiB = store.GetDword(kSrchResMaxMB, 0);
   s.searchReaders = store.GetDword(kSrchReadThreads, 0);
+  s.cacheSymbols = flag(kSrchCacheSymbols, true);
+  s.cacheLimitMiB = EffectiveCacheLimitMiB(store.GetDword(kSrchCacheLimitMiB, kCacheLimitDefaultMiB));
   return s;
+}
+
+uint32_t EffectiveCacheLimitMiB(uint32_t mib) {
+  return mib >= kCacheLimitMinMiB && mib <= kCacheLimitMaxMiB ? mib : kCacheLimitDefaultMiB;
 }
 
 uint32_t ReadMruNumEntries(const RegistrySettings& store) {

@@ -38,6 +38,9 @@ inline constexpr uint32_t kOutputBufferDefault = 100000;
 inline constexpr uint32_t kMruEntriesMin = 1, kMruEntriesMax = 64, kMruEntriesDefault = 24;
 inline constexpr int32_t kHelpZoomMin = 20, kHelpZoomMax = 800;
 
+// The limits of "SrchCacheLimitMiB", the symbol cache's size in MiB.
+inline constexpr uint32_t kCacheLimitMinMiB = 1, kCacheLimitMaxMiB = 65536, kCacheLimitDefaultMiB = 256;
+
 // "ShowCtrls" bits.
 inline constexpr uint32_t kShowStatusOutput = 0x1;
 inline constexpr uint32_t kShowPeFilters = 0x2;
@@ -98,6 +101,8 @@ struct ProgramSettings {
   uint64_t peTimeFrom = 0, peTimeTo = 0;  // FILETIMEs, 0 = not set
   uint32_t resultsMaxMiB = 0;  // "SrchResMaxMB"; 0: the default share of memory
   uint32_t searchReaders = 0;  // "SrchReadThreads"; 0: the default
+  bool cacheSymbols = true;    // "SrchCacheSymbols": searches use the symbol cache
+  uint32_t cacheLimitMiB = kCacheLimitDefaultMiB;  // "SrchCacheLimitMiB"; always within its limits
 
   // Told when the stored online-search URL cannot be used (the caller logs
   // it and beeps); gets the log text.
@@ -106,13 +111,17 @@ struct ProgramSettings {
   // Reads every value with its default from `store`: the three output
   // sizes clamped into 1000..0x1000000, a URL that is not valid replaced by
   // the default for this run (the stored value is kept), "reGrammar"
-  // normalised, "SrchFor" forced to 1 unless it is 1 or 2. The window and
+  // normalised, "SrchFor" forced to 1 unless it is 1 or 2, a cache limit
+  // outside its limits read as the default. The window and
   // tarnix-cli both take their settings from here.
   static ProgramSettings Load(const RegistrySettings& store, const Diagnostics& badUrl = nullptr);
 };
 
 // A size setting clamped into the output limits.
 uint32_t ClampOutputBufferSize(uint32_t chars);
+
+// A "SrchCacheLimitMiB" value as the program uses it: 1..65536, else 256.
+uint32_t EffectiveCacheLimitMiB(uint32_t mib);
 
 // "MRU_NumEntries" as the history boxes read it: 1..64, else 24.
 uint32_t ReadMruNumEntries(const RegistrySettings& store);

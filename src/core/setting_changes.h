@@ -27,6 +27,7 @@ enum class SettingId : uint32_t {
   kReportOnlineLinks,
   kReportStatusOutput,
   kAutoScrollResults,
+  kCacheSymbols,
   // Error Search.
   kErrMsgResultsSize,
   kErrMsgWarnOverflow,
@@ -39,6 +40,7 @@ enum class SettingId : uint32_t {
   kWindowsRoot,
   kResultsMemoryLimit,
   kSearchReaders,
+  kCacheLimit,
   // The windows' own choices.
   kSearchFor,
   kShowControls,

@@ -35,6 +35,13 @@ inline constexpr uint32_t kErrCodeSrchClearOutputBuffBeforeSrchDefault = 1;
 // searches); 0: the number of processors, at most 8. Above 64 reads as 64.
 inline constexpr wchar_t kSrchReadThreads[] = L"SrchReadThreads";
 
+// Whether searches keep the symbol tables of the images they read in the
+// per-user symbol cache (0 or 1; default 1).
+inline constexpr wchar_t kSrchCacheSymbols[] = L"SrchCacheSymbols";
+// The symbol cache's size limit in MiB (1..65536; anything else reads as
+// the default, 256: the kCacheLimit... constants of program_settings.h).
+inline constexpr wchar_t kSrchCacheLimitMiB[] = L"SrchCacheLimitMiB";
+
 // The Windows folder to take System32 and Program Files from (text; empty:
 // found on this machine).
 inline constexpr wchar_t kWindowsRoot[] = L"WindowsRoot";

@@ -169,6 +169,18 @@ bool WriteSearchReaders(ProgramSettings& snapshot, uint32_t readers) {
   return valid ? stored : Refused();
 }
 
+bool WriteCacheSymbols(ProgramSettings& snapshot, bool on) {
+  snapshot.cacheSymbols = on;
+  return Announced(SettingId::kCacheSymbols, RegistrySettings().SetDword(setting::kSrchCacheSymbols, on ? 1 : 0));
+}
+
+bool WriteCacheLimit(ProgramSettings& snapshot, uint32_t mib) {
+  snapshot.cacheLimitMiB = EffectiveCacheLimitMiB(mib);
+  const bool stored =
+      Announced(SettingId::kCacheLimit, RegistrySettings().SetDword(setting::kSrchCacheLimitMiB, snapshot.cacheLimitMiB));
+  return snapshot.cacheLimitMiB == mib ? stored : Refused();
+}
+
 bool ClearPeFilters(ProgramSettings& snapshot) {
   bool ok = WritePeTypes(snapshot, 0);
   ok = WritePeSubsystems(snapshot, 0) && ok;

@@ -68,6 +68,13 @@ bool WriteResultsMemoryLimit(ProgramSettings& snapshot, uint32_t mib);
 // default, the number of processors up to 8; at most 64).
 bool WriteSearchReaders(ProgramSettings& snapshot, uint32_t readers);
 
+// "SrchCacheSymbols": whether searches keep the symbol tables they read in
+// the per-user symbol cache and take them from it.
+bool WriteCacheSymbols(ProgramSettings& snapshot, bool on);
+// "SrchCacheLimitMiB": the symbol cache's size limit, 1..65536 MiB (a value
+// outside is stored as the default, 256, and refused).
+bool WriteCacheLimit(ProgramSettings& snapshot, uint32_t mib);
+
 // The stored column layouts of the results lists (binary, as the column
 // layout codec writes them).
 enum class ColumnsSetting : uint32_t { kSymbolResults, kErrCodeResults };

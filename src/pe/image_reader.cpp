@@ -111,22 +111,33 @@ int Walk(ImageInfo& image, const ScanOptions& options, SymbolSink& sink,
 
 int ImageReader::ReadFile(const std::string& path, const ScanOptions& options,
                           SymbolSink& sink, const ImageFilter* filter, uint32_t& location,
-                          uint64_t* fileSize) {
+                          uint64_t* fileSize, MappedImageHook* hook) {
   MappedFile file;
-  if (!file.Open(path, 64, 0xFFFFFFFFull)) {
+  if (!file.Open(path, kMinImageFile, kMaxImageFile)) {
     location = LocationOfStep(file.failedStep());
     return kReadFailed;  // the last error is the platform's
   }
   if (fileSize) *fileSize = file.fileSize();
   FaultGuard guard(file.data(), file.viewSize());
-  return ReadMemory(file.data(), file.viewSize(), path, options, sink, filter, location, &guard);
+  const int read = ReadMemory(file.data(), file.viewSize(), path, options, sink, filter, location, &guard);
+  if (hook && read != kReadStop && !guard.faulted()) {
+    LastErrorKeeper keep;
+    hook->Mapped(file, guard);
+  }
+  return read;
 }
 
 int ImageReader::ReadMemory(const uint8_t* data, size_t size, std::string_view path,
                             const ScanOptions& options, SymbolSink& sink,
                             const ImageFilter* filter, uint32_t& location,
                             const FaultGuard* guard) {
-  ImageView view(data, size);
+  return ReadView(ImageView(data, size), path, options, sink, filter, location, guard);
+}
+
+int ImageReader::ReadView(const ImageView& view, std::string_view path, const ScanOptions& options,
+                          SymbolSink& sink, const ImageFilter* filter, uint32_t& location,
+                          const FaultGuard* guard) {
+  const size_t size = view.size();
   FaultCheck faulted(view, guard);
   location = kLocationHeaderValues;
 
@@ -228,7 +239,39 @@ class PropertiesSink final : public SymbolSink {
   ImageProperties& props_;
 };
 
+// Matches nothing, so that every symbol of every table is read, until it
+// has had enough.
+class CaptureSink final : public SymbolSink {
+ public:
+  explicit CaptureSink(const std::function<bool()>& enough) : enough_(enough) {}
+  void BeginImage(uint64_t) override {}
+  void SkipSymbols(uint64_t) override {}
+  int MatchNamed(const ImageProperties&, ResultKind, std::string_view, std::string_view, uint32_t,
+                 int32_t) override {
+    return enough_() ? -1 : 0;
+  }
+  int MatchOrdinal(const ImageProperties&, uint64_t, ResultKind, std::string_view, int32_t) override {
+    return enough_() ? -1 : 0;
+  }
+  int MatchModule(const ImageProperties&, ResultKind, std::string_view) override { return enough_() ? -1 : 0; }
+  bool DeliverImage(const ImageProperties&) override { return true; }
+  void Status(const std::wstring&) override {}
+
+ private:
+  const std::function<bool()>& enough_;
+};
+
 }  // namespace
+
+void ImageReader::Capture(const uint8_t* data, size_t size, ViewRecorder& recorder,
+                          const std::function<bool()>& enough) {
+  LastErrorKeeper keep;
+  CaptureSink sink(enough);
+  ScanOptions options;  // every table, every symbol
+  options.searchMatchesAll = true;
+  uint32_t location = 0;
+  ReadView(ImageView(data, size, recorder), {}, options, sink, nullptr, location, nullptr);
+}
 
 int ReadImageProperties(const std::string& path, ImageProperties& props, uint32_t& location) {
   props = ImageProperties();

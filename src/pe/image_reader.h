@@ -4,11 +4,13 @@
 // export and delay-load symbol (or imported module) to a SymbolSink.
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "pe/image_filter.h"
+#include "pe/image_view.h"
 #include "pe/look_in.h"
 #include "pe/rva.h"
 #include "pe/symbol_sink.h"
@@ -16,6 +18,16 @@
 namespace tarnix {
 
 class FaultGuard;
+class MappedFile;
+class ViewRecorder;
+
+// Told of a file ReadFile read, while it is still mapped and guarded, unless
+// the sink stopped the read or the file shrank underneath it.
+class MappedImageHook {
+ public:
+  virtual ~MappedImageHook() = default;
+  virtual void Mapped(const MappedFile& file, const FaultGuard& guard) = 0;
+};
 
 // The step at which an image was refused or failed, with the error that
 // goes with it.
@@ -34,6 +46,11 @@ enum LocationCode : uint32_t {
   kLocationMalformed = 551,    // a read outside the view or the file: 310
   kLocationNeImage = 639,      // a 16-bit "NE" image: 1286
 };
+
+// Files of kMinImageFile bytes or fewer, or above kMaxImageFile bytes, are
+// refused before they are read.
+inline constexpr uint64_t kMinImageFile = 64;
+inline constexpr uint64_t kMaxImageFile = 0xFFFFFFFFull;
 
 // What the reader answers.
 enum ReadResult : int {
@@ -59,7 +76,8 @@ class ImageReader {
   // soon as it is mapped (before the sink hears of the image). Sets the
   // last error on every return.
   int ReadFile(const std::string& path, const ScanOptions& options, SymbolSink& sink,
-               const ImageFilter* filter, uint32_t& location, uint64_t* fileSize = nullptr);
+               const ImageFilter* filter, uint32_t& location, uint64_t* fileSize = nullptr,
+               MappedImageHook* hook = nullptr);
 
   // Reads an image already in memory; `size` is the view size. `guard`, when
   // given, reports faults of a mapping underneath. `path` only names the
@@ -68,7 +86,19 @@ class ImageReader {
                  const ScanOptions& options, SymbolSink& sink, const ImageFilter* filter,
                  uint32_t& location, const FaultGuard* guard = nullptr);
 
+  // Reads the image in memory as any search of it could, with every table,
+  // every name and every property, telling `recorder` each range of bytes
+  // read. A read that would have ended a walk does not end it here, so what
+  // is told covers what every search, filter and Look In selection reads.
+  // `enough`, asked at every symbol, ends the capture early.
+  void Capture(const uint8_t* data, size_t size, ViewRecorder& recorder,
+               const std::function<bool()>& enough);
+
  private:
+  int ReadView(const ImageView& view, std::string_view path, const ScanOptions& options,
+               SymbolSink& sink, const ImageFilter* filter, uint32_t& location,
+               const FaultGuard* guard);
+
   SectionMap sections_;
   std::vector<int32_t> nameIndex_;
 };

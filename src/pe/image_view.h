@@ -17,15 +17,28 @@
 
 namespace tarnix {
 
+// Told of every range of image bytes a view reads (the symbol cache keeps
+// exactly those).
+class ViewRecorder {
+ public:
+  virtual ~ViewRecorder() = default;
+  virtual void Touched(uint64_t offset, uint64_t length) = 0;
+};
+
 static_assert(std::endian::native == std::endian::little,
               "image fields are read in place as little-endian values");
 
 class ImageView {
  public:
   ImageView(const uint8_t* data, size_t size) : data_(data), size_(size) {}
+  // A view that tells `recorder` what it reads and never reports a fault, so
+  // that the walks go on past every place a read would have ended them: what
+  // it reads is all that any walk of the image can read.
+  ImageView(const uint8_t* data, size_t size, ViewRecorder& recorder)
+      : data_(data), size_(size), recorder_(&recorder) {}
 
   size_t size() const { return size_; }
-  bool faulted() const { return faulted_; }
+  bool faulted() const { return faulted_ && !recorder_; }
 
   // True when [offset, offset + length) lies inside the view.
   bool Contains(uint64_t offset, uint64_t length) const {
@@ -36,6 +49,7 @@ class ImageView {
   std::optional<T> TryRead(uint64_t offset) const {
     static_assert(std::is_trivially_copyable_v<T>);
     if (!Contains(offset, sizeof(T))) return std::nullopt;
+    if (recorder_) recorder_->Touched(offset, sizeof(T));
     T value;
     std::memcpy(&value, data_ + offset, sizeof(T));
     return value;
@@ -63,7 +77,10 @@ class ImageView {
     }
     const size_t room = size_ - static_cast<size_t>(offset);
     const char* begin = reinterpret_cast<const char*>(data_ + offset);
-    const void* end = std::memchr(begin, 0, room < kMaxNameLength + 1 ? room : kMaxNameLength + 1);
+    const size_t scan = room < kMaxNameLength + 1 ? room : kMaxNameLength + 1;
+    const void* end = std::memchr(begin, 0, scan);
+    if (recorder_)
+      recorder_->Touched(offset, end ? static_cast<const char*>(end) - begin + 1 : scan);
     if (end) return std::string_view(begin, static_cast<const char*>(end) - begin);
     if (room <= kMaxNameLength) {
       faulted_ = true;
@@ -89,6 +106,7 @@ class ImageView {
  private:
   const uint8_t* data_;
   size_t size_;
+  ViewRecorder* recorder_ = nullptr;
   mutable bool faulted_ = false;
   mutable uint64_t cutNames_ = 0;
   mutable uint64_t firstCut_ = 0;

@@ -12,6 +12,29 @@
 #include "platform/win_errors.h"
 
 namespace tarnix {
+namespace {
+
+FileIdentity IdentityOf(const struct stat& st) {
+  FileIdentity id;
+  id.device = static_cast<uint64_t>(st.st_dev);
+  id.inode = static_cast<uint64_t>(st.st_ino);
+  id.size = static_cast<uint64_t>(st.st_size);
+  id.modifiedNs = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+  id.changedNs = static_cast<int64_t>(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
+  return id;
+}
+
+}  // namespace
+
+bool IdentityOfFile(const std::string& path, FileIdentity& id) {
+  struct stat st;
+  if (stat(path.c_str(), &st) != 0) {
+    SetLastErrorFromErrno();
+    return false;
+  }
+  id = IdentityOf(st);
+  return true;
+}
 
 MappedFile::~MappedFile() { Close(); }
 
@@ -19,7 +42,8 @@ MappedFile::MappedFile(MappedFile&& other) noexcept
     : data_(std::exchange(other.data_, nullptr)),
       fileSize_(std::exchange(other.fileSize_, 0)),
       viewSize_(std::exchange(other.viewSize_, 0)),
-      step_(other.step_) {}
+      step_(other.step_),
+      identity_(other.identity_) {}
 
 MappedFile& MappedFile::operator=(MappedFile&& other) noexcept {
   if (this != &other) {
@@ -28,6 +52,7 @@ MappedFile& MappedFile::operator=(MappedFile&& other) noexcept {
     fileSize_ = std::exchange(other.fileSize_, 0);
     viewSize_ = std::exchange(other.viewSize_, 0);
     step_ = other.step_;
+    identity_ = other.identity_;
   }
   return *this;
 }
@@ -63,6 +88,7 @@ bool MappedFile::Open(const std::string& path, uint64_t minSize,
     return false;
   }
   step_ = Step::Size;
+  identity_ = IdentityOf(st);
   uint64_t size = static_cast<uint64_t>(st.st_size);
   if (size <= minSize) {
     step_ = Step::TooSmall;

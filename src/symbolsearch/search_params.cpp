@@ -1,6 +1,8 @@
 #include "symbolsearch/search_params.h"
 
 #include "core/ordered_readers.h"
+#include "core/program_settings.h"
+#include "symbolsearch/symbol_cache.h"
 
 namespace tarnix {
 
@@ -12,6 +14,12 @@ void PrepareSearchStart(SearchParams& params, const SearchStartSettings& setting
   params.undecorationFlags = settings.undecorationFlags;
   params.readers = EffectiveReaderCount(settings.readers);
   params.sizeScan = settings.sizeScan;
+  params.cachePath.clear();
+  params.cacheLimitBytes = 0;
+  if (settings.cacheSymbols) {
+    params.cachePath = settings.cachePath.empty() ? SymbolCachePath() : settings.cachePath;
+    params.cacheLimitBytes = uint64_t{EffectiveCacheLimitMiB(settings.cacheLimitMiB)} << 20;
+  }
   params.fileName.matchesAll =
       DeriveMatchAll(params.fileName.text, params.fileName.regex, settings.emptyMatchesAll);
   params.search.matchesAll =

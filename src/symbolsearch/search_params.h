@@ -29,6 +29,8 @@ struct SearchParams {
   uint32_t undecorationFlags = 0;   // "UndecorCppNamesFlags"
   uint32_t readers = 1;             // threads reading images ("SrchReadThreads")
   bool sizeScan = true;             // add up the sizes for progress in bytes
+  std::string cachePath;            // the symbol cache's file; empty: no cache
+  uint64_t cacheLimitBytes = 0;
 
   std::wstring folder;  // environment variables expanded, ending with a separator
   bool includeSubfolders = false;
@@ -69,6 +71,11 @@ struct SearchStartSettings {
   // bytes; without it, it ends at once as not completed. A program that
   // shows no progress has no use for it.
   bool sizeScan = true;
+  // The symbol cache ("SrchCacheSymbols", "SrchCacheLimitMiB"): off unless
+  // the caller asks for it; `cachePath` empty means SymbolCachePath().
+  bool cacheSymbols = false;
+  uint32_t cacheLimitMiB = 256;   // the setting's default
+  std::string cachePath{};
 };
 
 // Completes validated criteria for a start: cuts the characteristics and

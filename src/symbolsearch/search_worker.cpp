@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <atomic>
 #include <deque>
+#include <optional>
 #include <thread>
 
 #include "core/error_text.h"
@@ -23,7 +24,11 @@
 #include "platform/time_utils.h"
 #include "platform/win_errors.h"
 #include "symbolsearch/folder_walker.h"
+#include "pe/image_snapshot.h"
+#include "platform/fault_guard.h"
+#include "platform/mapped_file.h"
 #include "symbolsearch/search_image_filter.h"
+#include "symbolsearch/symbol_cache.h"
 #include "symbolsearch/symbol_matcher.h"
 #include "symbolsearch/result_batch.h"
 
@@ -144,6 +149,27 @@ struct ReadShared {
   const StopFlag& stop;
   UndecoratedVerdicts verdicts;
   std::atomic<uint64_t> bytesRead{0};
+  SymbolCache* cache = nullptr;  // none: every file is read
+};
+
+// Keeps the snapshot of each file a reader read in the cache, when the file
+// is still the one that was read.
+class SnapshotKeeper final : public MappedImageHook {
+ public:
+  SnapshotKeeper(SymbolCache& cache, ImageReader& reader) : cache_(cache), reader_(reader) {}
+  void Mapped(const MappedFile& file, const FaultGuard& guard) override {
+    if (!TakeSnapshot(reader_, file.data(), file.viewSize(), file.fileSize(), snapshot_)) return;
+    FileIdentity now;
+    if (guard.faulted() || !IdentityOfFile(path_, now) || !(now == file.identity())) return;
+    cache_.Keep(path_, now, snapshot_);
+  }
+  void SetPath(const std::string& path) { path_ = path; }
+
+ private:
+  SymbolCache& cache_;
+  ImageReader& reader_;
+  std::string path_;
+  ImageSnapshot snapshot_;
 };
 
 // One reader's state, kept from image to image: it reads a file and keeps
@@ -155,6 +181,7 @@ class ImageReadContext final : public SearchProgress, public ResultSink, public 
         matcher_(undecorate ? SymbolMatcher(shared.search, shared.matchOptions, undecorate, *this, *this, *this)
                             : SymbolMatcher(shared.search, shared.matchOptions, *this, *this, *this)) {
     matcher_.ShareVerdicts(shared.verdicts);
+    if (shared.cache) keeper_.emplace(*shared.cache, reader_);
   }
 
   ImageOutput Read(ImageJob& job, ImageReaders::Outlet& outlet) {
@@ -166,7 +193,7 @@ class ImageReadContext final : public SearchProgress, public ResultSink, public 
     matcher_.SetCurrentFile(job.path);
     uint32_t location = 0;
     const std::string path = ToUtf8(job.path);
-    const int read = reader_.ReadFile(path, shared_.scan, matcher_, &shared_.filter, location, &size_);
+    const int read = ReadImageOrSnapshot(path, location);
     if (read == kReadStop) {
       out_.stopped = true;
     } else {
@@ -187,6 +214,21 @@ class ImageReadContext final : public SearchProgress, public ResultSink, public 
     }
     outlet_ = nullptr;
     return std::move(out_);
+  }
+
+  // The file, or its snapshot when the cache holds one for it as it is.
+  int ReadImageOrSnapshot(const std::string& path, uint32_t& location) {
+    if (!shared_.cache) return reader_.ReadFile(path, shared_.scan, matcher_, &shared_.filter, location, &size_);
+    FileIdentity id;
+    // Files the reader refuses before it reads them are not kept.
+    if (IdentityOfFile(path, id) && id.size > kMinImageFile && id.size <= kMaxImageFile &&
+        shared_.cache->Find(path, id, snapshot_) && view_.Build(snapshot_)) {
+      size_ = snapshot_.fileSize;
+      return reader_.ReadMemory(view_.data(), view_.size(), path, shared_.scan, matcher_, &shared_.filter,
+                                location);
+    }
+    keeper_->SetPath(path);
+    return reader_.ReadFile(path, shared_.scan, matcher_, &shared_.filter, location, &size_, &*keeper_);
   }
 
   // --- SearchProgress ---
@@ -261,6 +303,9 @@ class ImageReadContext final : public SearchProgress, public ResultSink, public 
   ReadShared& shared_;
   SymbolMatcher matcher_;
   ImageReader reader_;
+  std::optional<SnapshotKeeper> keeper_;
+  ImageSnapshot snapshot_;
+  SnapshotView view_;
   ImageReaders::Outlet* outlet_ = nullptr;
   ImageJob* job_ = nullptr;
   ImageOutput out_;
@@ -518,6 +563,20 @@ void SearchThread(std::unique_ptr<SearchParams> p, const UndecorateFn& undecorat
   if (!PlanWalk(*p, plan, error)) return compileFailed(error);
   shared.scan.searchMatchesAll = search.matchesAll();
   shared.fileNameMatchesAll = plan.fileNameMatchesAll;
+  std::optional<SymbolCache> cache;
+  if (!p->cachePath.empty()) {
+    cache.emplace(p->cachePath, p->cacheLimitBytes);
+    if (cache->usable()) shared.cache = &*cache;
+  }
+  // A cache that cannot be used, or was made anew, is said first.
+  auto cacheWarning = [&] {
+    if (!cache) return;
+    std::wstring warning = cache->TakeWarning();
+    if (warning.empty()) return;
+    ImageOutput out = ctx.Event(p->folder, std::move(warning), Counted::kWarning);
+    ctx.Commit(out, true);
+  };
+  cacheWarning();
   // The readers learn each file's size as they map it: the walk need not
   // look at every file for it.
   plan.options.sizes = false;
@@ -544,6 +603,8 @@ void SearchThread(std::unique_ptr<SearchParams> p, const UndecorateFn& undecorat
   if (walked != 1) readers.Stop();
   // Every reader has ended before the search-ended message.
   const bool completed = readers.Finish() && walked == 1;
+  if (cache) cache->Finish();
+  cacheWarning();
   ctx.FlushResults();
   PostEnd(ctx.poster(), kMsgSearchEnded, completed, p->window);
 }

@@ -8,6 +8,7 @@
 #include "core/setting_names.h"
 #include "core/sheet_settings.h"
 #include "core/wformat.h"
+#include "core/window_settings.h"
 #include "platform/char_class.h"
 #include "platform/last_error.h"
 #include "symbolsearch/regex_grammar.h"
@@ -83,6 +84,7 @@ GeneralPageInput GeneralPageOf(const ProgramSettings& s) {
   in.reportOnlineLinks = s.reportOnlineLinks;
   in.reportStatusOutput = s.reportStatusOutput;
   in.autoScrollResults = s.autoScrollResults;
+  in.cacheSymbols = s.cacheSymbols;
   return in;
 }
 
@@ -154,6 +156,7 @@ PageCheck StoreGeneralPage(ProgramSettings& s, const GeneralPageInput& in) {
          in.reportStatusOutput);
   Logged(WriteProgramFlag(s, ProgramFlag::kAutoScrollResults, in.autoScrollResults), 162, L"v=%lld",
          in.autoScrollResults);
+  Logged(WriteCacheSymbols(s, in.cacheSymbols), 168, L"v=%lld", in.cacheSymbols);
   return check;
 }
 

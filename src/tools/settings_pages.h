@@ -46,6 +46,7 @@ struct GeneralPageInput {
   bool reportOnlineLinks = true;
   bool reportStatusOutput = true;
   bool autoScrollResults = false;
+  bool cacheSymbols = true;
 };
 
 GeneralPageInput GeneralPageDefaults();

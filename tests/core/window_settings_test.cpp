@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include "core/registry_settings.h"
+#include "core/setting_changes.h"
+#include "core/setting_names.h"
 #include "core/window_placement.h"
 #include "platform/last_error.h"
 #include "platform/win_errors.h"
@@ -63,6 +65,42 @@ TEST(WindowSettings, ValuesOutOfRangeFallBack) {
   EXPECT_FALSE(WriteSearchReaders(s, 65));
   EXPECT_EQ(s.searchReaders, 64u);
   EXPECT_EQ(ProgramSettings::Load(RegistrySettings()).searchReaders, 64u);
+}
+
+// The symbol cache's two settings: on and 256 MiB until written; each write
+// is announced and read back at the next start; a limit outside 1..65536
+// MiB, written or found in the store, is the default.
+TEST(WindowSettings, CacheSettingsReadBackAndFallBackToTheDefaultLimit) {
+  const RegistrySettings store;
+  ProgramSettings s = ProgramSettings::Load(store);
+  EXPECT_TRUE(s.cacheSymbols);
+  EXPECT_EQ(s.cacheLimitMiB, 256u);
+
+  std::vector<SettingId> told;
+  SettingWatch watch([&](SettingId id) { told.push_back(id); });
+  EXPECT_TRUE(WriteCacheSymbols(s, false));
+  EXPECT_FALSE(s.cacheSymbols);
+  EXPECT_FALSE(ProgramSettings::Load(store).cacheSymbols);
+  EXPECT_TRUE(WriteCacheLimit(s, 1));
+  EXPECT_TRUE(WriteCacheLimit(s, 65536));
+  EXPECT_EQ(s.cacheLimitMiB, 65536u);
+  EXPECT_EQ(ProgramSettings::Load(store).cacheLimitMiB, 65536u);
+  EXPECT_EQ(told, (std::vector<SettingId>{SettingId::kCacheSymbols, SettingId::kCacheLimit, SettingId::kCacheLimit}));
+
+  for (uint32_t bad : {0u, 65537u, 0xFFFFFFFFu}) {
+    EXPECT_TRUE(WriteCacheLimit(s, 1000));
+    SetLastError(0);
+    EXPECT_FALSE(WriteCacheLimit(s, bad)) << bad;
+    EXPECT_EQ(GetLastError(), uint32_t{ERROR_INVALID_PARAMETER});
+    EXPECT_EQ(s.cacheLimitMiB, 256u);
+    EXPECT_EQ(store.GetDword(setting::kSrchCacheLimitMiB, 0), 256u);
+  }
+
+  // Values written by hand or by another version.
+  ASSERT_TRUE(store.SetDword(setting::kSrchCacheLimitMiB, 70000));
+  ASSERT_TRUE(store.SetDword(setting::kSrchCacheSymbols, 2));
+  EXPECT_EQ(ProgramSettings::Load(store).cacheLimitMiB, 256u);
+  EXPECT_TRUE(ProgramSettings::Load(store).cacheSymbols);
 }
 
 TEST(WindowSettings, CriteriaOptionsAndColumns) {

@@ -174,6 +174,35 @@ class SettingsSheetTest : public QObject {
     QCOMPARE(ReadMruNumEntries(RegistrySettings()), 24u);
   }
 
+  // "Cache symbol &tables": Alt+T from anywhere on the General page turns
+  // it, OK stores it, the sheet opens with it as stored, and "Defaults"
+  // turns it back on.
+  void cacheBoxTakesItsLetterAndIsStoredOnOk() {
+    FakeDialogs dialogs;
+    RunSheet(dialogs, SettingsPage::kGeneral, [&](CSettingsSheet& sheet) {
+      sheet.activateWindow();
+      QVERIFY(QTest::qWaitForWindowActive(&sheet));
+      QCheckBox* box = sheet.general()->cacheSymbols();
+      QVERIFY(box->isChecked());
+      QVERIFY(!box->toolTip().isEmpty());
+      sheet.general()->mruEntries()->setFocus();
+      QTest::keyClick(sheet.general()->mruEntries(), Qt::Key_T, Qt::AltModifier);
+      QTRY_VERIFY(!box->isChecked());  // the button clicks itself after a moment
+      QVERIFY(box->hasFocus());
+      ClickOk(sheet);
+    });
+    QVERIFY(!AppSettings().cacheSymbols);
+    QVERIFY(!ProgramSettings::Load(RegistrySettings()).cacheSymbols);
+    RunSheet(dialogs, SettingsPage::kGeneral, [&](CSettingsSheet& sheet) {
+      QVERIFY(!sheet.general()->cacheSymbols()->isChecked());
+      dialogs.AnswerMessageBox(IDYES);
+      Button(sheet.general(), QStringLiteral("De&faults..."))->click();
+      QVERIFY(sheet.general()->cacheSymbols()->isChecked());
+      ClickOk(sheet);
+    });
+    QVERIFY(AppSettings().cacheSymbols);
+  }
+
   // "Try" opens the browser on the typed query (not the stored one) with
   // "Test search"; a query without the placeholder is refused first.
   void tryOpensTheTypedQuery() {

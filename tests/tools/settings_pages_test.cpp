@@ -140,17 +140,24 @@ TEST(SettingsPages, ConfirmedPagesWriteTheStoreAndTheSnapshotAndAnnounceIt) {
   g.mruEntries = L"10";
   g.onlineSearchUrl = L" https://example.org/?q=%S% ";
   g.autoScrollResults = true;
+  EXPECT_TRUE(g.cacheSymbols);
+  g.cacheSymbols = false;
   ASSERT_TRUE(StoreGeneralPage(s, g).ok());
+  EXPECT_FALSE(s.cacheSymbols);
+  EXPECT_FALSE(GeneralPageOf(s).cacheSymbols);
+  EXPECT_TRUE(GeneralPageDefaults().cacheSymbols);
   EXPECT_EQ(s.regexGrammar, 4u);
   EXPECT_EQ(s.undecorationFlags, 0x1000u);
   EXPECT_EQ(s.onlineSearchUrl, L"https://example.org/?q=%S%");
   const ProgramSettings reread = ProgramSettings::Load(RegistrySettings());
   EXPECT_EQ(reread.regexGrammar, 4u);
   EXPECT_TRUE(reread.autoScrollResults);
+  EXPECT_FALSE(reread.cacheSymbols);
   EXPECT_EQ(ReadHelpZoom(RegistrySettings()), 150);
   EXPECT_EQ(ReadMruNumEntries(RegistrySettings()), 10u);
   EXPECT_EQ(GeneralPageOf(s).mruEntries, L"10");
-  for (SettingId id : {SettingId::kRegexGrammar, SettingId::kUndecorationFlags, SettingId::kErrCodeFileExts})
+  for (SettingId id : {SettingId::kRegexGrammar, SettingId::kUndecorationFlags, SettingId::kCacheSymbols,
+                       SettingId::kErrCodeFileExts})
     EXPECT_NE(std::find(told.begin(), told.end(), id), told.end());
 
   // An invalid page stores nothing.

@@ -287,6 +287,8 @@ bool CTarnixDlg::StartSearch(bool interactive) {
   start.undecorate = s.undecorateCppNames;
   start.undecorationFlags = s.undecorationFlags;
   start.readers = s.searchReaders;
+  start.cacheSymbols = s.cacheSymbols;
+  start.cacheLimitMiB = s.cacheLimitMiB;
   if (!run_.Begin(std::make_unique<SymbolSearchRun>(params, start))) {
     const uint32_t err = GetLastError();
     output_->AppendLine(WFormat(L"ERROR: %ls", ErrorText(err).c_str()));

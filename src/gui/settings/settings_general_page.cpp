@@ -80,8 +80,23 @@ CSettingsGeneral::CSettingsGeneral(QWidget* parent) : SettingsPageWidget(parent)
   note->setWordWrap(true);
   grid->addWidget(note, row++, 1);
 
+  // The two rules of how a search runs share a row, so the page still fits
+  // an 800x600 screen.
   emptyMatchesAll_ = Check(this, "Treat &empty search strings as match-all condition");
-  grid->addWidget(emptyMatchesAll_, row++, 0, 1, 2);
+  cacheSymbols_ = Check(this, "Cache symbol &tables");
+  cacheSymbols_->setAccessibleName(QStringLiteral("Cache symbol tables"));
+  const QString cacheHelp = QStringLiteral(
+      "Searches keep the symbol tables of the images they read in a per-user cache, so that searching the "
+      "same folder again is fast; an image that changed since is read again. \"tarnix-cli cache --clear\" "
+      "empties the cache.");
+  cacheSymbols_->setToolTip(cacheHelp);
+  cacheSymbols_->setWhatsThis(cacheHelp);
+  auto* searchRow = new QHBoxLayout;
+  searchRow->addWidget(emptyMatchesAll_);
+  searchRow->addSpacing(emptyMatchesAll_->fontMetrics().averageCharWidth() * 4);
+  searchRow->addWidget(cacheSymbols_);
+  searchRow->addStretch(1);
+  grid->addLayout(searchRow, row++, 0, 1, 2);
 
   grammar_ = new QComboBox(this);
   for (uint32_t g : RegexGrammarChoices()) grammar_->addItem(ToQ(RegexGrammarChoiceText(g)), g);
@@ -137,6 +152,7 @@ void CSettingsGeneral::Show(const GeneralPageInput& in) {
   onlineLinks_->setChecked(in.reportOnlineLinks);
   statusInReport_->setChecked(in.reportStatusOutput);
   autoScroll_->setChecked(in.autoScrollResults);
+  cacheSymbols_->setChecked(in.cacheSymbols);
 }
 
 GeneralPageInput CSettingsGeneral::Read() const {
@@ -154,6 +170,7 @@ GeneralPageInput CSettingsGeneral::Read() const {
   in.reportOnlineLinks = onlineLinks_->isChecked();
   in.reportStatusOutput = statusInReport_->isChecked();
   in.autoScrollResults = autoScroll_->isChecked();
+  in.cacheSymbols = cacheSymbols_->isChecked();
   return in;
 }
 

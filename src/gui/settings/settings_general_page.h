@@ -1,8 +1,9 @@
 #pragma once
 // The settings sheet's "General" page: the help zoom, the history length,
 // the online search query, the search's regex grammar and empty-string
-// rule, the status output, undecoration and its flags, and the report
-// options. Its rules are GeneralPageInput's (tools/settings_pages.h).
+// rule, the status output, undecoration and its flags, the report options
+// and whether searches use the symbol cache. Its rules are
+// GeneralPageInput's (tools/settings_pages.h).
 #include "gui/settings/settings_page.h"
 #include "tools/settings_pages.h"
 
@@ -32,6 +33,7 @@ class CSettingsGeneral : public SettingsPageWidget {
   QComboBox* grammar() const { return grammar_; }
   UndecorationFlagsLink* undecorationFlags() const { return flags_; }
   LinkLabel* tryLink() const { return try_; }
+  QCheckBox* cacheSymbols() const { return cacheSymbols_; }
 
  private:
   void TryOnlineSearch();
@@ -51,6 +53,7 @@ class CSettingsGeneral : public SettingsPageWidget {
   QCheckBox* onlineLinks_ = nullptr;
   QCheckBox* statusInReport_ = nullptr;
   QCheckBox* autoScroll_ = nullptr;
+  QCheckBox* cacheSymbols_ = nullptr;
 };
 
 }  // namespace tarnix::gui
