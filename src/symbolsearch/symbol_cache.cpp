@@ -39,6 +39,9 @@ constexpr size_t kBatchBytes = 8u << 20;
 // Nothing larger is kept, whatever the limit (SQLite's own bound is 1 GB).
 constexpr uint64_t kMaxEntryBytes = 256u << 20;
 
+// Pages are read from a mapping of the file, not copied by read calls.
+constexpr const char* kConnectionPragmas = "PRAGMA mmap_size=268435456";
+
 int Exec(sqlite3* db, const char* sql) { return sqlite3_exec(db, sql, nullptr, nullptr, nullptr); }
 
 std::wstring SqliteReason(int rc) {
@@ -172,7 +175,11 @@ bool SymbolCache::OpenOnce(bool& damaged) {
   };
   if (!writer_) return fail(rc);
   if (sqlite3_db_readonly(writer_, "main") == 1) return fail(SQLITE_READONLY);
-  rc = Exec(writer_, "PRAGMA journal_mode=WAL");
+  // An entry fits a page or two of a new file; pages are read in place.
+  rc = Exec(writer_, "PRAGMA page_size=16384");
+  if (rc == SQLITE_OK) rc = Exec(writer_, kConnectionPragmas);
+  if (rc == SQLITE_OK) rc = Exec(writer_, "PRAGMA cache_size=-16384");
+  if (rc == SQLITE_OK) rc = Exec(writer_, "PRAGMA journal_mode=WAL");
   if (rc == SQLITE_OK) rc = Exec(writer_, "PRAGMA synchronous=NORMAL");
   if (rc != SQLITE_OK) return fail(rc);
   const int64_t version = IntOf(writer_, "PRAGMA user_version", rc);
@@ -218,7 +225,8 @@ SymbolCache::Reader SymbolCache::TakeReader() {
   int rc = SQLITE_OK;
   Reader r;
   r.db = OpenConnection(path_, SQLITE_OPEN_READWRITE, kReadWaitMs, rc);
-  if (r.db)
+  if (r.db) rc = Exec(r.db, kConnectionPragmas);
+  if (r.db && rc == SQLITE_OK)
     rc = sqlite3_prepare_v3(r.db, "SELECT device, inode, size, mtime, ctime, data FROM entries WHERE path = ?", -1,
                             SQLITE_PREPARE_PERSISTENT, &r.find, nullptr);
   if (rc != SQLITE_OK) {
