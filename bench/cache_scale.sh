@@ -71,16 +71,5 @@ for n in $(seq 0 $((copies - 1))); do cp -al "$corpus" "$big/c$n"; done
 measure "$copies copies" "$big"
 rm -rf "$big"
 
-slowUs=${SLOW_US:-1000}
-if ! [ -e /dev/fuse ] || ! command -v fusermount3 >/dev/null || ! pkg-config --exists fuse3 2>/dev/null; then
-  echo "slow reads: skipped (needs /dev/fuse, fuse3 and libfuse3-dev; scripts/setup.sh installs the packages)"
-  exit 0
-fi
-cc -O2 -o "$work/slow_fs" "$here/slow_fs.c" $(pkg-config --cflags --libs fuse3)
-mkdir -p "$work/slow"
-if ! "$work/slow_fs" "$corpus" "$work/slow" "$slowUs" 2> "$work/mount.err"; then
-  echo "slow reads: skipped (FUSE mount refused: $(head -1 "$work/mount.err"))"
-  exit 0
-fi
-mounted=$work/slow
+. "$here/slow_mount.sh"
 measure "slow reads (${slowUs} us before every read)" "$work/slow"
