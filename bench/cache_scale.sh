@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The symbol cache, measured in one run: a search for every symbol with the
-# cache off (--no-cache), cold (emptied first) and warm (filled by the run
-# before), on the corpus, on COPIES hard-linked copies of it, and on the
+# The symbol cache, measured in one run: a search for a function (FOR,
+# default "createfile", in exports, imports and delay loads; FOR='' is a
+# search for every symbol) with the cache off (--no-cache), cold (emptied
+# first) and warm (filled by the run before), on the corpus, on COPIES hard-linked copies of it, and on the
 # corpus behind slow_fs.c (every read of file data waits SLOW_US
 # microseconds, 1000 by default; listings and attributes answer at once).
 # Each figure is the median of RUNS runs (default 3); each run's output is
@@ -33,7 +34,7 @@ median() { sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
 search() {
   local s e
   s=$(ms)
-  "$cli" search "$1" /isf 1 --for '' --quiet "${@:3}" > "$2" 2> /dev/null || true
+  "$cli" search "$1" /isf 1 /li 7 --for "${FOR-createfile}" --quiet "${@:3}" > "$2" 2> /dev/null || true
   e=$(ms)
   echo $(( (e - s) / 1000000 ))
 }
@@ -62,7 +63,7 @@ measure() {
   "$cli" cache --stats | sed "s/^/$label: /"
 }
 
-echo "images in the corpus: $(wc -l < "$corpus/files.txt")"
+echo "images in the corpus: $(wc -l < "$corpus/files.txt"); searching for \"${FOR-createfile}\""
 measure corpus "$corpus"
 big=$work/copies
 mkdir -p "$big"
@@ -70,16 +71,5 @@ for n in $(seq 0 $((copies - 1))); do cp -al "$corpus" "$big/c$n"; done
 measure "$copies copies" "$big"
 rm -rf "$big"
 
-slowUs=${SLOW_US:-1000}
-if ! [ -e /dev/fuse ] || ! command -v fusermount3 >/dev/null || ! pkg-config --exists fuse3 2>/dev/null; then
-  echo "slow reads: skipped (needs /dev/fuse, fuse3 and libfuse3-dev; scripts/setup.sh installs the packages)"
-  exit 0
-fi
-cc -O2 -o "$work/slow_fs" "$here/slow_fs.c" $(pkg-config --cflags --libs fuse3)
-mkdir -p "$work/slow"
-if ! "$work/slow_fs" "$corpus" "$work/slow" "$slowUs" 2> "$work/mount.err"; then
-  echo "slow reads: skipped (FUSE mount refused: $(head -1 "$work/mount.err"))"
-  exit 0
-fi
-mounted=$work/slow
+. "$here/slow_mount.sh"
 measure "slow reads (${slowUs} us before every read)" "$work/slow"

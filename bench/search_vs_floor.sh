@@ -80,18 +80,7 @@ cmp -s "$work/tarnix.out" "$work/tarnix.1" && echo "one reader and the default w
   echo "one reader and the default write the same bytes: NO"
 
 # Slow reads: --jobs 1 against --jobs 4 on the corpus behind slow_fs.
-slowUs=${SLOW_US:-1000}
-if ! [ -e /dev/fuse ] || ! command -v fusermount3 >/dev/null || ! pkg-config --exists fuse3 2>/dev/null; then
-  echo "slow reads: skipped (needs /dev/fuse, fuse3 and libfuse3-dev; scripts/setup.sh installs the packages)"
-  exit 0
-fi
-cc -O2 -o "$work/slow_fs" "$here/slow_fs.c" $(pkg-config --cflags --libs fuse3)
-mkdir -p "$work/slow"
-if ! "$work/slow_fs" "$corpus" "$work/slow" "$slowUs" 2> "$work/mount.err"; then
-  echo "slow reads: skipped (FUSE mount refused: $(head -1 "$work/mount.err"))"
-  exit 0
-fi
-mounted=$work/slow
+. "$here/slow_mount.sh"
 : > "$work/s1.t"; : > "$work/s4.t"
 for _ in $(seq "$slowRuns"); do
   timed "$work/s1.t" tarnix "$work/slow" "$work/slow.1" --undecorate 0 --jobs 1

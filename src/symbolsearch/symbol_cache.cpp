@@ -39,6 +39,9 @@ constexpr size_t kBatchBytes = 8u << 20;
 // Nothing larger is kept, whatever the limit (SQLite's own bound is 1 GB).
 constexpr uint64_t kMaxEntryBytes = 256u << 20;
 
+// Pages are read from a mapping of the file, not copied by read calls.
+constexpr const char* kConnectionPragmas = "PRAGMA mmap_size=268435456";
+
 int Exec(sqlite3* db, const char* sql) { return sqlite3_exec(db, sql, nullptr, nullptr, nullptr); }
 
 std::wstring SqliteReason(int rc) {
@@ -105,7 +108,10 @@ SymbolCache::SymbolCache(std::string path, uint64_t limitBytes)
 
 SymbolCache::~SymbolCache() {
   Finish();
-  for (sqlite3* db : readers_) sqlite3_close_v2(db);
+  for (Reader& r : readers_) {
+    sqlite3_finalize(r.find);
+    sqlite3_close_v2(r.db);
+  }
   sqlite3_close_v2(writer_);
 }
 
@@ -169,7 +175,11 @@ bool SymbolCache::OpenOnce(bool& damaged) {
   };
   if (!writer_) return fail(rc);
   if (sqlite3_db_readonly(writer_, "main") == 1) return fail(SQLITE_READONLY);
-  rc = Exec(writer_, "PRAGMA journal_mode=WAL");
+  // An entry fits a page or two of a new file; pages are read in place.
+  rc = Exec(writer_, "PRAGMA page_size=16384");
+  if (rc == SQLITE_OK) rc = Exec(writer_, kConnectionPragmas);
+  if (rc == SQLITE_OK) rc = Exec(writer_, "PRAGMA cache_size=-16384");
+  if (rc == SQLITE_OK) rc = Exec(writer_, "PRAGMA journal_mode=WAL");
   if (rc == SQLITE_OK) rc = Exec(writer_, "PRAGMA synchronous=NORMAL");
   if (rc != SQLITE_OK) return fail(rc);
   const int64_t version = IntOf(writer_, "PRAGMA user_version", rc);
@@ -203,54 +213,64 @@ bool SymbolCache::OpenOnce(bool& damaged) {
   return true;
 }
 
-sqlite3* SymbolCache::TakeReader() {
+SymbolCache::Reader SymbolCache::TakeReader() {
   {
     std::lock_guard<std::mutex> lock(readersLock_);
     if (!readers_.empty()) {
-      sqlite3* db = readers_.back();
+      Reader r = readers_.back();
       readers_.pop_back();
-      return db;
+      return r;
     }
   }
   int rc = SQLITE_OK;
-  sqlite3* db = OpenConnection(path_, SQLITE_OPEN_READWRITE, kReadWaitMs, rc);
-  if (!db && Damaged(rc)) Disable(L"it is damaged");
-  return db;
+  Reader r;
+  r.db = OpenConnection(path_, SQLITE_OPEN_READWRITE, kReadWaitMs, rc);
+  if (r.db) rc = Exec(r.db, kConnectionPragmas);
+  if (r.db && rc == SQLITE_OK)
+    rc = sqlite3_prepare_v3(r.db, "SELECT device, inode, size, mtime, ctime, data FROM entries WHERE path = ?", -1,
+                            SQLITE_PREPARE_PERSISTENT, &r.find, nullptr);
+  if (rc != SQLITE_OK) {
+    if (Damaged(rc)) Disable(L"it is damaged");
+    sqlite3_finalize(r.find);
+    sqlite3_close_v2(r.db);
+    return Reader();
+  }
+  return r;
 }
 
-void SymbolCache::GiveBackReader(sqlite3* db) {
+void SymbolCache::GiveBackReader(Reader reader) {
+  sqlite3_reset(reader.find);
   std::lock_guard<std::mutex> lock(readersLock_);
-  readers_.push_back(db);
+  readers_.push_back(reader);
 }
 
 bool SymbolCache::Find(const std::string& path, const FileIdentity& id, ImageSnapshot& out) {
   if (!usable_) return false;
   ++lookups_;
-  sqlite3* db = TakeReader();
-  if (!db) return false;
+  Reader reader = TakeReader();
+  if (!reader.db) return false;
+  sqlite3_stmt* s = reader.find;
   bool found = false;
-  {
-    SqliteStmt s(db, "SELECT device, inode, size, mtime, ctime, data FROM entries WHERE path = ?");
-    s.BindBlob(1, path.data(), path.size());
-    const int rc = s.Step();
-    if (rc == SQLITE_ROW) {
-      FileIdentity kept;
-      kept.device = static_cast<uint64_t>(s.Int64(0));
-      kept.inode = static_cast<uint64_t>(s.Int64(1));
-      kept.size = static_cast<uint64_t>(s.Int64(2));
-      kept.modifiedNs = s.Int64(3);
-      kept.changedNs = s.Int64(4);
-      if (kept == id) {
-        const void* data = sqlite3_column_blob(s.get(), 5);
-        const int bytes = sqlite3_column_bytes(s.get(), 5);
-        found = data && DecodeSnapshot(std::string_view(static_cast<const char*>(data), static_cast<size_t>(bytes)), out) &&
-                out.fileSize == id.size;
-      }
-    } else if (Damaged(rc)) {
-      Disable(L"it is damaged");
+  sqlite3_bind_blob64(s, 1, path.data(), path.size(), SQLITE_STATIC);
+  const int rc = sqlite3_step(s);
+  if (rc == SQLITE_ROW) {
+    FileIdentity kept;
+    kept.device = static_cast<uint64_t>(sqlite3_column_int64(s, 0));
+    kept.inode = static_cast<uint64_t>(sqlite3_column_int64(s, 1));
+    kept.size = static_cast<uint64_t>(sqlite3_column_int64(s, 2));
+    kept.modifiedNs = sqlite3_column_int64(s, 3);
+    kept.changedNs = sqlite3_column_int64(s, 4);
+    if (kept == id) {
+      const void* data = sqlite3_column_blob(s, 5);
+      const int bytes = sqlite3_column_bytes(s, 5);
+      found = data && DecodeSnapshot(std::string_view(static_cast<const char*>(data), static_cast<size_t>(bytes)), out) &&
+              out.fileSize == id.size;
     }
+  } else if (Damaged(rc)) {
+    Disable(L"it is damaged");
   }
-  GiveBackReader(db);
+  sqlite3_clear_bindings(s);
+  GiveBackReader(reader);
   if (found) ++hits_;
   return found;
 }

@@ -25,6 +25,7 @@
 #include "platform/mapped_file.h"
 
 struct sqlite3;
+struct sqlite3_stmt;
 
 namespace tarnix {
 
@@ -83,10 +84,16 @@ class SymbolCache {
     std::string entry;
   };
 
+  // A read connection with its prepared lookup.
+  struct Reader {
+    sqlite3* db = nullptr;
+    sqlite3_stmt* find = nullptr;
+  };
+
   bool Open();
   bool OpenOnce(bool& damaged);
-  sqlite3* TakeReader();
-  void GiveBackReader(sqlite3* db);
+  Reader TakeReader();
+  void GiveBackReader(Reader reader);
   void Disable(const std::wstring& reason);
   void WriterLoop();
   bool WriteBatch(std::vector<Pending>& batch);
@@ -105,7 +112,7 @@ class SymbolCache {
 
   sqlite3* writer_ = nullptr;  // the writer thread's (and Open's) connection
   std::mutex readersLock_;
-  std::vector<sqlite3*> readers_;  // idle read connections
+  std::vector<Reader> readers_;  // idle read connections
 
   std::mutex queueLock_;
   std::condition_variable queueWake_;
