@@ -43,9 +43,17 @@ run 1920x1080 env QT_SCALE_FACTOR=1.5 "$shots" "$out/150" "$samples"
 run 1920x1080 env QT_SCALE_FACTOR=2 "$shots" "$out/200" "$samples"
 echo "$(find "$out" -name '*.png' | wc -l) pictures in $out/" >&2
 if [ "$appstream" = 1 ]; then
+  # The software centre's pictures show a short folder that stays the same
+  # from run to run rather than this checkout's build folder.
+  fixed=${TMPDIR:-/tmp}/tarnix-pictures
+  rm -rf "$fixed"
+  mkdir -p "$fixed/samples"
+  build/release/tests/tarnix-make-samples "$fixed/samples" >/dev/null
+  run 1280x800 "$shots" "$fixed/out" "$fixed/samples" MainWindow ErrCodeSearch ImageInfo
   mkdir -p res/screenshots
   for name in $(grep -o '/[a-z0-9-]*\.png' res/io.github.tarnix.Tarnix.metainfo.xml.in); do
-    cp "$out$name" res/screenshots/
+    cp "$fixed/out$name" res/screenshots/
   done
+  rm -rf "$fixed"
   echo "AppStream pictures in res/screenshots/: $(ls res/screenshots | tr '\n' ' ')" >&2
 fi

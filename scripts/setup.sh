@@ -8,6 +8,8 @@
 #   fuzz     the libFuzzer targets (clang and its fuzzer runtime)
 #   e2e      driving the real window under Xvfb (scripts/e2e.sh)
 #   package  the Debian package, its man pages and its checks (scripts/package.sh)
+#   chroot   a fresh Debian 12 system to try the package and the main job in
+#            (scripts/fresh-check.sh)
 #
 # Every profile includes run. Idempotent: quiet and quick when everything
 # is present.
@@ -19,6 +21,7 @@ test=(googletest libgtest-dev libgmock-dev libbenchmark-dev mingw-w64-common pyt
 fuzz=(clang libclang-rt-14-dev llvm lld)
 e2e=(xvfb xauth openbox at-spi2-core dbus-x11 python3-dogtail python3-pyatspi xdotool imagemagick)
 package=(python3 dpkg-dev file lintian desktop-file-utils appstream)
+chroot=(mmdebstrap git)
 pkgs=("${run[@]}")
 for profile in "${@:-run}"; do
   case "$profile" in
@@ -27,7 +30,8 @@ for profile in "${@:-run}"; do
     fuzz) pkgs+=("${fuzz[@]}") ;;
     e2e) pkgs+=("${e2e[@]}") ;;
     package) pkgs+=("${package[@]}") ;;
-    *) echo "setup: unknown profile '$profile' (run, test, fuzz, e2e, package)" >&2; exit 2 ;;
+    chroot) pkgs+=("${chroot[@]}") ;;
+    *) echo "setup: unknown profile '$profile' (run, test, fuzz, e2e, package, chroot)" >&2; exit 2 ;;
   esac
 done
 missing=()

@@ -1,6 +1,7 @@
 // The image information window for a C function import, a C++ export, a
 // forwarded export, a global variable and an imported library, over images
-// made for the pictures under a Windows folder of their own.
+// made for the pictures under a Windows folder of their own beside the
+// sample folder.
 #include <filesystem>
 #include <optional>
 
@@ -28,7 +29,10 @@ ImageInfoSubject Subject(const std::filesystem::path& image, uint32_t kind, std:
 }  // namespace
 
 TARNIX_SCREENSHOTS(ImageInfo) {
-  tarnix::test::TempDir dir("shots");
+  // The Windows tree sits beside the sample folder, so the pictures show
+  // the folder the script chose rather than a random temporary name.
+  tarnix::test::TempDir dir(tarnix::test::TempDir::At{
+      std::filesystem::path(ctx.samples.toLocal8Bit().toStdString()).parent_path() / "c"});
   const auto kernel32 = dir.Write(
       "Windows/System32/kernel32.dll",
       PeBuilder()

@@ -4,6 +4,7 @@
 
 #include <fstream>
 #include <stdexcept>
+#include <utility>
 
 namespace tarnix::test {
 
@@ -12,6 +13,12 @@ TempDir::TempDir(std::string_view tag) {
       (std::filesystem::temp_directory_path() / ("tarnix-" + std::string(tag) + "-XXXXXX")).string();
   if (!mkdtemp(templ.data())) throw std::runtime_error("mkdtemp failed");
   path_ = templ;
+}
+
+TempDir::TempDir(At at) : path_(std::move(at.path)) {
+  std::error_code ec;
+  std::filesystem::remove_all(path_, ec);
+  std::filesystem::create_directories(path_);
 }
 
 TempDir::~TempDir() {

@@ -9,6 +9,12 @@ namespace tarnix::test {
 class TempDir {
  public:
   explicit TempDir(std::string_view tag = "t");
+  // A folder at a chosen path instead, made afresh (anything there before
+  // is removed) and removed in the same way.
+  struct At {
+    std::filesystem::path path;
+  };
+  explicit TempDir(At at);
   ~TempDir();
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
