@@ -144,8 +144,24 @@ bool SymbolCache::Open() {
     Disable(L"its folder cannot be made");
     return false;
   }
+  // Some lock conflicts (two programs making the file at once, one of them
+  // turning it to WAL) are answered at once, without the busy wait: they are
+  // tried again for a while.
+  auto attempt = [this](bool& damaged) {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(kWriteWaitMs);
+    for (;;) {
+      bool busy = false;
+      if (OpenOnce(damaged, busy)) return true;
+      if (!busy) return false;
+      if (std::chrono::steady_clock::now() >= until) {
+        Disable(SqliteReason(SQLITE_BUSY));
+        return false;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+  };
   bool damaged = false;
-  if (OpenOnce(damaged)) return true;
+  if (attempt(damaged)) return true;
   if (!damaged) return false;
   // A damaged cache holds nothing worth keeping: it is made anew.
   sqlite3_close_v2(writer_);
@@ -155,7 +171,7 @@ bool SymbolCache::Open() {
     return false;
   }
   damaged = false;
-  if (!OpenOnce(damaged)) {
+  if (!attempt(damaged)) {
     if (damaged) Disable(L"it is damaged");
     return false;
   }
@@ -163,11 +179,14 @@ bool SymbolCache::Open() {
   return true;
 }
 
-bool SymbolCache::OpenOnce(bool& damaged) {
+bool SymbolCache::OpenOnce(bool& damaged, bool& busy) {
   int rc = SQLITE_OK;
-  writer_ = OpenConnection(path_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, kReadWaitMs, rc);
+  // Two programs that make the cache at the same moment wait for each other
+  // here; a cache that exists is opened without waiting for its writers.
+  writer_ = OpenConnection(path_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, kWriteWaitMs, rc);
   auto fail = [&](int code) {
     if (Damaged(code)) damaged = true;
+    else if ((code & 0xFF) == SQLITE_BUSY || (code & 0xFF) == SQLITE_LOCKED) busy = true;
     else Disable(SqliteReason(code));
     sqlite3_close_v2(writer_);
     writer_ = nullptr;
@@ -209,7 +228,6 @@ bool SymbolCache::OpenOnce(bool& damaged) {
   // Damage shows once pages are read.
   IntOf(writer_, "SELECT count(*) FROM meta", rc);
   if (rc != SQLITE_OK) return fail(rc);
-  sqlite3_busy_timeout(writer_, kWriteWaitMs);
   return true;
 }
 

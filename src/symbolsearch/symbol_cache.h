@@ -91,7 +91,7 @@ class SymbolCache {
   };
 
   bool Open();
-  bool OpenOnce(bool& damaged);
+  bool OpenOnce(bool& damaged, bool& busy);
   Reader TakeReader();
   void GiveBackReader(Reader reader);
   void Disable(const std::wstring& reason);
