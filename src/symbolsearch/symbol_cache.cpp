@@ -419,6 +419,9 @@ void SymbolCache::Finish() {
   }
   queueWake_.notify_all();
   if (writerThread_.joinable()) writerThread_.join();
+  // A limit lowered since the cache was filled holds from this search on,
+  // also when it wrote nothing.
+  if (usable_ && writer_) Trim();
   RecordCounts();
 }
 

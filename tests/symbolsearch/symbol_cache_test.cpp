@@ -257,24 +257,42 @@ TEST(SymbolCache, ProgramsShareItAtOnceAndAKilledWriterLeavesItSound) {
   }
 }
 
-TEST(SymbolCache, TheLimitDropsTheOldestAndKeepsNothingLarger) {
+TEST(SymbolCache, TheLimitDropsTheOldestEntries) {
   CacheSearches s;
+  fs::create_directories(s.tree / "more");
+  // Copies of the tree's huge image fill more than a MiB.
+  for (char c = 'a'; c < 'k'; ++c)
+    fs::copy_file(s.tree / "0huge.dll", s.tree / "more" / (std::string(1, c) + ".dll"));
   const SearchVariant every = SearchVariants()[1];
   const std::wstring plain = s.Run(every, false);
-  SearchHarness h;
-  SearchParams p = h.Params(s.tree, L"");
-  p.includeSubfolders = true;
-  SearchStartSettings settings;
-  settings.cacheSymbols = true;
-  settings.cachePath = s.cache.string();
-  settings.cacheLimitMiB = 1;
-  EXPECT_EQ(Transcript(h.Go(p, nullptr, settings)), plain);
-  SymbolCache::Stats stats;
-  std::wstring error;
-  ASSERT_TRUE(SymbolCache::ReadStats(s.cache.string(), stats, error));
-  EXPECT_GT(stats.entries, 0u);
-  EXPECT_LE(stats.bytes, 1u << 20);
-  EXPECT_EQ(Transcript(h.Go(p, nullptr, settings)), plain);
+  auto stats = [&] {
+    SymbolCache::Stats st;
+    std::wstring error;
+    EXPECT_TRUE(SymbolCache::ReadStats(s.cache.string(), st, error)) << ToUtf8(error);
+    return st;
+  };
+  auto search = [&](uint32_t limitMiB) {
+    SearchHarness h;
+    SearchParams p = h.Params(s.tree, L"");
+    p.includeSubfolders = true;
+    SearchStartSettings settings;
+    settings.cacheSymbols = true;
+    settings.cachePath = s.cache.string();
+    settings.cacheLimitMiB = limitMiB;
+    return Transcript(h.Go(p, nullptr, settings));
+  };
+  EXPECT_EQ(search(256), plain);
+  const SymbolCache::Stats full = stats();
+  ASSERT_GT(full.bytes, 1u << 20) << "the tree must fill more than the smaller limit";
+  // A lower limit holds from the next search on, also one that only finds.
+  EXPECT_EQ(search(1), plain);
+  EXPECT_LE(stats().bytes, 1u << 20);
+  EXPECT_GT(stats().entries, 0u);
+  // Emptied and filled under the lower limit.
+  fs::remove_all(s.cache.parent_path());
+  EXPECT_EQ(search(1), plain);
+  EXPECT_LE(stats().bytes, 1u << 20);
+  EXPECT_EQ(search(1), plain);
 }
 
 TEST(ImageSnapshot, EntriesRoundTripAndBrokenOnesAreRefused) {
