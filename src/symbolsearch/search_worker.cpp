@@ -19,14 +19,14 @@
 #include "core/text_format.h"
 #include "core/wformat.h"
 #include "pe/image_reader.h"
+#include "pe/image_snapshot.h"
+#include "platform/fault_guard.h"
 #include "platform/last_error.h"
+#include "platform/mapped_file.h"
 #include "platform/text_encoding.h"
 #include "platform/time_utils.h"
 #include "platform/win_errors.h"
 #include "symbolsearch/folder_walker.h"
-#include "pe/image_snapshot.h"
-#include "platform/fault_guard.h"
-#include "platform/mapped_file.h"
 #include "symbolsearch/search_image_filter.h"
 #include "symbolsearch/symbol_cache.h"
 #include "symbolsearch/symbol_matcher.h"
@@ -158,7 +158,7 @@ class SnapshotKeeper final : public MappedImageHook {
  public:
   SnapshotKeeper(SymbolCache& cache, ImageReader& reader) : cache_(cache), reader_(reader) {}
   void Mapped(const MappedFile& file, const FaultGuard& guard) override {
-    if (!TakeSnapshot(reader_, file.data(), file.viewSize(), file.fileSize(), snapshot_)) return;
+    if (!cache_.usable() || !TakeSnapshot(reader_, file.data(), file.viewSize(), file.fileSize(), snapshot_)) return;
     FileIdentity now;
     if (guard.faulted() || !IdentityOfFile(path_, now) || !(now == file.identity())) return;
     cache_.Keep(path_, now, snapshot_);
@@ -218,7 +218,9 @@ class ImageReadContext final : public SearchProgress, public ResultSink, public 
 
   // The file, or its snapshot when the cache holds one for it as it is.
   int ReadImageOrSnapshot(const std::string& path, uint32_t& location) {
-    if (!shared_.cache) return reader_.ReadFile(path, shared_.scan, matcher_, &shared_.filter, location, &size_);
+    // A cache found unusable during the search costs nothing more.
+    if (!shared_.cache || !shared_.cache->usable())
+      return reader_.ReadFile(path, shared_.scan, matcher_, &shared_.filter, location, &size_);
     FileIdentity id;
     // Files the reader refuses before it reads them are not kept.
     if (IdentityOfFile(path, id) && id.size > kMinImageFile && id.size <= kMaxImageFile &&
